@@ -1,0 +1,87 @@
+#include "Numbers.h"
+
+#include "ErrorReporting.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+namespace Numbers {
+
+void increment(qint16& value)
+{
+    if (value == std::numeric_limits<qint16>::max())
+        throw AppError::overflow();
+    ++value;
+}
+
+std::optional<double> parseNumber(const QString& text, const QLocale& locale)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double value = locale.toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool isNumeric(const QString& text, const QLocale& locale)
+{
+    return parseNumber(text, locale).has_value();
+}
+
+static double nearestEven(double value)
+{
+    // std::nearbyint follows the current rounding mode, which is to-nearest-even by default;
+    // make that explicit so a caller that changed the mode cannot change our answers.
+    const int saved = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double rounded = std::nearbyint(value);
+    std::fesetround(saved);
+    return rounded;
+}
+
+qint16 toInt16(const QString& text, const QLocale& locale)
+{
+    const std::optional<double> value = parseNumber(text, locale);
+    if (!value)
+        throw AppError::typeMismatch();
+    const double rounded = nearestEven(*value);
+    if (rounded < std::numeric_limits<qint16>::min() ||
+        rounded > std::numeric_limits<qint16>::max())
+        throw AppError::overflow();
+    return static_cast<qint16>(rounded);
+}
+
+qint32 toInt32(const QString& text, const QLocale& locale)
+{
+    const std::optional<double> value = parseNumber(text, locale);
+    if (!value)
+        throw AppError::typeMismatch();
+    const double rounded = nearestEven(*value);
+    if (rounded < std::numeric_limits<qint32>::min() ||
+        rounded > std::numeric_limits<qint32>::max())
+        throw AppError::overflow();
+    return static_cast<qint32>(rounded);
+}
+
+double roundHalfEven(double value, int places)
+{
+    if (!std::isfinite(value))
+        return value;
+    const double scale = std::pow(10.0, places);
+    return nearestEven(value * scale) / scale;
+}
+
+QString format(double value, const QLocale& locale)
+{
+    if (value == 0.0)
+        return QStringLiteral("0"); // covers -0.0 too
+    QLocale plain(locale);
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    return plain.toString(value, 'g', 15);
+}
+
+} // namespace Numbers

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Services.h"
+
+#include <QtGlobal>
+
+// A whole number from low to high inclusive, every value equally likely. Throws "Overflow" when
+// high - low + 1 does not fit in 16 bits.
+qint16 RandomBetween(RandomSource& source, qint16 low, qint16 high);
+
+// Nanoseconds since local midnight, from the system clock.
+class SystemClock : public Clock
+{
+public:
+    qint64 nanosecondsOfDay() const override;
+};
+
+// The program's random source: a 64-bit generator into whose state the time of day is mixed on
+// every draw. Mixing (rather than restarting from the time) keeps draws within one clock tick
+// different from each other.
+class TimeOfDayRandom : public RandomSource
+{
+public:
+    explicit TimeOfDayRandom(const Clock& clock, quint64 seed = 0x9E3779B97F4A7C15ull);
+    float nextFraction() override;
+
+private:
+    const Clock& clock_;
+    quint64 state_;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Services.h"
+
+// Modal QMessageBox with OK only. The text's CR / CR LF breaks are shown as line breaks.
+class QtMessageBoxes : public MessageBoxes
+{
+public:
+    static QString displayText(const QString& text);
+    void show(const QString& text, const QString& title, MessageIcon icon) override;
+};
+
+class DesktopUrlOpener : public UrlOpener
+{
+public:
+    bool open(const QUrl& url) override;
+};

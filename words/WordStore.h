@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Services.h"
+
+#include <QString>
+
+// Read-only access to the word lists of dbWords.mdb over the one connection "WordConnection".
+// Every operation runs a fresh query and releases it before returning; nothing is cached.
+// Failures throw AppError with the database's own message.
+class WordStore
+{
+public:
+    static inline const QString ConnectionName = QStringLiteral("WordConnection");
+
+    explicit WordStore(RandomSource& random);
+    ~WordStore();
+    WordStore(const WordStore&) = delete;
+    WordStore& operator=(const WordStore&) = delete;
+
+    // Opening, in the main window's start-up order: create the connection object, close it if it
+    // is open, open the file read-only (a file that is no word database fails here, at once).
+    void create();
+    bool isOpen() const; // throws when no connection object exists
+    void close();        // throws when no connection object exists
+    void open(const QString& databasePath);
+    // Drops the connection object; a later operation fails as "not set".
+    void release();
+
+    // True when the word list of that length (2, 3 or 4) holds the word.
+    bool IsWordInDb(int length, const QString& word);
+    // A word of that length drawn with RandomBetween(1, n); "" when the list is empty.
+    QString GetRandomDbWord(int length);
+};

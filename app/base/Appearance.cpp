@@ -113,7 +113,8 @@ QIcon ProgramIcon()
         initIconResources();
         QIcon i;
         for (int size : {32, 48, 128, 256})
-            i.addFile(QStringLiteral(":/icons/lexitor-trainer-%1.png").arg(size), QSize(size, size));
+            i.addFile(QStringLiteral(":/icons/lexitor-trainer-%1.png").arg(size),
+                      QSize(size, size));
         return i;
     }();
     return icon;

@@ -23,7 +23,10 @@ QColor fromNumber(qint32 value);
 // screen.
 namespace Twips {
 constexpr int PerPixel = 15;
-constexpr int toPixels(int twips) { return (twips + PerPixel / 2) / PerPixel; }
+constexpr int toPixels(int twips)
+{
+    return (twips + PerPixel / 2) / PerPixel;
+}
 inline QRect rect(int left, int top, int width, int height)
 {
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));

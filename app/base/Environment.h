@@ -18,8 +18,7 @@ public:
                 QString programFolder)
         : messages(messages), random(random), urls(urls), sounds(sounds),
           programFolder(std::move(programFolder)), errors(messages)
-    {
-    }
+    {}
 
     // programFolder + separator + name, where name uses '/' between its own parts.
     QString path(const QString& name) const

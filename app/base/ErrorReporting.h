@@ -15,8 +15,7 @@ class AppError : public std::exception
 public:
     explicit AppError(QString description)
         : description_(std::move(description)), utf8_(description_.toUtf8())
-    {
-    }
+    {}
     const QString& description() const { return description_; }
     const char* what() const noexcept override { return utf8_.constData(); }
 
@@ -58,8 +57,7 @@ class Procedure
 public:
     Procedure(ErrorReporter& reporter, const QString& window, const QString& procedure)
         : reporter_(reporter), location_(ErrorReporter::locationName(window, procedure))
-    {
-    }
+    {}
 
     // Runs one statement on line n. Returns false when it failed (and was reported).
     template <class Statement> bool line(int n, Statement&& statement)

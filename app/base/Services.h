@@ -7,7 +7,11 @@
 // The program's contact points with the outside world. Each is a small interface so that tests
 // can script or record it; main() hands the real ones down.
 
-enum class MessageIcon { None, Warning };
+enum class MessageIcon
+{
+    None,
+    Warning
+};
 
 class MessageBoxes
 {

@@ -1,0 +1,115 @@
+#include "ErrorReporting.h"
+#include "Random.h"
+#include "TestDoubles.h"
+
+#include <QSet>
+#include <QTest>
+
+class RandomTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyValueInRangeAndNothingElse_data()
+    {
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::newRow("answer position") << 0 << 3;
+        QTest::newRow("letters A to Z") << 65 << 90;
+        QTest::newRow("single value") << 1 << 1;
+        QTest::newRow("negative range") << -3 << 2;
+    }
+    void everyValueInRangeAndNothingElse()
+    {
+        QFETCH(int, low);
+        QFETCH(int, high);
+        FrozenClock clock;
+        TimeOfDayRandom random(clock);
+        QSet<int> seen;
+        for (int i = 0; i < 4000; ++i) {
+            const int v = RandomBetween(random, qint16(low), qint16(high));
+            QVERIFY2(v >= low && v <= high, qPrintable(QString::number(v)));
+            seen.insert(v);
+        }
+        QCOMPARE(seen.size(), high - low + 1);
+    }
+
+    void fractionsMapToTheEndsOfTheRange()
+    {
+        // The edges of [0, 1) must land on the first and last value, never beyond.
+        ScriptedRandom random;
+        random.pushFraction(0.0f);
+        random.pushFraction(std::nextafter(1.0f, 0.0f));
+        QCOMPARE(RandomBetween(random, 1, 32767), qint16(1));
+        QCOMPARE(RandomBetween(random, 1, 32767), qint16(32767));
+    }
+
+    void overflowWhenTheRangeLeaves16Bits_data()
+    {
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::addColumn<bool>("overflows");
+        QTest::newRow("1..32767") << 1 << 32767 << false;
+        QTest::newRow("0..32766") << 0 << 32766 << false;
+        QTest::newRow("0..32767: n is 32768") << 0 << 32767 << true;
+        QTest::newRow("-1..32767: difference too large") << -1 << 32767 << true;
+        QTest::newRow("-32768..0") << -32768 << 0 << true;
+        QTest::newRow("-32767..-1") << -32767 << -1 << false;
+    }
+    void overflowWhenTheRangeLeaves16Bits()
+    {
+        QFETCH(int, low);
+        QFETCH(int, high);
+        QFETCH(bool, overflows);
+        ScriptedRandom random;
+        try {
+            RandomBetween(random, qint16(low), qint16(high));
+            QVERIFY(!overflows);
+        } catch (const AppError& e) {
+            QVERIFY(overflows);
+            QCOMPARE(e.description(), QStringLiteral("Overflow"));
+        }
+    }
+
+    void variesWithinOneClockTick()
+    {
+        // The clock does not move at all: draws must still differ from each other.
+        FrozenClock clock;
+        TimeOfDayRandom random(clock);
+        QSet<int> seen;
+        for (int i = 0; i < 20; ++i)
+            seen.insert(RandomBetween(random, 65, 90));
+        QVERIFY2(seen.size() >= 8, "draws within one tick barely vary");
+    }
+
+    void theTimeOfDayChangesTheSequence()
+    {
+        FrozenClock clockA;
+        FrozenClock clockB;
+        clockB.now += 1;
+        TimeOfDayRandom a(clockA);
+        TimeOfDayRandom b(clockB);
+        QList<float> fromA;
+        QList<float> fromB;
+        for (int i = 0; i < 5; ++i) {
+            fromA << a.nextFraction();
+            fromB << b.nextFraction();
+        }
+        QVERIFY(fromA != fromB);
+    }
+
+    void roughlyUniform()
+    {
+        SystemClock clock;
+        TimeOfDayRandom random(clock);
+        int counts[4] = {};
+        const int draws = 40000;
+        for (int i = 0; i < draws; ++i)
+            ++counts[RandomBetween(random, 0, 3)];
+        for (int c : counts)
+            QVERIFY2(qAbs(c - draws / 4) < draws / 40, qPrintable(QString::number(c)));
+    }
+};
+
+QTEST_GUILESS_MAIN(RandomTest)
+#include "tst_random.moc"

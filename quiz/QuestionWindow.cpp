@@ -1,0 +1,217 @@
+#include "QuestionWindow.h"
+
+#include "Appearance.h"
+#include "Branding.h"
+#include "ErrorReporting.h"
+#include "NonWords.h"
+#include "Numbers.h"
+#include "PushButton.h"
+#include "Random.h"
+#include "Sounds.h"
+
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+
+#include <optional>
+
+namespace {
+
+// Which button takes the right answer for each answer position x, and which buttons then take the
+// other three words, in call order; each with the line it is reported under.
+struct Placement
+{
+    int line;
+    int button;
+};
+struct FillOrder
+{
+    Placement answer;
+    std::array<Placement, 3> others;
+};
+constexpr std::array<FillOrder, 4> FillOrders{{
+    {{124, 1}, {{{126, 2}, {128, 3}, {130, 4}}}},
+    {{134, 2}, {{{136, 1}, {138, 3}, {140, 4}}}},
+    {{144, 3}, {{{146, 2}, {148, 1}, {150, 4}}}},
+    {{154, 4}, {{{156, 2}, {158, 3}, {160, 1}}}},
+}};
+
+constexpr std::array<int, 4> ButtonTops{300, 810, 1320, 1830};
+
+// Form3 and Form7 were laid out a little taller than the other four windows.
+bool isTallLayout(const QuestionForm& form)
+{
+    return form.kind == TestKind::ValidWord && form.length != 2;
+}
+
+} // namespace
+
+QuestionWindow::QuestionWindow(Session& session, const QuestionForm& form, QWidget* parent)
+    : QDialog(parent), session_(session), form_(form)
+{
+    setObjectName(form_.name);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+    createControls();
+    Form_Load();
+}
+
+void QuestionWindow::createControls()
+{
+    const bool tall = isTallLayout(form_);
+    setFont(Fonts::window());
+    setWindowTitle(QStringLiteral("Choose %1 Letter Word")
+                       .arg(form_.kind == TestKind::ValidWord ? QStringLiteral("Valid")
+                                                              : QStringLiteral("Invalid")));
+    setFixedSize(Twips::rect(0, 0, 8040, tall ? 3540 : 3525).size());
+
+    // Text1 lies below the client area, where it is never seen. It comes first in the tab order,
+    // so it holds the focus when the window opens and Enter or Space answers nothing.
+    Text1 = new QLineEdit(QStringLiteral("Text1"), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(tall ? Twips::rect(240, 3810, 2175, 735)
+                            : Twips::rect(240, 3870, 1935, 525));
+    Text1->setAccessibleName(form_.question);
+
+    Frame1 = new QGroupBox(form_.question, this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(Twips::rect(120, 120, 7800, 2415));
+    for (int k = 1; k <= 4; ++k) {
+        auto* b = new PushButton(QString(), Frame1);
+        b->setObjectName(QStringLiteral("PushButton%1").arg(k));
+        b->setGeometry(Twips::rect(240, ButtonTops[std::size_t(k - 1)], 7320, 405));
+        connect(b, &PushButton::clicked, this, [this, k] { answer(k); });
+        buttons_[std::size_t(k - 1)] = b;
+    }
+
+    Frame2 = new QGroupBox(QStringLiteral("Last Question Status"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setGeometry(Twips::rect(120, 2610, 7800, 795));
+    Label1 = new QLabel(QStringLiteral("Status Bar"), Frame2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(Twips::rect(240, 300, 7320, 300));
+    Label1->setAccessibleName(Frame2->title());
+
+    setTabOrder(Text1, button(1));
+    for (int k = 1; k < 4; ++k)
+        setTabOrder(button(k), button(k + 1));
+    Text1->setFocus();
+
+    // Centred on the screen it opens on.
+    const QScreen* screen =
+        parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void QuestionWindow::Form_Load()
+{
+    Environment& env = session_.env;
+    TestRunState& state = session_.state;
+    Procedure p(env.errors, form_.name, QStringLiteral("Form_Load"));
+
+    p.line(100, [&] { SetSystemBackColors(this); });
+    p.line(102, [&] {
+        setWindowTitle(Branding::ProductName);
+        setWindowIcon(ProgramIcon());
+    });
+    std::optional<QCursor> hand;
+    if (p.test(104, [&] { return FileExists(env.path(QStringLiteral("HAND-M.CUR"))); }))
+        p.line(106, [&] { hand = LoadHandCursor(env.path(QStringLiteral("HAND-M.CUR"))); });
+    ApplyHandPointer(this, hand);
+
+    for (int k = 1; k <= 4; ++k)
+        p.line(106 + 2 * k, [&] { button(k)->setText(QString()); });
+
+    qint16 x = 0;
+    p.line(116, [&] { x = RandomBetween(env.random, 0, 3); });
+    p.line(118, [&] { CorrectIndex = x; });
+
+    const bool valid = form_.kind == TestKind::ValidWord;
+    p.line(120, [&] {
+        state.CorrectAnswer = valid ? session_.store.GetRandomDbWord(form_.length)
+                                    : GenerateWordNotInDb(form_.length, session_.store, env.random);
+    });
+
+    const FillOrder* order = nullptr;
+    p.line(122, [&] {
+        if (x >= 0 && x < qint16(FillOrders.size()))
+            order = &FillOrders[std::size_t(x)];
+    });
+    if (order) {
+        p.line(order->answer.line,
+               [&] { button(order->answer.button)->setText(state.CorrectAnswer); });
+        for (const Placement& other : order->others)
+            p.line(other.line, [&] { button(other.button)->setText(otherWord()); });
+    }
+
+    p.line(162, [&] {
+        QPalette palette = Label1->palette();
+        palette.setColor(QPalette::Window, Colors::fromNumber(Colors::White));
+        Label1->setPalette(palette);
+        Label1->setAutoFillBackground(true);
+    });
+    p.line(164, [&] {
+        QPalette palette = Label1->palette();
+        palette.setColor(QPalette::WindowText,
+                         Colors::fromNumber(Numbers::toInt32(state.StatusColor)));
+        Label1->setPalette(palette);
+    });
+    p.line(166, [&] {
+        Label1->setText(state.StatusText);
+        Label1->setAccessibleDescription(state.StatusText);
+    });
+}
+
+// The words that are not the answer: non-words in a valid-word test, stored words in an
+// invalid-word test.
+QString QuestionWindow::otherWord()
+{
+    if (form_.kind == TestKind::ValidWord)
+        return GenerateWordNotInDb(form_.length, session_.store, session_.env.random);
+    return session_.store.GetRandomDbWord(form_.length);
+}
+
+void QuestionWindow::answer(int k)
+{
+    Environment& env = session_.env;
+    TestRunState& state = session_.state;
+    Procedure p(env.errors, form_.name, QStringLiteral("PushButton%1_Click").arg(k));
+    const QString caption = button(k)->text();
+
+    if (p.test(100, [&] { return CorrectIndex == k - 1; })) {
+        p.line(102, [&] { state.StatusText = QStringLiteral("Correct with ") + caption; });
+        p.line(104, [&] { Numbers::increment(state.CorrectCount); });
+        p.line(106, [&] { state.CorrectWords.append(caption); });
+        p.line(108, [&] {
+            PlaySoundFile(env.sounds, env.path(QStringLiteral("sounds/correct.wav")), false);
+        });
+        p.line(110, [&] { state.StatusColor = QString::number(Colors::DarkGreen); });
+    } else {
+        p.line(112, [&] {
+            state.StatusText = QStringLiteral("Wrong. Correct answer was ") + state.CorrectAnswer;
+        });
+        p.line(114, [&] { Numbers::increment(state.WrongCount); });
+        p.line(116, [&] { state.WrongWords.append(caption); });
+        p.line(118, [&] {
+            PlaySoundFile(env.sounds, env.path(QStringLiteral("sounds/wrong.wav")), false);
+        });
+        p.line(120, [&] { state.StatusColor = QString::number(Colors::Red); });
+    }
+    p.line(122, [&] { state.AnswerPending = false; });
+    p.line(124, [&] { accept(); });
+}
+
+void QuestionWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Only the close box leaves a question unanswered; Escape does nothing here.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

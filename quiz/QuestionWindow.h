@@ -1,0 +1,48 @@
+#pragma once
+
+#include "QuestionForm.h"
+#include "Session.h"
+
+#include <QDialog>
+
+#include <array>
+
+class PushButton;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+
+// One question of a test, for all six question windows (Form2, Form3, Form7: choose the valid
+// word; Form5, Form6, Form8: choose the invalid word). Building the window builds the question;
+// the first click on an answer button scores it into the session's test-run state, plays the
+// answer's sound and closes the window with accept(). Closing it any other way records nothing,
+// so AnswerPending stays true. Made for one showing: create, exec(), destroy.
+class QuestionWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    QuestionWindow(Session& session, const QuestionForm& form, QWidget* parent = nullptr);
+
+    // 0 to 3: the answer button that holds the right answer (0 is PushButton1).
+    qint16 correctIndex() const { return CorrectIndex; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void createControls();
+    void Form_Load();
+    void answer(int k); // PushButton1_Click .. PushButton4_Click
+    QString otherWord();
+    PushButton* button(int k) const { return buttons_[std::size_t(k - 1)]; }
+
+    Session& session_;
+    const QuestionForm form_;
+    qint16 CorrectIndex = 0;
+
+    QLineEdit* Text1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel* Label1 = nullptr;
+    std::array<PushButton*, 4> buttons_{};
+};

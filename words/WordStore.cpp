@@ -1,12 +1,209 @@
 #include "WordStore.h"
 
-// Placeholder until the store lands.
-WordStore::WordStore(RandomSource&) {}
-WordStore::~WordStore() = default;
-void WordStore::create() {}
-bool WordStore::isOpen() const { return false; }
-void WordStore::close() {}
-void WordStore::open(const QString&) {}
-void WordStore::release() {}
-bool WordStore::IsWordInDb(int, const QString&) { return false; }
-QString WordStore::GetRandomDbWord(int) { return {}; }
+#include "ErrorReporting.h"
+#include "Random.h"
+#include "WordSchema.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <limits>
+
+namespace {
+
+const QString Driver = QStringLiteral("QSQLITE");
+
+AppError notSet()
+{
+    return AppError(QStringLiteral("Object variable or With block variable not set"));
+}
+
+AppError databaseError(const QSqlError& error)
+{
+    const QString text = error.databaseText();
+    if (!text.isEmpty())
+        return AppError(text);
+    if (!error.text().isEmpty())
+        return AppError(error.text());
+    return AppError(QStringLiteral("Unknown database error"));
+}
+
+// A query on the connection, prepared and checked: a failed prepare reported at once instead of as
+// a "Parameter count mismatch" at exec().
+QSqlQuery prepared(const QSqlDatabase& db, const QString& statement)
+{
+    if (!db.isOpen())
+        throw AppError(QStringLiteral("Operation is not allowed when the object is closed."));
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        throw databaseError(query.lastError());
+    return query;
+}
+
+void execute(QSqlQuery& query)
+{
+    if (!query.exec())
+        throw databaseError(query.lastError());
+}
+
+// Steps to the next row; false at the end, an exception when stepping failed.
+bool nextRow(QSqlQuery& query)
+{
+    if (query.next())
+        return true;
+    if (query.lastError().isValid())
+        throw databaseError(query.lastError());
+    return false;
+}
+
+} // namespace
+
+WordStore::WordStore(RandomSource& random) : random_(random) {}
+
+WordStore::~WordStore()
+{
+    release();
+}
+
+QSqlDatabase WordStore::connection() const
+{
+    if (!created_ || !QSqlDatabase::contains(ConnectionName))
+        throw notSet();
+    return QSqlDatabase::database(ConnectionName, false);
+}
+
+void WordStore::create()
+{
+    // Without the driver there is nothing to create; the connection object, if any, stays.
+    if (!QSqlDatabase::isDriverAvailable(Driver)) {
+        const QString probe = ConnectionName + QStringLiteral("Probe");
+        QString message;
+        {
+            const QSqlDatabase db = QSqlDatabase::addDatabase(Driver, probe);
+            message = databaseError(db.lastError()).description();
+        }
+        QSqlDatabase::removeDatabase(probe);
+        throw AppError(message);
+    }
+    // A new object replaces the previous one.
+    release();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(Driver, ConnectionName);
+        if (!db.isValid()) {
+            const AppError error = databaseError(db.lastError());
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(ConnectionName);
+            throw error;
+        }
+        // Nothing can write through this connection, and opening a missing file creates none.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    }
+    created_ = true;
+}
+
+bool WordStore::isOpen() const
+{
+    return connection().isOpen();
+}
+
+void WordStore::close()
+{
+    QSqlDatabase db = connection();
+    db.close();
+}
+
+void WordStore::open(const QString& databasePath)
+{
+    QSqlDatabase db = connection();
+    db.setDatabaseName(databasePath);
+    if (!db.open())
+        throw databaseError(db.lastError());
+
+    // SQLite opens any file, even an empty one or one of random bytes, and only the first query
+    // finds out. Look at the file now, so that a file that is no word database fails here: its
+    // schema must be readable and hold at least one of the word lists.
+    try {
+        QSqlQuery check = prepared(db, QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                                      "WHERE name IN (?, ?, ?)"));
+        for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length)
+            check.addBindValue(WordSchema::viewName(length));
+        execute(check);
+        if (!nextRow(check))
+            throw AppError(QStringLiteral("file is not a database"));
+        if (check.value(0).toInt() == 0) {
+            // Let the database say what is missing ("no such table: qryTwoWords").
+            QSqlQuery first =
+                prepared(db, QStringLiteral("SELECT %1 FROM %2 LIMIT 0")
+                                 .arg(WordSchema::WordColumn,
+                                      WordSchema::viewName(WordSchema::ShortestWord)));
+            execute(first);
+            throw AppError(QStringLiteral("no such table: %1")
+                               .arg(WordSchema::viewName(WordSchema::ShortestWord)));
+        }
+    } catch (const AppError&) {
+        db.close();
+        throw;
+    }
+}
+
+void WordStore::release()
+{
+    if (!created_)
+        return;
+    created_ = false;
+    if (!QSqlDatabase::contains(ConnectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(ConnectionName);
+}
+
+bool WordStore::IsWordInDb(int length, const QString& word)
+{
+    const QString view = WordSchema::viewName(length);
+    const QSqlDatabase db = connection();
+    // The word travels as a bound value: any text, quotes included, is only ever compared.
+    QSqlQuery query = prepared(db, QStringLiteral("select * from %1 where fldword=?").arg(view));
+    query.addBindValue(word);
+    execute(query);
+    return nextRow(query);
+}
+
+QString WordStore::GetRandomDbWord(int length)
+{
+    const QString view = WordSchema::viewName(length);
+    const QSqlDatabase db = connection();
+
+    qint64 rows = 0;
+    {
+        QSqlQuery count =
+            prepared(db, QStringLiteral("select count(*) from (select * from %1)").arg(view));
+        execute(count);
+        if (nextRow(count))
+            rows = count.value(0).toLongLong();
+    }
+    if (rows == 0)
+        return QString();
+    // The row count is a 16-bit number.
+    if (rows > std::numeric_limits<qint16>::max())
+        throw AppError::overflow();
+    const int r = RandomBetween(random_, 1, qint16(rows));
+
+    // Row r, counting the first as 1, without stepping through the rows before it.
+    QSqlQuery pick = prepared(db, QStringLiteral("select * from %1 limit 1 offset ?").arg(view));
+    pick.addBindValue(r - 1);
+    execute(pick);
+    if (!nextRow(pick))
+        throw AppError(QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                      "deleted. Requested operation requires a current record."));
+    const QVariant value = pick.value(0);
+    if (value.isNull())
+        throw AppError::invalidUseOfNull();
+    return value.toString();
+}

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QSqlDatabase;
+
 // Read-only access to the word lists of dbWords.mdb over the one connection "WordConnection".
 // Every operation runs a fresh query and releases it before returning; nothing is cached.
 // Failures throw AppError with the database's own message.
@@ -30,4 +32,12 @@ public:
     bool IsWordInDb(int length, const QString& word);
     // A word of that length drawn with RandomBetween(1, n); "" when the list is empty.
     QString GetRandomDbWord(int length);
+
+private:
+    // The connection object; throws "Object variable or With block variable not set" when this
+    // store has none. Callers keep the copy only as long as one operation runs.
+    QSqlDatabase connection() const;
+
+    RandomSource& random_;
+    bool created_ = false;
 };

@@ -1,0 +1,165 @@
+#include "WordSchema.h"
+
+#include "ErrorReporting.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace WordSchema {
+
+bool isWordLength(int length)
+{
+    return length >= ShortestWord && length <= LongestWord;
+}
+
+namespace {
+
+QString lengthWord(int length)
+{
+    switch (length) {
+    case 2:
+        return QStringLiteral("Two");
+    case 3:
+        return QStringLiteral("Three");
+    case 4:
+        return QStringLiteral("Four");
+    default:
+        throw AppError(
+            QStringLiteral("No word list for words of %1 letters (only 2, 3 and 4)").arg(length));
+    }
+}
+
+} // namespace
+
+QString viewName(int length)
+{
+    return QStringLiteral("qry%1Words").arg(lengthWord(length));
+}
+
+QString tableName(int length)
+{
+    return QStringLiteral("tbl%1Words").arg(lengthWord(length));
+}
+
+bool isStorableWord(const QString& word)
+{
+    if (!isWordLength(int(word.size())))
+        return false;
+    return std::all_of(word.begin(), word.end(),
+                       [](QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z'); });
+}
+
+QStringList createStatements()
+{
+    QStringList statements;
+    for (int length = ShortestWord; length <= LongestWord; ++length) {
+        statements.append(QStringLiteral("CREATE TABLE %1 (fldword TEXT NOT NULL PRIMARY KEY "
+                                         "CHECK (length(fldword) = %2)) WITHOUT ROWID")
+                              .arg(tableName(length))
+                              .arg(length));
+        statements.append(QStringLiteral("CREATE VIEW %1 AS SELECT fldword FROM %2")
+                              .arg(viewName(length), tableName(length)));
+    }
+    return statements;
+}
+
+namespace {
+
+QString describe(const QSqlError& error)
+{
+    const QString text = error.databaseText();
+    return text.isEmpty() ? error.text() : text;
+}
+
+// Runs the writing on its own connection and removes the connection afterwards, whatever happens.
+class WriterConnection
+{
+public:
+    explicit WriterConnection(const QString& path)
+        : name_(QStringLiteral("WordSchemaWriter%1").arg(counter_.fetchAndAddRelaxed(1)))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        if (!db.isValid())
+            throw AppError(describe(db.lastError()));
+        db.setDatabaseName(path);
+        if (!db.open())
+            throw AppError(describe(db.lastError()));
+    }
+    ~WriterConnection()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(name_, false);
+            if (db.isOpen())
+                db.close();
+        }
+        QSqlDatabase::removeDatabase(name_);
+    }
+    WriterConnection(const WriterConnection&) = delete;
+    WriterConnection& operator=(const WriterConnection&) = delete;
+
+    QSqlDatabase database() const { return QSqlDatabase::database(name_, false); }
+
+private:
+    static inline QAtomicInt counter_;
+    QString name_;
+};
+
+void run(QSqlQuery& query, const QString& statement)
+{
+    if (!query.exec(statement))
+        throw AppError(describe(query.lastError()));
+}
+
+} // namespace
+
+void writeDatabase(const QString& path, const QStringList& words)
+{
+    const QFileInfo target(path);
+    if (target.exists() && (!target.isFile() || target.size() != 0))
+        throw AppError(QStringLiteral("%1 already exists").arg(path));
+
+    QStringList sorted = words;
+    for (const QString& word : std::as_const(sorted))
+        if (!isStorableWord(word))
+            throw AppError(QStringLiteral("\"%1\" is not a word of 2 to 4 letters A-Z").arg(word));
+    std::sort(sorted.begin(), sorted.end());
+    const auto repeated = std::adjacent_find(sorted.begin(), sorted.end());
+    if (repeated != sorted.end())
+        throw AppError(QStringLiteral("\"%1\" is listed twice").arg(*repeated));
+
+    WriterConnection connection(path);
+    {
+        QSqlDatabase db = connection.database();
+        QSqlQuery query(db);
+        // A plain rollback journal: the program opens the file read-only and needs no -wal or
+        // -shm files beside it.
+        run(query, QStringLiteral("PRAGMA journal_mode = DELETE"));
+        if (!db.transaction())
+            throw AppError(describe(db.lastError()));
+        for (const QString& statement : createStatements())
+            run(query, statement);
+        for (int length = ShortestWord; length <= LongestWord; ++length) {
+            if (!query.prepare(
+                    QStringLiteral("INSERT INTO %1 (fldword) VALUES (?)").arg(tableName(length))))
+                throw AppError(describe(query.lastError()));
+            for (const QString& word : std::as_const(sorted)) {
+                if (word.size() != length)
+                    continue;
+                query.bindValue(0, word);
+                if (!query.exec())
+                    throw AppError(describe(query.lastError()));
+            }
+        }
+        query.finish();
+        if (!db.commit())
+            throw AppError(describe(db.lastError()));
+    }
+}
+
+} // namespace WordSchema

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The layout of dbWords.mdb, kept in this one place for the word store, the lexitor-words tool and
+// the tests.
+//
+// The file is an SQLite 3 database. Each word length has its own table of words, upper case,
+// letters A to Z only, keyed on the word and stored without row ids, so the table is the word
+// index itself:
+//
+//     tblTwoWords(fldword TEXT NOT NULL PRIMARY KEY) WITHOUT ROWID   (and tblThreeWords,
+//     tblFourWords)
+//
+// The program reads them only through three views whose first column is the word:
+//
+//     qryTwoWords   = SELECT fldword FROM tblTwoWords    (and qryThreeWords, qryFourWords)
+//
+// A view yields its words in fldword order, because a scan of a table without row ids walks its
+// key in order. The views carry no ORDER BY on purpose: with one, SQLite materialises the rows to
+// count them (about 2 ms for 32,767 words), without one it counts them from the table's pages
+// (about 0.01 ms), and the store counts a list on every random pick.
+namespace WordSchema {
+
+constexpr int ShortestWord = 2;
+constexpr int LongestWord = 4;
+// The store counts the rows of one list in 16 bits.
+constexpr int MaxWordsPerLength = 32767;
+
+inline const QString WordColumn = QStringLiteral("fldword");
+
+// True for 2, 3 and 4.
+bool isWordLength(int length);
+
+// "qryTwoWords", "qryThreeWords" or "qryFourWords". Throws AppError for any other length.
+QString viewName(int length);
+// "tblTwoWords", "tblThreeWords" or "tblFourWords". Throws AppError for any other length.
+QString tableName(int length);
+
+// True when the word can be stored: 2 to 4 characters, each an upper-case letter A to Z.
+bool isStorableWord(const QString& word);
+
+// The statements that create an empty word database, in order.
+QStringList createStatements();
+
+// Writes a complete word database to path, which must not exist yet or be an empty file. The
+// words must be storable and distinct (their order does not matter); lists longer than
+// MaxWordsPerLength are written as they are. Throws AppError with the database's message when
+// something fails; a partly written file is then left for the caller to remove.
+void writeDatabase(const QString& path, const QStringList& words);
+
+} // namespace WordSchema

@@ -1,1 +1,233 @@
-// Placeholder until the main window lands.
+#include "MainWindow.h"
+
+#include "Appearance.h"
+#include "Branding.h"
+#include "ErrorReporting.h"
+#include "Numbers.h"
+#include "PushButton.h"
+#include "Settings.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QUrl>
+
+QuestionCountBox::QuestionCountBox(QWidget* parent) : QLineEdit(parent) {}
+
+void QuestionCountBox::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    if (event->reason() == Qt::PopupFocusReason)
+        return; // back from the box's own context menu: keep what the player selected
+    selectAll();
+    // A click places the cursor after the focus has arrived; select again once it is done.
+    selectOnRelease_ = event->reason() == Qt::MouseFocusReason;
+}
+
+void QuestionCountBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    if (selectOnRelease_) {
+        selectOnRelease_ = false;
+        selectAll();
+    }
+}
+
+void QuestionCountBox::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    selectOnRelease_ = false;
+    // Only a move to another control of this window counts as leaving the box; another window
+    // coming to the front (or the program closing) and the context menu do not.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return;
+    if (!Numbers::isNumeric(text()))
+        setText(Fallback);
+}
+
+void OpenHomePageAtRandom(Environment& env)
+{
+    const int k = int(env.random.nextFraction() * 100.0f) + 1;
+    if (k != 7)
+        return;
+    if (!env.urls.open(QUrl(Branding::HomePage)))
+        throw AppError(QStringLiteral("the shell command cannot be started"));
+}
+
+MainWindow::MainWindow(Session& session, StoreConnection* connection, QWidget* parent)
+    : QWidget(parent), session_(session), env_(session.env),
+      ownConnection_(connection ? nullptr : std::make_unique<WordStoreConnection>(session.store)),
+      connection_(connection ? *connection : *ownConnection_),
+      driver_(session, [this] { return text1_->text(); })
+{
+    buildControls();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(Fonts::window());
+    setFixedSize(Twips::toPixels(8040), Twips::toPixels(5550));
+
+    const auto frame = [this](const char* name, const QString& caption, const QRect& geometry) {
+        auto* box = new QGroupBox(caption, this);
+        box->setObjectName(QLatin1String(name));
+        box->setGeometry(geometry);
+        box->setFocusPolicy(Qt::NoFocus);
+        return box;
+    };
+    const auto button = [](QWidget* container, const char* name, const QString& caption,
+                           const QRect& geometry) {
+        auto* b = new PushButton(caption, container);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(geometry);
+        return b;
+    };
+    const QString study2 = QStringLiteral("Study 2 Letter Words");
+    const QString study3 = QStringLiteral("Study 3 Letter Words");
+    const QString study4 = QStringLiteral("Study 4 Letter Words");
+
+    // clang-format off
+    frame2_ = frame("Frame2", QStringLiteral("Test type: Choose the valid word"),   Twips::rect(120, 120, 7800, 1905));
+    auto* pb1 = button(frame2_, "PushButton1", study2,                             Twips::rect(240, 300, 7320, 405));
+    auto* pb2 = button(frame2_, "PushButton2", study3,                             Twips::rect(240, 810, 7320, 405));
+    auto* pb6 = button(frame2_, "PushButton6", study4,                             Twips::rect(240, 1320, 7320, 405));
+    frame3_ = frame("Frame3", QStringLiteral("Test type: Choose the invalid word"), Twips::rect(120, 2100, 7800, 1905));
+    auto* pb4 = button(frame3_, "PushButton4", study2,                             Twips::rect(240, 300, 7320, 405));
+    auto* pb5 = button(frame3_, "PushButton5", study3,                             Twips::rect(240, 810, 7320, 405));
+    auto* pb7 = button(frame3_, "PushButton7", study4,                             Twips::rect(240, 1320, 7320, 405));
+    frame1_ = frame("Frame1", QStringLiteral("How many questions would you like to ask for this test?"),
+                                                                                    Twips::rect(120, 4080, 7800, 825));
+    text1_ = new QuestionCountBox(frame1_);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setGeometry(                                                            Twips::rect(240, 300, 7335, 345));
+    auto* pb3 = button(this, "PushButton3", QStringLiteral("Help"),                Twips::rect(120, 5025, 7800, 405));
+    // clang-format on
+
+    text1_->setAccessibleName(frame1_->title());
+    text1_->setText(QuestionCountBox::Fallback); // the design-time text, before anything listens
+
+    setTabOrder(text1_, pb3);
+    setTabOrder(pb3, pb4);
+    setTabOrder(pb4, pb5);
+    setTabOrder(pb5, pb7);
+    setTabOrder(pb7, pb1);
+    setTabOrder(pb1, pb2);
+    setTabOrder(pb2, pb6);
+    text1_->setFocus(Qt::OtherFocusReason);
+
+    SetWhiteBackColors(this);
+
+    // Text1_Change: every change is remembered as it is, number or not.
+    connect(text1_, &QLineEdit::textChanged, this,
+            [](const QString& text) { QuestionCountSetting().store(text); });
+
+    connect(pb1, &QPushButton::clicked, this,
+            [this] { runTest(QStringLiteral("PushButton1_Click"), TestKind::ValidWord, 2); });
+    connect(pb2, &QPushButton::clicked, this,
+            [this] { runTest(QStringLiteral("PushButton2_Click"), TestKind::ValidWord, 3); });
+    connect(pb6, &QPushButton::clicked, this,
+            [this] { runTest(QStringLiteral("PushButton6_Click"), TestKind::ValidWord, 4); });
+    connect(pb4, &QPushButton::clicked, this,
+            [this] { runTest(QStringLiteral("PushButton4_Click"), TestKind::InvalidWord, 2); });
+    connect(pb5, &QPushButton::clicked, this,
+            [this] { runTest(QStringLiteral("PushButton5_Click"), TestKind::InvalidWord, 3); });
+    connect(pb7, &QPushButton::clicked, this,
+            [this] { runTest(QStringLiteral("PushButton7_Click"), TestKind::InvalidWord, 4); });
+    connect(pb3, &QPushButton::clicked, this, &MainWindow::showHelp);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+MainWindow::StartUp MainWindow::load()
+{
+    Procedure p(env_.errors, QStringLiteral("Form1"), QStringLiteral("Form_Load"));
+    const QString database = env_.path(QStringLiteral("dbWords.mdb"));
+
+    // Only an ordinary file counts; a folder of that name does not.
+    if (p.test(100, [&] { return !QFileInfo(database).isFile(); })) {
+        p.line(102, [&] {
+            env_.messages.show(database + QStringLiteral(" not found"), env_.appTitle,
+                               MessageIcon::None);
+        });
+        return StartUp::Quit; // 104: nothing shown, nothing stored
+    }
+
+    p.line(106, [&] { ApplySkin(this, env_.programFolder); });
+    p.line(110, [&] { setWindowTitle(Branding::ProductName); });
+    p.line(110, [&] { setWindowIcon(ProgramIcon()); });
+    p.line(110, [&] { SetAppTitle(env_.appTitle); });
+
+    const QString cursorFile = env_.path(QStringLiteral("HAND-M.CUR"));
+    if (p.test(112, [&] { return FileExists(cursorFile); })) {
+        p.line(114, [&] {
+            hand_ = LoadHandCursor(cursorFile);
+            ApplyHandPointer(this, hand_);
+        });
+    }
+
+    p.line(116, [&] { OpenHomePageAtRandom(env_); });
+
+    p.line(134, [&] { text1_->setText(QuestionCountSetting().load()); });
+
+    p.line(136, [&] { connection_.create(); });
+    if (p.test(138, [&] { return connection_.isOpen(); }))
+        p.line(138, [&] { connection_.close(); });
+    p.line(140, [&] { connection_.open(database); });
+
+    return StartUp::Show;
+}
+
+void MainWindow::runTest(const QString& handler, TestKind kind, int length)
+{
+    driver_.run(handler, QuestionForms::find(kind, length));
+}
+
+void MainWindow::showHelp()
+{
+    Procedure p(env_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
+    p.line(100, [&] { env_.messages.show(HelpText, env_.appTitle, MessageIcon::None); });
+}
+
+void MainWindow::queryUnload()
+{
+    Procedure p(env_.errors, QStringLiteral("Form1"), QStringLiteral("Form_QueryUnload"));
+    if (p.test(100, [&] { return connection_.isOpen(); }))
+        p.line(100, [&] { connection_.close(); });
+    p.line(102, [&] { connection_.release(); });
+    p.line(104, [] { QCoreApplication::processEvents(); });
+    p.line(106, [] { QCoreApplication::processEvents(); });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    // The pending events processed on the way out may hold a second close request.
+    if (closing_)
+        return;
+    closing_ = true;
+    queryUnload();
+    endProgram_(); // Form_Unload
+}
+
+void MainWindow::endProgram()
+{
+    // Leaves the main loop with 0 and every modal loop now running; a loop started from here on
+    // returns at once. Hiding the other windows takes down any modal window still up.
+    QCoreApplication::exit(0);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            window->hide();
+    }
+}

@@ -1,1 +1,38 @@
-int main() { return 0; }
+#include "Environment.h"
+#include "MainWindow.h"
+#include "Random.h"
+#include "RealServices.h"
+#include "Session.h"
+#include "WordStore.h"
+
+#include <QApplication>
+
+namespace {
+// TODO: replace with the Qt Multimedia player once it is part of the quiz library.
+class SilentSoundPlayer : public SoundPlayer
+{
+public:
+    bool play(const QString&, bool) override { return false; }
+};
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+
+    // Everything below is destroyed before the application object, the sound player included.
+    QtMessageBoxes messages;
+    SystemClock clock;
+    TimeOfDayRandom random(clock);
+    DesktopUrlOpener urls;
+    SilentSoundPlayer sounds;
+    Environment env(messages, random, urls, sounds, QCoreApplication::applicationDirPath());
+    WordStore store(random);
+    Session session(env, store);
+
+    MainWindow window(session);
+    if (window.load() == MainWindow::StartUp::Quit)
+        return 0;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "Environment.h"
+#include "QuestionForm.h"
+#include "Session.h"
+#include "StoreConnection.h"
+#include "TestDriver.h"
+
+#include <QCursor>
+#include <QLineEdit>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QGroupBox;
+class PushButton;
+
+// The question-count box. Entering it, by Tab or by a click, selects its whole text so that typing
+// replaces the count; leaving it for another control of the program puts back "20" when the text
+// is no number. Switching to another window or closing the program leaves the text alone.
+class QuestionCountBox : public QLineEdit
+{
+public:
+    explicit QuestionCountBox(QWidget* parent = nullptr);
+
+    static inline const QString Fallback = QStringLiteral("20");
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool selectOnRelease_ = false;
+};
+
+// Opens the maker's home page at about one start in a hundred: draws k from 1 to 100 and opens the
+// page when k is 7, without waiting. Throws when the desktop cannot open it.
+void OpenHomePageAtRandom(Environment& env);
+
+// The main window "Form1": the six test buttons, the question-count box and "Help". Its load() is
+// the program's start-up; closing it closes the word database and ends the program.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class StartUp
+    {
+        Show,
+        Quit
+    };
+
+    // connection defaults to the session's word store.
+    explicit MainWindow(Session& session, StoreConnection* connection = nullptr,
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Form_Load. Quit when the word database is missing: the caller ends the program without
+    // showing anything.
+    StartUp load();
+
+    // What Form_Unload does to end the program. By default: hide every window of the program and
+    // leave every event loop, the outermost with exit code 0.
+    void setProgramEnder(std::function<void()> ender) { endProgram_ = std::move(ender); }
+    static void endProgram();
+
+    QuestionCountBox* countBox() const { return text1_; }
+    const std::optional<QCursor>& handCursor() const { return hand_; }
+
+    static inline const QString HelpText = QStringLiteral(
+        "This software will help you memorize some of those short Lexitor words that are "
+        "necessary to win.\r\rNote: You can use tab and space to select an answer instead of the "
+        "mouse. It might be a little easier/quicker.");
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void runTest(const QString& handler, TestKind kind, int length);
+    void showHelp();    // PushButton3_Click
+    void queryUnload(); // Form_QueryUnload
+
+    Session& session_;
+    Environment& env_;
+    std::unique_ptr<StoreConnection> ownConnection_;
+    StoreConnection& connection_;
+    TestDriver driver_;
+    std::function<void()> endProgram_ = &MainWindow::endProgram;
+    std::optional<QCursor> hand_;
+    bool closing_ = false;
+
+    QGroupBox* frame1_ = nullptr;
+    QGroupBox* frame2_ = nullptr;
+    QGroupBox* frame3_ = nullptr;
+    QuestionCountBox* text1_ = nullptr;
+};

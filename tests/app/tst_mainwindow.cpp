@@ -1,0 +1,528 @@
+#include "ErrorReporting.h"
+#include "MainWindow.h"
+#include "PushButton.h"
+#include "Session.h"
+#include "Settings.h"
+#include "StoreConnection.h"
+#include "TestDoubles.h"
+#include "WordStore.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const QString NotSet = QStringLiteral("Object variable or With block variable not set");
+
+// Stands in for the word store's connection: can refuse to be created or to open.
+class FakeConnection : public StoreConnection
+{
+public:
+    void create() override
+    {
+        calls << QStringLiteral("create");
+        if (!canCreate)
+            throw AppError(QStringLiteral("ActiveX component can't create object"));
+        created = true;
+        opened = false;
+    }
+    bool isOpen() const override
+    {
+        if (!created)
+            throw AppError(NotSet);
+        return opened;
+    }
+    void close() override
+    {
+        calls << QStringLiteral("close");
+        if (!created)
+            throw AppError(NotSet);
+        opened = false;
+    }
+    void open(const QString& path) override
+    {
+        calls << QStringLiteral("open ") + path;
+        if (!created)
+            throw AppError(NotSet);
+        if (!canOpen)
+            throw AppError(QStringLiteral("file is not a database"));
+        opened = true;
+    }
+    void release() override
+    {
+        calls << QStringLiteral("release");
+        created = opened = false;
+    }
+
+    bool canCreate = true;
+    bool canOpen = true;
+    bool created = false;
+    bool opened = false;
+    QStringList calls;
+};
+
+void touch(const QString& path, const QByteArray& bytes = {})
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The line numbers of the "Application Error" messages, in order.
+QList<int> reportedLines(const RecordingMessageBoxes& boxes)
+{
+    static const QRegularExpression at(QStringLiteral("at line (\\d+)\r"));
+    QList<int> lines;
+    for (const auto& m : boxes.shown) {
+        const auto match = at.match(m.text);
+        lines << (match.hasMatch() ? match.captured(1).toInt() : -1);
+    }
+    return lines;
+}
+
+QVariant storedCount()
+{
+    QSettings settings(QSettings::UserScope, QStringLiteral("Quenmark"));
+    settings.beginGroup(QStringLiteral("Lexitor Trainer Software"));
+    return settings.value(QStringLiteral("Text1"));
+}
+
+// One program start: services, session and main window over a fresh program folder that holds a
+// dbWords.mdb (an empty file: the fake connection never reads it).
+struct Program
+{
+    explicit Program(bool withDatabase = true, bool realStore = false)
+        : store(test.random), session(test.env, store),
+          window(session, realStore ? nullptr : &connection)
+    {
+        if (withDatabase)
+            touch(test.path(QStringLiteral("dbWords.mdb")));
+        window.setProgramEnder([this] { ++ended; });
+    }
+
+    template <class T> T* child(const char* name) const
+    {
+        return window.findChild<T*>(QLatin1String(name));
+    }
+
+    void showActive()
+    {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+    TestEnvironment test;
+    FakeConnection connection;
+    WordStore store;
+    Session session;
+    MainWindow window;
+    int ended = 0;
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init()
+    {
+        QSettings settings(QSettings::UserScope, QStringLiteral("Quenmark"));
+        settings.clear();
+        settings.sync();
+    }
+
+    void missingDatabaseEndsStartUp_data()
+    {
+        QTest::addColumn<bool>("asFolder");
+        QTest::newRow("no file") << false;
+        QTest::newRow("a folder of that name") << true;
+    }
+    void missingDatabaseEndsStartUp()
+    {
+        QFETCH(bool, asFolder);
+        Program program(false);
+        if (asFolder)
+            QVERIFY(QDir(program.test.folder.path()).mkdir(QStringLiteral("dbWords.mdb")));
+
+        QCOMPARE(program.window.load(), MainWindow::StartUp::Quit);
+
+        QCOMPARE(program.test.messages.shown.size(), 1);
+        const auto& message = program.test.messages.shown.first();
+        QCOMPARE(message.text, program.test.folder.path() + QDir::separator() +
+                                   QStringLiteral("dbWords.mdb not found"));
+        QCOMPARE(message.title, QStringLiteral("Lexitor Trainer Software"));
+        QCOMPARE(message.icon, MessageIcon::None);
+        QVERIFY(program.connection.calls.isEmpty());
+        QCOMPARE(program.test.random.draws, 0);
+        QVERIFY(!program.window.isVisible());
+        QVERIFY(QSettings(QSettings::UserScope, QStringLiteral("Quenmark")).allKeys().isEmpty());
+    }
+
+    void startUpOpensTheDatabase()
+    {
+        Program program;
+        QCOMPARE(program.window.load(), MainWindow::StartUp::Show);
+
+        QVERIFY(program.test.messages.shown.isEmpty());
+        QCOMPARE(program.window.windowTitle(), QStringLiteral("Lexitor Trainer Software"));
+        QVERIFY(!program.window.windowIcon().isNull());
+        QCOMPARE(program.test.env.appTitle, QStringLiteral("Lexitor Trainer"));
+        QCOMPARE(program.window.countBox()->text(), QStringLiteral("20"));
+        QCOMPARE(program.connection.calls,
+                 QStringList({QStringLiteral("create"),
+                              QStringLiteral("open ") + program.test.path("dbWords.mdb")}));
+        QVERIFY(program.connection.opened);
+    }
+
+    void connectionFailuresAreReportedAndTheWindowShows_data()
+    {
+        QTest::addColumn<bool>("canCreate");
+        QTest::addColumn<QList<int>>("lines");
+        QTest::newRow("no connection object") << false << QList<int>{136, 138, 138, 140};
+        QTest::newRow("opening fails") << true << QList<int>{140};
+    }
+    void connectionFailuresAreReportedAndTheWindowShows()
+    {
+        QFETCH(bool, canCreate);
+        QFETCH(QList<int>, lines);
+        Program program;
+        program.connection.canCreate = canCreate;
+        program.connection.canOpen = false;
+
+        QCOMPARE(program.window.load(), MainWindow::StartUp::Show);
+        QCOMPARE(reportedLines(program.test.messages), lines);
+        for (const auto& m : program.test.messages.shown) {
+            QVERIFY(m.text.contains(QStringLiteral("Form1.Form_Load ")));
+            QCOMPARE(m.title, QStringLiteral("Application Error"));
+        }
+    }
+
+    void damagedDatabaseIsReportedOnLine140()
+    {
+        Program program(false, true);
+        QByteArray noise(4096, '\0');
+        QRandomGenerator generator(7);
+        for (char& c : noise)
+            c = char(generator.bounded(256));
+        touch(program.test.path("dbWords.mdb"), noise);
+
+        QCOMPARE(program.window.load(), MainWindow::StartUp::Show);
+        QCOMPARE(reportedLines(program.test.messages), QList<int>{140});
+    }
+
+    void handCursor_data()
+    {
+        QTest::addColumn<QString>("cursorFile"); // copied in as HAND-M.CUR; empty: none
+        QTest::addColumn<bool>("hand");
+        QTest::addColumn<QList<int>>("lines");
+        QTest::newRow("present") << QStringLiteral(LEXITOR_HAND_CURSOR) << true << QList<int>{};
+        QTest::newRow("absent") << QString() << false << QList<int>{};
+        QTest::newRow("unreadable") << QStringLiteral("garbage") << false << QList<int>{114};
+    }
+    void handCursor()
+    {
+        QFETCH(QString, cursorFile);
+        QFETCH(bool, hand);
+        QFETCH(QList<int>, lines);
+        Program program;
+        const QString target = program.test.path("HAND-M.CUR");
+        if (cursorFile == QStringLiteral("garbage"))
+            touch(target, QByteArray("not a cursor"));
+        else if (!cursorFile.isEmpty())
+            QVERIFY(QFile::copy(cursorFile, target));
+
+        QCOMPARE(program.window.load(), MainWindow::StartUp::Show);
+        QCOMPARE(reportedLines(program.test.messages), lines);
+        QCOMPARE(program.window.handCursor().has_value(), hand);
+        const auto buttons = program.window.findChildren<PushButton*>();
+        QCOMPARE(buttons.size(), 7);
+        for (const PushButton* button : buttons) {
+            QCOMPARE(button->testAttribute(Qt::WA_SetCursor), hand);
+            if (hand)
+                QCOMPARE(button->cursor().shape(), Qt::BitmapCursor);
+        }
+        QCOMPARE(program.window.cursor().shape(), Qt::ArrowCursor);
+        for (const QGroupBox* frame : program.window.findChildren<QGroupBox*>())
+            QCOMPARE(frame->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(program.connection.opened); // start-up went on to the end
+    }
+
+    void skinSwitchesToDesktopColours_data()
+    {
+        QTest::addColumn<bool>("skin");
+        QTest::newRow("skin file present") << true;
+        QTest::newRow("no skin file") << false;
+    }
+    void skinSwitchesToDesktopColours()
+    {
+        QFETCH(bool, skin);
+        Program program;
+        if (skin)
+            touch(program.test.path("x/o.cjs"));
+        program.window.load();
+
+        const QColor expected =
+            skin ? QApplication::palette().color(QPalette::Active, QPalette::Button) : Qt::white;
+        QCOMPARE(program.window.palette().color(QPalette::Window), expected);
+        for (const char* name : {"Frame1", "Frame2", "Frame3"})
+            QCOMPARE(program.child<QGroupBox>(name)->palette().color(QPalette::Window), expected);
+        QVERIFY(program.test.messages.shown.isEmpty());
+    }
+
+    void homePageOpensOnlyOnSeven_data()
+    {
+        QTest::addColumn<float>("fraction");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("k = 1") << 0.0f << false;
+        QTest::newRow("k = 6") << 0.055f << false;
+        QTest::newRow("k = 7 (lowest)") << 0.06f << true;
+        QTest::newRow("k = 7") << 0.065f << true;
+        QTest::newRow("k = 8") << 0.075f << false;
+        QTest::newRow("k = 100") << 0.9999f << false;
+    }
+    void homePageOpensOnlyOnSeven()
+    {
+        QFETCH(float, fraction);
+        QFETCH(bool, opens);
+        Program program;
+        program.test.random.pushFraction(fraction);
+
+        QCOMPARE(program.window.load(), MainWindow::StartUp::Show);
+        QCOMPARE(program.test.random.draws, 1);
+        QCOMPARE(program.test.urls.opened.size(), opens ? 1 : 0);
+        if (opens)
+            QCOMPARE(program.test.urls.opened.first(), QUrl(Branding::HomePage));
+        QVERIFY(program.test.messages.shown.isEmpty());
+    }
+
+    void homePageFailureIsReportedOnLine116()
+    {
+        Program program;
+        program.test.urls.succeed = false;
+        program.test.random.pushFraction(0.065f);
+
+        QCOMPARE(program.window.load(), MainWindow::StartUp::Show);
+        QCOMPARE(reportedLines(program.test.messages), QList<int>{116});
+        QVERIFY(program.connection.opened); // the start-up carried on
+    }
+
+    void helpMessage()
+    {
+        Program program;
+        program.window.load();
+        program.child<PushButton>("PushButton3")->click();
+
+        QCOMPARE(program.test.messages.shown.size(), 1);
+        const auto& message = program.test.messages.shown.first();
+        QCOMPARE(message.text,
+                 QStringLiteral("This software will help you memorize some of those short Lexitor "
+                                "words that are necessary to win.") +
+                     QChar(13) + QChar(13) +
+                     QStringLiteral("Note: You can use tab and space to select an answer instead "
+                                    "of the mouse. It might be a little easier/quicker."));
+        QCOMPARE(message.title, QStringLiteral("Lexitor Trainer"));
+        QCOMPARE(message.icon, MessageIcon::None);
+    }
+
+    void opensWithTheCountSelectedAndTabsInOrder()
+    {
+        Program program;
+        QSettings(QSettings::UserScope, QStringLiteral("Quenmark"))
+            .setValue(QStringLiteral("Lexitor Trainer Software/Text1"), QStringLiteral("35"));
+        program.window.load();
+        program.showActive();
+
+        QLineEdit* box = program.window.countBox();
+        QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(box->text(), QStringLiteral("35"));
+        QCOMPARE(box->selectedText(), QStringLiteral("35"));
+
+        QStringList visited;
+        for (int i = 0; i < 8; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, QStringList({"PushButton3", "PushButton4", "PushButton5", "PushButton7",
+                                       "PushButton1", "PushButton2", "PushButton6", "Text1"}));
+        QCOMPARE(box->selectedText(), QStringLiteral("35")); // entered by Tab
+    }
+
+    void clickingIntoTheBoxSelectsAll()
+    {
+        Program program;
+        program.window.load();
+        program.showActive();
+        QLineEdit* box = program.window.countBox();
+        program.child<PushButton>("PushButton3")->setFocus(Qt::TabFocusReason);
+        QVERIFY(!box->hasFocus());
+
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        QVERIFY(box->hasFocus());
+        QCOMPARE(box->selectedText(), QStringLiteral("20"));
+
+        // A second click, inside the box that already has the focus, places the cursor.
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        QVERIFY(box->selectedText().isEmpty());
+    }
+
+    void countIsRememberedAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("leaveByTab"); // else: close the window with the focus in the box
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("abc, focus leaves") << "abc" << true << "20"
+                                           << "20";
+        QTest::newRow("blank, focus leaves") << " " << true << "20"
+                                             << "20";
+        QTest::newRow("number kept") << "-2.5e1" << true << "-2.5e1"
+                                     << "-2.5e1";
+        QTest::newRow("abc, window closed") << "abc" << false << "abc"
+                                            << "abc";
+    }
+    void countIsRememberedAsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, leaveByTab);
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        {
+            Program program;
+            program.window.load();
+            QVERIFY(!storedCount().isValid()); // first start: nothing stored yet, box shows 20
+            QCOMPARE(program.window.countBox()->text(), QStringLiteral("20"));
+            program.showActive();
+            QTest::keyClicks(program.window.countBox(), typed); // replaces the selected text
+            QCOMPARE(storedCount().toString(), typed);
+            if (leaveByTab)
+                QTest::keyClick(program.window.countBox(), Qt::Key_Tab);
+            else
+                program.window.close();
+            QCOMPARE(program.window.countBox()->text(), shown);
+            QCOMPARE(storedCount().toString(), stored);
+            QCOMPARE(program.ended, leaveByTab ? 0 : 1);
+        }
+        Program next;
+        next.window.load();
+        QCOMPARE(next.window.countBox()->text(), stored);
+    }
+
+    void shutDownClosesAndReleases_data()
+    {
+        QTest::addColumn<bool>("canCreate");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QList<int>>("lines");
+        QTest::newRow("open connection") << true << QStringList{"close", "release"} << QList<int>{};
+        QTest::newRow("no connection object")
+            << false << QStringList{"close", "release"} << QList<int>{100, 100};
+    }
+    void shutDownClosesAndReleases()
+    {
+        QFETCH(bool, canCreate);
+        QFETCH(QStringList, calls);
+        QFETCH(QList<int>, lines);
+        Program program;
+        program.connection.canCreate = canCreate;
+        program.window.load();
+        program.window.show();
+        program.test.messages.shown.clear();
+        program.connection.calls.clear();
+
+        QVERIFY(program.window.close());
+        QCOMPARE(program.connection.calls, calls);
+        QCOMPARE(reportedLines(program.test.messages), lines);
+        for (const auto& m : program.test.messages.shown)
+            QVERIFY(m.text.contains(QStringLiteral("Form1.Form_QueryUnload ")));
+        QCOMPARE(program.ended, 1);
+        QVERIFY(!program.window.isVisible());
+    }
+
+    void controlsFitTheirContainers()
+    {
+        Program program;
+        for (const QWidget* w : program.window.findChildren<QWidget*>()) {
+            if (!w->isWindow() && w->parentWidget())
+                QVERIFY2(w->parentWidget()->rect().contains(w->geometry()),
+                         qPrintable(w->objectName()));
+        }
+        QCOMPARE(program.window.size(), QSize(536, 370));
+    }
+
+    // The program ends with exit code 0 when its main window closes while a modal window of it is
+    // open; the run lives in a child process because leaving the loops is for good.
+    void closingEndsTheProgramFromAModalWindow()
+    {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QElapsedTimer timer;
+        timer.start();
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--close-from-modal")});
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(QString::fromLatin1(child.readAllStandardOutput()).trimmed(),
+                 QStringLiteral("modal returned\nnext modal returned"));
+        QVERIFY(timer.elapsed() < 10000);
+    }
+};
+
+// The child process of closingEndsTheProgramFromAModalWindow.
+static int closeFromModal(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    // A program that hangs here fails the test with exit code 3.
+    QTimer::singleShot(15000, [] { std::_Exit(3); });
+
+    auto program = std::make_unique<Program>();
+    Program& p = *program;
+    MainWindow& window = p.window;
+    window.setProgramEnder(&MainWindow::endProgram);
+    if (window.load() != MainWindow::StartUp::Show)
+        return 2;
+    window.show();
+    QTimer::singleShot(0, &window, [&window] {
+        QDialog dialog(&window);
+        QTimer::singleShot(50, &window, [&window] { window.close(); });
+        dialog.exec();
+        printf("modal returned\n");
+        QDialog next(&window); // what a test run would show next
+        next.exec();
+        printf("next modal returned\n");
+        fflush(stdout);
+    });
+    const int rc = QApplication::exec();
+    program.reset();
+    return rc;
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc > 1 && qstrcmp(argv[1], "--close-from-modal") == 0)
+        return closeFromModal(argc, argv);
+    QApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"

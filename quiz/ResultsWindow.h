@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Session.h"
+
+#include <QDialog>
+#include <QLocale>
+#include <QString>
+
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QListWidget;
+class PushButton;
+
+// The text of the percentage line's number: CorrectCount / N * 100, N read from countText like
+// the driver reads it, rounded to two places (halves to even) and written in the locale. A count
+// text that is no 16-bit number throws "Type mismatch" or "Overflow"; 0 / 0 throws "Overflow".
+QString ResultsPercentageText(qint16 correctCount, const QString& countText,
+                              const QLocale& locale = QLocale());
+
+// Form4, the summary that ends every test run: the two counts, the percentage of right answers
+// out of the questions asked for, and the words answered rightly and wrongly. It only reads the
+// test-run state. Built (and filled) for one showing; exec() shows it modally.
+class ResultsWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    // countText is the main window's question-count text, read again at the moment of showing.
+    ResultsWindow(Session& session, const QString& countText, QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void formLoad(const QString& countText);
+    void fill(const QString& countText);
+    void pushButton1Click();
+
+    Session& session_;
+    QGroupBox* frame1_;
+    QLabel* lblCorrect_;
+    QLabel* lblWrong_;
+    QLabel* lblPercentage_;
+    QGroupBox* frame2_;
+    QListWidget* list1_;
+    QGroupBox* frame3_;
+    QListWidget* list2_;
+    PushButton* pushButton1_;
+};

@@ -1,0 +1,531 @@
+#include "Appearance.h"
+#include "ErrorReporting.h"
+#include "PushButton.h"
+#include "QuestionForm.h"
+#include "QuestionWindow.h"
+#include "Session.h"
+#include "TestDoubles.h"
+#include "WordDatabase.h"
+#include "WordStore.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Three words of each length, in the order the store's lists hold them (row 1, 2, 3).
+QStringList validWords(int length)
+{
+    switch (length) {
+    case 2:
+        return {"AB", "AD", "AG"};
+    case 3:
+        return {"ACE", "ADD", "AGE"};
+    default:
+        return {"ABLE", "ACHE", "AGED"};
+    }
+}
+
+// Three non-words of each length, none in the lists above, each with a vowel.
+QStringList nonWords(int length)
+{
+    switch (length) {
+    case 2:
+        return {"QZ", "XJ", "VK"};
+    case 3:
+        return {"QOZ", "XUJ", "VEK"};
+    default:
+        return {"QOZZ", "XUJJ", "VEKK"};
+    }
+}
+
+QStringList allValidWords()
+{
+    return validWords(2) + validWords(3) + validWords(4);
+}
+
+// A session over recording services and a word database in its own program folder, with the
+// test-run state as the driver leaves it at the start of a run.
+class Fixture
+{
+public:
+    explicit Fixture(const QStringList& words = allValidWords())
+        : store(t.random), session(t.env, store)
+    {
+        const QString path = t.path(QStringLiteral("dbWords.mdb"));
+        WordDatabase::write(path, words);
+        store.create();
+        store.open(path);
+        session.state.StatusText = TestRunState::WaitingForAnswer;
+        session.state.StatusColor = QStringLiteral("0");
+        session.state.AnswerPending = true;
+    }
+
+    // Scripts one question: the answer position x, then the draws of the valid-word test (the
+    // row of the valid word, then the letters of three non-words) or of the invalid-word test
+    // (the non-word's letters, then the rows of three valid words).
+    void scriptQuestion(const QuestionForm& form, int x, int validRow = 2,
+                        const QStringList& others = {}, const QList<int>& rows = {1, 2, 3})
+    {
+        t.random.push(x, 0, 3);
+        if (form.kind == TestKind::ValidWord) {
+            t.random.push(validRow, 1, 3);
+            for (const QString& w : others.isEmpty() ? nonWords(form.length) : others)
+                t.random.pushLetters(w);
+        } else {
+            t.random.pushLetters(nonWords(form.length).first());
+            for (int row : rows)
+                t.random.push(row, 1, 3);
+        }
+    }
+
+    TestEnvironment t;
+    WordStore store;
+    Session session;
+};
+
+const QuestionForm& form(const QString& name)
+{
+    const auto& all = QuestionForms::all();
+    return *std::find_if(all.begin(), all.end(),
+                         [&](const QuestionForm& f) { return f.name == name; });
+}
+
+PushButton* button(const QuestionWindow& w, int k)
+{
+    return w.findChild<PushButton*>(QStringLiteral("PushButton%1").arg(k));
+}
+
+QStringList captions(const QuestionWindow& w)
+{
+    QStringList all;
+    for (int k = 1; k <= 4; ++k)
+        all.append(button(w, k)->text());
+    return all;
+}
+
+QLabel* statusLine(const QuestionWindow& w)
+{
+    return w.findChild<QLabel*>(QStringLiteral("Label1"));
+}
+
+QString errorText(const QString& window, const QString& procedure, int line, const QString& what)
+{
+    return ErrorReporter::messageText(what, ErrorReporter::locationName(window, procedure), line);
+}
+
+const QString ClosedStore = QStringLiteral("Operation is not allowed when the object is closed.");
+
+// For each answer position x: the button of the right answer, and the buttons that take the
+// other three words, in call order.
+constexpr std::array<int, 4> AnswerButton{1, 2, 3, 4};
+constexpr std::array<std::array<int, 3>, 4> OtherButtons{
+    {{2, 3, 4}, {1, 3, 4}, {2, 1, 4}, {2, 3, 1}}};
+
+} // namespace
+
+class TestQuestionWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void buildsTheQuestion_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("x");
+        for (const QuestionForm& f : QuestionForms::all())
+            for (int x = 0; x < 4; ++x)
+                QTest::addRow("%s x=%d", qPrintable(f.name), x) << f.name << x;
+    }
+    void buildsTheQuestion()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, x);
+        const QuestionForm& f = form(name);
+        Fixture fx;
+        fx.scriptQuestion(f, x);
+        QuestionWindow w(fx.session, f);
+
+        const bool valid = f.kind == TestKind::ValidWord;
+        const QString answer = valid ? validWords(f.length)[1] : nonWords(f.length)[0];
+        const QStringList others = valid ? nonWords(f.length) : validWords(f.length);
+        QStringList expected(4);
+        expected[AnswerButton[x] - 1] = answer;
+        for (int i = 0; i < 3; ++i)
+            expected[OtherButtons[x][i] - 1] = others[i];
+
+        QCOMPARE(captions(w), expected);
+        QCOMPARE(w.correctIndex(), qint16(x));
+        QCOMPARE(fx.session.state.CorrectAnswer, answer);
+        QVERIFY(fx.t.random.script.empty());
+        QCOMPARE(fx.t.messages.texts(), QStringList{});
+
+        QCOMPARE(w.objectName(), name);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Lexitor Trainer Software"));
+        QCOMPARE(w.findChild<QGroupBox*>(QStringLiteral("Frame1"))->title(), f.question);
+        // The first question of a run: the driver's status in black on white.
+        QLabel* status = statusLine(w);
+        QCOMPARE(status->text(), TestRunState::WaitingForAnswer);
+        QCOMPARE(status->palette().color(QPalette::WindowText), QColor(Qt::black));
+        QCOMPARE(status->palette().color(QPalette::Window), QColor(Qt::white));
+    }
+
+    void scoresTheAnswer_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("clicked");
+        QTest::newRow("valid word chosen") << "Form2" << 1 << 2;
+        QTest::newRow("non-word chosen in a valid-word test") << "Form2" << 1 << 4;
+        QTest::newRow("four letters, non-word chosen") << "Form7" << 0 << 3;
+        QTest::newRow("non-word chosen in an invalid-word test") << "Form5" << 3 << 4;
+        QTest::newRow("valid word chosen in an invalid-word test") << "Form5" << 3 << 1;
+        QTest::newRow("three letters, right on the third button") << "Form6" << 2 << 3;
+    }
+    void scoresTheAnswer()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, x);
+        QFETCH(int, clicked);
+        const QuestionForm& f = form(name);
+        const bool right = clicked == x + 1;
+        Fixture fx;
+        TestRunState& state = fx.session.state;
+        fx.scriptQuestion(f, x);
+
+        QString caption;
+        QString answer;
+        {
+            QuestionWindow w(fx.session, f);
+            w.show();
+            caption = button(w, clicked)->text();
+            answer = state.CorrectAnswer;
+            QTest::mouseClick(button(w, clicked), Qt::LeftButton);
+            QCOMPARE(w.result(), int(QDialog::Accepted));
+            QVERIFY(!w.isVisible());
+        }
+
+        QCOMPARE(state.AnswerPending, false);
+        QCOMPARE(state.CorrectCount, qint16(right ? 1 : 0));
+        QCOMPARE(state.WrongCount, qint16(right ? 0 : 1));
+        QCOMPARE(state.CorrectWords, right ? QStringList{caption} : QStringList{});
+        QCOMPARE(state.WrongWords, right ? QStringList{} : QStringList{caption});
+        QCOMPARE(state.StatusText, right ? QStringLiteral("Correct with ") + caption
+                                         : QStringLiteral("Wrong. Correct answer was ") + answer);
+        QCOMPARE(state.StatusColor, right ? QStringLiteral("25600") : QStringLiteral("255"));
+        QCOMPARE(fx.t.sounds.played.size(), 1);
+        QCOMPARE(fx.t.sounds.played[0].path, fx.t.path(right ? QStringLiteral("sounds/correct.wav")
+                                                             : QStringLiteral("sounds/wrong.wav")));
+        QCOMPARE(fx.t.sounds.played[0].wait, false);
+        QCOMPARE(fx.t.messages.texts(), QStringList{});
+
+        // The next question shows the outcome on its status line.
+        state.AnswerPending = true;
+        QuestionWindow next(fx.session, f);
+        QLabel* status = statusLine(next);
+        QCOMPARE(status->text(), state.StatusText);
+        QCOMPARE(status->palette().color(QPalette::WindowText),
+                 right ? QColor(0, 100, 0) : QColor(255, 0, 0));
+        QCOMPARE(status->palette().color(QPalette::Window), QColor(Qt::white));
+    }
+
+    // A store that cannot be read: each failing call is reported on its own line and the load
+    // goes on. The answer keeps the previous question's word; the other buttons stay blank.
+    void reportsStoreFailures_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("valid-word test") << "Form2";
+        QTest::newRow("valid-word test, four letters") << "Form7";
+        QTest::newRow("invalid-word test") << "Form5";
+        QTest::newRow("invalid-word test, three letters") << "Form6";
+    }
+    void reportsStoreFailures()
+    {
+        QFETCH(QString, name);
+        Fixture fx;
+        fx.session.state.CorrectAnswer = QStringLiteral("PREV");
+        fx.store.close();
+        fx.t.random.push(1, 0, 3);
+        fx.t.random.pushLetters(QStringLiteral("BCDF"));
+
+        QuestionWindow w(fx.session, form(name));
+        QCOMPARE(captions(w), (QStringList{"", "PREV", "", ""}));
+        QCOMPARE(fx.session.state.CorrectAnswer, QStringLiteral("PREV"));
+        QStringList expected;
+        for (int line : {120, 136, 138, 140})
+            expected.append(errorText(name, QStringLiteral("Form_Load"), line, ClosedStore));
+        QCOMPARE(fx.t.messages.texts(), expected);
+        // The status line is still set.
+        QCOMPARE(statusLine(w)->text(), TestRunState::WaitingForAnswer);
+    }
+
+    void overflowingCountIsReportedAndTheAnswerCompletes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<bool>("right");
+        QTest::newRow("right answer at 32767") << "Form2" << 1 << true;
+        QTest::newRow("wrong answer at 32767") << "Form8" << 3 << false;
+    }
+    void overflowingCountIsReportedAndTheAnswerCompletes()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, clicked);
+        QFETCH(bool, right);
+        Fixture fx;
+        TestRunState& state = fx.session.state;
+        state.CorrectCount = 32767;
+        state.WrongCount = 32767;
+        fx.scriptQuestion(form(name), 0);
+        QuestionWindow w(fx.session, form(name));
+        w.show();
+        const QString caption = button(w, clicked)->text();
+        QTest::mouseClick(button(w, clicked), Qt::LeftButton);
+
+        QCOMPARE(fx.t.messages.texts(),
+                 QStringList{errorText(name, QStringLiteral("PushButton%1_Click").arg(clicked),
+                                       right ? 104 : 114, QStringLiteral("Overflow"))});
+        QCOMPARE(state.CorrectCount, qint16(32767));
+        QCOMPARE(state.WrongCount, qint16(32767));
+        QCOMPARE(right ? state.CorrectWords : state.WrongWords, QStringList{caption});
+        QCOMPARE(state.StatusColor, right ? QStringLiteral("25600") : QStringLiteral("255"));
+        QCOMPARE(fx.t.sounds.played.size(), 1);
+        QCOMPARE(state.AnswerPending, false);
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+    }
+
+    // Words are not checked against each other: equal captions are scored by position alone.
+    void equalCaptionsAreScoredByPosition_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("three equal non-words") << "Form2";
+        QTest::newRow("three equal valid words") << "Form5";
+    }
+    void equalCaptionsAreScoredByPosition()
+    {
+        QFETCH(QString, name);
+        const QuestionForm& f = form(name);
+        Fixture fx;
+        fx.scriptQuestion(f, 0, 2, {"QZ", "QZ", "QZ"}, {2, 2, 2});
+        QuestionWindow w(fx.session, f);
+        const QString same =
+            f.kind == TestKind::ValidWord ? QStringLiteral("QZ") : QStringLiteral("AD");
+        QCOMPARE(captions(w).mid(1), (QStringList{same, same, same}));
+        w.show();
+        QTest::mouseClick(button(w, 3), Qt::LeftButton);
+        QCOMPARE(fx.session.state.WrongWords, QStringList{same});
+        QCOMPARE(fx.session.state.WrongCount, qint16(1));
+    }
+
+    // An empty list gives an empty valid word: its blank button still counts as the answer.
+    void emptyListGivesABlankAnswer()
+    {
+        Fixture fx(validWords(3));
+        fx.t.random.push(2, 0, 3);
+        QuestionWindow w(fx.session, form(QStringLiteral("Form2")));
+        QCOMPARE(button(w, 3)->text(), QString());
+        QCOMPARE(fx.t.messages.texts(), QStringList{});
+        w.show();
+        QTest::mouseClick(button(w, 3), Qt::LeftButton);
+        QCOMPARE(fx.session.state.StatusText, QStringLiteral("Correct with "));
+        QCOMPARE(fx.session.state.CorrectWords, QStringList{QString()});
+    }
+
+    // Over many questions on a crowded list, no non-word is a stored word or equals the valid
+    // word beside it.
+    void nonWordsNeverMatchTheValidWord()
+    {
+        const QStringList twoLetters = WordDatabase::sequentialWords(2, 500);
+        Fixture fx(twoLetters);
+        for (int i = 0; i < 40; ++i) {
+            QuestionWindow w(fx.session, form(QStringLiteral("Form2")));
+            const QStringList all = captions(w);
+            const QString valid = all[w.correctIndex()];
+            QVERIFY(twoLetters.contains(valid));
+            for (int k = 0; k < 4; ++k) {
+                if (k != w.correctIndex())
+                    QVERIFY2(!twoLetters.contains(all[k]), qPrintable(all[k]));
+            }
+        }
+        QCOMPARE(fx.t.messages.texts(), QStringList{});
+    }
+
+    // The focus starts in the hidden Text1: keys answer nothing until the player tabs to a
+    // button.
+    void keysAtOpeningAnswerNothing_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+    }
+    void keysAtOpeningAnswerNothing()
+    {
+        QFETCH(int, key);
+        Fixture fx;
+        fx.scriptQuestion(form(QStringLiteral("Form6")), 0);
+        QuestionWindow w(fx.session, form(QStringLiteral("Form6")));
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QLineEdit* text1 = w.findChild<QLineEdit*>(QStringLiteral("Text1"));
+        QCOMPARE(QApplication::focusWidget(), text1);
+        QVERIFY(text1->geometry().top() >= w.height());
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QVERIFY(w.isVisible());
+        QCOMPARE(fx.session.state.AnswerPending, true);
+        QVERIFY(fx.t.sounds.played.isEmpty());
+
+        // Tab reaches PushButton1 first; Space on it answers.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button(w, 1));
+        QTest::keyClick(button(w, 1), Qt::Key_Space);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(fx.session.state.AnswerPending, false);
+        QCOMPARE(fx.session.state.CorrectWords, QStringList{nonWords(3)[0]});
+    }
+
+    void closeBoxRecordsNothing()
+    {
+        Fixture fx;
+        TestRunState& state = fx.session.state;
+        state.StatusText = QStringLiteral("Correct with AD");
+        state.StatusColor = QStringLiteral("25600");
+        state.CorrectCount = 3;
+        state.CorrectWords = QStringList{"AB", "AD", "AG"};
+        fx.scriptQuestion(form(QStringLiteral("Form8")), 2);
+        QuestionWindow w(fx.session, form(QStringLiteral("Form8")));
+        w.show();
+        w.close();
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+        QCOMPARE(state.AnswerPending, true);
+        QCOMPARE(state.StatusText, QStringLiteral("Correct with AD"));
+        QCOMPARE(state.StatusColor, QStringLiteral("25600"));
+        QCOMPARE(state.CorrectCount, qint16(3));
+        QCOMPARE(state.WrongCount, qint16(0));
+        QCOMPARE(state.CorrectWords, (QStringList{"AB", "AD", "AG"}));
+        QCOMPARE(state.WrongWords, QStringList{});
+        // The unanswered question's word stays as the current answer.
+        QCOMPARE(state.CorrectAnswer, nonWords(4)[0]);
+        QVERIFY(fx.t.sounds.played.isEmpty());
+    }
+
+    void aModalShowingEndsWithTheAnswer()
+    {
+        Fixture fx;
+        fx.scriptQuestion(form(QStringLiteral("Form3")), 3);
+        QuestionWindow w(fx.session, form(QStringLiteral("Form3")));
+        QTimer::singleShot(0, &w, [] {
+            auto* open = qobject_cast<QuestionWindow*>(QApplication::activeModalWidget());
+            if (open)
+                QTest::mouseClick(button(*open, 4), Qt::LeftButton);
+        });
+        QCOMPARE(w.exec(), int(QDialog::Accepted));
+        QCOMPARE(fx.session.state.CorrectCount, qint16(1));
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("height");
+        QTest::newRow("Form2") << "Form2" << 3525;
+        QTest::newRow("Form3") << "Form3" << 3540;
+        QTest::newRow("Form7") << "Form7" << 3540;
+        QTest::newRow("Form5") << "Form5" << 3525;
+        QTest::newRow("Form6") << "Form6" << 3525;
+        QTest::newRow("Form8") << "Form8" << 3525;
+    }
+    void layout()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, height);
+        Fixture fx;
+        QuestionWindow w(fx.session, form(name));
+        QCOMPARE(w.size(), Twips::rect(0, 0, 8040, height).size());
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+        QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(w.findChild<QLineEdit*>(QStringLiteral("Text1"))->geometry().top() >= w.height());
+        for (int k = 1; k <= 4; ++k) {
+            QCOMPARE(button(w, k)->geometry(), Twips::rect(240, 300 + 510 * (k - 1), 7320, 405));
+            QVERIFY(!button(w, k)->isDefault() && !button(w, k)->autoDefault());
+        }
+        QCOMPARE(statusLine(w)->accessibleName(), QStringLiteral("Last Question Status"));
+    }
+
+    void handPointer_data()
+    {
+        QTest::addColumn<QByteArray>("cursorFile"); // empty: no file
+        QTest::addColumn<bool>("hand");
+        QTest::addColumn<QStringList>("messages");
+        QFile real(QFINDTESTDATA("../../data/HAND-M.CUR"));
+        QVERIFY(real.open(QIODevice::ReadOnly));
+        QTest::newRow("no cursor file") << QByteArray() << false << QStringList{};
+        QTest::newRow("the hand cursor") << real.readAll() << true << QStringList{};
+        QTest::newRow("a damaged cursor file")
+            << QByteArray("not a cursor") << false
+            << QStringList{errorText("Form2", "Form_Load", 106, QStringLiteral("Invalid picture"))};
+    }
+    void handPointer()
+    {
+        QFETCH(QByteArray, cursorFile);
+        QFETCH(bool, hand);
+        QFETCH(QStringList, messages);
+        Fixture fx;
+        if (!cursorFile.isEmpty()) {
+            QFile file(fx.t.path(QStringLiteral("HAND-M.CUR")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(cursorFile);
+        }
+        QuestionWindow w(fx.session, form(QStringLiteral("Form2")));
+        QCOMPARE(fx.t.messages.texts(), messages);
+        QCOMPARE(button(w, 2)->cursor().shape(), hand ? Qt::BitmapCursor : Qt::ArrowCursor);
+        QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // A question window must be up within 16 ms of the click, with full word lists.
+    void opensQuickly()
+    {
+        Fixture fx(WordDatabase::sequentialWords(2, 325) + WordDatabase::sequentialWords(3, 8000) +
+                   WordDatabase::sequentialWords(4, 32767));
+        QFile cursor(QFINDTESTDATA("../../data/HAND-M.CUR"));
+        QVERIFY(cursor.copy(fx.t.path(QStringLiteral("HAND-M.CUR"))));
+        const auto open = [&](const QuestionForm& f) {
+            QElapsedTimer timer;
+            timer.start();
+            auto w = std::make_unique<QuestionWindow>(fx.session, f);
+            w->show();
+            QCoreApplication::processEvents();
+            return timer.nsecsElapsed() / 1e6;
+        };
+        const double first = open(QuestionForms::all()[0]);
+        for (const QuestionForm& f : QuestionForms::all()) {
+            QList<double> times;
+            for (int i = 0; i < 25; ++i)
+                times.append(open(f));
+            std::sort(times.begin(), times.end());
+            const double median = times[times.size() / 2];
+            qInfo("%s: median %.2f ms, max %.2f ms (first window of the run %.2f ms)",
+                  qPrintable(f.name), median, times.last(), first);
+#if !defined(__SANITIZE_ADDRESS__)
+            QVERIFY2(median < 16.0, qPrintable(QString::number(median)));
+#endif
+        }
+        QCOMPARE(fx.t.messages.texts(), QStringList{});
+    }
+};
+
+QTEST_MAIN(TestQuestionWindow)
+#include "tst_questionwindow.moc"

@@ -59,6 +59,20 @@ bool nextRow(QSqlQuery& query)
     return false;
 }
 
+// Closes and removes the named connection. No QSqlDatabase copy of it may be alive, or Qt warns
+// that the connection is still in use.
+void dropConnection()
+{
+    if (!QSqlDatabase::contains(WordStore::ConnectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(WordStore::ConnectionName, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(WordStore::ConnectionName);
+}
+
 } // namespace
 
 WordStore::WordStore(RandomSource& random) : random_(random) {}
@@ -90,6 +104,7 @@ void WordStore::create()
     }
     // A new object replaces the previous one.
     release();
+    dropConnection();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(Driver, ConnectionName);
         if (!db.isValid()) {
@@ -154,14 +169,7 @@ void WordStore::release()
     if (!created_)
         return;
     created_ = false;
-    if (!QSqlDatabase::contains(ConnectionName))
-        return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(ConnectionName);
+    dropConnection();
 }
 
 bool WordStore::IsWordInDb(int length, const QString& word)

@@ -13,7 +13,7 @@ packages=(
   sqlite3
   # desktop and sound testing
   xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils sox
-  at-spi2-core python3-pyatspi
+  at-spi2-core python3-pyatspi python3 openbox wmctrl dbus
   # packaging checks
   appstream desktop-file-utils dpkg-dev file
 )

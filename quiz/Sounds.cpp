@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QtEndian>
 
+#include <climits>
 #include <optional>
 
 bool PlaySoundFile(SoundPlayer& player, const QString& path, bool wait)

@@ -3,18 +3,10 @@
 #include "Random.h"
 #include "RealServices.h"
 #include "Session.h"
+#include "Sounds.h"
 #include "WordStore.h"
 
 #include <QApplication>
-
-namespace {
-// TODO: replace with the Qt Multimedia player once it is part of the quiz library.
-class SilentSoundPlayer : public SoundPlayer
-{
-public:
-    bool play(const QString&, bool) override { return false; }
-};
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -25,7 +17,7 @@ int main(int argc, char* argv[])
     SystemClock clock;
     TimeOfDayRandom random(clock);
     DesktopUrlOpener urls;
-    SilentSoundPlayer sounds;
+    QtSoundPlayer sounds; // loads nothing until the first cue
     Environment env(messages, random, urls, sounds, QCoreApplication::applicationDirPath());
     WordStore store(random);
     Session session(env, store);

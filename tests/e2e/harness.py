@@ -379,17 +379,20 @@ class Session:
         return found
 
     def top_level_with(self, role, name):
-        """The program's top-level accessible window holding an object of that role and name."""
+        """The program's one shown top-level window holding an object of that role and name."""
         application = self.app_accessible()
         if application is None:
             return None
+        showing = self._atspi.STATE_SHOWING
         try:
-            for window in application:
-                if window is not None and self.find_all(window, role, name):
-                    return window
+            # A window that has just closed may linger in the tree for a moment: only a shown one
+            # counts, and only when it is the only one.
+            matches = [window for window in application
+                       if window is not None and self.has_state(window, showing)
+                       and self.find_all(window, role, name)]
         except Exception:
             return None
-        return None
+        return matches[0] if len(matches) == 1 else None
 
     def wait_top_level_with(self, role, name):
         return wait_for(f'a window with the {role} "{name}"',

@@ -17,7 +17,7 @@ int main(int argc, char* argv[])
     SystemClock clock;
     TimeOfDayRandom random(clock);
     DesktopUrlOpener urls;
-    QtSoundPlayer sounds; // loads nothing until the first cue
+    LazySoundPlayer sounds(QCoreApplication::applicationDirPath()); // Qt Multimedia on first cue
     Environment env(messages, random, urls, sounds, QCoreApplication::applicationDirPath());
     WordStore store(random);
     Session session(env, store);

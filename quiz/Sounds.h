@@ -2,43 +2,49 @@
 
 #include "Services.h"
 
-#include <QHash>
 #include <QString>
 
 #include <memory>
-
-class QSoundEffect;
 
 // Plays a sound cue through the player. With wait false it starts the sound and returns at once;
 // with wait true it returns when the sound has finished. A missing or unreadable file is no error:
 // the desktop's alert sound plays instead. True when the file's sound was started.
 bool PlaySoundFile(SoundPlayer& player, const QString& path, bool wait);
 
-// The program's sound player, over Qt Multimedia.
+// The program's sound player. The real player (QtSoundPlayer, over Qt Multimedia) lives in a
+// module in the program folder; it is loaded on the first cue, or earlier through preload(), so
+// that start-up does not pay for Qt Multimedia and the sound libraries behind it.
 //
-// One QSoundEffect per file, made the first time that file is played (nothing is loaded at
-// start-up) and kept for the next play. A new cue stops the one still playing. A file that cannot
-// be read, is no wave file, or fails to load beeps instead (QApplication::beep()). Without a sound
-// server it stays silent; play() still returns at once.
+// The module is tried once. When it is missing or will not load, every cue plays the desktop's
+// alert sound (QApplication::beep()) and play() returns false; the program goes on without sound.
+// A loaded module stays loaded for the life of the process.
 //
-// Lifetime: destroy the player BEFORE the QApplication. A QSoundEffect that is still alive while
-// the application object is destroyed aborts the process when no sound server is running.
-class QtSoundPlayer : public SoundPlayer
+// Lifetime: destroy this player BEFORE the QApplication. It owns the real player, whose sound
+// effects abort the process when they outlive the application object with no sound server.
+class LazySoundPlayer : public SoundPlayer
 {
 public:
-    QtSoundPlayer();
-    ~QtSoundPlayer() override;
-    QtSoundPlayer(const QtSoundPlayer&) = delete;
-    QtSoundPlayer& operator=(const QtSoundPlayer&) = delete;
+    // The module's file name in the program folder.
+    static QString moduleFileName();
+    // The function the module exports: a new real player, owned by the caller.
+    static constexpr const char* FactoryName = "lexitorCreateSoundPlayer";
+    using Factory = SoundPlayer* (*)();
+
+    // Loads the module from the program folder when it is first needed.
+    explicit LazySoundPlayer(const QString& programFolder);
+    ~LazySoundPlayer() override;
+    LazySoundPlayer(const LazySoundPlayer&) = delete;
+    LazySoundPlayer& operator=(const LazySoundPlayer&) = delete;
+
+    // Loads the module now, unless that was tried before. True when the real player is there.
+    bool preload();
 
     bool play(const QString& path, bool wait) override;
 
-    // The longest that play(path, true) waits, whatever the file says.
-    static constexpr int MaxWaitMs = 10000;
+    QString modulePath() const { return modulePath_; }
 
 private:
-    QSoundEffect* effectFor(const QString& path);
-
-    QHash<QString, QSoundEffect*> effects_; // owned; deleted in the destructor
-    QSoundEffect* current_ = nullptr;
+    QString modulePath_;
+    bool tried_ = false;
+    std::unique_ptr<SoundPlayer> player_;
 };

@@ -25,6 +25,7 @@ cat >"$work/expected" <<'LIST'
 /usr/lib/lexitor-trainer/HAND-M.CUR
 /usr/lib/lexitor-trainer/dbWords.mdb
 /usr/lib/lexitor-trainer/lexitor-trainer
+/usr/lib/lexitor-trainer/liblexitor-sound.so
 /usr/lib/lexitor-trainer/sounds
 /usr/lib/lexitor-trainer/sounds/correct.wav
 /usr/lib/lexitor-trainer/sounds/wrong.wav
@@ -70,4 +71,11 @@ appstreamcli validate --no-net "$work"/root/usr/share/metainfo/*.metainfo.xml ||
 grep -qx "Exec=lexitor-trainer" "$work"/root/usr/share/applications/*.desktop ||
   fail "the desktop entry does not start the launcher"
 file -L "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -q ELF || fail "executable"
+# The sound player is loaded on the first cue, not at start-up.
+module="$work/root/usr/lib/lexitor-trainer/liblexitor-sound.so"
+file "$module" | grep -q "ELF.*shared object" || fail "sound module"
+objdump -T "$module" | grep -qw lexitorCreateSoundPlayer || fail "the sound module lacks its factory"
+if objdump -p "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -i "NEEDED.*multimedia"; then
+  fail "the executable links Qt Multimedia"
+fi
 echo "package ok: $(basename "$deb")"

@@ -1,15 +1,27 @@
 #include "Sounds.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
 #include <cmath>
+#include <optional>
 
 namespace {
+
+// True when a library whose file name contains the text is mapped into this process.
+bool isMapped(const QString& text)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return false;
+    return QString::fromUtf8(maps.readAll()).contains(text);
+}
 
 // A 16-bit mono PCM wave file of a quiet tone.
 void writeWave(const QString& path, int milliseconds)
@@ -52,8 +64,10 @@ void writeWave(const QString& path, int milliseconds)
 
 } // namespace
 
-// The real player, run where there may be no sound server at all: it must return promptly and
-// never fail the program.
+// The sound player as the program uses it: the real player over Qt Multimedia, loaded from its
+// module in the build's program folder on the first cue, run with no sound server at all. It must
+// return promptly and never fail the program. Without the module the desktop's alert sound stands
+// in for every cue.
 class TestSounds : public QObject
 {
     Q_OBJECT
@@ -61,12 +75,35 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
+        // No sound server, whatever runs on this machine: the case that aborted the process at
+        // exit when a sound effect outlived the application object.
+        qputenv("PULSE_SERVER", "unix:/nonexistent/pulse/native");
         QVERIFY(folder.isValid());
         writeWave(folder.filePath(QStringLiteral("cue.wav")), 300);
         writeWave(folder.filePath(QStringLiteral("other.wav")), 300);
         QFile text(folder.filePath(QStringLiteral("text.wav")));
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("this is no wave file\n");
+        programFolder = qEnvironmentVariable("LEXITOR_PROGRAM_DIR");
+        QVERIFY2(QFile::exists(QDir(programFolder).filePath(LazySoundPlayer::moduleFileName())),
+                 qPrintable(programFolder));
+    }
+
+    // Runs first: nothing else in this process has loaded the module yet.
+    void loadsQtMultimediaOnlyWhenNeeded()
+    {
+        const QString module = LazySoundPlayer::moduleFileName();
+        QVERIFY(!isMapped(module));
+        QVERIFY(!isMapped(QStringLiteral("libQt6Multimedia")));
+        player.emplace(programFolder);
+        QVERIFY(!isMapped(module));
+
+        QVERIFY(player->preload());
+        QVERIFY(isMapped(module));
+        QVERIFY(isMapped(QStringLiteral("libQt6Multimedia")));
+        QVERIFY(player->preload());
+        // Played by the player that stays alive until the test object goes, as in the program.
+        QVERIFY(PlaySoundFile(*player, folder.filePath(QStringLiteral("cue.wav")), false));
     }
 
     void returnsAtOnce_data()
@@ -82,7 +119,7 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(bool, started);
-        QtSoundPlayer player;
+        LazySoundPlayer player(programFolder);
         QElapsedTimer timer;
         timer.start();
         QCOMPARE(PlaySoundFile(player, folder.filePath(file), false), started);
@@ -96,7 +133,8 @@ private slots:
 
     void waitingReturnsWhenTheSoundHasEnded()
     {
-        QtSoundPlayer player;
+        LazySoundPlayer player(programFolder);
+        QVERIFY(player.preload());
         QElapsedTimer timer;
         timer.start();
         QVERIFY(PlaySoundFile(player, folder.filePath(QStringLiteral("cue.wav")), true));
@@ -108,8 +146,48 @@ private slots:
         QVERIFY(timer.elapsed() < 250);
     }
 
+    void withoutTheModuleEveryCueBeeps_data()
+    {
+        QTest::addColumn<QString>("moduleContent"); // empty: no module file at all
+        QTest::addColumn<QString>("subfolder");
+        QTest::newRow("no module in the program folder") << QString() << QString();
+        QTest::newRow("a module that is no library") << "not a library\n" << QString();
+        QTest::newRow("a program folder that does not exist") << QString() << "gone";
+    }
+    void withoutTheModuleEveryCueBeeps()
+    {
+        QFETCH(QString, moduleContent);
+        QFETCH(QString, subfolder);
+        QTemporaryDir empty;
+        QVERIFY(empty.isValid());
+        if (!moduleContent.isEmpty()) {
+            QFile module(empty.filePath(LazySoundPlayer::moduleFileName()));
+            QVERIFY(module.open(QIODevice::WriteOnly));
+            module.write(moduleContent.toUtf8());
+        }
+        const QString programFolder =
+            subfolder.isEmpty() ? empty.path() : empty.filePath(subfolder);
+        LazySoundPlayer player(programFolder);
+        // One notice on the first cue; the module is not tried again for the cues after it.
+        const QRegularExpression notice(QStringLiteral("^No sound"));
+        QTest::ignoreMessage(QtWarningMsg, notice);
+        QTest::failOnWarning(notice);
+
+        const QString cue = folder.filePath(QStringLiteral("cue.wav"));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!PlaySoundFile(player, cue, false));
+        QVERIFY(!PlaySoundFile(player, cue, true)); // nothing to wait for
+        QVERIFY(!player.preload());
+        QVERIFY(!PlaySoundFile(player, folder.filePath(QStringLiteral("missing.wav")), false));
+        QVERIFY2(timer.elapsed() < 250, qPrintable(QString::number(timer.elapsed())));
+    }
+
 private:
     QTemporaryDir folder;
+    QString programFolder;
+    // Lives as long as the test object, which goes before the application object.
+    std::optional<LazySoundPlayer> player;
 };
 
 QTEST_MAIN(TestSounds)

@@ -84,10 +84,6 @@ void MainWindow::buildControls()
         box->setObjectName(QLatin1String(name));
         box->setGeometry(geometry);
         box->setFocusPolicy(Qt::NoFocus);
-        // The caption sits in the frame's top line, as on the classic desktop frame.
-        box->setStyleSheet(QStringLiteral(
-            "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 7px; }"
-            "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; }"));
         return box;
     };
     const auto button = [](QWidget* container, const char* name, const QString& caption,
@@ -118,7 +114,6 @@ void MainWindow::buildControls()
     auto* pb3 = button(this, "PushButton3", QStringLiteral("Help"),                Twips::rect(120, 5025, 7800, 405));
     // clang-format on
 
-    text1_->setFont(Fonts::window()); // the frame's style sheet would otherwise reset it
     text1_->setAccessibleName(frame1_->title());
     text1_->setText(QuestionCountBox::Fallback); // the design-time text, before anything listens
 

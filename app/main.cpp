@@ -1,16 +1,24 @@
+#include "Branding.h"
 #include "Environment.h"
+#include "FrameStyle.h"
 #include "MainWindow.h"
 #include "Random.h"
 #include "RealServices.h"
 #include "Session.h"
 #include "Sounds.h"
+#include "StartupPrefetch.h"
 #include "WordStore.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    StartupPrefetch prefetch(QCoreApplication::applicationDirPath());
+    // Lets the desktop match our windows to the menu entry and its large icons.
+    QGuiApplication::setDesktopFileName(Branding::DesktopFileName);
+    QApplication::setStyle(new FrameStyle); // the application owns it
 
     // Everything below is destroyed before the application object, the sound player included.
     QtMessageBoxes messages;
@@ -26,5 +34,7 @@ int main(int argc, char* argv[])
     if (window.load() == MainWindow::StartUp::Quit)
         return 0;
     window.show();
+    // Load the sound player while the player reads the window, not when the first cue is due.
+    QTimer::singleShot(250, &window, [&sounds] { sounds.preload(); });
     return app.exec();
 }

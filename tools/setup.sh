@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite
   # run
-  fonts-liberation qt6-qpa-plugins
+  fonts-liberation qt6-qpa-plugins xdg-utils
   # database tooling
   sqlite3
   # desktop and sound testing

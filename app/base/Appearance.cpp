@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QRadioButton>
@@ -107,14 +108,25 @@ static void initIconResources()
     Q_INIT_RESOURCE(icons);
 }
 
+const QList<QImage>& ProgramIconImages()
+{
+    // Safe to call from any thread; the first call decodes, later ones wait for it and share it.
+    static const QList<QImage> images = [] {
+        initIconResources();
+        QList<QImage> decoded;
+        for (int size : {32, 48})
+            decoded.append(QImage(QStringLiteral(":/icons/lexitor-trainer-%1.png").arg(size)));
+        return decoded;
+    }();
+    return images;
+}
+
 QIcon ProgramIcon()
 {
     static const QIcon icon = [] {
-        initIconResources();
         QIcon i;
-        for (int size : {32, 48, 128, 256})
-            i.addFile(QStringLiteral(":/icons/lexitor-trainer-%1.png").arg(size),
-                      QSize(size, size));
+        for (const QImage& image : ProgramIconImages())
+            i.addPixmap(QPixmap::fromImage(image));
         return i;
     }();
     return icon;

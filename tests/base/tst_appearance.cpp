@@ -1,5 +1,6 @@
 #include "Appearance.h"
 #include "ErrorReporting.h"
+#include "FrameStyle.h"
 #include "PushButton.h"
 #include "Settings.h"
 #include "TestDoubles.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
@@ -204,11 +206,18 @@ private Q_SLOTS:
         QCOMPARE(Twips::toPixels(5550), 370);
     }
 
-    void programIconHasEverySize()
+    void programIconHasItsWindowSizes()
     {
         const QList<QSize> sizes = ProgramIcon().availableSizes();
-        for (int s : {32, 48, 128, 256})
-            QVERIFY2(sizes.contains(QSize(s, s)), qPrintable(QString::number(s)));
+        QCOMPARE(sizes.size(), 2);
+        QVERIFY(sizes.contains(QSize(32, 32)) && sizes.contains(QSize(48, 48)));
+        // The theme's images: every size, square, with transparency.
+        for (int s : {32, 48, 128, 256}) {
+            const QImage image(
+                sourceFile(QStringLiteral("data/icons/lexitor-trainer-%1.png").arg(s)));
+            QCOMPARE(image.size(), QSize(s, s));
+            QVERIFY(image.hasAlphaChannel());
+        }
     }
 
     void pushButtonCarriesItsOwnFontAndIsNeverDefault()
@@ -219,6 +228,28 @@ private Q_SLOTS:
         QVERIFY(button.font().bold());
         QVERIFY(!button.autoDefault());
         QVERIFY(!button.isDefault());
+    }
+
+    void frameCaptionSitsInTheFrameLine()
+    {
+        FrameStyle style;
+        QWidget window;
+        window.setFont(Fonts::window());
+        SetWhiteBackColors(&window);
+        auto* frame = new QGroupBox(QStringLiteral("Last Question Status"), &window);
+        frame->setStyle(&style);
+        frame->setGeometry(0, 0, 300, 60);
+        auto* button = new PushButton(QStringLiteral("WORD"), frame);
+        button->setGeometry(Twips::rect(240, 300, 3000, 405));
+        window.resize(300, 60);
+        const QImage image = window.grab().toImage();
+
+        const int lineY = frame->fontMetrics().height() / 2;
+        const QColor white(Qt::white);
+        // The line runs left of the caption, is open behind it, and lies above the first button.
+        QVERIFY(image.pixelColor(3, lineY) != white);
+        QCOMPARE(image.pixelColor(8, lineY), white);
+        QVERIFY(lineY < button->geometry().top());
     }
 
     void questionCountSetting()

@@ -1,0 +1,44 @@
+#include "StartupPrefetch.h"
+
+#include "Appearance.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QSqlDatabase>
+
+namespace {
+const QString PrefetchConnection = QStringLiteral("StartupPrefetch");
+
+void loadSqlDriver()
+{
+    {
+        // Creating a connection loads the driver plugin, which stays loaded for the real one.
+        const QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), PrefetchConnection);
+        Q_UNUSED(db);
+    }
+    QSqlDatabase::removeDatabase(PrefetchConnection);
+}
+
+void loadCursorReader(const QString& programFolder)
+{
+    const QString path = programFolder + QDir::separator() + QStringLiteral("HAND-M.CUR");
+    if (!FileExists(path))
+        return;
+    QImageReader reader(path, "CUR");
+    reader.read();
+}
+} // namespace
+
+StartupPrefetch::StartupPrefetch(const QString& programFolder)
+    : worker_([programFolder] {
+          loadSqlDriver();
+          ProgramIconImages();
+          loadCursorReader(programFolder);
+      })
+{}
+
+StartupPrefetch::~StartupPrefetch()
+{
+    worker_.join();
+}

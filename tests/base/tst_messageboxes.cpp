@@ -1,0 +1,49 @@
+#include "ErrorReporting.h"
+#include "RealServices.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+class MessageBoxesTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // What the real box looks like while it is up: title, icon, buttons and the lines of its text.
+    void showsTheLinesAsTheProgramBreaksThem()
+    {
+        const QString text = ErrorReporter::messageText(
+            QStringLiteral("file is not a database"),
+            ErrorReporter::locationName(QStringLiteral("Form1"), QStringLiteral("Form_Load")), 140);
+        QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        int buttons = 0;
+        bool wraps = true;
+        int lines = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            title = box->windowTitle();
+            icon = box->icon();
+            buttons = int(box->buttons().size());
+            if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+                wraps = label->wordWrap();
+                lines = label->height() / label->fontMetrics().lineSpacing();
+            }
+            box->accept();
+        });
+        QtMessageBoxes().show(text, QStringLiteral("Application Error"), MessageIcon::Warning);
+        QCOMPARE(title, QStringLiteral("Application Error"));
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(buttons, 1);
+        QVERIFY(!wraps);
+        QCOMPARE(lines, 4);
+    }
+};
+
+QTEST_MAIN(MessageBoxesTest)
+#include "tst_messageboxes.moc"

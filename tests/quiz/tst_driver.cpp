@@ -2,6 +2,7 @@
 
 #include "QuestionWindow.h"
 #include "TestDoubles.h"
+#include "TestSession.h"
 #include "WordDatabase.h"
 #include "WordStore.h"
 
@@ -157,19 +158,17 @@ class tst_Driver : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> test_;
-    std::unique_ptr<WordStore> store_;
-    std::unique_ptr<Session> session_;
+    std::unique_ptr<TestSession> t_;
     QString countText_;
 
     void openStore(const QStringList& words = WordDatabase::sequentialWords(2, 30) +
                                               WordDatabase::sequentialWords(3, 30) +
                                               WordDatabase::sequentialWords(4, 30))
     {
-        const QString path = test_->path(QStringLiteral("dbWords.mdb"));
+        const QString path = t_->test.path(QStringLiteral("dbWords.mdb"));
         WordDatabase::write(path, words);
-        store_->create();
-        store_->open(path);
+        t_->store.create();
+        t_->store.open(path);
     }
 
     // Runs one test from the button of that question window with the player's script.
@@ -178,7 +177,7 @@ class tst_Driver : public QObject
     {
         countText_ = countText;
         auto player = std::make_unique<Player>(script);
-        TestDriver driver(*session_, [this] { return countText_; });
+        TestDriver driver(t_->session, [this] { return countText_; });
         driver.run(handlerFor(form), formNamed(form));
         return player;
     }
@@ -197,19 +196,9 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    void init()
-    {
-        test_ = std::make_unique<TestEnvironment>();
-        store_ = std::make_unique<WordStore>(test_->random);
-        session_ = std::make_unique<Session>(test_->env, *store_);
-    }
+    void init() { t_ = std::make_unique<TestSession>(); }
 
-    void cleanup()
-    {
-        session_.reset();
-        store_.reset();
-        test_.reset();
-    }
+    void cleanup() { t_.reset(); }
 
     void runsATest_data()
     {
@@ -271,9 +260,9 @@ private slots:
         QFETCH(QString, percentage);
         QFETCH(QStringList, errors);
         // Leftovers of an earlier run that the driver must clear.
-        session_->state.CorrectCount = 7;
-        session_->state.WrongWords = {QStringLiteral("OLD")};
-        session_->state.StatusText = QStringLiteral("Correct with OLD");
+        t_->session.state.CorrectCount = 7;
+        t_->session.state.WrongWords = {QStringLiteral("OLD")};
+        t_->session.state.StatusText = QStringLiteral("Correct with OLD");
         openStore();
 
         const std::unique_ptr<Player> player = run(form, countText, script);
@@ -295,9 +284,9 @@ private slots:
                                    ? report(description, "Form1", handlerFor(form), 112)
                                    : report(description, "Form4", "Form_Load", 108));
         }
-        QCOMPARE(test_->messages.texts(), expectedErrors);
+        QCOMPARE(t_->test.messages.texts(), expectedErrors);
 
-        const TestRunState& state = session_->state;
+        const TestRunState& state = t_->session.state;
         QCOMPARE(state.CorrectCount, qint16(script.count('R')));
         QCOMPARE(state.WrongCount, qint16(script.count('W')));
         QCOMPARE(state.CorrectWords, player->rightWords);
@@ -333,12 +322,12 @@ private slots:
         QCOMPARE(second->questions.size(), 2);
         QCOMPARE(second->questions[0].status, TestRunState::WaitingForAnswer);
         QCOMPARE(second->questions[0].statusColor, QColor(Qt::black));
-        QCOMPARE(session_->state.CorrectCount, qint16(2));
-        QCOMPARE(session_->state.WrongCount, qint16(0));
-        QCOMPARE(session_->state.CorrectWords, second->rightWords);
-        QCOMPARE(session_->state.WrongWords, QStringList());
+        QCOMPARE(t_->session.state.CorrectCount, qint16(2));
+        QCOMPARE(t_->session.state.WrongCount, qint16(0));
+        QCOMPARE(t_->session.state.CorrectWords, second->rightWords);
+        QCOMPARE(t_->session.state.WrongWords, QStringList());
         QCOMPARE(second->results->list2, QStringList());
-        QCOMPARE(test_->messages.texts(), QStringList());
+        QCOMPARE(t_->test.messages.texts(), QStringList());
     }
 
     void sameWordAnsweredWronglyTwiceStandsTwice()
@@ -348,7 +337,7 @@ private slots:
 
         const std::unique_ptr<Player> player = run("Form5", "3", "WRW");
         QCOMPARE(player->failures, QStringList());
-        QCOMPARE(session_->state.WrongWords, QStringList({"ZO", "ZO"}));
+        QCOMPARE(t_->session.state.WrongWords, QStringList({"ZO", "ZO"}));
         QCOMPARE(player->results->list2, QStringList({"ZO", "ZO"}));
         QCOMPARE(player->results->percentage, QStringLiteral("Percentage: 33.33%"));
     }

@@ -1,6 +1,7 @@
 #include "ResultsWindow.h"
 
 #include "TestDoubles.h"
+#include "TestSession.h"
 #include "WordStore.h"
 
 #include <QFile>
@@ -30,9 +31,7 @@ class tst_ResultsWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> test_;
-    std::unique_ptr<WordStore> store_;
-    std::unique_ptr<Session> session_;
+    std::unique_ptr<TestSession> t_;
 
     QString text(const ResultsWindow& window, const char* name)
     {
@@ -45,8 +44,8 @@ class tst_ResultsWindow : public QObject
     }
     void setState(int correct, int wrong)
     {
-        session_->state.CorrectCount = qint16(correct);
-        session_->state.WrongCount = qint16(wrong);
+        t_->session.state.CorrectCount = qint16(correct);
+        t_->session.state.WrongCount = qint16(wrong);
     }
 
 private slots:
@@ -56,19 +55,9 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    void init()
-    {
-        test_ = std::make_unique<TestEnvironment>();
-        store_ = std::make_unique<WordStore>(test_->random);
-        session_ = std::make_unique<Session>(test_->env, *store_);
-    }
+    void init() { t_ = std::make_unique<TestSession>(); }
 
-    void cleanup()
-    {
-        session_.reset();
-        store_.reset();
-        test_.reset();
-    }
+    void cleanup() { t_.reset(); }
 
     void showsCountsAndPercentage_data()
     {
@@ -107,9 +96,9 @@ private slots:
         QFETCH(QString, percentage);
         setState(correct, wrong);
 
-        ResultsWindow window(*session_, countText);
+        ResultsWindow window(t_->session, countText);
 
-        QCOMPARE(test_->messages.texts(), QStringList());
+        QCOMPARE(t_->test.messages.texts(), QStringList());
         QCOMPARE(text(window, "lblCorrect"), QStringLiteral("Number of Correct: %1").arg(correct));
         QCOMPARE(text(window, "lblWrong"), QStringLiteral("Number of Wrong: %1").arg(wrong));
         QCOMPARE(text(window, "lblPercentage"), percentage);
@@ -120,7 +109,7 @@ private slots:
         const QLocale saved;
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         setState(1, 2);
-        ResultsWindow window(*session_, QStringLiteral("3"));
+        ResultsWindow window(t_->session, QStringLiteral("3"));
         QLocale::setDefault(saved);
         QCOMPARE(text(window, "lblPercentage"), QStringLiteral("Percentage: 33,33%"));
         QCOMPARE(ResultsPercentageText(1, QStringLiteral("8"), QLocale(QLocale::German)),
@@ -130,10 +119,10 @@ private slots:
     void listsKeepAnswerOrderAndDuplicates()
     {
         setState(2, 3);
-        session_->state.CorrectWords = {QStringLiteral("ZO"), QStringLiteral("AX")};
-        session_->state.WrongWords = {QStringLiteral("QJ"), QStringLiteral("XB"),
-                                      QStringLiteral("QJ")};
-        ResultsWindow window(*session_, QStringLiteral("5"));
+        t_->session.state.CorrectWords = {QStringLiteral("ZO"), QStringLiteral("AX")};
+        t_->session.state.WrongWords = {QStringLiteral("QJ"), QStringLiteral("XB"),
+                                        QStringLiteral("QJ")};
+        ResultsWindow window(t_->session, QStringLiteral("5"));
         QCOMPARE(list(window, "List1"), QStringList({"ZO", "AX"}));
         QCOMPARE(list(window, "List2"), QStringList({"QJ", "XB", "QJ"}));
     }
@@ -160,13 +149,13 @@ private slots:
         QFETCH(QString, countText);
         QFETCH(QString, description);
         setState(correct, 2);
-        session_->state.CorrectWords = QStringList(correct, QStringLiteral("AA"));
-        session_->state.WrongWords = {QStringLiteral("QQ"), QStringLiteral("QQ")};
-        const TestRunState before = session_->state;
+        t_->session.state.CorrectWords = QStringList(correct, QStringLiteral("AA"));
+        t_->session.state.WrongWords = {QStringLiteral("QQ"), QStringLiteral("QQ")};
+        const TestRunState before = t_->session.state;
 
-        ResultsWindow window(*session_, countText);
+        ResultsWindow window(t_->session, countText);
 
-        QCOMPARE(test_->messages.texts(),
+        QCOMPARE(t_->test.messages.texts(),
                  QStringList(ErrorReporter::messageText(
                      description, ErrorReporter::locationName("Form4", "Form_Load"), 108)));
         QCOMPARE(text(window, "lblCorrect"), QStringLiteral("Number of Correct: %1").arg(correct));
@@ -174,8 +163,8 @@ private slots:
         QCOMPARE(text(window, "lblPercentage"), QStringLiteral("Percentage:"));
         QCOMPARE(list(window, "List1"), QStringList());
         QCOMPARE(list(window, "List2"), QStringList());
-        QCOMPARE(session_->state.CorrectWords, before.CorrectWords);
-        QCOMPARE(session_->state.WrongWords, before.WrongWords);
+        QCOMPARE(t_->session.state.CorrectWords, before.CorrectWords);
+        QCOMPARE(t_->session.state.WrongWords, before.WrongWords);
     }
 
     void closesByButtonOrCloseBox_data()
@@ -188,7 +177,7 @@ private slots:
     {
         QFETCH(bool, byButton);
         setState(1, 1);
-        ResultsWindow window(*session_, QStringLiteral("2"));
+        ResultsWindow window(t_->session, QStringLiteral("2"));
         auto* button = window.findChild<QPushButton*>(QStringLiteral("PushButton1"));
         QVERIFY(button);
         QCOMPARE(button->text(), QStringLiteral("Close Window"));
@@ -209,15 +198,15 @@ private slots:
         QVERIFY(wasModal);
         QVERIFY(openAfterEscape);
         QVERIFY(!window.isVisible());
-        QCOMPARE(test_->messages.texts(), QStringList());
-        QCOMPARE(session_->state.CorrectCount, qint16(1));
+        QCOMPARE(t_->test.messages.texts(), QStringList());
+        QCOMPARE(t_->session.state.CorrectCount, qint16(1));
     }
 
     void looksLikeTheSummaryWindow()
     {
         setState(32767, 32767);
-        session_->state.CorrectWords = {QStringLiteral("ZZZZ")};
-        ResultsWindow window(*session_, QStringLiteral("3"));
+        t_->session.state.CorrectWords = {QStringLiteral("ZZZZ")};
+        ResultsWindow window(t_->session, QStringLiteral("3"));
         QCOMPARE(window.objectName(), QStringLiteral("Form4"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Lexitor Trainer Software"));
         QVERIFY(!window.windowIcon().isNull());
@@ -257,10 +246,10 @@ private slots:
         if (withFile) {
             const QString source = QFINDTESTDATA("../../data/HAND-M.CUR");
             QVERIFY(!source.isEmpty());
-            QVERIFY(QFile::copy(source, test_->path(QStringLiteral("HAND-M.CUR"))));
+            QVERIFY(QFile::copy(source, t_->test.path(QStringLiteral("HAND-M.CUR"))));
         }
-        ResultsWindow window(*session_, QStringLiteral("1"));
-        QCOMPARE(test_->messages.texts(), QStringList());
+        ResultsWindow window(t_->session, QStringLiteral("1"));
+        QCOMPARE(t_->test.messages.texts(), QStringList());
         const auto* button = window.findChild<QPushButton*>(QStringLiteral("PushButton1"));
         QCOMPARE(button->cursor().shape(), withFile ? Qt::BitmapCursor : Qt::ArrowCursor);
         QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);

@@ -13,7 +13,6 @@
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QUrl>
 
 QuestionCountBox::QuestionCountBox(QWidget* parent) : QLineEdit(parent) {}
@@ -146,8 +145,7 @@ void MainWindow::buildControls()
             [this] { runTest(QStringLiteral("PushButton7_Click"), TestKind::InvalidWord, 4); });
     connect(pb3, &QPushButton::clicked, this, &MainWindow::showHelp);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    CentreOnScreen(this);
 }
 
 MainWindow::StartUp MainWindow::load()

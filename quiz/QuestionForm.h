@@ -4,7 +4,11 @@
 
 #include <array>
 
-enum class TestKind { ValidWord, InvalidWord };
+enum class TestKind
+{
+    ValidWord,
+    InvalidWord
+};
 
 // One row per question window: its name (error reports name it), the test it asks, the word
 // length and the question text.

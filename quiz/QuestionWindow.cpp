@@ -10,11 +10,8 @@
 #include "Sounds.h"
 
 #include <QGroupBox>
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
 
 #include <optional>
 
@@ -50,12 +47,9 @@ bool isTallLayout(const QuestionForm& form)
 } // namespace
 
 QuestionWindow::QuestionWindow(Session& session, const QuestionForm& form, QWidget* parent)
-    : QDialog(parent), session_(session), form_(form)
+    : QuizDialog(form.name, isTallLayout(form) ? 3540 : 3525, parent), session_(session),
+      form_(form)
 {
-    setObjectName(form_.name);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setModal(true);
     createControls();
     Form_Load();
 }
@@ -63,11 +57,9 @@ QuestionWindow::QuestionWindow(Session& session, const QuestionForm& form, QWidg
 void QuestionWindow::createControls()
 {
     const bool tall = isTallLayout(form_);
-    setFont(Fonts::window());
     setWindowTitle(QStringLiteral("Choose %1 Letter Word")
                        .arg(form_.kind == TestKind::ValidWord ? QStringLiteral("Valid")
                                                               : QStringLiteral("Invalid")));
-    setFixedSize(Twips::rect(0, 0, 8040, tall ? 3540 : 3525).size());
 
     // Text1 lies below the client area, where it is never seen. It comes first in the tab order,
     // so it holds the focus when the window opens and Enter or Space answers nothing.
@@ -100,12 +92,6 @@ void QuestionWindow::createControls()
     for (int k = 1; k < 4; ++k)
         setTabOrder(button(k), button(k + 1));
     Text1->setFocus();
-
-    // Centred on the screen it opens on.
-    const QScreen* screen =
-        parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 void QuestionWindow::Form_Load()
@@ -204,14 +190,4 @@ void QuestionWindow::answer(int k)
     }
     p.line(122, [&] { state.AnswerPending = false; });
     p.line(124, [&] { accept(); });
-}
-
-void QuestionWindow::keyPressEvent(QKeyEvent* event)
-{
-    // Only the close box leaves a question unanswered; Escape does nothing here.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "QuestionForm.h"
+#include "QuizDialog.h"
 #include "Session.h"
-
-#include <QDialog>
 
 #include <array>
 
@@ -17,7 +16,7 @@ class QLineEdit;
 // the first click on an answer button scores it into the session's test-run state, plays the
 // answer's sound and closes the window with accept(). Closing it any other way records nothing,
 // so AnswerPending stays true. Made for one showing: create, exec(), destroy.
-class QuestionWindow : public QDialog
+class QuestionWindow : public QuizDialog
 {
     Q_OBJECT
 public:
@@ -25,9 +24,6 @@ public:
 
     // 0 to 3: the answer button that holds the right answer (0 is PushButton1).
     qint16 correctIndex() const { return CorrectIndex; }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();

@@ -7,7 +7,6 @@
 #include "PushButton.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 
@@ -49,14 +48,8 @@ QListWidget* makeList(QGroupBox* frame, const char* name)
 } // namespace
 
 ResultsWindow::ResultsWindow(Session& session, const QString& countText, QWidget* parent)
-    : QDialog(parent), session_(session)
+    : QuizDialog(QStringLiteral("Form4"), 6390, parent), session_(session)
 {
-    setObjectName(QStringLiteral("Form4"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowModality(Qt::ApplicationModal);
-    setFont(Fonts::window());
-    setFixedSize(Twips::rect(0, 0, 8040, 6390).size());
 
     frame1_ = new QGroupBox(QStringLiteral("Summary Result"), this);
     frame1_->setObjectName(QStringLiteral("Frame1"));
@@ -119,15 +112,4 @@ void ResultsWindow::pushButton1Click()
 {
     Procedure p(session_.env.errors, QStringLiteral("Form4"), QStringLiteral("PushButton1_Click"));
     p.line(100, [&] { accept(); });
-}
-
-void ResultsWindow::keyPressEvent(QKeyEvent* event)
-{
-    // The window closes by its button or its close box; Escape does nothing, as on the question
-    // windows.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "QuizDialog.h"
 #include "Session.h"
-
-#include <QDialog>
 #include <QLocale>
 #include <QString>
 
@@ -21,15 +20,12 @@ QString ResultsPercentageText(qint16 correctCount, const QString& countText,
 // Form4, the summary that ends every test run: the two counts, the percentage of right answers
 // out of the questions asked for, and the words answered rightly and wrongly. It only reads the
 // test-run state. Built (and filled) for one showing; exec() shows it modally.
-class ResultsWindow : public QDialog
+class ResultsWindow : public QuizDialog
 {
     Q_OBJECT
 public:
     // countText is the main window's question-count text, read again at the moment of showing.
     ResultsWindow(Session& session, const QString& countText, QWidget* parent = nullptr);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void formLoad(const QString& countText);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QScreen>
 #include <QtEndian>
 
 QColor Colors::fromNumber(qint32 value)
@@ -35,6 +36,16 @@ QFont Fonts::pushButton()
     font.setPointSizeF(11.25);
     font.setBold(true);
     return font;
+}
+
+void CentreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        window->move(screen->availableGeometry().center() -
+                     QPoint(window->width() / 2, window->height() / 2));
 }
 
 bool FileExists(const QString& path)

@@ -40,6 +40,9 @@ QFont window();     // Arial 9 pt bold
 QFont pushButton(); // Arial 11.25 pt bold
 } // namespace Fonts
 
+// Places the window in the middle of its screen's free area.
+void CentreOnScreen(QWidget* window);
+
 // True when the file's modification time can be read. Never fails.
 bool FileExists(const QString& path);
 

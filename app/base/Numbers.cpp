@@ -43,28 +43,27 @@ static double nearestEven(double value)
     return rounded;
 }
 
-qint16 toInt16(const QString& text, const QLocale& locale)
+// Text to a whole number of type Whole: halves to even, "Type mismatch" for no number,
+// "Overflow" outside Whole's range.
+template <class Whole> Whole toWhole(const QString& text, const QLocale& locale)
 {
     const std::optional<double> value = parseNumber(text, locale);
     if (!value)
         throw AppError::typeMismatch();
     const double rounded = nearestEven(*value);
-    if (rounded < std::numeric_limits<qint16>::min() ||
-        rounded > std::numeric_limits<qint16>::max())
+    if (rounded < std::numeric_limits<Whole>::min() || rounded > std::numeric_limits<Whole>::max())
         throw AppError::overflow();
-    return static_cast<qint16>(rounded);
+    return static_cast<Whole>(rounded);
+}
+
+qint16 toInt16(const QString& text, const QLocale& locale)
+{
+    return toWhole<qint16>(text, locale);
 }
 
 qint32 toInt32(const QString& text, const QLocale& locale)
 {
-    const std::optional<double> value = parseNumber(text, locale);
-    if (!value)
-        throw AppError::typeMismatch();
-    const double rounded = nearestEven(*value);
-    if (rounded < std::numeric_limits<qint32>::min() ||
-        rounded > std::numeric_limits<qint32>::max())
-        throw AppError::overflow();
-    return static_cast<qint32>(rounded);
+    return toWhole<qint32>(text, locale);
 }
 
 double roundHalfEven(double value, int places)

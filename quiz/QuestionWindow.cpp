@@ -1,5 +1,6 @@
 #include "QuestionWindow.h"
 
+#include "AnswerKeys.h"
 #include "Appearance.h"
 #include "Branding.h"
 #include "ErrorReporting.h"
@@ -10,6 +11,7 @@
 #include "Sounds.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -87,6 +89,9 @@ void QuestionWindow::createControls()
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(Twips::rect(240, 300, 7320, 300));
     Label1->setAccessibleName(Frame2->title());
+
+    // Text1 would take the digits as text; they answer instead.
+    Text1->installEventFilter(this);
 
     setTabOrder(Text1, button(1));
     for (int k = 1; k < 4; ++k)
@@ -190,4 +195,25 @@ void QuestionWindow::answer(int k)
     }
     p.line(122, [&] { state.AnswerPending = false; });
     p.line(124, [&] { accept(); });
+}
+
+bool QuestionWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+        if (const int k = answerKeyNumber(static_cast<QKeyEvent*>(event))) {
+            button(k)->click();
+            return true;
+        }
+    }
+    return QuizDialog::eventFilter(watched, event);
+}
+
+void QuestionWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (const int k = answerKeyNumber(event)) {
+        event->accept();
+        button(k)->click();
+        return;
+    }
+    QuizDialog::keyPressEvent(event);
 }

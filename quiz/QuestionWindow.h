@@ -14,7 +14,8 @@ class QLineEdit;
 // One question of a test, for all six question windows (Form2, Form3, Form7: choose the valid
 // word; Form5, Form6, Form8: choose the invalid word). Building the window builds the question;
 // the first click on an answer button scores it into the session's test-run state, plays the
-// answer's sound and closes the window with accept(). Closing it any other way records nothing,
+// answer's sound and closes the window with accept(). The keys 1 to 4 click the button at that
+// position. Closing it any other way records nothing,
 // so AnswerPending stays true. Made for one showing: create, exec(), destroy.
 class QuestionWindow : public QuizDialog
 {
@@ -24,6 +25,11 @@ public:
 
     // 0 to 3: the answer button that holds the right answer (0 is PushButton1).
     qint16 correctIndex() const { return CorrectIndex; }
+
+protected:
+    // The keys 1 to 4 answer as a click on the button at that position, wherever the focus is.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();

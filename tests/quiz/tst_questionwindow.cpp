@@ -398,6 +398,65 @@ private slots:
         QCOMPARE(fx.session.state.CorrectWords, QStringList{nonWords(3)[0]});
     }
 
+    // The keys 1 to 4 answer as a click on the button at that position, from the hidden Text1
+    // (which keeps its text) or from a button; a held key's repeats and Ctrl+digit do nothing.
+    void numberKeysAnswerByPosition_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("fromButton");
+        QTest::addColumn<int>("answered"); // the button clicked, 0 for none
+        for (const char* name : {"Form2", "Form6"}) {
+            for (int k = 1; k <= 4; ++k)
+                QTest::addRow("%s key %d", name, k)
+                    << QString::fromLatin1(name) << 1 << int(Qt::Key_0 + k) << int(Qt::NoModifier)
+                    << false << k;
+        }
+        QTest::newRow("keypad 3 on a button")
+            << "Form7" << 2 << int(Qt::Key_3) << int(Qt::KeypadModifier) << true << 3;
+        QTest::newRow("5") << "Form2" << 0 << int(Qt::Key_5) << int(Qt::NoModifier) << false << 0;
+        QTest::newRow("Ctrl+1") << "Form2" << 0 << int(Qt::Key_1) << int(Qt::ControlModifier)
+                                << false << 0;
+    }
+    void numberKeysAnswerByPosition()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, x);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, fromButton);
+        QFETCH(int, answered);
+        Fixture fx;
+        fx.scriptQuestion(form(name), x);
+        QuestionWindow w(fx.session, form(name));
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* text1 = w.findChild<QLineEdit*>(QStringLiteral("Text1"));
+        if (fromButton)
+            QTest::keyClick(text1, Qt::Key_Tab);
+        const QString caption = answered ? button(w, answered)->text() : QString();
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
+                        Qt::KeyboardModifiers(modifiers));
+        if (answered)
+            QCOMPARE(text1->text(), QStringLiteral("Text1"));
+        QCOMPARE(w.isVisible(), answered == 0);
+        QCOMPARE(fx.session.state.AnswerPending, answered == 0);
+        const QStringList none;
+        QCOMPARE(fx.session.state.CorrectWords, answered == x + 1 ? QStringList{caption} : none);
+        QCOMPARE(fx.session.state.WrongWords,
+                 answered && answered != x + 1 ? QStringList{caption} : none);
+        if (answered == 0) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"),
+                             true);
+            QApplication::sendEvent(text1, &repeat);
+            QVERIFY(w.isVisible());
+        }
+    }
+
     void closeBoxRecordsNothing()
     {
         Fixture fx;

@@ -7,12 +7,15 @@
 #include "PushButton.h"
 #include "Settings.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 
 QuestionCountBox::QuestionCountBox(QWidget* parent) : QLineEdit(parent) {}
@@ -58,12 +61,31 @@ void OpenHomePageAtRandom(Environment& env)
         throw AppError(QStringLiteral("The shell command cannot be started"));
 }
 
-MainWindow::MainWindow(Session& session, StoreConnection* connection, QWidget* parent)
+namespace {
+
+// Qt reports a plain top-level QWidget as a client area ("filler" on the accessibility bus);
+// screen readers announce the main window only when it says it is a window ("frame").
+QAccessibleInterface* accessibleMainWindow(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Session& session, StoreConnection* connection, StudyDesk* study,
+                       QWidget* parent)
     : QWidget(parent), session_(session), env_(session.env),
       ownConnection_(connection ? nullptr : std::make_unique<WordStoreConnection>(session.store)),
       connection_(connection ? *connection : *ownConnection_),
-      driver_(session, [this] { return text1_->text(); })
+      driver_(session, [this] { return text1_->text(); }), study_(study)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(accessibleMainWindow);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     buildControls();
 }
 
@@ -76,7 +98,7 @@ void MainWindow::buildControls()
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(Fonts::window());
-    setFixedSize(Twips::toPixels(8040), Twips::toPixels(5550));
+    setFixedSize(Twips::toPixels(8040), Twips::toPixels(6450));
 
     const auto frame = [this](const char* name, const QString& caption, const QRect& geometry) {
         auto* box = new QGroupBox(caption, this);
@@ -111,13 +133,22 @@ void MainWindow::buildControls()
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setGeometry(                                                            Twips::rect(240, 300, 7335, 345));
     auto* pb3 = button(this, "PushButton3", QStringLiteral("Help"),                Twips::rect(120, 5025, 7800, 405));
+    studyFrame_ = frame("StudyFrame", QStringLiteral("Study what you miss"),        Twips::rect(120, 5505, 7800, 825));
+    studyButton_ = button(studyFrame_, "StudyButton", studyCaption(std::nullopt),  Twips::rect(240, 300, 3240, 405));
+    auto* progress = button(studyFrame_, "ProgressButton", QStringLiteral("Progress"),
+                                                                                    Twips::rect(3600, 300, 1980, 405));
+    auto* settings = button(studyFrame_, "StudySettingsButton", QStringLiteral("Settings"),
+                                                                                    Twips::rect(5700, 300, 1860, 405));
     // clang-format on
 
     text1_->setAccessibleName(frame1_->title());
     text1_->setText(QuestionCountBox::Fallback); // the design-time text, before anything listens
 
     setTabOrder(text1_, pb3);
-    setTabOrder(pb3, pb4);
+    setTabOrder(pb3, studyButton_);
+    setTabOrder(studyButton_, progress);
+    setTabOrder(progress, settings);
+    setTabOrder(settings, pb4);
     setTabOrder(pb4, pb5);
     setTabOrder(pb5, pb7);
     setTabOrder(pb7, pb1);
@@ -144,6 +175,17 @@ void MainWindow::buildControls()
     connect(pb7, &QPushButton::clicked, this,
             [this] { runTest(QStringLiteral("PushButton7_Click"), TestKind::InvalidWord, 4); });
     connect(pb3, &QPushButton::clicked, this, &MainWindow::showHelp);
+    connect(studyButton_, &QPushButton::clicked, this, &MainWindow::runStudy);
+    connect(progress, &QPushButton::clicked, this, [this] {
+        if (study_)
+            study_->showProgress(this);
+        refreshDueCount(); // forgetting all progress changes it
+    });
+    connect(settings, &QPushButton::clicked, this, [this] {
+        if (study_)
+            study_->editSettings(this);
+        refreshDueCount();
+    });
 
     CentreOnScreen(this);
 }
@@ -190,6 +232,37 @@ MainWindow::StartUp MainWindow::load()
 void MainWindow::runTest(const QString& handler, TestKind kind, int length)
 {
     driver_.run(handler, QuestionForms::find(kind, length));
+    if (!closing_)
+        refreshDueCount(); // the test's answers may have settled or missed due words
+}
+
+void MainWindow::runStudy()
+{
+    if (study_)
+        study_->study(this);
+    if (!closing_)
+        refreshDueCount();
+}
+
+QString MainWindow::studyCaption(std::optional<int> due)
+{
+    return due ? QStringLiteral("Study (%1 due)").arg(*due) : QStringLiteral("Study");
+}
+
+void MainWindow::refreshDueCount()
+{
+    if (study_)
+        studyButton_->setText(studyCaption(study_->dueNow()));
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    // Once the window is on the screen and drawn: the history is not opened before.
+    QTimer::singleShot(50, this, &MainWindow::refreshDueCount);
 }
 
 void MainWindow::showHelp()

@@ -4,6 +4,7 @@
 #include "QuestionForm.h"
 #include "Session.h"
 #include "StoreConnection.h"
+#include "StudyDesk.h"
 #include "TestDriver.h"
 
 #include <QCursor>
@@ -40,8 +41,11 @@ private:
 // page when k is 7, without waiting. Throws when the desktop cannot open it.
 void OpenHomePageAtRandom(Environment& env);
 
-// The main window "Form1": the six test buttons, the question-count box and "Help". Its load() is
-// the program's start-up; closing it closes the word database and ends the program.
+// The main window "Form1": the six test buttons, the question-count box, "Help", and below them the
+// study frame ("Study (N due)", "Progress", "Settings"). Its load() is the program's start-up;
+// closing it closes the word database and ends the program. The due count is asked for just after
+// the window first shows, and again after every test run and study session, so start-up never
+// waits for the player's history.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -53,8 +57,9 @@ public:
     };
 
     // connection defaults to the session's word store.
+    // study: the study frame's desk; without one its buttons do nothing.
     explicit MainWindow(Session& session, StoreConnection* connection = nullptr,
-                        QWidget* parent = nullptr);
+                        StudyDesk* study = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Form_Load. Quit when the word database is missing: the caller ends the program without
@@ -67,6 +72,9 @@ public:
     static void endProgram();
 
     QuestionCountBox* countBox() const { return text1_; }
+    // Asks the desk for the due count and shows it on the study button.
+    void refreshDueCount();
+    static QString studyCaption(std::optional<int> due);
     const std::optional<QCursor>& handCursor() const { return hand_; }
 
     static inline const QString HelpText = QStringLiteral(
@@ -76,10 +84,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
     void runTest(const QString& handler, TestKind kind, int length);
+    void runStudy();
     void showHelp();    // PushButton3_Click
     void queryUnload(); // Form_QueryUnload
 
@@ -91,9 +101,13 @@ private:
     std::function<void()> endProgram_ = &MainWindow::endProgram;
     std::optional<QCursor> hand_;
     bool closing_ = false;
+    bool shownOnce_ = false;
+    StudyDesk* study_ = nullptr;
 
     QGroupBox* frame1_ = nullptr;
     QGroupBox* frame2_ = nullptr;
     QGroupBox* frame3_ = nullptr;
+    QGroupBox* studyFrame_ = nullptr;
     QuestionCountBox* text1_ = nullptr;
+    PushButton* studyButton_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "TestDoubles.h"
 #include "WordStore.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -83,6 +84,30 @@ void touch(const QString& path, const QByteArray& bytes = {})
     file.write(bytes);
 }
 
+// A study desk that counts what the main window asks of it.
+class FakeStudyDesk : public StudyDesk
+{
+public:
+    std::optional<int> dueNow() override
+    {
+        ++asked;
+        return due;
+    }
+    void study(QWidget*) override
+    {
+        ++studied;
+        due = 3;
+    }
+    void showProgress(QWidget*) override { ++progressShown; }
+    void editSettings(QWidget*) override { ++settingsEdited; }
+
+    std::optional<int> due = 12;
+    int asked = 0;
+    int studied = 0;
+    int progressShown = 0;
+    int settingsEdited = 0;
+};
+
 // The line numbers of the "Application Error" messages, in order.
 QList<int> reportedLines(const RecordingMessageBoxes& boxes)
 {
@@ -108,7 +133,7 @@ struct Program
 {
     explicit Program(bool withDatabase = true, bool realStore = false)
         : store(test.random), session(test.env, store),
-          window(session, realStore ? nullptr : &connection)
+          window(session, realStore ? nullptr : &connection, &desk)
     {
         if (withDatabase)
             touch(test.path(QStringLiteral("dbWords.mdb")));
@@ -129,6 +154,7 @@ struct Program
 
     TestEnvironment test;
     FakeConnection connection;
+    FakeStudyDesk desk;
     WordStore store;
     Session session;
     MainWindow window;
@@ -254,7 +280,7 @@ private slots:
         QCOMPARE(reportedLines(program.test.messages), lines);
         QCOMPARE(program.window.handCursor().has_value(), hand);
         const auto buttons = program.window.findChildren<PushButton*>();
-        QCOMPARE(buttons.size(), 7);
+        QCOMPARE(buttons.size(), 10); // six tests and help, three for study
         for (const PushButton* button : buttons) {
             QCOMPARE(button->testAttribute(Qt::WA_SetCursor), hand);
             if (hand)
@@ -357,12 +383,14 @@ private slots:
         QCOMPARE(box->selectedText(), QStringLiteral("35"));
 
         QStringList visited;
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 11; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(visited, QStringList({"PushButton3", "PushButton4", "PushButton5", "PushButton7",
-                                       "PushButton1", "PushButton2", "PushButton6", "Text1"}));
+        QCOMPARE(visited,
+                 QStringList({"PushButton3", "StudyButton", "ProgressButton", "StudySettingsButton",
+                              "PushButton4", "PushButton5", "PushButton7", "PushButton1",
+                              "PushButton2", "PushButton6", "Text1"}));
         QCOMPARE(box->selectedText(), QStringLiteral("35")); // entered by Tab
     }
 
@@ -456,6 +484,34 @@ private slots:
         QVERIFY(!program.window.isVisible());
     }
 
+    // The window is a frame on the accessibility bus; the due count is asked for only once the
+    // window shows, and again after a study session or a settings change.
+    void studyFrame()
+    {
+        Program program;
+        QAccessibleInterface* acc = QAccessible::queryAccessibleInterface(&program.window);
+        QVERIFY(acc);
+        QCOMPARE(acc->role(), QAccessible::Window);
+        auto* study = program.child<PushButton>("StudyButton");
+        QCOMPARE(program.child<QGroupBox>("StudyFrame")->geometry(), QRect(8, 367, 520, 55));
+        program.window.load();
+        QCOMPARE(program.desk.asked, 0);
+        QCOMPARE(study->text(), QStringLiteral("Study"));
+
+        program.showActive();
+        QTRY_COMPARE(study->text(), QStringLiteral("Study (12 due)"));
+        QCOMPARE(program.desk.asked, 1);
+        QTest::keyClick(study, Qt::Key_Space);
+        QCOMPARE(program.desk.studied, 1);
+        QCOMPARE(study->text(), QStringLiteral("Study (3 due)"));
+        program.desk.due.reset(); // no readable history
+        QTest::keyClick(program.child<PushButton>("StudySettingsButton"), Qt::Key_Space);
+        QCOMPARE(program.desk.settingsEdited, 1);
+        QCOMPARE(study->text(), QStringLiteral("Study"));
+        QTest::keyClick(program.child<PushButton>("ProgressButton"), Qt::Key_Space);
+        QCOMPARE(program.desk.progressShown, 1);
+    }
+
     void controlsFitTheirContainers()
     {
         Program program;
@@ -464,7 +520,7 @@ private slots:
                 QVERIFY2(w->parentWidget()->rect().contains(w->geometry()),
                          qPrintable(w->objectName()));
         }
-        QCOMPARE(program.window.size(), QSize(536, 370));
+        QCOMPARE(program.window.size(), QSize(536, 430));
     }
 
     // The program ends with exit code 0 when its main window closes while a modal window of it is

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+
+class QWidget;
+
+// What the main window's study frame reaches: the count of words due, the study drill, the
+// progress window and the study settings. The real desk opens the player's history on the first
+// call that needs it, never before.
+class StudyDesk
+{
+public:
+    virtual ~StudyDesk() = default;
+    // Words due now; nothing when no history can be read.
+    virtual std::optional<int> dueNow() = 0;
+    // Runs a study session and its summary, modal over parent.
+    virtual void study(QWidget* parent) = 0;
+    virtual void showProgress(QWidget* parent) = 0;
+    virtual void editSettings(QWidget* parent) = 0;
+};

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "AnswerRecorder.h"
 #include "Environment.h"
 #include "TestRunState.h"
 #include "WordStore.h"
 
-// Everything the windows of a test run share: the services, the word store and the one
-// test-run state.
+// Everything the windows of a test run share: the services, the word store, the one test-run
+// state and where answers are recorded.
 struct Session
 {
     Session(Environment& env, WordStore& store) : env(env), store(store) {}
@@ -13,4 +14,6 @@ struct Session
     Environment& env;
     WordStore& store;
     TestRunState state;
+    // Keeps every scored answer (the player's study history); none when null.
+    AnswerRecorder* recorder = nullptr;
 };

@@ -215,3 +215,15 @@ QString WordStore::GetRandomDbWord(int length)
         throw AppError::invalidUseOfNull();
     return value.toString();
 }
+
+QStringList WordStore::words(int length) const
+{
+    const QString view = WordSchema::viewName(length);
+    const QSqlDatabase db = connection();
+    QSqlQuery query = prepared(db, QStringLiteral("select * from %1").arg(view));
+    execute(query);
+    QStringList all;
+    while (nextRow(query))
+        all.append(query.value(0).toString());
+    return all;
+}

@@ -3,6 +3,7 @@
 #include "Services.h"
 
 #include <QString>
+#include <QStringList>
 
 class QSqlDatabase;
 
@@ -32,6 +33,9 @@ public:
     bool IsWordInDb(int length, const QString& word);
     // A word of that length drawn with RandomBetween(1, n); "" when the list is empty.
     QString GetRandomDbWord(int length);
+    // Every word of that length, in list order (empty when the list is). For the study engine,
+    // which reads each list once.
+    QStringList words(int length) const;
 
 private:
     // The connection object; throws "Object variable or With block variable not set" when this

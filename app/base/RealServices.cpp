@@ -74,3 +74,8 @@ bool DesktopUrlOpener::open(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
 }
+
+QDateTime SystemWallClock::nowUtc() const
+{
+    return QDateTime::currentDateTimeUtc();
+}

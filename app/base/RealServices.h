@@ -15,3 +15,10 @@ class DesktopUrlOpener : public UrlOpener
 public:
     bool open(const QUrl& url) override;
 };
+
+// The system's date and time, in UTC.
+class SystemWallClock : public WallClock
+{
+public:
+    QDateTime nowUtc() const override;
+};

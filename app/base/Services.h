@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 #include <QUrl>
@@ -28,6 +29,15 @@ public:
     virtual ~Clock() = default;
     // Nanoseconds since local midnight.
     virtual qint64 nanosecondsOfDay() const = 0;
+};
+
+// The date and time of day, for whatever must know when something happened (the study history,
+// its schedule). Kept apart from Clock, which only seeds the random source.
+class WallClock
+{
+public:
+    virtual ~WallClock() = default;
+    virtual QDateTime nowUtc() const = 0;
 };
 
 class RandomSource

@@ -3,6 +3,7 @@
 #include "Environment.h"
 #include "Services.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
@@ -112,6 +113,16 @@ class FrozenClock : public Clock
 public:
     qint64 nanosecondsOfDay() const override { return now; }
     qint64 now = 12 * 3600 * 1'000'000'000ll;
+};
+
+// A clock that stands still until a test moves it.
+class ManualWallClock : public WallClock
+{
+public:
+    QDateTime nowUtc() const override { return now; }
+    void advanceSecs(qint64 seconds) { now = now.addSecs(seconds); }
+    void advanceDays(double days) { now = now.addMSecs(qint64(days * 86400000.0)); }
+    QDateTime now = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 };
 
 // An Environment over recording doubles and a fresh temporary program folder.

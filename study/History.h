@@ -1,0 +1,88 @@
+#pragma once
+
+#include "AnswerRecorder.h"
+#include "Services.h"
+#include "WordMemory.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+class WordStore;
+
+// The player's answer log: an SQLite file holding every answer of every test, and the memory
+// state of each word derived from them (a cache, rebuilt from the answers whenever the rules
+// change or on request).
+//
+// Nothing touches the disk until the first use. A damaged file is moved aside under a dated name
+// and a fresh one started, with one message. When the file can't be written, everything keeps
+// working in memory and the player is told once that progress is not being saved. Each answer is
+// written in its own transaction, so a crash loses at most the answer being written. Several
+// programs may share one file: each waits for the others' writes (busy timeout).
+class History : public AnswerRecorder
+{
+public:
+    static constexpr int SchemaVersion = 1;
+    // The history of the player running the program: history.sqlite in the per-user data folder,
+    // under the same organisation and application names as the settings.
+    static QString defaultPath();
+
+    explicit History(MessageBoxes& messages, QString path = defaultPath(),
+                     MemoryPolicy policy = MemoryPolicy());
+    ~History() override;
+    History(const History&) = delete;
+    History& operator=(const History&) = delete;
+
+    const QString& path() const { return path_; }
+    const MemoryPolicy& policy() const { return policy_; }
+
+    // Opens the file if that has not been tried yet. True when answers are being saved.
+    bool open();
+    bool isSaving() const;
+
+    void record(const AnswerRecord& answer) override;
+    // Drops the derived states and replays every answer.
+    void rebuild();
+
+    // The derived states, by word (opens the history if needed).
+    const QHash<QString, WordMemory>& words() const;
+    const WordMemory* find(const QString& word) const;
+    int answerCount() const;
+
+    // Progress, for the windows.
+    struct LengthProgress
+    {
+        int length;
+        int newWords;
+        int learning;
+        int known;
+    };
+    QList<LengthProgress> progressByLength(const WordStore& store, const QDateTime& now) const;
+    struct DayProgress
+    {
+        QDate day;
+        int answers;
+        int right;
+    };
+    // The last `days` local days up to the one holding now, oldest first.
+    QList<DayProgress> lastDays(int days, const QDateTime& now) const;
+    struct MissedWord
+    {
+        QString word;
+        int misses;
+        bool valid;
+    };
+    QList<MissedWord> mostMissed(int limit) const;
+
+    // Moves the file aside (never deletes it) and starts afresh. movedTo gets the new name.
+    bool forgetAll(QString* movedTo);
+
+private:
+    class Impl;
+    MessageBoxes& messages_;
+    QString path_;
+    MemoryPolicy policy_;
+    Impl* d_;
+};

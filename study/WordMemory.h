@@ -1,0 +1,64 @@
+#pragma once
+
+#include "AnswerRecorder.h"
+#include "Fsrs.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+// What the history knows about one word or non-word, derived from the answers that showed it.
+struct WordMemory
+{
+    QString word;
+    bool valid = true; // a real word, or a non-word shown as a decoy
+    // Valid words: the FSRS state once the word has been graded at least once.
+    std::optional<Fsrs::MemoryState> memory;
+    QDateTime lastReview; // the last graded answer (UTC)
+    QDateTime due;        // when it should be asked again
+    int step = 0;         // learning step reached; graduated once it passes the last step
+    int reviews = 0;      // graded answers
+    int lapses = 0;       // graded answers that were wrong
+    // Non-words: how often the player took this one for a real word, and when last.
+    int confusions = 0;
+    QDateTime lastConfused;
+
+    bool isNew() const { return !memory.has_value(); }
+};
+
+// How answers turn into memory states: the grading of a four-way multiple choice (which words
+// an answer counts for, and how much a right answer proves when one in four is a guess), the
+// learning steps and the retention the schedule aims at. Pure: the same answers in the same
+// order always give the same states, which is what lets the history rebuild them.
+struct MemoryPolicy
+{
+    // Bumped whenever the rules below change, so stored states are rebuilt from the answers.
+    static constexpr int Version = 1;
+
+    double desiredRetention = 0.9;
+    // Minutes before a word answered wrong, or still being learnt, is asked again.
+    QList<int> learningStepsMinutes{1, 10};
+    // Chance of answering right without knowing the word: 1 in 4 when the word is the one to
+    // choose; when it is one of the three real words of a choose-the-invalid question, a player
+    // who only spots the non-word also answers right.
+    double guessChanceChosen = 0.25;
+    double guessChanceAmongThree = 0.5;
+    // What a never-graded word is believed to be recalled with before its first answer.
+    double priorRecallOfNewWord = 0.3;
+
+    Fsrs::Model model;
+
+    // Applies one answer to the states it touches (created on first sight).
+    void apply(QHash<QString, WordMemory>& words, const AnswerRecord& answer) const;
+    // The words whose states apply() changes for this answer.
+    static QStringList touchedWords(const AnswerRecord& answer);
+
+    // Probability of recall of a graded word at that moment; 0 for a new one.
+    double recall(const WordMemory& memory, const QDateTime& at) const;
+    // Known: past its learning steps and still recalled at the desired retention.
+    bool isKnown(const WordMemory& memory, const QDateTime& at) const;
+    // Whole days between two moments, counted by the local calendar with days starting at 4 am.
+    static int daysBetween(const QDateTime& earlier, const QDateTime& later);
+};

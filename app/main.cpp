@@ -1,12 +1,14 @@
 #include "Branding.h"
 #include "Environment.h"
 #include "FrameStyle.h"
+#include "History.h"
 #include "MainWindow.h"
 #include "Random.h"
 #include "RealServices.h"
 #include "Session.h"
 #include "Sounds.h"
 #include "StartupPrefetch.h"
+#include "StudyRoom.h"
 #include "WordStore.h"
 
 #include <QApplication>
@@ -29,8 +31,13 @@ int main(int argc, char* argv[])
     Environment env(messages, random, urls, sounds, QCoreApplication::applicationDirPath());
     WordStore store(random);
     Session session(env, store);
+    // The player's history: nothing is read before the main window is up.
+    SystemWallClock wallClock;
+    History history(messages);
+    session.recorder = &history;
+    StudyRoom study(session, history, wallClock);
 
-    MainWindow window(session);
+    MainWindow window(session, nullptr, &study);
     if (window.load() == MainWindow::StartUp::Quit)
         return 0;
     window.show();

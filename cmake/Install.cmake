@@ -3,6 +3,7 @@
 #   <prefix>/lib/lexitor-trainer/           the program folder, as the build lays it out in bin/:
 #       lexitor-trainer                     the executable
 #       liblexitor-sound.so                 the sound player, loaded on the first cue
+#       liblexitor-progress.so              the progress window (Qt Charts), loaded when opened
 #       dbWords.mdb, sounds/*.wav, HAND-M.CUR
 #   <prefix>/bin/lexitor-trainer            relative symlink to the executable above; the program
 #                                           finds its folder through /proc/self/exe
@@ -18,7 +19,7 @@ set(LEXITOR_APP_ID example.quenmark.LexitorTrainer)
 set(LEXITOR_INSTALL_PROGRAM_DIR lib/lexitor-trainer)
 
 install(TARGETS lexitor-trainer RUNTIME DESTINATION ${LEXITOR_INSTALL_PROGRAM_DIR})
-install(TARGETS lexitor-sound LIBRARY DESTINATION ${LEXITOR_INSTALL_PROGRAM_DIR})
+install(TARGETS lexitor-sound lexitor-progress LIBRARY DESTINATION ${LEXITOR_INSTALL_PROGRAM_DIR})
 install(FILES ${LEXITOR_PROGRAM_DIR}/dbWords.mdb ${LEXITOR_PROGRAM_DIR}/HAND-M.CUR
         DESTINATION ${LEXITOR_INSTALL_PROGRAM_DIR})
 install(FILES ${LEXITOR_PROGRAM_DIR}/sounds/correct.wav ${LEXITOR_PROGRAM_DIR}/sounds/wrong.wav

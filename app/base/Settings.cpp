@@ -10,6 +10,7 @@ namespace {
 const QString CountKey = QStringLiteral("Text1");
 const QString NewPerDayKey = QStringLiteral("StudyNewPerDay");
 const QString LengthsKey = QStringLiteral("StudyLengths");
+const QString PauseKey = QStringLiteral("StudyPauseMs");
 
 // The program's own section of the per-user settings.
 struct Section : QSettings
@@ -40,6 +41,9 @@ StudyPreferences StudyPreferences::load()
     const int perDay = settings.value(NewPerDayKey).toString().trimmed().toInt(&ok);
     if (ok && perDay >= 0 && perDay <= MaxNewPerDay)
         prefs.newPerDay = perDay;
+    const int pause = settings.value(PauseKey).toString().trimmed().toInt(&ok);
+    if (ok && pause >= 0 && pause <= MaxPauseMs)
+        prefs.pauseMs = pause;
 
     QList<int> lengths;
     const QStringList parts = settings.value(LengthsKey).toString().split(QLatin1Char(','));
@@ -64,4 +68,5 @@ void StudyPreferences::store() const
     for (int length : lengths)
         parts.append(QString::number(length));
     settings.setValue(LengthsKey, parts.join(QLatin1Char(',')));
+    settings.setValue(PauseKey, QString::number(pauseMs));
 }

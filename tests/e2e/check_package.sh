@@ -25,6 +25,7 @@ cat >"$work/expected" <<'LIST'
 /usr/lib/lexitor-trainer/HAND-M.CUR
 /usr/lib/lexitor-trainer/dbWords.mdb
 /usr/lib/lexitor-trainer/lexitor-trainer
+/usr/lib/lexitor-trainer/liblexitor-progress.so
 /usr/lib/lexitor-trainer/liblexitor-sound.so
 /usr/lib/lexitor-trainer/sounds
 /usr/lib/lexitor-trainer/sounds/correct.wav
@@ -60,7 +61,7 @@ diff -u "$work/expected" "$work/actual" || fail "package contents differ (- expe
 [ -n "$(dpkg-deb -f "$deb" Section)" ] || fail "no section"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libqt6sql6-sqlite qt6-qpa-plugins fonts-liberation libqt6widgets6 libqt6multimedia6 \
-  libqt6sql6; do
+  libqt6sql6 libqt6charts6; do
   grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
@@ -77,5 +78,11 @@ file "$module" | grep -q "ELF.*shared object" || fail "sound module"
 objdump -T "$module" | grep -qw lexitorCreateSoundPlayer || fail "the sound module lacks its factory"
 if objdump -p "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -i "NEEDED.*multimedia"; then
   fail "the executable links Qt Multimedia"
+fi
+# The progress window's charts load when it opens, not at start-up.
+progress="$work/root/usr/lib/lexitor-trainer/liblexitor-progress.so"
+objdump -T "$progress" | grep -qw lexitorCreateProgressView || fail "the progress module lacks its factory"
+if objdump -p "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -i "NEEDED.*charts"; then
+  fail "the executable links Qt Charts"
 fi
 echo "package ok: $(basename "$deb")"

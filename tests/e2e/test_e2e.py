@@ -45,6 +45,7 @@ def test_startup(s):
     s.launch()
     window, acc, box = main_window(s)
     check(s.run(["xdotool", "getwindowname", str(window)]).strip() == TITLE, "window title")
+    check(acc.getRoleName() == "frame", f"the main window is a {acc.getRoleName()}, not a frame")
     check(len(s.visible_windows()) == 1, "one window at start-up")
     s.wait_active(window, acc)
     s.wait_focused(box)

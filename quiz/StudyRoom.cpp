@@ -1,0 +1,169 @@
+#include "StudyRoom.h"
+
+#include "Branding.h"
+#include "StudySettingsDialog.h"
+#include "StudyWindow.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QMessageBox>
+#include <QSaveFile>
+
+QString ProgressModule::moduleFileName()
+{
+    return QStringLiteral(LEXITOR_PROGRESS_MODULE);
+}
+
+ProgressModule::ProgressModule(QString programFolder)
+    : modulePath_(QDir(programFolder).filePath(moduleFileName()))
+{}
+
+std::unique_ptr<ProgressView> ProgressModule::create(ProgressActions* actions, QWidget* parent)
+{
+    if (!tried_) {
+        tried_ = true;
+        // Never unloaded: Qt Charts keeps static data that must outlive every chart.
+        QLibrary module(modulePath_);
+        module.setLoadHints(QLibrary::PreventUnloadHint);
+        factory_ = reinterpret_cast<ProgressViewFactory>(module.resolve(LEXITOR_PROGRESS_FACTORY));
+        if (!factory_)
+            error_ = module.errorString();
+    }
+    if (!factory_)
+        return nullptr;
+    return std::unique_ptr<ProgressView>(factory_(actions, parent));
+}
+
+StudyRoom::StudyRoom(Session& session, History& history, const WallClock& clock)
+    : session_(session), history_(history), clock_(clock), progress_(session.env.programFolder)
+{
+    confirm = [](QWidget* parent, const QString& text) {
+        return QMessageBox::question(parent, Branding::ProductName, text) == QMessageBox::Yes;
+    };
+    askSavePath = [](QWidget* parent) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Save the missed words"),
+                                            QDir::home().filePath(QStringLiteral("missed.txt")),
+                                            QStringLiteral("Word lists (*.txt);;All files (*)"));
+    };
+}
+
+StudySettings StudyRoom::settings() const
+{
+    const StudyPreferences prefs = StudyPreferences::load();
+    StudySettings settings;
+    settings.newPerDay = prefs.newPerDay;
+    settings.lengths = prefs.lengths;
+    return settings;
+}
+
+std::optional<int> StudyRoom::dueNow()
+{
+    try {
+        history_.open();
+        StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());
+        return engine.dueNow();
+    } catch (const std::exception&) {
+        return std::nullopt; // no word list to study from: the written tests report that
+    }
+}
+
+void StudyRoom::study(QWidget* parent)
+{
+    try {
+        history_.open();
+        StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());
+        StudyWindow window(session_, engine, pauseMs.value_or(StudyPreferences::load().pauseMs),
+                           parent);
+        if (!window.start()) {
+            session_.env.messages.show(
+                QStringLiteral("Nothing to study now: today's words are done.\r\rNext review: ") +
+                    StudySummaryWindow::nextReviewText(engine.nextReviewAfterSession(),
+                                                       clock_.nowUtc()),
+                session_.env.appTitle, MessageIcon::None);
+            return;
+        }
+        window.exec();
+        StudySessionResult result = window.result();
+        result.endedAt = clock_.nowUtc();
+        result.nextReview = engine.nextReviewAfterSession();
+        StudySummaryWindow summary(result, parent);
+        summary.exec();
+    } catch (const std::exception& e) {
+        session_.env.messages.show(QString::fromUtf8(e.what()), session_.env.appTitle,
+                                   MessageIcon::Warning);
+    }
+}
+
+void StudyRoom::showProgress(QWidget* parent)
+{
+    std::unique_ptr<ProgressView> view = progress_.create(this, parent);
+    if (!view) {
+        session_.env.messages.show(QStringLiteral("The progress window cannot be shown: ") +
+                                       progress_.errorString(),
+                                   session_.env.appTitle, MessageIcon::Warning);
+        return;
+    }
+    view->setData(data());
+    view->dialog()->exec();
+}
+
+void StudyRoom::editSettings(QWidget* parent)
+{
+    StudySettingsDialog::edit(parent);
+}
+
+ProgressData StudyRoom::data()
+{
+    ProgressData data;
+    const QDateTime now = clock_.nowUtc();
+    try {
+        for (const History::LengthProgress& l : history_.progressByLength(session_.store, now))
+            data.lengths.append({l.length, l.newWords, l.learning, l.known});
+    } catch (const std::exception&) {
+        // no word list: no words to count
+    }
+    for (const History::DayProgress& d : history_.lastDays(30, now))
+        data.days.append({d.day, d.answers, d.right});
+    for (const History::MissedWord& m : history_.mostMissed(100))
+        data.missed.append({m.word, m.misses, m.valid});
+    return data;
+}
+
+void StudyRoom::saveWordList(QWidget* parent, const QStringList& words)
+{
+    const QString path = askSavePath(parent);
+    if (path.isEmpty())
+        return;
+    if (!writeWordList(path, words))
+        session_.env.messages.show(QStringLiteral("The word list could not be saved to ") + path,
+                                   session_.env.appTitle, MessageIcon::Warning);
+}
+
+bool StudyRoom::writeWordList(const QString& path, const QStringList& words)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (const QString& word : words)
+        file.write(word.toUtf8() + '\n');
+    return file.commit();
+}
+
+bool StudyRoom::forgetAll(QWidget* parent)
+{
+    if (!confirm(parent, QStringLiteral("Forget all your progress? Your history is kept in a "
+                                        "file of its own, and study starts afresh.")))
+        return false;
+    QString movedTo;
+    if (!history_.forgetAll(&movedTo)) {
+        session_.env.messages.show(QStringLiteral("Your progress could not be set aside."),
+                                   session_.env.appTitle, MessageIcon::Warning);
+        return false;
+    }
+    session_.env.messages.show(QStringLiteral("Your old history is kept as ") + movedTo,
+                               session_.env.appTitle, MessageIcon::None);
+    return true;
+}

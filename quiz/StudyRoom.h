@@ -1,0 +1,64 @@
+#pragma once
+
+#include "History.h"
+#include "ProgressView.h"
+#include "Session.h"
+#include "Settings.h"
+#include "StudyDesk.h"
+#include "StudyEngine.h"
+
+#include <functional>
+#include <memory>
+
+// Loads the progress window's module (Qt Charts and all) the first time the window opens. Tried
+// once; when it will not load, the player is told and the program goes on.
+class ProgressModule
+{
+public:
+    static QString moduleFileName();
+    explicit ProgressModule(QString programFolder);
+    // A new view, or null with errorString() set.
+    std::unique_ptr<ProgressView> create(ProgressActions* actions, QWidget* parent);
+    QString errorString() const { return error_; }
+
+private:
+    QString modulePath_;
+    bool tried_ = false;
+    ProgressViewFactory factory_ = nullptr;
+    QString error_;
+};
+
+// The real study desk: the player's history, the study drill, the summary, the progress window
+// and the settings. The history is opened on the first call that needs it.
+class StudyRoom : public StudyDesk, public ProgressActions
+{
+public:
+    StudyRoom(Session& session, History& history, const WallClock& clock);
+
+    std::optional<int> dueNow() override;
+    void study(QWidget* parent) override;
+    void showProgress(QWidget* parent) override;
+    void editSettings(QWidget* parent) override;
+
+    void saveWordList(QWidget* parent, const QStringList& words) override;
+    bool forgetAll(QWidget* parent) override;
+    ProgressData data() override;
+
+    // Asks a yes/no question; by default a message box. Tests script it.
+    std::function<bool(QWidget* parent, const QString& text)> confirm;
+    // Asks for a file to save to ("" to cancel); by default a file dialog.
+    std::function<QString(QWidget* parent)> askSavePath;
+    // The pause after each answer, from the setting "StudyPauseMs" unless set.
+    std::optional<int> pauseMs;
+
+    // Writes the words to path, one a line, with LF line ends. False when it could not.
+    static bool writeWordList(const QString& path, const QStringList& words);
+
+private:
+    StudySettings settings() const;
+
+    Session& session_;
+    History& history_;
+    const WallClock& clock_;
+    ProgressModule progress_;
+};

@@ -1,0 +1,289 @@
+#include "StudyWindow.h"
+
+#include "AnswerKeys.h"
+#include "Appearance.h"
+#include "Branding.h"
+#include "PushButton.h"
+#include "QuestionForm.h"
+#include "Sounds.h"
+
+#include <QAccessible>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+
+#include <cmath>
+
+namespace {
+
+constexpr std::array<int, 4> ButtonTops{300, 810, 1320, 1830};
+const QColor RightColour(0, 128, 0);
+const QColor WrongColour(200, 0, 0);
+
+QString percentText(int right, int answered)
+{
+    if (answered == 0)
+        return QStringLiteral("-");
+    return QStringLiteral("%1%").arg(qRound(100.0 * right / answered));
+}
+
+} // namespace
+
+StudyWindow::StudyWindow(Session& session, StudyEngine& engine, int pauseMs, QWidget* parent)
+    : QuizDialog(QStringLiteral("StudyWindow"), 3900, parent), session_(session), engine_(engine)
+{
+    setWindowTitle(Branding::ProductName);
+    setWindowIcon(ProgramIcon());
+    // Between questions the window itself holds the focus, so that Tab reaches the first button.
+    setFocusPolicy(Qt::StrongFocus);
+    pause_.setSingleShot(true);
+    pause_.setInterval(pauseMs);
+    connect(&pause_, &QTimer::timeout, this, &StudyWindow::advance);
+
+    frame1_ = new QGroupBox(this);
+    frame1_->setObjectName(QStringLiteral("Frame1"));
+    frame1_->setGeometry(Twips::rect(120, 120, 7800, 2415));
+    for (int k = 1; k <= 4; ++k) {
+        auto* b = new PushButton(QString(), frame1_);
+        b->setObjectName(QStringLiteral("PushButton%1").arg(k));
+        b->setGeometry(Twips::rect(240, ButtonTops[std::size_t(k - 1)], 7320, 405));
+        connect(b, &PushButton::clicked, this, [this, k] { choose(k); });
+        buttons_[std::size_t(k - 1)] = b;
+    }
+
+    auto* frame2 = new QGroupBox(QStringLiteral("Last Question Status"), this);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    frame2->setGeometry(Twips::rect(120, 2610, 7800, 795));
+    status_ = new QLabel(frame2);
+    status_->setObjectName(QStringLiteral("Outcome"));
+    status_->setGeometry(Twips::rect(240, 300, 7320, 300));
+    status_->setAccessibleName(QStringLiteral("Answer the question"));
+
+    line_ = new QLabel(this);
+    line_->setObjectName(QStringLiteral("StudyLine"));
+    line_->setGeometry(Twips::rect(240, 3480, 7560, 300));
+
+    for (int k = 1; k < 4; ++k)
+        setTabOrder(button(k), button(k + 1));
+    SetSystemBackColors(this);
+}
+
+bool StudyWindow::start()
+{
+    const std::optional<StudyQuestion> first = engine_.next();
+    if (!first)
+        return false;
+    ask(*first);
+    return true;
+}
+
+void StudyWindow::ask(const StudyQuestion& question)
+{
+    question_ = question;
+    outcomeShown_ = false;
+    const QuestionForm& form = QuestionForms::find(
+        question.validKind ? TestKind::ValidWord : TestKind::InvalidWord, question.length);
+    frame1_->setTitle(form.question);
+    for (int k = 1; k <= 4; ++k) {
+        button(k)->setText(QStringLiteral("&%1   %2").arg(k).arg(question.candidates.value(k - 1)));
+        paintButton(k, std::nullopt);
+    }
+    updateLine();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void StudyWindow::choose(int k)
+{
+    if (outcomeShown_) {
+        advance();
+        return;
+    }
+    if (!question_)
+        return;
+    const StudyQuestion question = *question_;
+    const StudyOutcome outcome = engine_.answer(k - 1);
+    ++result_.answered;
+    if (outcome.right)
+        ++result_.right;
+    const QString chosen = question.candidates.value(k - 1);
+    if (!outcome.right) {
+        // Choosing the valid word, the player took a non-word for real and passed over the word;
+        // choosing the non-word, the other way round.
+        const QString word = question.validKind ? outcome.rightWord : chosen;
+        const QString nonWord = question.validKind ? chosen : outcome.rightWord;
+        if (!result_.rejectedWords.contains(word))
+            result_.rejectedWords.append(word);
+        if (!result_.acceptedNonWords.contains(nonWord))
+            result_.acceptedNonWords.append(nonWord);
+    }
+
+    paintButton(outcome.rightIndex + 1, true);
+    if (!outcome.right)
+        paintButton(k, false);
+    PlaySoundFile(session_.env.sounds,
+                  session_.env.path(outcome.right ? QStringLiteral("sounds/correct.wav")
+                                                  : QStringLiteral("sounds/wrong.wav")),
+                  false);
+    const QString fact = question.validKind
+                             ? QStringLiteral("%1 is a word").arg(outcome.rightWord)
+                             : QStringLiteral("%1 is not a word").arg(outcome.rightWord);
+    announce((outcome.right ? QStringLiteral("Right: ") : QStringLiteral("Wrong: ")) + fact,
+             outcome.right);
+    question_.reset();
+    outcomeShown_ = true;
+    updateLine();
+    setFocus(Qt::OtherFocusReason); // the next key, whatever it is, goes on
+    pause_.start();
+}
+
+void StudyWindow::advance()
+{
+    pause_.stop();
+    outcomeShown_ = false;
+    const std::optional<StudyQuestion> next = engine_.next();
+    if (!next) {
+        accept(); // today's due and new words are done
+        return;
+    }
+    ask(*next);
+}
+
+void StudyWindow::paintButton(int k, std::optional<bool> right)
+{
+    PushButton* b = button(k);
+    if (!right) {
+        b->setPalette(QPalette());
+        b->setAccessibleDescription(QString());
+        return;
+    }
+    QPalette palette = b->palette();
+    palette.setColor(QPalette::Button, *right ? RightColour : WrongColour);
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    b->setPalette(palette);
+    b->setAccessibleDescription(*right ? QStringLiteral("right answer")
+                                       : QStringLiteral("wrong choice"));
+}
+
+void StudyWindow::announce(const QString& text, bool right)
+{
+    QPalette palette = status_->palette();
+    palette.setColor(QPalette::WindowText, right ? RightColour : WrongColour);
+    status_->setPalette(palette);
+    status_->setText(text);
+    // Screen readers speak a changed name of the status line.
+    status_->setAccessibleName(text);
+    QAccessibleEvent event(status_, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+void StudyWindow::updateLine()
+{
+    const StudyStats stats = engine_.stats();
+    line_->setText(QStringLiteral("Due left: %1     New left today: %2     Answered: %3     "
+                                  "Right: %4")
+                       .arg(stats.due)
+                       .arg(stats.newLeftToday)
+                       .arg(result_.answered)
+                       .arg(percentText(result_.right, result_.answered)));
+    line_->setAccessibleName(line_->text());
+}
+
+bool StudyWindow::event(QEvent* event)
+{
+    // Any key while the outcome shows goes on at once, Tab included; a held key does not.
+    if (event->type() == QEvent::KeyPress && outcomeShown_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat() && key->key() != Qt::Key_unknown &&
+            !(key->key() >= Qt::Key_Shift && key->key() <= Qt::Key_Alt)) {
+            advance();
+        }
+        return true;
+    }
+    return QuizDialog::event(event);
+}
+
+void StudyWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (const int k = answerKeyNumber(event)) {
+        event->accept();
+        choose(k);
+        return;
+    }
+    QuizDialog::keyPressEvent(event);
+}
+
+StudySummaryWindow::StudySummaryWindow(const StudySessionResult& result, QWidget* parent)
+    : QuizDialog(QStringLiteral("StudySummary"), 5670, parent)
+{
+    setWindowTitle(Branding::ProductName);
+    setWindowIcon(ProgramIcon());
+
+    auto* frame1 = new QGroupBox(QStringLiteral("Study Session"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setGeometry(Twips::rect(120, 120, 7800, 1575));
+    const auto label = [frame1](const char* name, const QString& text, int top) {
+        auto* l = new QLabel(text, frame1);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(Twips::rect(240, top, 7320, 300));
+        return l;
+    };
+    label("lblAnswered", QStringLiteral("Answered: %1").arg(result.answered), 360);
+    label("lblRight", QStringLiteral("Right: %1").arg(percentText(result.right, result.answered)),
+          720);
+    label("lblNextReview",
+          QStringLiteral("Next review: ") + nextReviewText(result.nextReview, result.endedAt),
+          1080);
+
+    const auto list = [this](const char* name, const QString& title, int left,
+                             const QStringList& words) {
+        auto* frame = new QGroupBox(title, this);
+        frame->setObjectName(QLatin1String(name));
+        frame->setGeometry(Twips::rect(left, 1770, 3840, 3255));
+        auto* items = new QListWidget(frame);
+        items->setObjectName(QLatin1String(name) + QStringLiteral("List"));
+        items->setAccessibleName(title);
+        items->setGeometry(Twips::rect(240, 300, 3375, 2715));
+        items->addItems(words);
+    };
+    list("Rejected", QStringLiteral("Words you took for non-words"), 120, result.rejectedWords);
+    list("Accepted", QStringLiteral("Non-words you took for words"), 4080, result.acceptedNonWords);
+
+    auto* close = new PushButton(QStringLiteral("Close Window"), this);
+    close->setObjectName(QStringLiteral("PushButton1"));
+    close->setGeometry(Twips::rect(120, 5145, 7800, 405));
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    SetSystemBackColors(this);
+    close->setFocus();
+}
+
+void StudySummaryWindow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        accept();
+        return;
+    default:
+        QuizDialog::keyPressEvent(event);
+    }
+}
+
+QString StudySummaryWindow::nextReviewText(const QDateTime& nextReview, const QDateTime& now)
+{
+    if (!nextReview.isValid())
+        return QStringLiteral("nothing scheduled");
+    if (nextReview <= now)
+        return QStringLiteral("now");
+    const QDateTime local = nextReview.toLocalTime();
+    const QDate today = now.toLocalTime().date();
+    const QString time = local.time().toString(QStringLiteral("HH:mm"));
+    if (local.date() == today)
+        return QStringLiteral("today at ") + time;
+    if (local.date() == today.addDays(1))
+        return QStringLiteral("tomorrow at ") + time;
+    return QLocale::c().toString(local.date(), QStringLiteral("ddd d MMM")) +
+           QStringLiteral(" at ") + time;
+}

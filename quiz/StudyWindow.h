@@ -1,0 +1,88 @@
+#pragma once
+
+#include "QuizDialog.h"
+#include "Session.h"
+#include "StudyEngine.h"
+
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+#include <optional>
+
+class PushButton;
+class QGroupBox;
+class QLabel;
+
+// What a study session did, for its summary.
+struct StudySessionResult
+{
+    int answered = 0;
+    int right = 0;
+    QStringList rejectedWords;    // valid words the player took for non-words
+    QStringList acceptedNonWords; // non-words the player took for real words
+    QDateTime nextReview;         // invalid when nothing is scheduled
+    QDateTime endedAt;
+};
+
+// The study drill: the scheduler's questions one after another in one window. The keys 1 to 4
+// answer (each button shows its number), as do Tab and Space and the mouse. After an answer the
+// right button turns green and a wrong choice red, the cue plays, the outcome is announced to
+// screen readers on the status line, and the next question follows after a pause, or at once on
+// any key or click. The line at the bottom shows due words left, new words left today, answers
+// and the share of right ones. The session ends when today's due and new words are done, or when
+// the player closes the window.
+class StudyWindow : public QuizDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int DefaultPauseMs = 1200;
+
+    StudyWindow(Session& session, StudyEngine& engine, int pauseMs = DefaultPauseMs,
+                QWidget* parent = nullptr);
+
+    // Asks the first question; false when today's work is already done.
+    bool start();
+    const StudySessionResult& result() const { return result_; }
+    bool showingOutcome() const { return outcomeShown_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ask(const StudyQuestion& question);
+    void choose(int k); // 1 to 4
+    void advance();
+    void paintButton(int k, std::optional<bool> right);
+    void updateLine();
+    void announce(const QString& text, bool right);
+    PushButton* button(int k) const { return buttons_[std::size_t(k - 1)]; }
+
+    Session& session_;
+    StudyEngine& engine_;
+    std::optional<StudyQuestion> question_;
+    bool outcomeShown_ = false;
+    QTimer pause_;
+    StudySessionResult result_;
+
+    QGroupBox* frame1_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* line_ = nullptr;
+    std::array<PushButton*, 4> buttons_{};
+};
+
+// The summary after a study session: answers, share right, the words missed and when the next
+// review is due. Close by its button, Enter, Escape or the close box.
+class StudySummaryWindow : public QuizDialog
+{
+    Q_OBJECT
+public:
+    StudySummaryWindow(const StudySessionResult& result, QWidget* parent = nullptr);
+    // "now", "today at 18:30", "tomorrow at 09:15", "Fri 12 Mar at 09:15" (local time), or
+    // "nothing scheduled".
+    static QString nextReviewText(const QDateTime& nextReview, const QDateTime& now);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};

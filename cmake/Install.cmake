@@ -8,6 +8,7 @@
 #   <prefix>/bin/lexitor-trainer            relative symlink to the executable above; the program
 #                                           finds its folder through /proc/self/exe
 #   <prefix>/bin/lexitor-words              the word database builder
+#   <prefix>/bin/lexitor-drill              the study drill on standard input and output
 #   <prefix>/share/applications/            desktop entry
 #   <prefix>/share/metainfo/                AppStream component
 #   <prefix>/share/icons/hicolor/NxN/apps/  program icon
@@ -25,7 +26,7 @@ install(FILES ${LEXITOR_PROGRAM_DIR}/dbWords.mdb ${LEXITOR_PROGRAM_DIR}/HAND-M.C
 install(FILES ${LEXITOR_PROGRAM_DIR}/sounds/correct.wav ${LEXITOR_PROGRAM_DIR}/sounds/wrong.wav
         DESTINATION ${LEXITOR_INSTALL_PROGRAM_DIR}/sounds)
 
-install(TARGETS lexitor-words RUNTIME DESTINATION bin)
+install(TARGETS lexitor-words lexitor-drill RUNTIME DESTINATION bin)
 
 # file(INSTALL) copies a symbolic link as a link, so the launcher is made once here and
 # installed like any other file.

@@ -86,4 +86,10 @@ private:
     QSet<QString> wordSet_;
 
     std::optional<StudyQuestion> build(bool practice);
+    StudyQuestion assemble(bool validKind, int length, const QStringList& answers,
+                           const QStringList& others);
+    QString nonWord(int length, const QStringList& avoid);
+    QStringList nonWords(int length, int count, const QStringList& avoid);
+    QString randomWord(int length);
+    int introducedToday() const;
 };

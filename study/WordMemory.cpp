@@ -1,23 +1,152 @@
 #include "WordMemory.h"
 
-void MemoryPolicy::apply(QHash<QString, WordMemory>&, const AnswerRecord&) const {}
+#include <QTimeZone>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr qint64 DayMs = 86'400'000;
+constexpr int DayStartHour = 4;
+
+WordMemory& entry(QHash<QString, WordMemory>& words, const QString& word, bool valid)
+{
+    auto it = words.find(word);
+    if (it == words.end()) {
+        it = words.insert(word, WordMemory());
+        it->word = word;
+    }
+    it->valid = valid;
+    return *it;
+}
+
+} // namespace
+
+QDate MemoryPolicy::studyDay(const QDateTime& at)
+{
+    return at.toLocalTime().addSecs(-DayStartHour * 3600).date();
+}
+
+QDateTime MemoryPolicy::dayStart(const QDate& day)
+{
+    return QDateTime(day, QTime(DayStartHour, 0)).toUTC();
+}
+
+int MemoryPolicy::daysBetween(const QDateTime& earlier, const QDateTime& later)
+{
+    return int(std::max<qint64>(0, studyDay(earlier).daysTo(studyDay(later))));
+}
+
+double MemoryPolicy::recall(const WordMemory& memory, const QDateTime& at) const
+{
+    if (!memory.memory)
+        return 0.0;
+    const double days = double(memory.lastReview.msecsTo(at)) / double(DayMs);
+    return model.retrievability(days, memory.memory->stability);
+}
+
+bool MemoryPolicy::isKnown(const WordMemory& memory, const QDateTime& at) const
+{
+    return isGraduated(memory) && recall(memory, at) >= desiredRetention;
+}
 
 QStringList MemoryPolicy::touchedWords(const AnswerRecord& answer)
 {
+    // Every candidate: the graded words, and the non-words whose decoy standing may change.
     return answer.candidates;
 }
 
-double MemoryPolicy::recall(const WordMemory&, const QDateTime&) const
-{
-    return 0.0;
-}
+namespace {
 
-bool MemoryPolicy::isKnown(const WordMemory&, const QDateTime&) const
+// One graded answer on a valid word. A wrong answer is a lapse (Again). A right one is a pass
+// (Good) only as far as it proves recall: with prior recall p and a chance g of guessing right
+// without it, the player knew the word with probability q = p / (p + (1 - p) g), and the new
+// state is the q-weighted mean of the pass and lapse states (stability on a log scale).
+struct Grade
 {
-    return false;
-}
+    bool right;
+    double guessChance;
+};
 
-int MemoryPolicy::daysBetween(const QDateTime&, const QDateTime&)
+} // namespace
+
+void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& answer) const
 {
-    return 0;
+    if (answer.candidates.size() != 4 || answer.rightIndex < 0 || answer.rightIndex > 3 ||
+        answer.chosenIndex < 0 || answer.chosenIndex > 3)
+        return;
+    const QDateTime at = answer.at;
+    const bool right = answer.chosenIndex == answer.rightIndex;
+
+    auto gradeWord = [&](const QString& word, Grade grade) {
+        WordMemory& m = entry(words, word, true);
+        const int steps = int(learningStepsMinutes.size());
+        const int elapsed = m.memory ? daysBetween(m.lastReview, at) : 0;
+        Fsrs::MemoryState next;
+        if (!grade.right) {
+            next = model.review(m.memory, Fsrs::Rating::Again, elapsed);
+        } else {
+            const double p = m.memory ? recall(m, at) : priorRecallOfNewWord;
+            const double g = grade.guessChance;
+            const double q = p + (1.0 - p) * g > 0.0 ? p / (p + (1.0 - p) * g) : 1.0;
+            const Fsrs::MemoryState pass = model.review(m.memory, Fsrs::Rating::Good, elapsed);
+            const Fsrs::MemoryState lapse = model.review(m.memory, Fsrs::Rating::Again, elapsed);
+            next.stability =
+                std::exp(q * std::log(pass.stability) + (1.0 - q) * std::log(lapse.stability));
+            next.difficulty = q * pass.difficulty + (1.0 - q) * lapse.difficulty;
+        }
+        if (!m.memory)
+            m.firstReview = at;
+        m.memory = next;
+        m.lastReview = at;
+        ++m.reviews;
+        if (!grade.right) {
+            ++m.lapses;
+            m.step = 0;
+        } else if (m.step < steps) {
+            ++m.step;
+        }
+        if (m.step < steps) {
+            m.due = at.addSecs(qint64(learningStepsMinutes.at(m.step)) * 60);
+        } else {
+            const int days = model.intervalDays(next.stability, desiredRetention);
+            m.due = dayStart(studyDay(at).addDays(days));
+        }
+    };
+    auto confuse = [&](const QString& word) {
+        WordMemory& m = entry(words, word, false);
+        ++m.confusions;
+        m.lastConfused = at;
+        m.resisted = 0;
+    };
+    auto resist = [&](const QString& word) {
+        auto it = words.find(word);
+        if (it != words.end() && !it->valid && it->confusions > 0)
+            ++it->resisted;
+    };
+
+    if (answer.validKind) {
+        gradeWord(answer.candidates.at(answer.rightIndex), {right, guessChanceChosen});
+        for (int i = 0; i < 4; ++i) {
+            if (i == answer.rightIndex)
+                continue;
+            if (i == answer.chosenIndex)
+                confuse(answer.candidates.at(i));
+            else if (right)
+                resist(answer.candidates.at(i));
+        }
+    } else {
+        const QString& nonWord = answer.candidates.at(answer.rightIndex);
+        if (right) {
+            for (int i = 0; i < 4; ++i)
+                if (i != answer.rightIndex)
+                    gradeWord(answer.candidates.at(i), {true, guessChanceAmongThree});
+            resist(nonWord);
+        } else {
+            // The real word taken for a fake is a lapse; the fake passed for real.
+            gradeWord(answer.candidates.at(answer.chosenIndex), {false, 0.0});
+            confuse(nonWord);
+        }
+    }
 }

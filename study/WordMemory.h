@@ -16,15 +16,19 @@ struct WordMemory
     bool valid = true; // a real word, or a non-word shown as a decoy
     // Valid words: the FSRS state once the word has been graded at least once.
     std::optional<Fsrs::MemoryState> memory;
-    QDateTime lastReview; // the last graded answer (UTC)
-    QDateTime due;        // when it should be asked again
-    int step = 0;         // learning step reached; graduated once it passes the last step
-    int reviews = 0;      // graded answers
-    int lapses = 0;       // graded answers that were wrong
+    QDateTime firstReview; // the first graded answer (UTC)
+    QDateTime lastReview;  // the last graded answer (UTC)
+    QDateTime due;         // when it should be asked again
+    int step = 0;          // learning step reached; graduated once it passes the last step
+    int reviews = 0;       // graded answers
+    int lapses = 0;        // graded answers that were wrong
     // Non-words: how often the player took this one for a real word, and when last.
     int confusions = 0;
     QDateTime lastConfused;
+    int resisted = 0; // times shown since then without being taken for a word
 
+    // A non-word that keeps coming back until the player has seen through it twice.
+    bool isDecoy() const { return !valid && confusions > 0 && resisted < 2; }
     bool isNew() const { return !memory.has_value(); }
 };
 
@@ -38,7 +42,8 @@ struct MemoryPolicy
     static constexpr int Version = 1;
 
     double desiredRetention = 0.9;
-    // Minutes before a word answered wrong, or still being learnt, is asked again.
+    // Minutes before a word answered wrong, or still being learnt, is asked again. A word
+    // graduates to day intervals after passing the last step.
     QList<int> learningStepsMinutes{1, 10};
     // Chance of answering right without knowing the word: 1 in 4 when the word is the one to
     // choose; when it is one of the three real words of a choose-the-invalid question, a player
@@ -57,8 +62,16 @@ struct MemoryPolicy
 
     // Probability of recall of a graded word at that moment; 0 for a new one.
     double recall(const WordMemory& memory, const QDateTime& at) const;
+    bool isGraduated(const WordMemory& memory) const
+    {
+        return !memory.isNew() && memory.step >= learningStepsMinutes.size();
+    }
     // Known: past its learning steps and still recalled at the desired retention.
     bool isKnown(const WordMemory& memory, const QDateTime& at) const;
     // Whole days between two moments, counted by the local calendar with days starting at 4 am.
     static int daysBetween(const QDateTime& earlier, const QDateTime& later);
+    // The local calendar day a moment belongs to, days starting at 4 am.
+    static QDate studyDay(const QDateTime& at);
+    // The moment that day starts (UTC).
+    static QDateTime dayStart(const QDate& day);
 };

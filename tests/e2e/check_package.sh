@@ -19,6 +19,7 @@ cat >"$work/expected" <<'LIST'
 /usr
 /usr/bin
 /usr/bin/lexitor-trainer -> ../lib/lexitor-trainer/lexitor-trainer
+/usr/bin/lexitor-drill
 /usr/bin/lexitor-words
 /usr/lib
 /usr/lib/lexitor-trainer

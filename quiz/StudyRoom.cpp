@@ -86,7 +86,7 @@ void StudyRoom::study(QWidget* parent)
             return;
         }
         window.exec();
-        StudySessionResult result = window.result();
+        StudySessionResult result = window.sessionResult();
         result.endedAt = clock_.nowUtc();
         result.nextReview = engine.nextReviewAfterSession();
         StudySummaryWindow summary(result, parent);

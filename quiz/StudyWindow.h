@@ -43,7 +43,7 @@ public:
 
     // Asks the first question; false when today's work is already done.
     bool start();
-    const StudySessionResult& result() const { return result_; }
+    const StudySessionResult& sessionResult() const { return result_; }
     bool showingOutcome() const { return outcomeShown_; }
 
 protected:

@@ -1,0 +1,283 @@
+#include "History.h"
+#include "PushButton.h"
+#include "Session.h"
+#include "Settings.h"
+#include "StudyEngine.h"
+#include "StudyWindow.h"
+#include "TestDoubles.h"
+#include "WordDatabase.h"
+#include "WordStore.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+// A word list, a fresh history and an engine over a clock that stands still.
+struct Fixture
+{
+    explicit Fixture(int newPerDay = 20)
+        : store(t.random), session(t.env, store),
+          history(t.messages, t.path(QStringLiteral("history.sqlite")))
+    {
+        const QStringList words =
+            WordDatabase::sequentialWords(2, 40) + WordDatabase::sequentialWords(3, 40);
+        WordDatabase::write(t.path(QStringLiteral("dbWords.mdb")), words);
+        valid = QSet<QString>(words.begin(), words.end());
+        store.create();
+        store.open(t.path(QStringLiteral("dbWords.mdb")));
+        StudySettings settings;
+        settings.newPerDay = newPerDay;
+        settings.lengths = {2, 3};
+        engine.emplace(store, history, clock, t.random, settings);
+    }
+
+    // Words learnt a month ago, each answered right three times over a quarter of an hour: due
+    // for review now.
+    void learntLongAgo(const QStringList& words)
+    {
+        const QDateTime start = clock.now.addDays(-30);
+        for (const QString& word : words) {
+            for (int minutes : {0, 2, 15}) {
+                history.record({start.addSecs(minutes * 60), QStringLiteral("Form2"), true,
+                                int(word.size()), {word, "QZ", "XJ", "VK"}, 0, 0, 1500});
+            }
+        }
+    }
+
+    // The words on the buttons, without their numbers.
+    QStringList candidates(const StudyWindow& w) const
+    {
+        QStringList words;
+        for (int k = 1; k <= 4; ++k)
+            words.append(button(w, k)->text().section(QLatin1Char(' '), -1));
+        return words;
+    }
+    static PushButton* button(const StudyWindow& w, int k)
+    {
+        return w.findChild<PushButton*>(QStringLiteral("PushButton%1").arg(k));
+    }
+    static bool asksForTheWord(const StudyWindow& w)
+    {
+        return !w.findChild<QGroupBox*>(QStringLiteral("Frame1"))->title().contains("invalid");
+    }
+    // 1 to 4: the button with the right answer.
+    int rightButton(const StudyWindow& w) const
+    {
+        const QStringList words = candidates(w);
+        for (int k = 1; k <= 4; ++k) {
+            if (valid.contains(words[k - 1]) == asksForTheWord(w))
+                return k;
+        }
+        return 0;
+    }
+
+    TestEnvironment t;
+    WordStore store;
+    Session session;
+    History history;
+    ManualWallClock clock;
+    std::optional<StudyEngine> engine;
+    QSet<QString> valid;
+};
+
+QColor buttonColour(const StudyWindow& w, int k)
+{
+    return Fixture::button(w, k)->palette().color(QPalette::Button);
+}
+
+} // namespace
+
+class TestStudyWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // Each answer, by number key, Tab and Space, or mouse: green on the right button, red on a
+    // wrong choice, the cue, the outcome on the status line, the missed words by kind; then any
+    // key goes on at once.
+    void answersShowTheirOutcome_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("right");
+        for (const char* how : {"key", "tab", "mouse"}) {
+            QTest::addRow("%s right", how) << QString::fromLatin1(how) << true;
+            QTest::addRow("%s wrong", how) << QString::fromLatin1(how) << false;
+        }
+    }
+    void answersShowTheirOutcome()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, right);
+        Fixture fx;
+        fx.learntLongAgo(WordDatabase::sequentialWords(2, 3));
+        StudyWindow w(fx.session, *fx.engine, 600000);
+        QVERIFY(w.start());
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QSet<bool> kindsSeen;
+        QStringList rejected, accepted;
+        const QColor plain = buttonColour(w, 1);
+        for (int question = 0; question < 8; ++question) {
+            const QStringList words = fx.candidates(w);
+            const int good = fx.rightButton(w);
+            QVERIFY(good > 0);
+            const int k = right ? good : good % 4 + 1;
+            const bool validKind = Fixture::asksForTheWord(w);
+            kindsSeen.insert(validKind);
+            if (!right) {
+                rejected.append(validKind ? words[good - 1] : words[k - 1]);
+                accepted.append(validKind ? words[k - 1] : words[good - 1]);
+            }
+            const int played = fx.t.sounds.played.size();
+            if (how == "key") {
+                QTest::keyClick(&w, Qt::Key(Qt::Key_0 + k));
+            } else if (how == "tab") {
+                for (int i = 0; i < k; ++i)
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), Fixture::button(w, k));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            } else {
+                QTest::mouseClick(Fixture::button(w, k), Qt::LeftButton);
+            }
+            QVERIFY(w.showingOutcome());
+            for (int b = 1; b <= 4; ++b) {
+                const QColor expected = b == good ? QColor(0, 128, 0)
+                                        : b == k  ? QColor(200, 0, 0)
+                                                  : plain;
+                QCOMPARE(buttonColour(w, b), expected);
+            }
+            QCOMPARE(fx.t.sounds.played.size(), played + 1);
+            QVERIFY(fx.t.sounds.played.last().path.endsWith(right ? "correct.wav" : "wrong.wav"));
+            const QString outcome =
+                w.findChild<QLabel*>(QStringLiteral("Outcome"))->accessibleName();
+            QVERIFY2(outcome.startsWith(right ? "Right: " : "Wrong: "), qPrintable(outcome));
+            QVERIFY(outcome.contains(words[good - 1]));
+
+            QTest::keyClick(&w, Qt::Key_A); // any key: the next question at once
+            QVERIFY(!w.showingOutcome());
+            QCOMPARE(buttonColour(w, good), plain);
+        }
+        QCOMPARE(kindsSeen.size(), 2);
+        rejected.removeDuplicates();
+        accepted.removeDuplicates();
+        QCOMPARE(w.sessionResult().answered, 8);
+        QCOMPARE(w.sessionResult().right, right ? 8 : 0);
+        QCOMPARE(w.sessionResult().rejectedWords, rejected);
+        QCOMPARE(w.sessionResult().acceptedNonWords, accepted);
+        QVERIFY(
+            w.findChild<QLabel*>(QStringLiteral("StudyLine"))
+                ->text()
+                .contains(QStringLiteral("Answered: 8     Right: %1").arg(right ? "100%" : "0%")));
+    }
+
+    // Without a key, the next question follows the pause; a held key neither answers twice nor
+    // skips the outcome.
+    void pauseLeadsOn()
+    {
+        Fixture fx;
+        StudyWindow w(fx.session, *fx.engine, 30);
+        QVERIFY(w.start());
+        w.show();
+        QKeyEvent first(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
+        QApplication::sendEvent(&w, &first);
+        QVERIFY(w.showingOutcome());
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, QStringLiteral("2"), true);
+        QApplication::sendEvent(&w, &repeat);
+        QVERIFY(w.showingOutcome());
+        QCOMPARE(w.sessionResult().answered, 1);
+        QTRY_VERIFY(!w.showingOutcome());
+        QCOMPARE(w.sessionResult().answered, 1);
+    }
+
+    // The session ends by itself when today's new words are done.
+    void endsWhenTodaysWorkIsDone()
+    {
+        Fixture fx(3);
+        StudyWindow w(fx.session, *fx.engine, 600000);
+        QVERIFY(w.start());
+        w.show();
+        int answered = 0;
+        while (w.isVisible() && answered < 60) {
+            QTest::keyClick(&w, Qt::Key(Qt::Key_0 + fx.rightButton(w)));
+            QTest::keyClick(&w, Qt::Key_Space);
+            ++answered;
+        }
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.sessionResult().answered, answered);
+        QCOMPARE(w.QDialog::result(), int(QDialog::Accepted));
+        QVERIFY(!fx.engine->next());
+        QVERIFY(!StudyWindow(fx.session, *fx.engine).start());
+    }
+
+    void nextReviewText_data()
+    {
+        QTest::addColumn<QDateTime>("next");
+        QTest::addColumn<QString>("text");
+        const QDateTime now(QDate(2026, 3, 2), QTime(9, 0), Qt::LocalTime);
+        QTest::newRow("none") << QDateTime() << "nothing scheduled";
+        QTest::newRow("past") << now.addSecs(-60) << "now";
+        QTest::newRow("today") << now.addSecs(600) << "today at 09:10";
+        QTest::newRow("tomorrow") << now.addDays(1) << "tomorrow at 09:00";
+        QTest::newRow("later") << now.addDays(4).addSecs(3600) << "Fri 6 Mar at 10:00";
+    }
+    void nextReviewText()
+    {
+        QFETCH(QDateTime, next);
+        QFETCH(QString, text);
+        const QDateTime now(QDate(2026, 3, 2), QTime(9, 0), Qt::LocalTime);
+        QCOMPARE(StudySummaryWindow::nextReviewText(next.toUTC(), now.toUTC()), text);
+    }
+
+    // The settings sit beside the question count; unreadable values give the defaults.
+    void studyPreferences_data()
+    {
+        QTest::addColumn<QString>("perDay");
+        QTest::addColumn<QString>("lengths");
+        QTest::addColumn<int>("expectedPerDay");
+        QTest::addColumn<QList<int>>("expectedLengths");
+        QTest::newRow("unset") << QString() << QString() << 20 << QList<int>{2, 3, 4};
+        QTest::newRow("set") << "35"
+                             << "4,2" << 35 << QList<int>{2, 4};
+        QTest::newRow("repeated") << " 0 "
+                                  << "3, 3" << 0 << QList<int>{3};
+        QTest::newRow("garbage") << "many"
+                                 << "2,x" << 20 << QList<int>{2, 3, 4};
+        QTest::newRow("out of range") << "501"
+                                      << "5" << 20 << QList<int>{2, 3, 4};
+    }
+    void studyPreferences()
+    {
+        QFETCH(QString, perDay);
+        QFETCH(QString, lengths);
+        QFETCH(int, expectedPerDay);
+        QFETCH(QList<int>, expectedLengths);
+        QSettings settings(QSettings::UserScope, QStringLiteral("Quenmark"));
+        settings.clear();
+        settings.beginGroup(QStringLiteral("Lexitor Trainer Software"));
+        settings.setValue(QStringLiteral("Text1"), QStringLiteral("7"));
+        if (!perDay.isNull()) {
+            settings.setValue(QStringLiteral("StudyNewPerDay"), perDay);
+            settings.setValue(QStringLiteral("StudyLengths"), lengths);
+        }
+        settings.sync();
+        StudyPreferences prefs = StudyPreferences::load();
+        QCOMPARE(prefs.newPerDay, expectedPerDay);
+        QCOMPARE(prefs.lengths, expectedLengths);
+        prefs.store();
+        QCOMPARE(StudyPreferences::load(), prefs);
+        QCOMPARE(QuestionCountSetting().load(), QStringLiteral("7"));
+    }
+};
+
+QTEST_MAIN(TestStudyWindow)
+#include "tst_studywindow.moc"

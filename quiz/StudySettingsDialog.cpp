@@ -1,7 +1,8 @@
 #include "StudySettingsDialog.h"
 
-#include "Appearance.h"
 #include "Branding.h"
+#include "DesignUnits.h"
+#include "ProgramIcon.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,11 +1,13 @@
 #include "StudyWindow.h"
 
 #include "AnswerKeys.h"
-#include "Appearance.h"
 #include "Branding.h"
+#include "DesignUnits.h"
+#include "ProgramIcon.h"
 #include "PushButton.h"
 #include "QuestionForm.h"
 #include "Sounds.h"
+#include "WindowLook.h"
 
 #include <QAccessible>
 #include <QGroupBox>

@@ -581,18 +581,26 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
     d_->open();
     if (!d_->dbOpen)
         return result;
+    // Counted by quarter hour in SQL, then by day here: every day starts on a quarter hour after
+    // the first one, daylight saving time or not, and a history of 100,000 answers is summed in
+    // a few milliseconds instead of converting each answer's time.
+    constexpr qint64 QuarterMs = 15 * 60 * 1000;
+    QList<qint64> starts; // the start of each day, and the end of the last
+    for (QDate day = first; day <= today.addDays(1); day = day.addDays(1))
+        starts.append(MemoryPolicy::dayStart(day).toMSecsSinceEpoch());
     try {
-        QSqlQuery q = d_->run(QStringLiteral("SELECT at_ms, right_index = chosen_index FROM "
-                                             "answers WHERE at_ms >= ? AND at_ms < ?"),
-                              {MemoryPolicy::dayStart(first).toMSecsSinceEpoch(),
-                               MemoryPolicy::dayStart(today.addDays(1)).toMSecsSinceEpoch()});
+        QSqlQuery q = d_->run(
+            QStringLiteral("SELECT (at_ms - ?) / ?, count(*), sum(right_index = chosen_index) "
+                           "FROM answers WHERE at_ms >= ? AND at_ms < ? GROUP BY 1"),
+            {starts.first(), QuarterMs, starts.first(), starts.last()});
         while (q.next()) {
-            const qint64 index = first.daysTo(MemoryPolicy::studyDay(fromMs(q.value(0))));
+            const qint64 at = starts.first() + q.value(0).toLongLong() * QuarterMs;
+            const auto next = std::upper_bound(starts.cbegin(), starts.cend(), at);
+            const qsizetype index = next - starts.cbegin() - 1;
             if (index < 0 || index >= result.size())
                 continue;
-            ++result[index].answers;
-            if (q.value(1).toBool())
-                ++result[index].right;
+            result[index].answers += q.value(1).toInt();
+            result[index].right += q.value(2).toInt();
         }
     } catch (const DbError&) {
     }

@@ -13,6 +13,7 @@ accessibility tree.
 """
 
 import argparse
+import pathlib
 import statistics
 import sys
 import time
@@ -47,6 +48,8 @@ def test_startup(s):
     check(s.run(["xdotool", "getwindowname", str(window)]).strip() == TITLE, "window title")
     check(acc.getRoleName() == "frame", f"the main window is a {acc.getRoleName()}, not a frame")
     check(len(s.visible_windows()) == 1, "one window at start-up")
+    maps = pathlib.Path(f"/proc/{s.app.pid}/maps").read_text()
+    check("libQt6Charts" not in maps, "Qt Charts is loaded at start-up")
     s.wait_active(window, acc)
     s.wait_focused(box)
     check(s.text(box) == "20", f'count box shows "{s.text(box)}", expected "20"')
@@ -197,11 +200,249 @@ def test_count_remembered(s):
     check(s.wait_exit() == 0, "exit code")
 
 
+# A word list for study: the history made beforehand holds STUDY_DUE, learnt a month ago.
+STUDY_WORDS = ["AA", "AB", "AD", "AE", "AG", "AH", "AI", "AL", "AM", "AN", "AR", "AS", "AT",
+               "AW", "AX", "AY", "BA", "BE", "BI", "BO", "ACE", "ADD", "AGE", "AID", "AIM", "AIR",
+               "ALE", "APE", "ARC", "ARE", "ART", "ATE"]
+STUDY_DUE = STUDY_WORDS[:12] + STUDY_WORDS[20:26]
+STUDY_SETTINGS = "[Lexitor%20Trainer%20Software]\nStudyNewPerDay=6\nStudyLengths=2,3\n" \
+                 "StudyPauseMs=600000\n"
+GREEN, RED = (0, 128, 0), (200, 0, 0)
+
+
+def history_path(s):
+    return s.root / "home/.local/share/Quenmark/Lexitor Trainer Software/history.sqlite"
+
+
+def prepare_study(s):
+    """Installs the study word list, the study settings and a history with STUDY_DUE due."""
+    s.install(STUDY_WORDS)
+    (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+    s.run([str(s.build_dir / "tests" / "e2e_make_history"), str(history_path(s)), *STUDY_DUE])
+
+
+def study_button(s, acc, due=None):
+    """The main window's study button, once it shows a due count (that one, when given)."""
+    def ready():
+        found = [b for b in s.find_all(acc, "push button")
+                 if b.name.startswith("Study (") and (due is None or b.name == f"Study ({due} due)")]
+        return found[0] if found else None
+    return wait_for(f"the study button to show {due if due is not None else 'a'} due count",
+                    ready)
+
+
+def due_in(button):
+    return int(button.name.split("(")[1].split()[0])
+
+
+def open_study(s, main, acc, box, keyboard=True):
+    """With the keyboard: from the count box, Tab to "Help", Tab to the study button, Space.
+    Otherwise a click on the study button."""
+    s.wait_active(main, acc)
+    if keyboard:
+        s.wait_focused(box)
+        s.key("Tab")
+        s.key("Tab")
+        s.wait_focused(study_button(s, acc))
+        s.key("space")
+    else:
+        s.click(main, study_button(s, acc))
+    window = s.wait_window(besides={main})
+
+    def study():
+        application = s.app_accessible()
+        if application is None:
+            return None
+        for top in application:
+            if top is not None and s.has_state(top, s._atspi.STATE_SHOWING) and [
+                    label for label in s.find_all(top, "label")
+                    if (label.name or "").startswith("Due left:")]:
+                return top
+        return None
+    return window, wait_for("the study window", study)
+
+
+def read_study(s, study):
+    frame = [p for p in s.find_all(study, "panel") if (p.name or "").startswith("Choose the")]
+    check(len(frame) == 1, "one question frame")
+    buttons = s.find_all(frame[0], "push button")
+    captions = [b.name for b in buttons]
+    check([c.split()[0] for c in captions] == ["1", "2", "3", "4"],
+          f"buttons without their numbers: {captions}")
+    words = [c.split()[-1] for c in captions]
+    valid_kind = "invalid" not in frame[0].name
+    right = [i for i, w in enumerate(words) if (w in STUDY_WORDS) == valid_kind]
+    check(len(right) == 1, f"{frame[0].name} {words}: expected one right answer")
+    return buttons, words, valid_kind, right[0]
+
+
+def pixel(s, window, acc):
+    """The colour a little inside the left end of the object, from a shot of the window."""
+    x, y, w, h = s.extents(acc)
+    shot = s.root / "pixel.png"
+    s.run(["import", "-window", hex(window), str(shot)])
+    out = s.run(["convert", str(shot), "-crop", f"1x1+{x + 10}+{y + h // 2}", "-depth", "8",
+                 "txt:-"])
+    rgb = out.splitlines()[-1].split("(")[1].split(")")[0].split(",")
+    return tuple(int(float(v)) for v in rgb[:3])
+
+
+def near(colour, expected):
+    """Clearly green or clearly red, whatever shading the style gives the button."""
+    r, g, b = colour
+    if expected == GREEN:
+        return g > r + 60 and g > b + 60
+    return r > g + 80 and r > b + 80
+
+
+def play_study(s, window, study, plan):
+    """Answers one question per plan entry (how, right); checks the feedback of each; returns
+    the words rejected and the non-words taken for real, and the candidates of each question."""
+    rejected, accepted, asked = [], [], []
+    for number, (how, right) in enumerate(plan, 1):
+        buttons, words, valid_kind, good = read_study(s, study)
+        asked.append(words)
+        pick = good if right else (good + 1) % 4
+        if how == "digit":
+            s.key(str(pick + 1))
+        else:
+            for i in range(pick + 1):
+                s.key("Tab")
+                s.wait_focused(buttons[i])
+            s.key("space")
+        wait_for("the right answer to be marked",
+                 lambda: buttons[good].description == "right answer")
+        marks = {good: GREEN} if right else {good: GREEN, pick: RED}
+        for index, colour in marks.items():
+            seen = pixel(s, window, buttons[index])
+            check(near(seen, colour), f"question {number}: button {index + 1} is {seen}, "
+                                      f"expected {colour}")
+        outcome = [label.name for label in s.find_all(study, "label")
+                   if (label.name or "").startswith(("Right: ", "Wrong: "))]
+        check(outcome and outcome[0].startswith("Right: " if right else "Wrong: ") and
+              words[good] in outcome[0], f"question {number}: status {outcome}")
+        log(f"study question {number}: {words}, {'right' if right else 'wrong'} by {how}; "
+            f"{outcome[0]}")
+        if not right:
+            rejected.append(words[good] if valid_kind else words[pick])
+            accepted.append(words[pick] if valid_kind else words[good])
+        if number < len(plan):
+            s.key("Return")  # any key: the next question at once
+            wait_for("the next question", lambda: buttons[good].description != "right answer")
+    return rejected, accepted, asked
+
+
+def test_study_session(s):
+    """A keyboard-only study session of 10 questions from a history made beforehand: the due
+    count, green and red feedback, the summary's missed words; after the missed words' minute
+    they come first in the next session."""
+    prepare_study(s)
+    s.launch()
+    main, acc, box = main_window(s)
+    check(due_in(study_button(s, acc)) == len(STUDY_DUE),
+          f"due count {study_button(s, acc).name}, expected {len(STUDY_DUE)}")
+    window, study = open_study(s, main, acc, box)
+    plan = [("digit", False), ("tab", False)] + [("digit" if i % 2 else "tab", True)
+                                                 for i in range(8)]
+    missed_at = time.monotonic()
+    rejected, accepted, _ = play_study(s, window, study, plan)
+    s.close_box(window)
+    summary = s.wait_top_level_with("panel", "Study Session")
+    labels = [s.content(label) for label in s.find_all(s.one(summary, "panel", "Study Session"),
+                                                      "label")]
+    log(f"summary: {labels}")
+    check(labels[:2] == ["Answered: 10", "Right: 80%"], f"summary {labels}")
+    check(labels[2].startswith("Next review: "), f"summary {labels}")
+    lists = {}
+    for frame in ("Words you took for non-words", "Non-words you took for words"):
+        items = s.one(s.one(summary, "panel", frame), "list")
+        lists[frame] = sorted(s.content(item) for item in s.children_of(items))
+    check(lists == {"Words you took for non-words": sorted(set(rejected)),
+                    "Non-words you took for words": sorted(set(accepted))},
+          f"summary lists {lists}, expected {rejected} and {accepted}")
+    s.key("Return")
+    s.wait_active(main, acc)
+    log(f"after the session: {study_button(s, acc).name}")
+    s.close_box(main)
+    check(s.wait_exit() == 0, "exit code")
+
+    # A missed word is asked again a minute later.
+    wait = 62 - (time.monotonic() - missed_at)
+    if wait > 0:
+        log(f"waiting {wait:.0f} s for the missed words to fall due")
+        time.sleep(wait)
+    s.launch()
+    main, acc, box = main_window(s)
+    due = due_in(study_button(s, acc))
+    log(f"next start: {due} due")
+    check(due >= len(set(rejected)), f"{due} due, fewer than the {len(set(rejected))} missed")
+    window, study = open_study(s, main, acc, box)
+    _, _, asked = play_study(s, window, study, [("digit", True)] * len(set(rejected)))
+    first = {word for words in asked for word in words}
+    check(set(rejected) <= first, f"missed {rejected}, first asked {asked}")
+    s.close_box(window)
+    s.wait_top_level_with("panel", "Study Session")
+    s.key("Return")
+    s.wait_active(main, acc)
+    s.close_box(main)
+    check(s.wait_exit() == 0, "exit code")
+
+
+def test_unwritable_history(s):
+    """A history that cannot be written: one message, then a written test and a study
+    question both run."""
+    s.install(STUDY_WORDS)
+    (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+    blocker = s.root / "not-a-folder"
+    blocker.write_text("a file where the data folder should be\n")
+    s.env["XDG_DATA_HOME"] = str(blocker)
+    s.launch()
+    main = s.wait_window()
+    message = wait_for("the message about progress", lambda: [
+        label for label in s.find_all(s.app_accessible(), "label")
+        if "not being saved" in (label.name or "")])
+    log(f"message: {message[0].name!r}")
+    dialog = s.wait_top_level_with("label", message[0].name)
+    s.click(s.wait_window(besides={main}), s.one(dialog, "push button", "OK"))
+    acc = s.wait_top_level_with("panel", VALID_FRAME)
+    box = s.one(acc, "text", COUNT_FRAME)
+    study_button(s, acc)
+    s.wait_active(main, acc)
+
+    # A written test of one question.
+    s.wait_focused(box)
+    s.type_text("1")
+    wait_for('the count box to show "1"', lambda: s.text(box) == "1")
+    s.click(main, s.one(s.one(acc, "panel", VALID_FRAME), "push button", "Study 2 Letter Words"))
+    question = s.wait_window(besides={main})
+    q = s.wait_top_level_with("panel", QUESTION)
+    s.wait_active(question, q)
+    s.key("1")
+    s.wait_gone(question)
+    results = s.wait_top_level_with("panel", "Summary Result")
+    s.click(s.wait_window(besides={main}), s.one(results, "push button", "Close Window"))
+    s.wait_active(main, acc)
+
+    # A study question.
+    window, study = open_study(s, main, acc, box, keyboard=False)
+    play_study(s, window, study, [("digit", True)])
+    s.close_box(window)
+    s.wait_top_level_with("panel", "Study Session")
+    s.key("Return")
+    s.wait_active(main, acc)
+    check(not [label for label in s.find_all(s.app_accessible(), "label")
+               if "not being saved" in (label.name or "")], "the message came back")
+    s.close_box(main)
+    check(s.wait_exit() == 0, "exit code")
+
+
 CASES = {
     "startup": test_startup,
     "missing_database": test_missing_database,
     "full_run": test_full_run,
     "count_remembered": test_count_remembered,
+    "study_session": test_study_session,
+    "unwritable_history": test_unwritable_history,
 }
 
 

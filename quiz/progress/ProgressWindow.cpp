@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QStackedBarSeries>
 #include <QVBoxLayout>
@@ -121,6 +122,7 @@ public:
         if (data.missed.isEmpty())
             missed_->addItem(QStringLiteral("No word missed yet"));
         save_->setEnabled(!data.missed.isEmpty());
+        missed_->scrollToTop();
 
         int newWords = 0, learning = 0, known = 0, answers = 0, right = 0;
         for (const ProgressData::Length& l : data.lengths) {
@@ -197,11 +199,9 @@ private:
         int top = 0;
         for (qsizetype i = 0; i < data_.days.size(); ++i) {
             const ProgressData::Day& d = data_.days[i];
-            // Every fifth day is labelled; the others get a blank of their own (the axis keeps
-            // only distinct categories).
-            categories.append(i % 5 == 4 || i == data_.days.size() - 1
-                                  ? d.day.toString(QStringLiteral("d/M"))
-                                  : QString(int(i) + 1, QLatin1Char(' ')));
+            // Thirty labels do not fit under the bars: the title names the first and last day
+            // instead, and each category is a distinct blank (the axis keeps only distinct ones).
+            categories.append(QString(int(i) + 1, QLatin1Char(' ')));
             *answers << d.answers;
             top = std::max(top, d.answers);
             if (d.answers > 0)
@@ -213,6 +213,15 @@ private:
         chart->addSeries(share);
         auto* x = new QBarCategoryAxis;
         x->append(categories);
+        x->setLabelsVisible(false);
+        x->setGridLineVisible(false);
+        if (!data_.days.isEmpty()) {
+            const QString format = QStringLiteral("d MMM");
+            chart->setTitle(QStringLiteral("Last 30 days, ") +
+                            QLocale::c().toString(data_.days.first().day, format) +
+                            QStringLiteral(" to ") +
+                            QLocale::c().toString(data_.days.last().day, format));
+        }
         auto* count = new QValueAxis;
         count->setRange(0, std::max(top, 1));
         count->setLabelFormat(QStringLiteral("%d"));

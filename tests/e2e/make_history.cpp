@@ -1,6 +1,8 @@
 // Writes a study history for the end-to-end tests: each word given is learnt thirty days ago
-// (answered right three times in a quarter of an hour), so it is due for review now.
-//     e2e_make_history HISTORY_FILE WORD...
+// (answered right three times in a quarter of an hour), so it is due for review now. With
+// --spread the words are learnt over the last four weeks instead, and every fifth one is missed
+// once since, as a player's month would leave them (for screenshots).
+//     e2e_make_history [--spread] HISTORY_FILE WORD...
 #include "History.h"
 #include "Services.h"
 
@@ -25,23 +27,42 @@ public:
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const bool spread = !args.isEmpty() && args.first() == QStringLiteral("--spread");
+    if (spread)
+        args.removeFirst();
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: e2e_make_history HISTORY_FILE WORD...\n");
         return 2;
     }
     PrintedMessages messages;
     History history(messages, args.first());
-    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-30);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime start = now.addDays(-30);
+    int recorded = 0;
     const QStringList nonWords{QStringLiteral("QZQZ"), QStringLiteral("XJXJ"),
                                QStringLiteral("VKVK")};
-    for (const QString& word : args.mid(1)) {
+    const QStringList words = args.mid(1);
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
         QStringList candidates{word};
-        for (const QString& n : nonWords)
-            candidates.append(n.left(word.size()));
-        for (int minutes : {0, 2, 15})
-            history.record({start.addSecs(minutes * 60), QStringLiteral("Form2"), true,
+        for (int k = 0; k < 3; ++k) {
+            QString decoy = spread ? word : nonWords[k].left(word.size());
+            if (spread) // the word with one letter changed, like the trainer's own non-words
+                decoy[(k + 1) % decoy.size()] = QLatin1Char("QXZ"[k]);
+            candidates.append(decoy);
+        }
+        const QDateTime learnt = spread ? now.addDays(-28 + i % 28).addSecs(-3600) : start;
+        for (int minutes : {0, 2, 15}) {
+            history.record({learnt.addSecs(minutes * 60), QStringLiteral("Form2"), true,
                             int(word.size()), candidates, 0, 0, 1500});
+            ++recorded;
+        }
+        if (spread && i % 5 == 0 && learnt.addDays(1) < now) {
+            history.record({learnt.addDays(1), QStringLiteral("study"), true, int(word.size()),
+                            candidates, 0, 1 + int(i % 3), 2500});
+            ++recorded;
+        }
     }
-    return messages.shown == 0 && history.answerCount() == 3 * (args.size() - 1) ? 0 : 1;
+    return messages.shown == 0 && history.answerCount() == recorded ? 0 : 1;
 }

@@ -472,17 +472,26 @@ def run_case(build, name):
     return ok
 
 
-def measure(build, count, command=None):
+def measure(build, count, command=None, baseline=None):
     """Launch to first window mapped (as the root window sees the window manager map it),
     median of count starts after one warm-up start. command: another program to time instead
-    of the installed launcher, e.g. a bare Qt window for comparison."""
+    of the installed launcher, e.g. a bare Qt window for comparison. baseline: another build,
+    started in turn with this one in the same desktop session, so both see the same machine."""
     import subprocess
     import threading
     session = Session(build, "measure")
     xev = None
     try:
         session.start()
+        prefixes = {}
+        if baseline:
+            base = Session(baseline, "measure-baseline")
+            base.root, base.env = session.root / "baseline", session.env
+            base.root.mkdir()
+            base.install(WORDS)
+            prefixes["baseline"] = base.prefix
         session.install(WORDS)
+        prefixes["this build"] = session.prefix
         maps = []
         xev = subprocess.Popen(["xev", "-root", "-event", "substructure"], env=session.env,
                                stdout=subprocess.PIPE, text=True, bufsize=1)
@@ -492,22 +501,26 @@ def measure(build, count, command=None):
                 if line.startswith("MapNotify"):
                     maps.append(time.monotonic())
         threading.Thread(target=watch, daemon=True).start()
-        times = []
+        times = {name: [] for name in prefixes}
         for _ in range(count + 1):
-            started = time.monotonic()
-            if command:
-                session.app = subprocess.Popen(command, env=session.env)
-            else:
-                session.launch()
-            mapped = wait_for("a window to map", lambda: [t for t in maps if t > started])
-            times.append((mapped[0] - started) * 1000)
-            window = wait_for("the window", lambda: session.visible_windows(
-                "Lexitor Trainer Software") or session.visible_windows("bare"))
-            session.close_box(min(window))
-            session.wait_exit()
-        times = times[1:]
-        log(f"launch to window mapped: median {statistics.median(times):.0f} ms "
-            f"(min {min(times):.0f}, max {max(times):.0f}, n={count})")
+            for name, prefix in prefixes.items():
+                session.prefix = prefix
+                started = time.monotonic()
+                if command:
+                    session.app = subprocess.Popen(command, env=session.env)
+                else:
+                    session.launch()
+                mapped = wait_for("a window to map", lambda: [t for t in maps if t > started])
+                times[name].append((mapped[0] - started) * 1000)
+                window = wait_for("the window", lambda: session.visible_windows(
+                    "Lexitor Trainer Software") or session.visible_windows("bare"))
+                time.sleep(0.3)  # let the start finish (the due count) before closing
+                session.close_box(min(window))
+                session.wait_exit()
+        for name, values in times.items():
+            values = values[1:]
+            log(f"{name}: launch to window mapped: median {statistics.median(values):.0f} ms "
+                f"(min {min(values):.0f}, max {max(values):.0f}, n={count})")
     finally:
         if xev:
             xev.terminate()
@@ -516,18 +529,73 @@ def measure(build, count, command=None):
         session.cleanup(keep=False)
 
 
+def screenshots(build, folder):
+    """Shots of the study window (after a wrong answer), its summary and the progress window,
+    over the bundled word list and a month of history."""
+    import shutil
+    folder = pathlib.Path(folder).resolve()
+    folder.mkdir(parents=True, exist_ok=True)
+    s = Session(build, "screenshots")
+    try:
+        s.start()
+        words = [w.strip().upper() for w in
+                 (pathlib.Path(__file__).resolve().parents[2] / "data" / "words.txt").read_text()
+                 .splitlines() if w.strip() and not w.startswith("#")]
+        s.install(words)
+        global STUDY_WORDS
+        STUDY_WORDS = words
+        (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+        learnt = words[:60] + [w for w in words if len(w) == 3][:90]
+        s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--spread", str(history_path(s)),
+               *learnt])
+        s.launch()
+        main, acc, box = main_window(s)
+        study_button(s, acc)
+        s.run(["import", "-window", hex(main), str(folder / "main-window.png")])
+        window, study = open_study(s, main, acc, box)
+        play_study(s, window, study, [("digit", True)] * 3 + [("digit", False)])
+        s.run(["import", "-window", hex(window), str(folder / "study-window.png")])
+        s.key("Return")
+        play_study(s, window, study, [("digit", True), ("digit", False), ("digit", True)])
+        s.close_box(window)
+        summary = s.wait_top_level_with("panel", "Study Session")
+        shot = s.wait_window(besides={main})
+        time.sleep(0.3)
+        s.run(["import", "-window", hex(shot), str(folder / "study-summary.png")])
+        s.key("Return")
+        s.wait_active(main, acc)
+        s.click(main, s.one(acc, "push button", "Progress"))
+        progress = s.wait_window(besides={main}, title="Progress")
+        s.wait_top_level_with("list", "Most missed words")
+        time.sleep(0.5)
+        s.run(["import", "-window", hex(progress), str(folder / "progress-window.png")])
+        s.close_box(progress)
+        s.close_box(main)
+        s.wait_exit()
+        log(f"screenshots in {folder}")
+    finally:
+        s.stop()
+        s.cleanup(keep=False)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--measure", type=int, nargs="?", const=11)
     parser.add_argument("--command", nargs="+", help="with --measure: time this program instead")
+    parser.add_argument("--baseline", help="with --measure: another build to time in turn")
+    parser.add_argument("--screenshots", metavar="FOLDER",
+                        help="take screenshots of the study and progress windows into FOLDER")
     parser.add_argument("cases", nargs="*", help=f"cases to run (default all): {', '.join(CASES)}")
     args = parser.parse_args()
     unknown = [name for name in args.cases if name not in CASES]
     if unknown:
         parser.error(f"unknown cases: {unknown}")
+    if args.screenshots:
+        screenshots(args.build, args.screenshots)
+        return 0
     if args.measure:
-        measure(args.build, args.measure, args.command)
+        measure(args.build, args.measure, args.command, args.baseline)
         return 0
     names = args.cases or list(CASES)
     if len(names) == 1:

@@ -103,6 +103,9 @@ private slots:
             "3-letter words: 1",
             "4-letter words: 1",
             "rejected lines: 9",
+            "  not letters A-Z: 5",
+            "  wrong length: 2",
+            "  duplicate: 2",
         };
         QCOMPARE(run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
         QCOMPARE(run.out, QString());
@@ -110,14 +113,14 @@ private slots:
 
     void quietAndStandardInput()
     {
-        const Run run =
-            runTool({QStringLiteral("--quiet"), QStringLiteral("-"), output}, "zz\nxyz\n1\nZZ\n");
+        const Run run = runTool({QStringLiteral("--quiet"), QStringLiteral("-"), output},
+                                "zz\nxyz\n1\nZZ\nquiz\n");
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QString());
         QCOMPARE(WordDatabase::listWords(output, 2), QStringList{"ZZ"});
         QCOMPARE(WordDatabase::listWords(output, 3), QStringList{"XYZ"});
 
-        const Run loud = runTool({QStringLiteral("-"), output}, "zz\n1\n");
+        const Run loud = runTool({QStringLiteral("-"), output}, "zz\n1\nzzz\nzzzz\n");
         QCOMPARE(loud.exitCode, 0);
         QVERIFY2(loud.err.contains("<stdin>:2: \"1\": not letters A-Z"), qPrintable(loud.err));
     }
@@ -205,7 +208,8 @@ private slots:
     {
         WordDatabase::write(output, {"AA", "CAT"});
         writeFile(list, fourLetterList(32767));
-        const Run run = runTool({QStringLiteral("--quiet"), list, output});
+        const Run run =
+            runTool({QStringLiteral("--quiet"), QStringLiteral("--allow-empty"), list, output});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QString());
         QCOMPARE(WordDatabase::listWords(output, 2), QStringList());

@@ -14,6 +14,8 @@ packages=(
   # desktop and sound testing
   xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils sox
   at-spi2-core python3-pyatspi python3 openbox wmctrl dbus
+  # fuzzing (tools/fuzz.sh): clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-dev
   # packaging checks
   appstream desktop-file-utils dpkg-dev file
 )

@@ -60,7 +60,7 @@ bool isUtf8(std::string_view s)
 } // namespace
 
 WordList::WordList(RejectionHandler onRejected)
-    : onRejected_(std::move(onRejected)), firstLines_(FirstSlot[5], 0)
+    : onRejected_(std::move(onRejected)), firstLines_(FirstSlot[5] / BlockSize)
 {}
 
 bool WordList::feed(const char* data, std::size_t size)
@@ -231,11 +231,19 @@ void WordList::takeLine(std::string_view line)
     std::size_t index = 0;
     for (const char c : line)
         index = index * 26 + std::size_t((c & ~0x20) - 'A');
-    std::int64_t& first = firstLines_[FirstSlot[std::size_t(length)] + index];
+    std::int64_t& first = firstLine(FirstSlot[std::size_t(length)] + index);
     if (first != 0)
         return reject(line, Reason::Duplicate, first);
     first = lines_;
     ++counts_[std::size_t(length)];
+}
+
+std::int64_t& WordList::firstLine(std::size_t slot)
+{
+    std::unique_ptr<std::int64_t[]>& block = firstLines_[slot / BlockSize];
+    if (!block)
+        block = std::make_unique<std::int64_t[]>(BlockSize);
+    return block[slot % BlockSize];
 }
 
 void WordList::reject(std::string_view text, Reason reason, std::int64_t firstLine)
@@ -256,7 +264,12 @@ QStringList WordList::words() const
     for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length) {
         const std::size_t first = FirstSlot[std::size_t(length)];
         for (std::size_t slot = first; slot < FirstSlot[std::size_t(length) + 1]; ++slot) {
-            if (firstLines_[slot] == 0)
+            const std::unique_ptr<std::int64_t[]>& block = firstLines_[slot / BlockSize];
+            if (!block) {
+                slot += BlockSize - 1;
+                continue;
+            }
+            if (block[slot % BlockSize] == 0)
                 continue;
             QString word(length, QLatin1Char('A'));
             for (std::size_t index = slot - first, i = std::size_t(length); i-- > 0; index /= 26)

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,6 +95,9 @@ private:
     std::int64_t lines_ = 0;
     std::array<std::int64_t, 5> counts_{};
     std::array<std::int64_t, ReasonCount> rejected_{};
-    // The line where each possible word was first kept (0: not seen), two-letter words first.
-    std::vector<std::int64_t> firstLines_;
+    // The line where each possible word was first kept (0: not seen), two-letter words first, in
+    // blocks of BlockSize words made when a word of the block first turns up.
+    static constexpr std::size_t BlockSize = 26 * 26;
+    std::int64_t& firstLine(std::size_t slot);
+    std::vector<std::unique_ptr<std::int64_t[]>> firstLines_;
 };

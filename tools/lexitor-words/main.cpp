@@ -28,7 +28,7 @@ enum ExitCode
     Success = 0,
     Refused = 1,     // the list could not be read or would make an unusable database
     UsageError = 2,  // wrong options or arguments
-    CannotWrite = 3, // the database could not be written
+    CannotWrite = 3, // the database could not be written, or the output is not to be replaced
 };
 
 const char* const ExitCodeHelp = "Exit codes:\n"

@@ -34,7 +34,8 @@ Run runTool(const QStringList& arguments, const QByteArray& input = QByteArray()
     process.start(QStringLiteral(LEXITOR_WORDS_BIN), arguments);
     if (!process.waitForStarted())
         return {};
-    process.write(input);
+    if (!input.isEmpty())
+        process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return {};
@@ -47,6 +48,12 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The bytes of a literal holding NULs, without the final one.
+template <std::size_t N> QByteArray raw(const char (&bytes)[N])
+{
+    return QByteArray(bytes, N - 1);
 }
 
 // What a path is, links not followed, and what the file it leads to holds.
@@ -367,12 +374,9 @@ private slots:
                                                         "aa\r\ncat\r\nzoom\r\n");
         QTest::newRow("CR") << QByteArray("aa\rcat\r\rzoom");
         QTest::newRow("mixed") << QByteArray("aa\r\n\ncat\r\rzoom\n\r");
-        QTest::newRow("UTF-16LE BOM, CR LF")
-            << QByteArray("\xFF\xFE"
-                          "a\0a\0\r\0\n\0c\0a\0t\0\r\0\n\0z\0o\0o\0m\0",
-                          28);
-        QTest::newRow("UTF-16BE BOM, LF")
-            << QByteArray("\xFE\xFF\0a\0a\0\n\0c\0a\0t\0\n\0z\0o\0o\0m\0\n", 28);
+        QTest::newRow("UTF-16LE BOM, CR LF") << raw("\xFF\xFE"
+                                                    "a\0a\0\r\0\n\0c\0a\0t\0\r\0\n\0z\0o\0o\0m\0");
+        QTest::newRow("UTF-16BE BOM, LF") << raw("\xFE\xFF\0a\0a\0\n\0c\0a\0t\0\n\0z\0o\0o\0m\0\n");
     }
     void encodings()
     {
@@ -392,9 +396,9 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
         QTest::newRow("empty") << QByteArray() << "LIST holds no two-letter words";
-        QTest::newRow("junk") << QByteArray("\x01\x02\n\x7F", 4) << "no three-letter words";
+        QTest::newRow("junk") << raw("\x01\x02\n\x7F") << "no three-letter words";
         QTest::newRow("UTF-16 without BOM")
-            << QByteArray("a\0a\0\n\0c\0a\0t\0\n\0", 16) << "no four-letter words";
+            << raw("a\0a\0\n\0c\0a\0t\0\n\0") << "no four-letter words";
         QTest::newRow("Latin-1") << QByteArray("aa\ncat\nz\xF6\xF6m\n") << "no four-letter";
         QTest::newRow("long line") << QByteArray("aa\ncat\nzoom\n") + QByteArray(5000, 'a')
                                    << "line 4 of LIST is longer than 4096 bytes";

@@ -203,7 +203,7 @@ def test_count_remembered(s):
 # A word list for study: the history made beforehand holds STUDY_DUE, learnt a month ago.
 STUDY_WORDS = ["AA", "AB", "AD", "AE", "AG", "AH", "AI", "AL", "AM", "AN", "AR", "AS", "AT",
                "AW", "AX", "AY", "BA", "BE", "BI", "BO", "ACE", "ADD", "AGE", "AID", "AIM", "AIR",
-               "ALE", "APE", "ARC", "ARE", "ART", "ATE"]
+               "ALE", "APE", "ARC", "ARE", "ART", "ATE", "ABLE", "ACHE", "AGED", "ALSO"]
 STUDY_DUE = STUDY_WORDS[:12] + STUDY_WORDS[20:26]
 STUDY_SETTINGS = "[Lexitor%20Trainer%20Software]\nStudyNewPerDay=6\nStudyLengths=2,3\n" \
                  "StudyPauseMs=600000\n"

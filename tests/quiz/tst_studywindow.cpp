@@ -3,6 +3,7 @@
 #include "Session.h"
 #include "Settings.h"
 #include "StudyEngine.h"
+#include "StudySettingsDialog.h"
 #include "StudyWindow.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
@@ -10,10 +11,14 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -45,8 +50,14 @@ struct Fixture
         const QDateTime start = clock.now.addDays(-30);
         for (const QString& word : words) {
             for (int minutes : {0, 2, 15}) {
-                history.record({start.addSecs(minutes * 60), QStringLiteral("Form2"), true,
-                                int(word.size()), {word, "QZ", "XJ", "VK"}, 0, 0, 1500});
+                history.record({start.addSecs(minutes * 60),
+                                QStringLiteral("Form2"),
+                                true,
+                                int(word.size()),
+                                {word, "QZ", "XJ", "VK"},
+                                0,
+                                0,
+                                1500});
             }
         }
     }
@@ -236,6 +247,30 @@ private slots:
         QFETCH(QString, text);
         const QDateTime now(QDate(2026, 3, 2), QTime(9, 0), Qt::LocalTime);
         QCOMPARE(StudySummaryWindow::nextReviewText(next.toUTC(), now.toUTC()), text);
+    }
+
+    // The settings dialog from the keyboard: the number box has the focus, and OK needs at
+    // least one length.
+    void settingsDialog()
+    {
+        StudySettingsDialog dialog(StudyPreferences{});
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* number = qobject_cast<QSpinBox*>(QApplication::focusWidget());
+        QVERIFY(number);
+        number->selectAll();
+        QTest::keyClicks(number, QStringLiteral("35"));
+        QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        const auto boxes = dialog.findChildren<QCheckBox*>();
+        QCOMPARE(boxes.size(), 3);
+        for (QCheckBox* box : boxes)
+            QTest::keyClick(box, Qt::Key_Space);
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClick(boxes[2], Qt::Key_Space);
+        QVERIFY(ok->isEnabled());
+        QCOMPARE(dialog.preferences().newPerDay, 35);
+        QCOMPARE(dialog.preferences().lengths, QList<int>{4});
     }
 
     // The settings sit beside the question count; unreadable values give the defaults.

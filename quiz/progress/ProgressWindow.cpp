@@ -150,8 +150,10 @@ private:
     {
         QChart* chart = byLength_->chart();
         chart->removeAllSeries();
-        for (QAbstractAxis* axis : chart->axes())
-            chart->removeAxis(axis);
+        for (QAbstractAxis* axis : chart->axes()) {
+            chart->removeAxis(axis); // hands the axis back to us
+            delete axis;
+        }
         auto* series = new QStackedBarSeries;
         auto* newSet = new QBarSet(QStringLiteral("New"));
         auto* learningSet = new QBarSet(QStringLiteral("Learning"));
@@ -187,8 +189,10 @@ private:
     {
         QChart* chart = byDay_->chart();
         chart->removeAllSeries();
-        for (QAbstractAxis* axis : chart->axes())
-            chart->removeAxis(axis);
+        for (QAbstractAxis* axis : chart->axes()) {
+            chart->removeAxis(axis); // hands the axis back to us
+            delete axis;
+        }
         auto* bars = new QBarSeries;
         auto* answers = new QBarSet(QStringLiteral("Answers"));
         answers->setColor(QColor(70, 110, 190));

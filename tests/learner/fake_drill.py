@@ -3,7 +3,7 @@
 
 Uniform mode draws like the written tests (a random kind and length, a random word, invented
 non-words). Study mode is a plain Leitner baseline: a right answer moves a word up a box, a wrong
-one back to the first; box b comes due 2**(b-1) days after its last answer; NEXT asks due words
+one back to the first; box b comes due on the day 2**(b-1) days after its last answer; NEXT asks due words
 first (three of them in an invalid-word question), then new ones, --new-per-day a day, and says
 E when there is nothing left today. It keeps no history. It lets the learner's smoke test run
 without the real drill and gives the learner a baseline to compare with.
@@ -95,14 +95,14 @@ def main():
                     # In an invalid-word question a wrong pick marks only the word picked.
                     failed = not ok and (question_kind == "valid" or int(request) - 1 == i)
                     box[w] = 1 if failed else min(box.get(w, 0) + 1, 7)
-                    due[w] = now + 2 ** (box[w] - 1)
+                    due[w] = now + 2 ** (box[w] - 1) - 0.1  # due on the day, not to the minute
             reply = f"A {right + 1} {question[right]}"
             right = None
             now += 10 / 86400
         elif request.startswith("WAIT ") and request[5:].replace(".", "", 1).isdigit():
             now += float(request[5:]) / 24
-            if int(now) != today:
-                today, new_today = int(now), 0
+            if int(now + 1e-6) != today:
+                today, new_today = int(now + 1e-6), 0
             reply = "OK"
         elif request == "STATS":
             reply = f"S {len(seen)} {sum(d <= now for d in due.values())} 0"

@@ -7,8 +7,10 @@ them as its memory lets it, and learns from the reply.
 Memory of a word (kept per valid word, and likewise per non-word for "this is not a word"):
   - Unknown until an exposure encodes it: each time the word is shown to be a word (it is the right
     answer of a valid-word question, or one of the three words beside the non-word of an
-    invalid-word question) an unknown word is encoded with probability `learn` (times `side` for
-    the three words of an invalid-word question, which get less attention).
+    invalid-word question) an unknown word is encoded with probability `learn`. The three words
+    of an invalid-word question get less attention: their exposures and reviews count with weight
+    `side` (on the encoding probability and on the growth below), except a word picked as the
+    non-word, which the reply corrects outright.
   - Once encoded it has a stability S (days) and fades along a power curve
         R(t) = (1 + f * t / S) ** -decay,   f = 0.9 ** (-1 / decay) - 1,
     so that R(S) = 0.9, or exponentially, R(t) = 0.9 ** (t / S), when `decay` is infinite. One
@@ -21,8 +23,8 @@ Memory of a word (kept per valid word, and likewise per non-word for "this is no
     after a gap of about S multiplies S by 1 + gain, longer gaps a little more; strong memories
     grow more slowly (`sat`). After a failure the reply relearns the word:
     S = max(S0, S * lapse).
-  - Words differ: S0 and gain carry a per-word difficulty factor exp(N(0, spread)) drawn once per
-    learner, the same in every mode.
+  - Words differ: S0 carries a per-word factor exp(N(0, spread)), and gain its square root, drawn
+    once per learner and the same in every mode.
 
 Answering:
   - Valid-word question: if it recalls the word it picks it. Otherwise each non-word may be spotted
@@ -31,12 +33,14 @@ Answering:
     uniformly among the candidates it has not ruled out.
   - Invalid-word question: it recognises each valid word with its R and may spot the non-word as
     above. A spotted non-word is picked; otherwise it guesses uniformly among the candidates it did
-    not recognise as words (the non-word by elimination when it recognised all three words).
+    not recognise as words (the non-word by elimination when it recognised all three words),
+    leaving out a confused non-word with the probability of its confusion.
   - Learning from the reply: the right word of a valid-word question and the three words of an
     invalid-word question are reviewed (successes or failures as above); the non-word of an
-    invalid-word question is reviewed in the non-word memory and its confusion halves; the other
-    non-words of a valid-word question are reviewed with weight `side`. Picking a non-word as the
-    word is a confusion: that non-word will look like a word for a while.
+    invalid-word question is reviewed in the non-word memory; the other non-words of a valid-word
+    question are reviewed there with weight `side`. Picking a non-word as the word is a
+    confusion: that non-word looks like a word (confusion 1) until invalid-word questions show it
+    to be the non-word, each time halving the confusion.
 
 Measure: mastery is the mean of R over every valid word of the studied lengths (unknown words
 count 0), taken at the end of each day, just before the next day's session (after the night's

@@ -301,7 +301,7 @@ def run(args, learner_name, mode, words):
         drill = Drill(argv, env, args.timeout)
         try:
             now = 0.0
-            asked = right_answers = idle_days = 0
+            asked = right_answers = idle_days = unfair = 0
             daily = []  # mastery at the end of each day
             to_80 = None
             for day in range(args.days):
@@ -322,6 +322,8 @@ def run(args, learner_name, mode, words):
                             or not 1 <= int(parts[1]) <= 4:
                         raise DrillError(f"unexpected answer reply: {reply!r}")
                     right = int(parts[1]) - 1
+                    if not fair(learner, kind, candidates, right, parts[2]):
+                        unfair += 1
                     asked += 1
                     answered_today += 1
                     right_answers += picked == right
@@ -345,8 +347,17 @@ def run(args, learner_name, mode, words):
         "idle_days": idle_days, "mastery": daily,
         "mastery_at": {str(d): daily[d - 1] for d in checkpoints(args.days)},
         "questions_to_80": to_80,
-        "drill_stats": stats, "seconds": time.monotonic() - started,
+        "unfair_questions": unfair, "drill_stats": stats, "seconds": time.monotonic() - started,
     }
+
+
+def fair(learner, kind, candidates, right, shown):
+    """True when the question holds what its kind promises and the reply names its right answer:
+    one word among three non-words, or three words and one non-word."""
+    words = [learner.is_word(w) for w in candidates]
+    expected = 1 if kind == "valid" else 3
+    return (sum(words) == expected and words[right] == (kind == "valid")
+            and candidates[right] == shown)
 
 
 def wait(drill, now, until):
@@ -381,6 +392,10 @@ def report(results, days, out):
         to80 = str(r["questions_to_80"]) if r["questions_to_80"] is not None else "never"
         print(f"{r['learner']:<15} {r['mode']:<8}{cells}{to80:>9}{r['questions']:>7}"
               f"{100 * r['accuracy']:6.1f}%{r['idle_days']:>6}{r['seconds']:7.1f}", file=out)
+    for r in results:
+        if r["unfair_questions"]:
+            print(f"warning: {r['learner']} {r['mode']}: {r['unfair_questions']} questions broke "
+                  f"their kind, or the reply named another right answer", file=out)
     for name in dict.fromkeys(r["learner"] for r in results):
         by_mode = {r["mode"]: r for r in results if r["learner"] == name}
         if "study" in by_mode and "uniform" in by_mode:

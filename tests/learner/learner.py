@@ -301,7 +301,7 @@ def run(args, learner_name, mode, words):
         drill = Drill(argv, env, args.timeout)
         try:
             now = 0.0
-            asked = right_answers = idle_days = unfair = 0
+            asked = right_answers = idle_days = short_days = unfair = 0
             daily = []  # mastery at the end of each day
             to_80 = None
             for day in range(args.days):
@@ -331,6 +331,8 @@ def run(args, learner_name, mode, words):
                     now += step
                 if answered_today == 0:
                     idle_days += 1
+                if answered_today < args.per_day:
+                    short_days += 1
                 now = wait(drill, now, session_start + DAY)
                 level = learner.mastery(now)
                 daily.append(level)
@@ -344,7 +346,7 @@ def run(args, learner_name, mode, words):
     return {
         "learner": learner_name, "mode": mode, "days": args.days, "per_day": args.per_day,
         "questions": asked, "accuracy": right_answers / asked if asked else 0.0,
-        "idle_days": idle_days, "mastery": daily,
+        "idle_days": idle_days, "short_days": short_days, "mastery": daily,
         "mastery_at": {str(d): daily[d - 1] for d in checkpoints(args.days)},
         "questions_to_80": to_80,
         "unfair_questions": unfair, "drill_stats": stats, "seconds": time.monotonic() - started,
@@ -381,27 +383,27 @@ def checkpoints(days):
 
 
 def report(results, days, out):
+    """The table; every line of figures says "mastery" so that a filter on the word keeps them."""
     marks = checkpoints(days)
-    head = f"{'learner':<15} {'mode':<8}" + "".join(f"{'day ' + str(d):>8}" for d in marks) \
-        + f"{'to 80%':>9}{'asked':>7}{'right':>7}{'idle':>6}{'secs':>7}"
+    head = f"{'learner':<15} {'mode':<8}{' mastery':8}" + "".join(f"{'day ' + str(d):>8}" for d in marks) \
+        + f"{'to 80%':>9}{'asked':>7}{'right':>7}{'short':>6}{'secs':>7}"
     print(head, file=out)
-    print("-" * len(head), file=out)
     for r in results:
-        cells = "".join(f"{100 * r['mastery'][d - 1]:7.1f}%" if d <= len(r["mastery"]) else
-                        f"{'-':>8}" for d in marks)
+        cells = "".join(f"{100 * r['mastery'][d - 1]:7.1f}%" for d in marks)
         to80 = str(r["questions_to_80"]) if r["questions_to_80"] is not None else "never"
-        print(f"{r['learner']:<15} {r['mode']:<8}{cells}{to80:>9}{r['questions']:>7}"
-              f"{100 * r['accuracy']:6.1f}%{r['idle_days']:>6}{r['seconds']:7.1f}", file=out)
+        print(f"{r['learner']:<15} {r['mode']:<8} mastery{cells}{to80:>9}{r['questions']:>7}"
+              f"{100 * r['accuracy']:6.1f}%{r['short_days']:>6}{r['seconds']:7.1f}", file=out)
     for r in results:
         if r["unfair_questions"]:
-            print(f"warning: {r['learner']} {r['mode']}: {r['unfair_questions']} questions broke "
-                  f"their kind, or the reply named another right answer", file=out)
+            print(f"mastery of {r['learner']} in {r['mode']} mode is suspect: "
+                  f"{r['unfair_questions']} questions broke their kind, or the reply named another "
+                  f"right answer", file=out)
     for name in dict.fromkeys(r["learner"] for r in results):
         by_mode = {r["mode"]: r for r in results if r["learner"] == name}
         if "study" in by_mode and "uniform" in by_mode:
             s, u = by_mode["study"]["mastery"][-1], by_mode["uniform"]["mastery"][-1]
-            ratio = f"{s / u:.2f}x" if u > 0 else "inf"
-            print(f"{name}: study / uniform at day {days} = {ratio}", file=out)
+            ratio = f"{s / u:.2f} times" if u > 0 else "infinitely"
+            print(f"{name}: study mode's mastery at day {days} is {ratio} uniform mode's", file=out)
 
 
 def parse_args(argv):
@@ -462,9 +464,9 @@ def check(results, out):
     if study < 3 * uniform:
         failures.append(f"study mode {100 * study:.1f}% is below 3 x uniform {100 * uniform:.1f}%")
     for f in failures:
-        print(f"check failed ({DEFAULT_LEARNER} learner): {f}", file=out)
+        print(f"mastery check failed ({DEFAULT_LEARNER} learner): {f}", file=out)
     if not failures:
-        print(f"check passed ({DEFAULT_LEARNER} learner): study mode {100 * study:.1f}%, "
+        print(f"mastery check passed ({DEFAULT_LEARNER} learner): study mode {100 * study:.1f}%, "
               f"uniform mode {100 * uniform:.1f}%", file=out)
     return not failures
 
@@ -499,7 +501,8 @@ def main(argv=None):
     else:
         print(f"{sum(len(w) for w in words.values())} words of lengths "
               f"{','.join(map(str, args.lengths))}, {args.per_day} questions a day for "
-              f"{args.days} days, seed {args.seed}; mastery at the end of the day")
+              f"{args.days} days, seed {args.seed}; mastery at the end of the day, questions to "
+              f"80% mastery, answered, right, short days (the drill ran out), seconds")
         report(results, args.days, out)
     if args.check and not check(results, out):
         return 1

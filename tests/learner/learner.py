@@ -160,8 +160,9 @@ class Learner:
         self.name = name
         self.p = params
         self.words = words
-        # Word difficulties come from their own stream so that every mode meets the same learner.
         self.rng = random.Random(f"{seed}:{name}:choices")
+        # Word difficulties are drawn first from their own stream, so every mode meets the same
+        # learner.
         self.known = Memory(params, random.Random(f"{seed}:{name}:words"))
         self.nonwords = Memory(params, random.Random(f"{seed}:{name}:nonwords"))
         self.confusion = {}
@@ -230,10 +231,13 @@ class Learner:
 class Drill:
     """lexitor-drill as a child process, one line each way."""
 
-    def __init__(self, argv, env, timeout):
+    def __init__(self, argv, env, timeout, stderr_path):
         self.timeout = timeout
-        self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.PIPE, env=env, bufsize=0)
+        self.stderr_path = stderr_path
+        # Its messages go to a file: a pipe nobody reads would stall a talkative drill.
+        with open(stderr_path, "wb") as stderr:
+            self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                         stderr=stderr, env=env, bufsize=0)
         self.buffer = b""
 
     def ask(self, line):
@@ -260,9 +264,10 @@ class Drill:
     def stderr_tail(self):
         try:
             self.proc.wait(timeout=2)
-            err = self.proc.stderr.read().decode(errors="replace").strip()
         except subprocess.TimeoutExpired:
-            err = ""
+            pass
+        with open(self.stderr_path, "rb") as f:
+            err = f.read().decode(errors="replace").strip()
         return f"exit {self.proc.returncode}: {err[-300:]}" if err else f"exit {self.proc.returncode}"
 
     def close(self):
@@ -278,7 +283,6 @@ class Drill:
             self.proc.wait()
             code = None
         self.proc.stdout.close()
-        self.proc.stderr.close()
         return code
 
 
@@ -298,7 +302,7 @@ def run(args, learner_name, mode, words):
             argv += ["--new-per-day", str(args.new_per_day)]
         argv += args.drill_arg
         started = time.monotonic()
-        drill = Drill(argv, env, args.timeout)
+        drill = Drill(argv, env, args.timeout, os.path.join(home, "drill.err"))
         try:
             now = 0.0
             asked = right_answers = idle_days = short_days = unfair = 0

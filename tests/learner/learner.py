@@ -239,14 +239,23 @@ class Drill:
             self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                          stderr=stderr, env=env, bufsize=0)
         self.buffer = b""
+        self.slowest = (0.0, "")
 
     def ask(self, line):
+        started = time.monotonic()
         try:
             self.proc.stdin.write(line.encode() + b"\n")
             self.proc.stdin.flush()
         except BrokenPipeError:
             raise DrillError(f"the drill closed its input ({self.stderr_tail()})")
-        return self.read_line()
+        try:
+            return self.read_line()
+        except DrillError as e:
+            raise DrillError(f"{line}: {e}")
+        finally:
+            elapsed = time.monotonic() - started
+            if elapsed > self.slowest[0]:
+                self.slowest = (elapsed, line)
 
     def read_line(self):
         fd = self.proc.stdout.fileno()
@@ -303,11 +312,11 @@ def run(args, learner_name, mode, words):
         argv += args.drill_arg
         started = time.monotonic()
         drill = Drill(argv, env, args.timeout, os.path.join(home, "drill.err"))
+        now = 0.0
+        asked = right_answers = idle_days = short_days = unfair = 0
+        daily = []  # mastery at the end of each day
+        to_80 = stats = error = None
         try:
-            now = 0.0
-            asked = right_answers = idle_days = short_days = unfair = 0
-            daily = []  # mastery at the end of each day
-            to_80 = None
             for day in range(args.days):
                 session_start = now
                 answered_today = 0
@@ -343,17 +352,20 @@ def run(args, learner_name, mode, words):
                 if to_80 is None and level >= 0.8:
                     to_80 = asked
             stats = drill.ask("STATS")
-        finally:
-            code = drill.close()
-        if code not in (0, None):
-            raise DrillError(f"the drill exited with {code}")
+        except DrillError as e:
+            error = f"day {len(daily) + 1}, after {asked} questions: {e}"
+        code = drill.close()
+        if code not in (0, None) and error is None:
+            error = f"the drill exited with {code}"
     return {
         "learner": learner_name, "mode": mode, "days": args.days, "per_day": args.per_day,
         "questions": asked, "accuracy": right_answers / asked if asked else 0.0,
         "idle_days": idle_days, "short_days": short_days, "mastery": daily,
-        "mastery_at": {str(d): daily[d - 1] for d in checkpoints(args.days)},
+        "mastery_at": {str(d): daily[d - 1] for d in checkpoints(args.days) if d <= len(daily)},
         "questions_to_80": to_80,
         "unfair_questions": unfair, "drill_stats": stats, "seconds": time.monotonic() - started,
+        "slowest_reply": {"seconds": drill.slowest[0], "request": drill.slowest[1]},
+        "error": error,
     }
 
 
@@ -393,18 +405,23 @@ def report(results, days, out):
         + f"{'to 80%':>9}{'asked':>7}{'right':>7}{'short':>6}{'secs':>7}"
     print(head, file=out)
     for r in results:
-        cells = "".join(f"{100 * r['mastery'][d - 1]:7.1f}%" for d in marks)
+        cells = "".join(f"{100 * r['mastery'][d - 1]:7.1f}%" if d <= len(r["mastery"])
+                        else f"{'-':>8}" for d in marks)
         to80 = str(r["questions_to_80"]) if r["questions_to_80"] is not None else "never"
         print(f"{r['learner']:<15} {r['mode']:<8} mastery{cells}{to80:>9}{r['questions']:>7}"
               f"{100 * r['accuracy']:6.1f}%{r['short_days']:>6}{r['seconds']:7.1f}", file=out)
     for r in results:
+        if r["error"]:
+            print(f"mastery of {r['learner']} in {r['mode']} mode is incomplete: {r['error']}",
+                  file=out)
         if r["unfair_questions"]:
             print(f"mastery of {r['learner']} in {r['mode']} mode is suspect: "
                   f"{r['unfair_questions']} questions broke their kind, or the reply named another "
                   f"right answer", file=out)
     for name in dict.fromkeys(r["learner"] for r in results):
         by_mode = {r["mode"]: r for r in results if r["learner"] == name}
-        if "study" in by_mode and "uniform" in by_mode:
+        if "study" in by_mode and "uniform" in by_mode and not any(
+                r["error"] for r in by_mode.values()):
             s, u = by_mode["study"]["mastery"][-1], by_mode["uniform"]["mastery"][-1]
             ratio = f"{s / u:.2f} times" if u > 0 else "infinitely"
             print(f"{name}: study mode's mastery at day {days} is {ratio} uniform mode's", file=out)
@@ -432,8 +449,8 @@ def parse_args(argv):
     parser.add_argument("--drill-arg", action="append", default=[],
                         help="one more argument for the drill (repeatable)")
     parser.add_argument("--jobs", type=int, default=1, help="runs at the same time")
-    parser.add_argument("--timeout", type=float, default=30.0,
-                        help="seconds to wait for one reply of the drill")
+    parser.add_argument("--timeout", type=float, default=300.0,
+                        help="seconds to wait for one reply before giving the run up as hung")
     parser.add_argument("--json", action="store_true", help="print the figures as JSON")
     parser.add_argument("--check", action="store_true",
                         help=f"fail unless study mode reaches 80%% at the last day and 3 times "
@@ -461,6 +478,9 @@ def parse_args(argv):
 def check(results, out):
     """The goal: study mode reaches 80 % at the last day and three times uniform mode."""
     by_mode = {r["mode"]: r for r in results if r["learner"] == DEFAULT_LEARNER}
+    if any(r["error"] for r in by_mode.values()):
+        print(f"mastery check failed ({DEFAULT_LEARNER} learner): a run did not finish", file=out)
+        return False
     study, uniform = by_mode["study"]["mastery"][-1], by_mode["uniform"]["mastery"][-1]
     failures = []
     if study < 0.8:
@@ -487,16 +507,12 @@ def main(argv=None):
         return 2
     modes = ["study", "uniform"] if args.mode == "both" else [args.mode]
     jobs = [(name, mode) for name in args.learner for mode in modes]
-    try:
-        if args.jobs > 1:
-            from concurrent.futures import ProcessPoolExecutor
-            with ProcessPoolExecutor(args.jobs) as pool:
-                results = list(pool.map(run, [args] * len(jobs), *zip(*jobs), [words] * len(jobs)))
-        else:
-            results = [run(args, name, mode, words) for name, mode in jobs]
-    except DrillError as e:
-        print(f"learner: {e}", file=sys.stderr)
-        return 2
+    if args.jobs > 1:
+        from concurrent.futures import ProcessPoolExecutor
+        with ProcessPoolExecutor(args.jobs) as pool:
+            results = list(pool.map(run, [args] * len(jobs), *zip(*jobs), [words] * len(jobs)))
+    else:
+        results = [run(args, name, mode, words) for name, mode in jobs]
     out = sys.stderr if args.json else sys.stdout
     if args.json:
         json.dump({"words": sum(len(w) for w in words.values()), "lengths": args.lengths,
@@ -510,7 +526,8 @@ def main(argv=None):
         report(results, args.days, out)
     if args.check and not check(results, out):
         return 1
-    return 0
+    # The figures are measurements; only a run that could not finish fails the command.
+    return 2 if any(r["error"] for r in results) else 0
 
 
 if __name__ == "__main__":

@@ -10,7 +10,7 @@ packages=(
   # run
   fonts-liberation qt6-qpa-plugins xdg-utils
   # database tooling
-  sqlite3
+  sqlite3 libsqlite3-dev
   # desktop and sound testing
   xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils sox
   at-spi2-core python3-pyatspi python3 openbox wmctrl dbus

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -334,6 +335,70 @@ private Q_SLOTS:
                  QStringLiteral("abc"));
         QVERIFY(raw.fileName().contains(QStringLiteral(".qttest")));
         raw.clear();
+    }
+
+    // Where the count is remembered, for each HOME and XDG_CONFIG_HOME ("-": unset, "~": the
+    // test's folder); "" when nowhere. Never outside the user's config folder.
+    void questionCountFollowsTheXdgRules_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("configHome");
+        QTest::addColumn<bool>("testMode");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("home") << "~/home"
+                              << "-" << false << "home/.config/Quenmark.conf";
+        QTest::newRow("XDG_CONFIG_HOME first") << "~/home"
+                                               << "~/xdg" << false << "xdg/Quenmark.conf";
+        QTest::newRow("a relative XDG_CONFIG_HOME is ignored")
+            << "~/home"
+            << "xdg" << false << "home/.config/Quenmark.conf";
+        QTest::newRow("no HOME") << "-"
+                                 << "~/xdg" << false << "xdg/Quenmark.conf";
+        QTest::newRow("empty HOME, no XDG_CONFIG_HOME") << ""
+                                                        << "-" << false << "";
+        QTest::newRow("neither") << "-"
+                                 << "" << false << "";
+        QTest::newRow("relative HOME") << "home"
+                                       << "-" << false << "";
+        QTest::newRow("test mode, empty HOME") << ""
+                                               << "-" << true << "";
+    }
+    void questionCountFollowsTheXdgRules()
+    {
+        QFETCH(QString, home);
+        QFETCH(QString, configHome);
+        QFETCH(bool, testMode);
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString oldFolder = QDir::currentPath();
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+        const bool hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        const auto set = [&dir](const char* name, QString value) {
+            if (value == QStringLiteral("-"))
+                return qunsetenv(name);
+            return qputenv(name, QFile::encodeName(value.replace(QLatin1Char('~'), dir.path())));
+        };
+        QVERIFY(QDir::setCurrent(dir.path())); // relative folders land in the test's folder
+        set("HOME", home);
+        set("XDG_CONFIG_HOME", configHome);
+        QStandardPaths::setTestModeEnabled(testMode);
+        const QStringList atRoot = QDir::root().entryList(QDir::AllEntries | QDir::Hidden);
+
+        QuestionCountSetting().store(QStringLiteral("7"));
+        const QString loaded = QuestionCountSetting().load();
+
+        QStandardPaths::setTestModeEnabled(true);
+        qputenv("HOME", oldHome);
+        hadConfigHome ? qputenv("XDG_CONFIG_HOME", oldConfigHome) : qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(QDir::setCurrent(oldFolder));
+        QCOMPARE(loaded, file.isEmpty() ? QStringLiteral("20") : QStringLiteral("7"));
+        QStringList written;
+        QDirIterator it(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            written << QDir(dir.path()).relativeFilePath(it.next());
+        QCOMPARE(written, file.isEmpty() ? QStringList() : QStringList{file});
+        QCOMPARE(QDir::root().entryList(QDir::AllEntries | QDir::Hidden), atRoot);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "StartupPrefetch.h"
 
-#include "Appearance.h"
+#include "ProgramFiles.h"
+#include "ProgramIcon.h"
 
 #include <QDir>
 #include <QImageReader>

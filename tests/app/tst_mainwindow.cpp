@@ -384,6 +384,28 @@ private slots:
         QVERIFY(box->selectedText().isEmpty());
     }
 
+    // Another window coming to the front and going again is not entering the box.
+    void returningToTheWindowKeepsTheCaret()
+    {
+        Program program;
+        program.window.load();
+        program.showActive();
+        QLineEdit* box = program.window.countBox();
+        box->setCursorPosition(1);
+        QVERIFY(!box->hasSelectedText());
+
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QApplication::setActiveWindow(&program.window);
+        QVERIFY(QTest::qWaitForWindowActive(&program.window));
+
+        QVERIFY(box->hasFocus());
+        QVERIFY(!box->hasSelectedText());
+        QCOMPARE(box->cursorPosition(), 1);
+    }
+
     void countIsRememberedAsTyped_data()
     {
         QTest::addColumn<QString>("typed");

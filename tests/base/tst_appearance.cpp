@@ -1,9 +1,14 @@
-#include "Appearance.h"
+#include "AppTitle.h"
+#include "DesignUnits.h"
 #include "ErrorReporting.h"
 #include "FrameStyle.h"
+#include "HandCursor.h"
+#include "ProgramFiles.h"
+#include "ProgramIcon.h"
 #include "PushButton.h"
 #include "Settings.h"
 #include "TestDoubles.h"
+#include "WindowLook.h"
 
 #include <QApplication>
 #include <QDir>

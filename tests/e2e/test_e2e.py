@@ -198,7 +198,7 @@ def test_count_remembered(s):
 
 
 # The soak: answers in one process, alternating right and wrong, at about the pace of a quick player.
-SOAK_ANSWERS = int(__import__("os").environ.get("SOAK_N", "300"))
+SOAK_ANSWERS = 300
 SOAK_MISSING_ANSWERS = 20
 SOAK_PACE = 0.4  # seconds from one answer to the next, at least
 HIGH_CROSSINGS = 1000  # the right cue and the alert are high; the wrong cue is low

@@ -1,4 +1,4 @@
-#include "Appearance.h"
+#include "DesignUnits.h"
 #include "ErrorReporting.h"
 #include "PushButton.h"
 #include "QuestionForm.h"
@@ -9,7 +9,6 @@
 #include "WordStore.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -493,37 +492,6 @@ private slots:
         QCOMPARE(fx.t.messages.texts(), messages);
         QCOMPARE(button(w, 2)->cursor().shape(), hand ? Qt::BitmapCursor : Qt::ArrowCursor);
         QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
-    }
-
-    // A question window must be up within 16 ms of the click, with full word lists.
-    void opensQuickly()
-    {
-        Fixture fx(WordDatabase::sequentialWords(2, 325) + WordDatabase::sequentialWords(3, 8000) +
-                   WordDatabase::sequentialWords(4, 32767));
-        QFile cursor(QFINDTESTDATA("../../data/HAND-M.CUR"));
-        QVERIFY(cursor.copy(fx.t.path(QStringLiteral("HAND-M.CUR"))));
-        const auto open = [&](const QuestionForm& f) {
-            QElapsedTimer timer;
-            timer.start();
-            auto w = std::make_unique<QuestionWindow>(fx.session, f);
-            w->show();
-            QCoreApplication::processEvents();
-            return timer.nsecsElapsed() / 1e6;
-        };
-        const double first = open(QuestionForms::all()[0]);
-        for (const QuestionForm& f : QuestionForms::all()) {
-            QList<double> times;
-            for (int i = 0; i < 25; ++i)
-                times.append(open(f));
-            std::sort(times.begin(), times.end());
-            const double median = times[times.size() / 2];
-            qInfo("%s: median %.2f ms, max %.2f ms (first window of the run %.2f ms)",
-                  qPrintable(f.name), median, times.last(), first);
-#if !defined(__SANITIZE_ADDRESS__)
-            QVERIFY2(median < 16.0, qPrintable(QString::number(median)));
-#endif
-        }
-        QCOMPARE(fx.t.messages.texts(), QStringList{});
     }
 };
 

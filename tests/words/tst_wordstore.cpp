@@ -5,7 +5,6 @@
 #include "WordStore.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -299,70 +298,6 @@ private slots:
         QCOMPARE(WordDatabase::fileHash(path), before);
         QCOMPARE(QFile::permissions(path), permissions);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"dbWords.mdb"});
-    }
-
-    // A question window makes a few random picks and one membership query per non-word
-    // candidate; with 32,767 words in each list it must still open within 16 ms.
-    void questionWindowBudget()
-    {
-        const QStringList words = WordDatabase::sequentialWords(4, 32767);
-        openStore(words, [](const QString& p) {
-            // Two- and three-letter lists cannot hold 32,767 words of A-Z; let them read the
-            // four-letter words, which costs the same per query.
-            for (int length : {2, 3})
-                WordDatabase::replaceView(p, length,
-                                          QStringLiteral("SELECT fldword FROM tblFourWords"));
-        });
-
-        constexpr int Picks = 4;
-        constexpr int Candidates = 24;
-        QList<qint64> windows;
-        qint64 slowestPick = 0;
-        qint64 slowestMembership = 0;
-        for (int run = 0; run < 15; ++run) {
-            QElapsedTimer window;
-            window.start();
-            for (int i = 0; i < Picks; ++i) {
-                QElapsedTimer t;
-                t.start();
-                random.push(32767, 1, 32767); // the last row: the farthest to reach
-                QCOMPARE(store->GetRandomDbWord(2 + i % 3), words.last());
-                slowestPick = std::max(slowestPick, t.nsecsElapsed());
-            }
-            for (int i = 0; i < Candidates; ++i) {
-                QElapsedTimer t;
-                t.start();
-                store->IsWordInDb(2 + i % 3, words[(i * 1361) % words.size()]);
-                slowestMembership = std::max(slowestMembership, t.nsecsElapsed());
-            }
-            windows.append(window.nsecsElapsed());
-        }
-        std::sort(windows.begin(), windows.end());
-        const qint64 median = windows[windows.size() / 2];
-        qInfo("%d picks + %d membership queries over 32,767 words: median %.2f ms, worst %.2f ms; "
-              "slowest pick %.3f ms, slowest membership query %.3f ms",
-              Picks, Candidates, median / 1e6, windows.last() / 1e6, slowestPick / 1e6,
-              slowestMembership / 1e6);
-        QVERIFY2(median < 16'000'000, "a question window's store calls take longer than 16 ms");
-    }
-
-    void benchmarkRandomPick()
-    {
-        openStore(WordDatabase::sequentialWords(4, 32767));
-        QBENCHMARK
-        {
-            random.pushFraction(0.99999f);
-            store->GetRandomDbWord(4);
-        }
-    }
-
-    void benchmarkMembership()
-    {
-        openStore(WordDatabase::sequentialWords(4, 32767));
-        QBENCHMARK
-        {
-            store->IsWordInDb(4, QStringLiteral("QQQQ"));
-        }
     }
 
 private:

@@ -8,6 +8,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -20,6 +21,12 @@ bool isOver(pa_context_state_t state)
 } // namespace
 
 WaveSound PulseSoundPlayer::alertTone()
+{
+    static const WaveSound tone = makeAlertTone();
+    return tone;
+}
+
+WaveSound PulseSoundPlayer::makeAlertTone()
 {
     // A quarter second at 880 Hz, faded in and out so that it does not click.
     constexpr int rate = 44100;
@@ -112,7 +119,9 @@ void PulseSoundPlayer::start(Cue cue)
     if (!stream_)
         return;
     playing_ = std::move(cue);
+    written_ = 0;
     pa_stream_set_state_callback(stream_, &PulseSoundPlayer::streamStateChanged, this);
+    pa_stream_set_write_callback(stream_, &PulseSoundPlayer::writable, this);
     if (pa_stream_connect_playback(stream_, nullptr, nullptr, PA_STREAM_NOFLAGS, nullptr, nullptr) <
         0)
         stopStream();
@@ -123,24 +132,30 @@ void PulseSoundPlayer::streamStateChanged(pa_stream* stream, void* self)
     auto* player = static_cast<PulseSoundPlayer*>(self);
     if (stream != player->stream_)
         return;
-    switch (pa_stream_get_state(stream)) {
-    case PA_STREAM_READY: {
-        // The whole sound at once (the server buffers it), then the drain: it starts the playback
-        // without waiting for a full buffer and tells when the last sample has been played.
-        const QByteArray& samples = player->playing_.sound.samples;
-        if (pa_stream_write(stream, samples.constData(), size_t(samples.size()), nullptr, 0,
-                            PA_SEEK_RELATIVE) < 0 ||
-            !(player->draining_ = pa_stream_drain(stream, &PulseSoundPlayer::drained, player)))
-            player->stopStream();
-        break;
-    }
-    case PA_STREAM_FAILED:
-    case PA_STREAM_TERMINATED:
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
         player->stopStream();
-        break;
-    default:
-        break;
+}
+
+void PulseSoundPlayer::writable(pa_stream* stream, size_t bytes, void* self)
+{
+    auto* player = static_cast<PulseSoundPlayer*>(self);
+    if (stream != player->stream_ || player->draining_)
+        return;
+    // As much as the server asks for: a cue shorter than the server's buffer goes in one piece.
+    const QByteArray& samples = player->playing_.sound.samples;
+    const size_t size = std::min(bytes, size_t(samples.size() - player->written_));
+    if (size > 0 && pa_stream_write(stream, samples.constData() + player->written_, size, nullptr,
+                                    0, PA_SEEK_RELATIVE) < 0) {
+        player->stopStream();
+        return;
     }
+    player->written_ += qsizetype(size);
+    // The drain starts the playback without waiting for a full buffer and tells when the last
+    // sample has been played.
+    if (player->written_ == samples.size() &&
+        !(player->draining_ = pa_stream_drain(stream, &PulseSoundPlayer::drained, player)))
+        player->stopStream();
 }
 
 void PulseSoundPlayer::drained(pa_stream* stream, int, void* self)
@@ -163,6 +178,7 @@ void PulseSoundPlayer::stopStream()
     }
     if (stream_) {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
+        pa_stream_set_write_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;

@@ -15,8 +15,8 @@ struct pa_threaded_mainloop;
 // which LazySoundPlayer loads on the first cue, so that the program starts without the sound
 // libraries.
 //
-// Each cue is read from its file when it is played and written whole to a playback stream of its
-// own, which is drained and closed when the sound has ended: nothing is left open between cues, so
+// Each cue is read from its file when it is played and written to a playback stream of its own,
+// which is drained and closed when the sound has ended: nothing is left open between cues, so
 // the program and the sound server sleep until the next one. A new cue closes the stream of the one
 // still playing, cutting it off. A file that cannot play (missing, unreadable, not a regular file,
 // too large, no wave file, a format other than 8- or 16-bit PCM) plays a short alert tone made in
@@ -48,19 +48,23 @@ private:
         QByteArray name; // the stream's name, as the desktop's mixer shows it
     };
 
+    static WaveSound makeAlertTone();
+
     // All below run with the main loop locked.
     void connectContext();
     void start(Cue cue);
     void stopStream();
     static void contextStateChanged(pa_context* context, void* self);
     static void streamStateChanged(pa_stream* stream, void* self);
+    static void writable(pa_stream* stream, size_t bytes, void* self);
     static void drained(pa_stream* stream, int success, void* self);
 
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;      // the cue playing, if any
     pa_operation* draining_ = nullptr; // the stream's drain, once its sound is written
-    Cue playing_;                      // the stream's cue, written when the stream is ready
+    Cue playing_;                      // the stream's cue, written as the server asks for it
+    qsizetype written_ = 0;            // how much of it
     std::optional<Cue> pending_;       // a cue waiting for the connection
 };
 

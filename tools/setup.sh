@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite
+  qt6-base-dev libpulse-dev libqt6sql6-sqlite
   # run
   fonts-liberation qt6-qpa-plugins xdg-utils
   # database tooling

@@ -2,51 +2,86 @@
 
 #include "Branding.h"
 
+#include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
-const QString CountKey = QStringLiteral("Text1");
+const QString Key = QStringLiteral("Text1");
 const QString NewPerDayKey = QStringLiteral("StudyNewPerDay");
 const QString LengthsKey = QStringLiteral("StudyLengths");
 const QString PauseKey = QStringLiteral("StudyPauseMs");
 
-// The program's own section of the per-user settings.
-struct Section : QSettings
+// The settings file, or nothing when the user has no config folder. Qt alone would fall back to
+// the filesystem root ("/.config") without a home folder, and would take a relative
+// XDG_CONFIG_HOME from the current folder.
+std::unique_ptr<QSettings> openSettings()
 {
-    Section() : QSettings(QSettings::UserScope, Branding::SettingsApplication)
-    {
-        beginGroup(Branding::ProductName);
+    const QString home = qEnvironmentVariable("HOME");
+    if (QStandardPaths::isTestModeEnabled()) {
+        // Qt keeps the tests' settings in a folder of their own below the home folder.
+        if (!QDir::isAbsolutePath(home))
+            return nullptr;
+        return std::make_unique<QSettings>(QSettings::UserScope, Branding::SettingsApplication);
     }
-};
+    const std::optional<QString> folder =
+        UserConfigFolder(home, qEnvironmentVariable("XDG_CONFIG_HOME"));
+    if (!folder)
+        return nullptr;
+    return std::make_unique<QSettings>(*folder + QLatin1Char('/') + Branding::SettingsApplication +
+                                           QStringLiteral(".conf"),
+                                       QSettings::NativeFormat);
+}
 
 } // namespace
 
+std::optional<QString> UserConfigFolder(const QString& home, const QString& configHome)
+{
+    if (QDir::isAbsolutePath(configHome))
+        return QDir::cleanPath(configHome);
+    if (QDir::isAbsolutePath(home))
+        return QDir::cleanPath(home + QStringLiteral("/.config"));
+    return std::nullopt;
+}
+
 QString QuestionCountSetting::load() const
 {
-    return Section().value(CountKey, Default).toString();
+    const std::unique_ptr<QSettings> settings = openSettings();
+    if (!settings)
+        return Default;
+    settings->beginGroup(Branding::ProductName);
+    return settings->value(Key, Default).toString();
 }
 
 void QuestionCountSetting::store(const QString& text)
 {
-    Section().setValue(CountKey, text);
+    const std::unique_ptr<QSettings> settings = openSettings();
+    if (!settings)
+        return;
+    settings->beginGroup(Branding::ProductName);
+    settings->setValue(Key, text);
 }
 
 StudyPreferences StudyPreferences::load()
 {
-    Section settings;
     StudyPreferences prefs;
+    const std::unique_ptr<QSettings> settings = openSettings();
+    if (!settings)
+        return prefs;
+    settings->beginGroup(Branding::ProductName);
     bool ok = false;
-    const int perDay = settings.value(NewPerDayKey).toString().trimmed().toInt(&ok);
+    const int perDay = settings->value(NewPerDayKey).toString().trimmed().toInt(&ok);
     if (ok && perDay >= 0 && perDay <= MaxNewPerDay)
         prefs.newPerDay = perDay;
-    const int pause = settings.value(PauseKey).toString().trimmed().toInt(&ok);
+    const int pause = settings->value(PauseKey).toString().trimmed().toInt(&ok);
     if (ok && pause >= 0 && pause <= MaxPauseMs)
         prefs.pauseMs = pause;
 
     QList<int> lengths;
-    const QStringList parts = settings.value(LengthsKey).toString().split(QLatin1Char(','));
+    const QStringList parts = settings->value(LengthsKey).toString().split(QLatin1Char(','));
     for (const QString& part : parts) {
         const int length = part.trimmed().toInt(&ok);
         if (!ok || !AllLengths.contains(length))
@@ -62,11 +97,14 @@ StudyPreferences StudyPreferences::load()
 
 void StudyPreferences::store() const
 {
-    Section settings;
-    settings.setValue(NewPerDayKey, QString::number(newPerDay));
+    const std::unique_ptr<QSettings> settings = openSettings();
+    if (!settings)
+        return;
+    settings->beginGroup(Branding::ProductName);
+    settings->setValue(NewPerDayKey, QString::number(newPerDay));
     QStringList parts;
     for (int length : lengths)
         parts.append(QString::number(length));
-    settings.setValue(LengthsKey, parts.join(QLatin1Char(',')));
-    settings.setValue(PauseKey, QString::number(pauseMs));
+    settings->setValue(LengthsKey, parts.join(QLatin1Char(',')));
+    settings->setValue(PauseKey, QString::number(pauseMs));
 }

@@ -3,8 +3,11 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // The last text of the question-count box, stored per user under application "Quenmark", section
-// "Lexitor Trainer Software", key "Text1".
+// "Lexitor Trainer Software", key "Text1". Without a user config folder (see UserConfigFolder)
+// nothing is remembered: load() gives the default and store() does nothing.
 class QuestionCountSetting
 {
 public:
@@ -19,7 +22,7 @@ public:
 // MaxNewPerDay) and "StudyLengths" (the lengths joined by commas, e.g. "2,3,4"). A value that
 // cannot be read gives its default, so a hand-edited file never stops the drill. "StudyPauseMs"
 // (0 to MaxPauseMs, no control of its own) is how long the outcome of an answer stays before the
-// next question.
+// next question. Without a user config folder the defaults hold and nothing is stored.
 struct StudyPreferences
 {
     static constexpr int DefaultNewPerDay = 20;
@@ -37,3 +40,8 @@ struct StudyPreferences
 
     bool operator==(const StudyPreferences&) const = default;
 };
+
+// The user's config folder by the XDG rules, from the values of XDG_CONFIG_HOME and HOME: the
+// first when it is an absolute path, else ".config" in the second when that is one. Relative or
+// empty values count as unset; with neither there is no folder, and nothing may be written.
+std::optional<QString> UserConfigFolder(const QString& home, const QString& configHome);

@@ -6,11 +6,11 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
+  qt6-base-dev libpulse-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
   # run
   fonts-liberation qt6-qpa-plugins xdg-utils
   # database tooling
-  sqlite3
+  sqlite3 libsqlite3-dev
   # benchmarks
   time bc
   # desktop and sound testing

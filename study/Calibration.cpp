@@ -141,10 +141,12 @@ std::optional<Result> fit(const QList<AnswerRecord>& answers, const MemoryPolicy
 
     // Pattern search: try a step up and down on each weight, keep what helps, and halve the
     // steps when nothing does.
+    // A fit that starts from an earlier fit starts with finer steps.
+    const double firstStep = best == start ? 2.0 : 8.0;
     std::array<double, FittedWeights.size()> steps{};
     for (std::size_t i = 0; i < FittedWeights.size(); ++i)
-        steps[i] = FittedWeights[i].spread / 2.0;
-    for (int round = 0; round < 40; ++round) {
+        steps[i] = FittedWeights[i].spread / firstStep;
+    for (int round = 0; round < 25; ++round) {
         bool improved = false;
         for (std::size_t i = 0; i < FittedWeights.size(); ++i) {
             const Fitted& f = FittedWeights[i];
@@ -165,7 +167,7 @@ std::optional<Result> fit(const QList<AnswerRecord>& answers, const MemoryPolicy
         if (!improved) {
             for (double& step : steps)
                 step /= 2.0;
-            if (steps[0] < FittedWeights[0].spread / 64.0)
+            if (steps[0] < FittedWeights[0].spread / 32.0)
                 break;
         }
     }

@@ -693,7 +693,7 @@ bool History::recalibrate()
         const int count = d_->scalar(QStringLiteral("SELECT count(*) FROM answers")).toInt();
         const int fitted =
             d_->scalar(QStringLiteral("SELECT value FROM meta WHERE key='fitted_answers'")).toInt();
-        if (count < fitted + std::max(300, fitted / 4))
+        if (count < fitted + std::max(300, fitted / 3))
             return false;
         const std::optional<Calibration::Result> result =
             Calibration::fit(d_->allAnswers(), policy_);

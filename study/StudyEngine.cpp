@@ -211,10 +211,18 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     if (!length)
         return std::nullopt;
 
-    // Up to three words of that length: due learning words, due reviews, new words at the day's
-    // pace, then the most faded of the others as company. Three make a choose-the-invalid
-    // question that reviews them all at once; fewer, a choose-the-valid question on the first.
+    // Otherwise up to three words of that length: due learning words, due reviews, new words at
+    // the day's pace, then the most faded of the others as company. Three make a
+    // choose-the-invalid question that reviews them all at once; fewer, a choose-the-valid
+    // question on the first.
     Pools& p = pools[length];
+    // A word just missed is asked again as the one word to find among non-words, so that the
+    // answer teaches it; the decoys the player fell for come back around it.
+    if (!p.learning.isEmpty()) {
+        const WordMemory* first = p.learning.first();
+        if (first->lapses > 0 && first->step == 0)
+            return assemble(true, length, {first->word}, nonWords(length, 3, {}));
+    }
     QStringList chosen;
     for (const WordMemory* m : std::as_const(p.learning))
         if (chosen.size() < 3)

@@ -1,6 +1,7 @@
 #include "Branding.h"
 #include "Environment.h"
 #include "FrameStyle.h"
+#include "History.h"
 #include "MainWindow.h"
 #include "Random.h"
 #include "RealServices.h"
@@ -29,6 +30,11 @@ int main(int argc, char* argv[])
     Environment env(messages, random, urls, sounds, QCoreApplication::applicationDirPath());
     WordStore store(random);
     Session session(env, store);
+    // The player's answers are kept for the study drill; the file opens on the first answer.
+    SystemWallClock wallClock;
+    History history(messages);
+    session.recorder = &history;
+    session.clock = &wallClock;
 
     MainWindow window(session);
     if (window.load() == MainWindow::StartUp::Quit)

@@ -1,11 +1,16 @@
 #include "MainWindow.h"
 
-#include "Appearance.h"
+#include "AppTitle.h"
 #include "Branding.h"
+#include "DesignUnits.h"
 #include "ErrorReporting.h"
+#include "HandCursor.h"
 #include "Numbers.h"
+#include "ProgramFiles.h"
+#include "ProgramIcon.h"
 #include "PushButton.h"
 #include "Settings.h"
+#include "WindowLook.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,8 +25,12 @@ QuestionCountBox::QuestionCountBox(QWidget* parent) : QLineEdit(parent) {}
 void QuestionCountBox::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    if (event->reason() == Qt::PopupFocusReason)
-        return; // back from the box's own context menu: keep what the player selected
+    // Coming back from another window or from the box's own context menu is not entering the
+    // box: keep the caret and whatever the player selected. The window's first showing is.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::PopupFocusReason || (reason == Qt::ActiveWindowFocusReason && focusedBefore_))
+        return;
+    focusedBefore_ = true;
     selectAll();
     // A click places the cursor after the focus has arrived; select again once it is done.
     selectOnRelease_ = event->reason() == Qt::MouseFocusReason;

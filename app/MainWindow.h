@@ -34,6 +34,7 @@ protected:
 
 private:
     bool selectOnRelease_ = false;
+    bool focusedBefore_ = false;
 };
 
 // Opens the maker's home page at about one start in a hundred: draws k from 1 to 100 and opens the

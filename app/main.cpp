@@ -26,7 +26,7 @@ int main(int argc, char* argv[])
     SystemClock clock;
     TimeOfDayRandom random(clock);
     DesktopUrlOpener urls;
-    LazySoundPlayer sounds(QCoreApplication::applicationDirPath()); // Qt Multimedia on first cue
+    LazySoundPlayer sounds(QCoreApplication::applicationDirPath()); // sound libraries on first cue
     Environment env(messages, random, urls, sounds, QCoreApplication::applicationDirPath());
     WordStore store(random);
     Session session(env, store);

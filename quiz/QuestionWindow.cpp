@@ -1,13 +1,17 @@
 #include "QuestionWindow.h"
 
-#include "Appearance.h"
 #include "Branding.h"
+#include "DesignUnits.h"
 #include "ErrorReporting.h"
+#include "HandCursor.h"
 #include "NonWords.h"
 #include "Numbers.h"
+#include "ProgramFiles.h"
+#include "ProgramIcon.h"
 #include "PushButton.h"
 #include "Random.h"
 #include "Sounds.h"
+#include "WindowLook.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,6 +1,7 @@
 #include "QuizDialog.h"
 
-#include "Appearance.h"
+#include "DesignUnits.h"
+#include "WindowLook.h"
 
 #include <QKeyEvent>
 

@@ -1,10 +1,14 @@
 #include "ResultsWindow.h"
 
-#include "Appearance.h"
 #include "Branding.h"
+#include "DesignUnits.h"
 #include "ErrorReporting.h"
+#include "HandCursor.h"
 #include "Numbers.h"
+#include "ProgramFiles.h"
+#include "ProgramIcon.h"
 #include "PushButton.h"
+#include "WindowLook.h"
 
 #include <QGroupBox>
 #include <QLabel>

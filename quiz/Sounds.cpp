@@ -32,8 +32,8 @@ bool LazySoundPlayer::preload()
                              << "is missing";
         return false;
     }
-    // Never unloaded: the real player's code must outlive it, and unloading Qt Multimedia at exit
-    // buys nothing.
+    // Never unloaded: the real player's code must outlive it, and unloading the sound libraries at
+    // exit buys nothing.
     QLibrary module(modulePath_);
     module.setLoadHints(QLibrary::PreventUnloadHint);
     const auto create = reinterpret_cast<Factory>(module.resolve(FactoryName));

@@ -11,16 +11,16 @@
 // the desktop's alert sound plays instead. True when the file's sound was started.
 bool PlaySoundFile(SoundPlayer& player, const QString& path, bool wait);
 
-// The program's sound player. The real player (QtSoundPlayer, over Qt Multimedia) lives in a
-// module in the program folder; it is loaded on the first cue, or earlier through preload(), so
-// that start-up does not pay for Qt Multimedia and the sound libraries behind it.
+// The program's sound player. The real player (PulseSoundPlayer, a client of the sound server)
+// lives in a module in the program folder; it is loaded on the first cue, or earlier through
+// preload(), so that start-up does not pay for the sound libraries.
 //
 // The module is tried once. When it is missing or will not load, every cue plays the desktop's
 // alert sound (QApplication::beep()) and play() returns false; the program goes on without sound.
 // A loaded module stays loaded for the life of the process.
 //
-// Lifetime: destroy this player BEFORE the QApplication. It owns the real player, whose sound
-// effects abort the process when they outlive the application object with no sound server.
+// Lifetime: destroy this player before the QApplication, as main() does. It owns the real player,
+// which names itself after the application and waits for a cue in the application's event loop.
 class LazySoundPlayer : public SoundPlayer
 {
 public:

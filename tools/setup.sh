@@ -6,14 +6,18 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite
+  qt6-base-dev libpulse-dev libqt6sql6-sqlite
   # run
   fonts-liberation qt6-qpa-plugins xdg-utils
   # database tooling
-  sqlite3
+  sqlite3 libsqlite3-dev
+  # benchmarks
+  time bc
   # desktop and sound testing
   xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils sox
   at-spi2-core python3-pyatspi python3 openbox wmctrl dbus
+  # fuzzing (tools/fuzz.sh): clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-dev
   # packaging checks
   appstream desktop-file-utils dpkg-dev file
 )

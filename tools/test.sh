@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: unit, widget and end-to-end.
-# BUILD_DIR and CMAKE_ARGS may be set to test another configuration (CI uses them for the
-# sanitizer build).
+# Sets up, builds and runs every test: unit, widget and end-to-end. Benchmarks (label "bench",
+# see tools/bench.sh) and the long sound soak (label "soak") are measurements, not tests, and do not
+# run here. BUILD_DIR and CMAKE_ARGS may be set to test another configuration (see build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build_dir=${BUILD_DIR:-build}
-bash tools/setup.sh
-# shellcheck disable=SC2086
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CMAKE_ARGS:-} >/dev/null
-cmake --build "$build_dir"
-ctest --test-dir "$build_dir" --output-on-failure --timeout 600 "$@"
+bash tools/build.sh
+ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure --timeout 600 -LE '^(bench|soak)$' "$@"

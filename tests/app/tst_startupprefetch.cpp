@@ -1,4 +1,4 @@
-#include "Appearance.h"
+#include "ProgramIcon.h"
 #include "StartupPrefetch.h"
 #include "WordDatabase.h"
 #include "WordStore.h"

@@ -106,6 +106,10 @@ private Q_SLOTS:
         QTest::newRow("german decimal comma") << 1.0 / 3 * 100 << "de_DE"
                                               << "33,33";
         QTest::newRow("negative") << -1.0 / 3 * 100 << en << "-33.33";
+        QTest::newRow("arabic: ascii digits, arabic separator")
+            << 1.0 / 3 * 100 << "ar_EG" << QStringLiteral(u"33\u066B33");
+        QTest::newRow("arabic whole number") << 3276700.0 << "ar_EG"
+                                             << "3276700";
     }
     void roundAndFormat()
     {

@@ -60,7 +60,7 @@ diff -u "$work/expected" "$work/actual" || fail "package contents differ (- expe
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
 [ -n "$(dpkg-deb -f "$deb" Section)" ] || fail "no section"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6sql6-sqlite qt6-qpa-plugins fonts-liberation libqt6widgets6 libqt6multimedia6 \
+for needed in libqt6sql6-sqlite qt6-qpa-plugins fonts-liberation libqt6widgets6 libpulse0 \
   libqt6sql6; do
   grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
@@ -76,7 +76,7 @@ file -L "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -q ELF || fa
 module="$work/root/usr/lib/lexitor-trainer/liblexitor-sound.so"
 file "$module" | grep -q "ELF.*shared object" || fail "sound module"
 objdump -T "$module" | grep -qw lexitorCreateSoundPlayer || fail "the sound module lacks its factory"
-if objdump -p "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -i "NEEDED.*multimedia"; then
-  fail "the executable links Qt Multimedia"
+if objdump -p "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -i "NEEDED.*pulse"; then
+  fail "the executable links the sound libraries"
 fi
 echo "package ok: $(basename "$deb")"

@@ -316,12 +316,14 @@ class Session:
             wait_for("the window to report itself active",
                      lambda: self.has_state(acc, self._atspi.STATE_ACTIVE))
 
-    def click(self, window, acc):
-        """A real mouse click in the middle of the accessible object."""
+    def click(self, window, acc, sync=True):
+        """A real mouse click in the middle of the accessible object. With sync, xdotool waits
+        until the pointer has moved: it stalls for seconds when the pointer is already there.
+        Without it, the X server still moves the pointer before it takes the click."""
         x, y, w, h = self.extents(acc)
         check(w > 0 and h > 0, f"{self.describe(acc)} has no size")
-        self.run(["xdotool", "mousemove", "--sync", "--window", str(window), str(x + w // 2),
-                  str(y + h // 2), "click", "1"])
+        self.run(["xdotool", "mousemove", *(["--sync"] if sync else []), "--window", str(window),
+                  str(x + w // 2), str(y + h // 2), "click", "1"])
 
     def key(self, *keys):
         self.run(["xdotool", "key", "--clearmodifiers", *keys])

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <optional>
 
@@ -23,14 +25,16 @@ bool isMapped(const QString& text)
     return QString::fromUtf8(maps.readAll()).contains(text);
 }
 
-// A 16-bit mono PCM wave file of a quiet tone.
-void writeWave(const QString& path, int milliseconds)
+// A PCM wave file of a quiet tone (format tag 1: integer PCM, 3: floating point), and what it
+// holds: dataBytes cuts the data chunk short, or claims more than there is.
+QByteArray wave(int milliseconds, int bits = 16, int channels = 1, int tag = 1, int dataBytes = -1)
 {
     constexpr int rate = 22050;
     const int samples = rate * milliseconds / 1000;
-    QByteArray data(samples * 2, Qt::Uninitialized);
-    for (int i = 0; i < samples; ++i)
-        qToLittleEndian<qint16>(qint16(3000 * std::sin(i * 2 * M_PI * 440 / rate)),
+    const int bytes = bits / 8;
+    QByteArray data(samples * channels * bytes, '\0');
+    for (int i = 0; i < samples * channels && bits == 16; ++i)
+        qToLittleEndian<qint16>(qint16(3000 * std::sin(i / channels * 2 * M_PI * 440 / rate)),
                                 data.data() + 2 * i);
     QByteArray file;
     const auto u32 = [&file](quint32 v) {
@@ -48,23 +52,33 @@ void writeWave(const QString& path, int milliseconds)
     file.append("WAVE");
     file.append("fmt ");
     u32(16);
-    u16(1);        // PCM
-    u16(1);        // mono
-    u32(rate);     // samples per second
-    u32(rate * 2); // bytes per second
-    u16(2);        // block size
-    u16(16);       // bits per sample
+    u16(quint16(tag));
+    u16(quint16(channels));
+    u32(rate);                             // frames per second
+    u32(quint32(rate * channels * bytes)); // bytes per second
+    u16(quint16(channels * bytes));        // block size
+    u16(quint16(bits));                    // bits per sample
     file.append("data");
-    u32(quint32(data.size()));
+    u32(quint32(dataBytes < 0 ? data.size() : dataBytes));
     file.append(data);
+    return file;
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
     QFile out(path);
     QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(file);
+    out.write(content);
+}
+
+void writeWave(const QString& path, int milliseconds)
+{
+    writeFile(path, wave(milliseconds));
 }
 
 } // namespace
 
-// The sound player as the program uses it: the real player over Qt Multimedia, loaded from its
+// The sound player as the program uses it: the real player, a sound server client, loaded from its
 // module in the build's program folder on the first cue, run with no sound server at all. It must
 // return promptly and never fail the program. Without the module the desktop's alert sound stands
 // in for every cue.
@@ -84,23 +98,35 @@ private slots:
         QFile text(folder.filePath(QStringLiteral("text.wav")));
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("this is no wave file\n");
+        text.close();
+        writeFile(folder.filePath(QStringLiteral("8bit-stereo.wav")), wave(300, 8, 2));
+        writeFile(folder.filePath(QStringLiteral("cut.wav")), wave(300, 16, 1, 1, 1 << 30));
+        writeFile(folder.filePath(QStringLiteral("32bit.wav")), wave(300, 32));
+        writeFile(folder.filePath(QStringLiteral("float.wav")), wave(300, 32, 1, 3));
+        writeFile(folder.filePath(QStringLiteral("empty.wav")), wave(0));
+        QVERIFY(mkfifo(QFile::encodeName(folder.filePath(QStringLiteral("fifo.wav"))), 0600) == 0);
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("folder.wav")));
+        QFile huge(folder.filePath(QStringLiteral("huge.wav")));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        huge.write(wave(300));
+        QVERIFY(huge.resize(100 * 1024 * 1024)); // sparse: no disk space taken
         programFolder = qEnvironmentVariable("LEXITOR_PROGRAM_DIR");
         QVERIFY2(QFile::exists(QDir(programFolder).filePath(LazySoundPlayer::moduleFileName())),
                  qPrintable(programFolder));
     }
 
     // Runs first: nothing else in this process has loaded the module yet.
-    void loadsQtMultimediaOnlyWhenNeeded()
+    void loadsTheSoundLibrariesOnlyWhenNeeded()
     {
         const QString module = LazySoundPlayer::moduleFileName();
         QVERIFY(!isMapped(module));
-        QVERIFY(!isMapped(QStringLiteral("libQt6Multimedia")));
+        QVERIFY(!isMapped(QStringLiteral("libpulse")));
         player.emplace(programFolder);
         QVERIFY(!isMapped(module));
 
         QVERIFY(player->preload());
         QVERIFY(isMapped(module));
-        QVERIFY(isMapped(QStringLiteral("libQt6Multimedia")));
+        QVERIFY(isMapped(QStringLiteral("libpulse")));
         QVERIFY(player->preload());
         // Played by the player that stays alive until the test object goes, as in the program.
         QVERIFY(PlaySoundFile(*player, folder.filePath(QStringLiteral("cue.wav")), false));
@@ -114,6 +140,14 @@ private slots:
         QTest::newRow("a missing file beeps instead") << "missing.wav" << false;
         QTest::newRow("a file that is no wave file beeps instead") << "text.wav" << false;
         QTest::newRow("a missing folder") << "sounds/correct.wav" << false;
+        QTest::newRow("8-bit stereo") << "8bit-stereo.wav" << true;
+        QTest::newRow("a data chunk cut short plays what there is") << "cut.wav" << true;
+        QTest::newRow("32-bit beeps instead") << "32bit.wav" << false;
+        QTest::newRow("floating point beeps instead") << "float.wav" << false;
+        QTest::newRow("no frames beeps instead") << "empty.wav" << false;
+        QTest::newRow("a FIFO beeps instead, without waiting for a writer") << "fifo.wav" << false;
+        QTest::newRow("a folder beeps instead") << "folder.wav" << false;
+        QTest::newRow("a file too large beeps instead") << "huge.wav" << false;
     }
     void returnsAtOnce()
     {

@@ -5,7 +5,6 @@
 #include "WordStore.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -18,6 +17,8 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -212,13 +213,94 @@ private slots:
         QCOMPARE(WordDatabase::fileHash(path), before);
     }
 
+    void missingFile_data()
+    {
+        QTest::addColumn<QString>("instead");
+        QTest::newRow("nothing") << QString();
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a FIFO, never opened") << "fifo";
+    }
     void missingFile()
     {
+        QFETCH(QString, instead);
+        if (instead == QStringLiteral("folder"))
+            QVERIFY(QDir().mkdir(path));
+        if (instead == QStringLiteral("fifo"))
+            QVERIFY(::mkfifo(QFile::encodeName(path), 0600) == 0);
         store = std::make_unique<WordStore>(random);
         store->create();
         QVERIFY(errorOf([&] { store->open(path); }) != QStringLiteral("(no error)"));
         QVERIFY(!store->isOpen());
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(QFile::exists(path), !instead.isEmpty());
+    }
+
+    // A view that never ends is interrupted and reported instead of freezing the program.
+    void endlessViewTimesOut_data()
+    {
+        QTest::addColumn<bool>("pick");
+        QTest::newRow("random pick") << true;
+        QTest::newRow("membership") << false;
+    }
+    void endlessViewTimesOut()
+    {
+        QFETCH(bool, pick);
+        openStore(SmallList, [](const QString& p) {
+            WordDatabase::replaceView(p, 2,
+                                      QStringLiteral("WITH RECURSIVE c(fldword) AS (SELECT 'AA' "
+                                                     "UNION ALL SELECT fldword FROM c) "
+                                                     "SELECT fldword FROM c"));
+        });
+        store->setTimeLimit(std::chrono::milliseconds(100));
+        const QString expected = QStringLiteral("Query timeout expired");
+        QCOMPARE(errorOf([&] {
+                     pick ? void(store->GetRandomDbWord(2))
+                          : void(store->IsWordInDb(2, QStringLiteral("ZZ")));
+                 }),
+                 expected);
+        // The connection serves the other lists on.
+        QVERIFY(store->IsWordInDb(3, QStringLiteral("CAT")));
+    }
+
+    // Nothing is ever created beside the database, whatever its journal mode and its folder's
+    // name. The folder is made read-only too (which binds only when the tests do not run as root).
+    void nothingIsWrittenBesideTheDatabase_data()
+    {
+        QTest::addColumn<QString>("folderName");
+        QTest::addColumn<QString>("journal"); // "wal+": a -wal file left over from a writer
+        QTest::newRow("rollback journal") << "plain"
+                                          << "delete";
+        QTest::newRow("WAL mode") << "plain"
+                                  << "wal";
+        QTest::newRow("WAL mode with a leftover -wal") << "plain"
+                                                       << "wal+";
+        QTest::newRow("folder name with ?, #, % and blanks") << "a?b#c %41 d"
+                                                             << "wal";
+    }
+    void nothingIsWrittenBesideTheDatabase()
+    {
+        QFETCH(QString, folderName);
+        QFETCH(QString, journal);
+        const QString folder = dir->filePath(folderName);
+        QVERIFY(QDir().mkdir(folder));
+        const QString file = folder + QStringLiteral("/dbWords.mdb");
+        WordDatabase::write(file, SmallList);
+        if (journal != QStringLiteral("delete"))
+            WordDatabase::execute(file, {QStringLiteral("PRAGMA journal_mode = WAL")});
+        if (journal == QStringLiteral("wal+")) // left by a writer that was killed
+            WordDatabase::writeRandomBytes(file + QStringLiteral("-wal"));
+        const QStringList before = QDir(folder).entryList(QDir::Files);
+        const QByteArray hash = WordDatabase::fileHash(file);
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+
+        openFile(file);
+        QVERIFY(store->IsWordInDb(2, QStringLiteral("AA")));
+        QVERIFY(store->IsWordInDb(4, QStringLiteral("ZOOM")));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), before);
+        store.reset();
+        QVERIFY(
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), before);
+        QCOMPARE(WordDatabase::fileHash(file), hash);
     }
 
     void connectionNotSet_data()
@@ -299,70 +381,6 @@ private slots:
         QCOMPARE(WordDatabase::fileHash(path), before);
         QCOMPARE(QFile::permissions(path), permissions);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"dbWords.mdb"});
-    }
-
-    // A question window makes a few random picks and one membership query per non-word
-    // candidate; with 32,767 words in each list it must still open within 16 ms.
-    void questionWindowBudget()
-    {
-        const QStringList words = WordDatabase::sequentialWords(4, 32767);
-        openStore(words, [](const QString& p) {
-            // Two- and three-letter lists cannot hold 32,767 words of A-Z; let them read the
-            // four-letter words, which costs the same per query.
-            for (int length : {2, 3})
-                WordDatabase::replaceView(p, length,
-                                          QStringLiteral("SELECT fldword FROM tblFourWords"));
-        });
-
-        constexpr int Picks = 4;
-        constexpr int Candidates = 24;
-        QList<qint64> windows;
-        qint64 slowestPick = 0;
-        qint64 slowestMembership = 0;
-        for (int run = 0; run < 15; ++run) {
-            QElapsedTimer window;
-            window.start();
-            for (int i = 0; i < Picks; ++i) {
-                QElapsedTimer t;
-                t.start();
-                random.push(32767, 1, 32767); // the last row: the farthest to reach
-                QCOMPARE(store->GetRandomDbWord(2 + i % 3), words.last());
-                slowestPick = std::max(slowestPick, t.nsecsElapsed());
-            }
-            for (int i = 0; i < Candidates; ++i) {
-                QElapsedTimer t;
-                t.start();
-                store->IsWordInDb(2 + i % 3, words[(i * 1361) % words.size()]);
-                slowestMembership = std::max(slowestMembership, t.nsecsElapsed());
-            }
-            windows.append(window.nsecsElapsed());
-        }
-        std::sort(windows.begin(), windows.end());
-        const qint64 median = windows[windows.size() / 2];
-        qInfo("%d picks + %d membership queries over 32,767 words: median %.2f ms, worst %.2f ms; "
-              "slowest pick %.3f ms, slowest membership query %.3f ms",
-              Picks, Candidates, median / 1e6, windows.last() / 1e6, slowestPick / 1e6,
-              slowestMembership / 1e6);
-        QVERIFY2(median < 16'000'000, "a question window's store calls take longer than 16 ms");
-    }
-
-    void benchmarkRandomPick()
-    {
-        openStore(WordDatabase::sequentialWords(4, 32767));
-        QBENCHMARK
-        {
-            random.pushFraction(0.99999f);
-            store->GetRandomDbWord(4);
-        }
-    }
-
-    void benchmarkMembership()
-    {
-        openStore(WordDatabase::sequentialWords(4, 32767));
-        QBENCHMARK
-        {
-            store->IsWordInDb(4, QStringLiteral("QQQQ"));
-        }
     }
 
 private:

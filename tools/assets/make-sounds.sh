@@ -4,10 +4,10 @@
 #   data/sounds/wrong.wav    a soft low falling two-note buzz (A3 -> E3)
 #
 # Format notes:
-#   * 16-bit PCM, mono, 44.1 kHz. QSoundEffect will not play 32-bit PCM,
-#     which is what sox writes by default, so the depth is forced.
+#   * 16-bit PCM, mono, 44.1 kHz. The player takes 8- or 16-bit PCM only,
+#     and sox writes 32-bit by default, so the depth is forced.
 #   * A quarter second of silence is padded onto the end because
-#     QSoundEffect tends to clip the final ~0.12 s of a sample.
+#     some players clip the final ~0.12 s of a sample.
 #   * Dither is off (-D) so the padded tail is true digital silence.
 #   * Peaks are normalised to -6 dBFS so the cues sit politely under
 #     whatever else is playing.

@@ -1,6 +1,6 @@
 #include "PushButton.h"
 
-#include "Appearance.h"
+#include "DesignUnits.h"
 
 PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent)
 {

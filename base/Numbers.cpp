@@ -78,9 +78,11 @@ QString format(double value, const QLocale& locale)
 {
     if (value == 0.0)
         return QStringLiteral("0"); // covers -0.0 too
-    QLocale plain(locale);
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    return plain.toString(value, 'g', 15);
+    // ASCII digits, like every other number on screen; only the decimal separator is the
+    // locale's (some locales would otherwise bring their own digits too).
+    QString text = QString::number(value, 'g', 15);
+    text.replace(QLatin1Char('.'), locale.decimalPoint());
+    return text;
 }
 
 } // namespace Numbers

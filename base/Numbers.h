@@ -27,8 +27,8 @@ qint16 toInt16(const QString& text, const QLocale& locale = QLocale());
 // Rounds to the given number of decimal places, halves to the even neighbour.
 double roundHalfEven(double value, int places);
 
-// Writes a number with at most 15 significant digits, no trailing zeros, no group separators and
-// the locale's decimal separator. Never writes "-0".
+// Writes a number with at most 15 significant digits, no trailing zeros, no group separators, ASCII
+// digits and the locale's decimal separator. Never writes "-0".
 QString format(double value, const QLocale& locale = QLocale());
 
 } // namespace Numbers

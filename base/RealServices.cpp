@@ -1,6 +1,6 @@
 #include "RealServices.h"
 
-#include "Appearance.h"
+#include "ProgramIcon.h"
 
 #include <QDesktopServices>
 #include <QEvent>

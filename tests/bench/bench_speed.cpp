@@ -1,0 +1,144 @@
+// Speed budgets of the question window and the word store. Run with tools/bench.sh; the default
+// test pass never times the machine.
+#include "QuestionForm.h"
+#include "QuestionWindow.h"
+#include "TestSession.h"
+#include "WordDatabase.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+constexpr double FrameMs = 16.0;
+
+double median(QList<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Opens the session's store on a fresh database of the given words.
+void openWords(TestSession& t, const QStringList& words,
+               const std::function<void(const QString&)>& adjust = nullptr)
+{
+    const QString path = t.test.path(QStringLiteral("dbWords.mdb"));
+    WordDatabase::write(path, words);
+    if (adjust)
+        adjust(path);
+    t.store.create();
+    t.store.open(path);
+}
+
+double millisecondsOf(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+class SpeedBench : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // A question window must be up within one frame of the click, with full word lists.
+    void questionWindowOpens()
+    {
+        TestSession t;
+        openWords(t, WordDatabase::sequentialWords(2, 325) +
+                         WordDatabase::sequentialWords(3, 8000) +
+                         WordDatabase::sequentialWords(4, 32767));
+        QVERIFY(QFile::copy(QFINDTESTDATA("../../data/HAND-M.CUR"),
+                            t.test.path(QStringLiteral("HAND-M.CUR"))));
+        t.session.state.StatusText = TestRunState::WaitingForAnswer;
+        t.session.state.StatusColor = QStringLiteral("0");
+        t.session.state.AnswerPending = true;
+        const auto open = [&](const QuestionForm& f) {
+            return millisecondsOf([&] {
+                QuestionWindow w(t.session, f);
+                w.show();
+                QCoreApplication::processEvents();
+            });
+        };
+        const double first = open(QuestionForms::all()[0]);
+        for (const QuestionForm& f : QuestionForms::all()) {
+            QList<double> times;
+            for (int i = 0; i < 25; ++i)
+                times.append(open(f));
+            const double m = median(times);
+            qInfo("question window %s: median %.2f ms, max %.2f ms (first of the run %.2f ms)",
+                  qPrintable(f.name), m, *std::max_element(times.begin(), times.end()), first);
+            QVERIFY2(m < FrameMs, qPrintable(QString::number(m)));
+        }
+        QCOMPARE(t.test.messages.texts(), QStringList{});
+    }
+
+    // A question window makes a few random picks and one membership query per non-word
+    // candidate; with 32,767 words in each list that must still fit in a frame.
+    void wordStoreCallsOfOneWindow()
+    {
+        TestSession t;
+        const QStringList words = WordDatabase::sequentialWords(4, 32767);
+        // Two- and three-letter lists cannot hold 32,767 words of A-Z; let them read the
+        // four-letter words, which costs the same per query.
+        openWords(t, words, [](const QString& path) {
+            for (int length : {2, 3})
+                WordDatabase::replaceView(path, length,
+                                          QStringLiteral("SELECT fldword FROM tblFourWords"));
+        });
+
+        constexpr int Picks = 4;
+        constexpr int Candidates = 24;
+        QList<double> windows;
+        for (int run = 0; run < 15; ++run) {
+            windows.append(millisecondsOf([&] {
+                for (int i = 0; i < Picks; ++i) {
+                    t.test.random.push(32767, 1, 32767); // the last row: the farthest to reach
+                    t.store.GetRandomDbWord(2 + i % 3);
+                }
+                for (int i = 0; i < Candidates; ++i)
+                    t.store.IsWordInDb(2 + i % 3, words[(i * 1361) % words.size()]);
+            }));
+        }
+        const double m = median(windows);
+        qInfo("%d picks + %d membership queries over 32,767 words: median %.2f ms", Picks,
+              Candidates, m);
+        QVERIFY2(m < FrameMs, "a question window's store calls take longer than a frame");
+    }
+
+    void randomPick()
+    {
+        TestSession t;
+        openWords(t, WordDatabase::sequentialWords(4, 32767));
+        QBENCHMARK
+        {
+            t.test.random.pushFraction(0.99999f);
+            t.store.GetRandomDbWord(4);
+        }
+    }
+
+    void membership()
+    {
+        TestSession t;
+        openWords(t, WordDatabase::sequentialWords(4, 32767));
+        QBENCHMARK
+        {
+            t.store.IsWordInDb(4, QStringLiteral("QQQQ"));
+        }
+    }
+};
+
+QTEST_MAIN(SpeedBench)
+#include "bench_speed.moc"

@@ -31,10 +31,12 @@ int main(int argc, char* argv[])
     Environment env(messages, random, urls, sounds, QCoreApplication::applicationDirPath());
     WordStore store(random);
     Session session(env, store);
-    // The player's history: nothing is read before the main window is up.
+    // The player's answers are kept for the study drill. Nothing is read before the main window is
+    // up: the file opens for the study button's due count, or on the first answer.
     SystemWallClock wallClock;
     History history(messages);
     session.recorder = &history;
+    session.clock = &wallClock;
     StudyRoom study(session, history, wallClock);
 
     MainWindow window(session, nullptr, &study);

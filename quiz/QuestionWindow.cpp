@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -160,6 +161,8 @@ void QuestionWindow::Form_Load()
         Label1->setText(state.StatusText);
         Label1->setAccessibleDescription(state.StatusText);
     });
+    if (session_.recorder && session_.clock)
+        shownAt_ = session_.clock->nowUtc();
 }
 
 // The words that are not the answer: non-words in a valid-word test, stored words in an
@@ -197,6 +200,7 @@ void QuestionWindow::answer(int k)
         });
         p.line(120, [&] { state.StatusColor = QString::number(Colors::Red); });
     }
+    recordAnswer(k);
     p.line(122, [&] { state.AnswerPending = false; });
     p.line(124, [&] { accept(); });
 }
@@ -220,4 +224,27 @@ void QuestionWindow::keyPressEvent(QKeyEvent* event)
         return;
     }
     QuizDialog::keyPressEvent(event);
+}
+
+// Hands the scored answer to the session's recorder, if any. It adds nothing the player sees,
+// and a recorder that fails reports through its own channel, never through this window.
+void QuestionWindow::recordAnswer(int k)
+{
+    if (!session_.recorder || !session_.clock)
+        return;
+    AnswerRecord record;
+    record.at = session_.clock->nowUtc();
+    record.testKind = form_.name;
+    record.validKind = form_.kind == TestKind::ValidWord;
+    record.length = form_.length;
+    for (int i = 1; i <= 4; ++i)
+        record.candidates.append(button(i)->text());
+    record.rightIndex = CorrectIndex;
+    record.chosenIndex = k - 1;
+    record.responseMs = shownAt_.isValid() ? std::max<qint64>(0, shownAt_.msecsTo(record.at)) : 0;
+    try {
+        session_.recorder->record(record);
+    } catch (...) {
+        // The history keeps its own troubles to itself; a test never stops for it.
+    }
 }

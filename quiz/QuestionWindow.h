@@ -4,6 +4,8 @@
 #include "QuizDialog.h"
 #include "Session.h"
 
+#include <QDateTime>
+
 #include <array>
 
 class PushButton;
@@ -36,11 +38,13 @@ private:
     void Form_Load();
     void answer(int k); // PushButton1_Click .. PushButton4_Click
     QString otherWord();
+    void recordAnswer(int k);
     PushButton* button(int k) const { return buttons_[std::size_t(k - 1)]; }
 
     Session& session_;
     const QuestionForm form_;
     qint16 CorrectIndex = 0;
+    QDateTime shownAt_; // for the answer's response time, when answers are recorded
 
     QLineEdit* Text1 = nullptr;
     QGroupBox* Frame1 = nullptr;

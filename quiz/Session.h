@@ -14,6 +14,8 @@ struct Session
     Environment& env;
     WordStore& store;
     TestRunState state;
-    // Keeps every scored answer (the player's study history); none when null.
+    // Keeps every scored answer (the player's study history), stamped with the clock's time;
+    // nothing is recorded while either is null.
     AnswerRecorder* recorder = nullptr;
+    const WallClock* clock = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "History.h"
 
 #include "Branding.h"
+#include "Calibration.h"
 #include "WordStore.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -274,6 +276,7 @@ public:
                 }
             }
             saving = true;
+            loadWeights();
             const QVariant grading =
                 scalar(QStringLiteral("SELECT value FROM meta WHERE key='grading'"));
             if (grading.isNull() || grading.toInt() != MemoryPolicy::Version)
@@ -313,6 +316,36 @@ public:
                 closeDb();
             tellNotSaving(reason);
         }
+    }
+
+    // The weights fitted earlier, if any, replace the policy's.
+    void loadWeights()
+    {
+        const QStringList parts =
+            scalar(QStringLiteral("SELECT value FROM meta WHERE key='weights'"))
+                .toString()
+                .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (parts.size() != int(std::tuple_size_v<Fsrs::Weights>))
+            return;
+        Fsrs::Weights w{};
+        for (std::size_t i = 0; i < w.size(); ++i) {
+            bool ok = false;
+            w[i] = parts.at(qsizetype(i)).toDouble(&ok);
+            if (!ok || !std::isfinite(w[i]))
+                return;
+        }
+        owner.policy_.model = Fsrs::Model(w);
+    }
+
+    QList<AnswerRecord> allAnswers() const
+    {
+        QList<AnswerRecord> list;
+        QSqlQuery q = run(QStringLiteral("SELECT %1 FROM answers ORDER BY id").arg(AnswerColumns));
+        while (q.next())
+            list.append(readAnswer(q));
+        if (q.lastError().isValid())
+            throw errorOf(q.lastError());
+        return list;
     }
 
     // Replays every stored answer into fresh stored states, in one transaction.
@@ -639,4 +672,65 @@ bool History::forgetAll(QString* movedTo)
     if (movedTo)
         *movedTo = target;
     return true;
+}
+
+const MemoryPolicy& History::policy() const
+{
+    d_->open();
+    return policy_;
+}
+
+QList<AnswerRecord> History::answers() const
+{
+    d_->open();
+    if (!d_->dbOpen)
+        return {};
+    try {
+        return d_->allAnswers();
+    } catch (const DbError&) {
+        return {};
+    }
+}
+
+bool History::recalibrate()
+{
+    d_->open();
+    if (!d_->saving)
+        return false;
+    try {
+        const int count = d_->scalar(QStringLiteral("SELECT count(*) FROM answers")).toInt();
+        const int fitted =
+            d_->scalar(QStringLiteral("SELECT value FROM meta WHERE key='fitted_answers'")).toInt();
+        if (count < fitted + std::max(300, fitted / 3))
+            return false;
+        const std::optional<Calibration::Result> result =
+            Calibration::fit(d_->allAnswers(), policy_);
+        QStringList text;
+        if (result) {
+            for (double w : result->weights)
+                text.append(QString::number(w, 'g', 17));
+            policy_.model = Fsrs::Model(result->weights);
+        }
+        d_->run(QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            if (result)
+                d_->run(QStringLiteral("INSERT OR REPLACE INTO meta(key, value) "
+                                       "VALUES('weights', ?)"),
+                        {text.join(QLatin1Char(' '))});
+            d_->run(QStringLiteral("INSERT OR REPLACE INTO meta(key, value) "
+                                   "VALUES('fitted_answers', ?)"),
+                    {count});
+            d_->run(QStringLiteral("COMMIT"));
+        } catch (const DbError&) {
+            d_->run(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+        if (!result)
+            return false;
+        d_->rebuildStored();
+        return true;
+    } catch (const DbError& e) {
+        d_->tellNotSaving(e.text);
+        return false;
+    }
 }

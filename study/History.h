@@ -36,7 +36,9 @@ public:
     History& operator=(const History&) = delete;
 
     const QString& path() const { return path_; }
-    const MemoryPolicy& policy() const { return policy_; }
+    // The rules the states follow, with the weights fitted to this player once there are enough
+    // answers (opens the history if needed).
+    const MemoryPolicy& policy() const;
 
     // Opens the file if that has not been tried yet. True when answers are being saved.
     bool open();
@@ -45,6 +47,12 @@ public:
     void record(const AnswerRecord& answer) override;
     // Drops the derived states and replays every answer.
     void rebuild();
+    // Every stored answer, oldest first.
+    QList<AnswerRecord> answers() const;
+    // Fits the memory model to the player's answers once enough new ones have come in since the
+    // last fit, keeps the weights with the history and rebuilds the states with them. True when
+    // the weights changed.
+    bool recalibrate();
 
     // The derived states, by word (opens the history if needed).
     const QHash<QString, WordMemory>& words() const;

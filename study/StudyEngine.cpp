@@ -6,6 +6,7 @@
 #include "WordStore.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -97,10 +98,12 @@ StudyQuestion StudyEngine::assemble(bool validKind, int length, const QStringLis
 int StudyEngine::introducedToday() const
 {
     const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
+    const QDateTime from = MemoryPolicy::dayStart(today);
+    const QDateTime to = MemoryPolicy::dayStart(today.addDays(1));
     int count = 0;
     for (const WordMemory& m : history_.words())
-        if (!m.isNew() && m.valid && wordSet_.contains(m.word) &&
-            MemoryPolicy::studyDay(m.firstReview) == today)
+        if (!m.isNew() && m.valid && m.firstReview >= from && m.firstReview < to &&
+            wordSet_.contains(m.word))
             ++count;
     return count;
 }
@@ -128,118 +131,133 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     const MemoryPolicy& policy = history_.policy();
     const QHash<QString, WordMemory>& all = history_.words();
 
-    // What is due, and what could be reviewed ahead, among the words of the studied lengths.
-    const WordMemory* learningDue = nullptr;
-    QHash<int, QList<const WordMemory*>> reviewDue;
-    QHash<int, QList<const WordMemory*>> graduated;
-    QList<const WordMemory*> learningLater;
-    QHash<int, QStringList> fresh;
+    // Per length: the words that need attention now, most urgent first.
+    struct Pools
+    {
+        QList<const WordMemory*> learning; // in their learning steps and due
+        QList<const WordMemory*> review;   // graduated and due
+        QList<const WordMemory*> ahead;    // seen and not due, most faded first
+        QStringList fresh;                 // never graded
+    };
+    QHash<int, Pools> pools;
     for (int length : std::as_const(settings_.lengths)) {
+        Pools& p = pools[length];
         for (const QString& word : words_.value(length)) {
             const auto it = all.constFind(word);
-            if (it == all.constEnd() || it->isNew()) {
-                fresh[length].append(word);
-                continue;
-            }
-            const WordMemory& m = *it;
-            if (!policy.isGraduated(m)) {
-                if (m.due <= now) {
-                    if (!learningDue || m.due < learningDue->due)
-                        learningDue = &m;
-                } else {
-                    learningLater.append(&m);
-                }
-            } else if (m.due <= now) {
-                reviewDue[length].append(&m);
-            } else {
-                graduated[length].append(&m);
-            }
+            if (it == all.constEnd() || it->isNew())
+                p.fresh.append(word);
+            else if (it->due > now)
+                p.ahead.append(&*it);
+            else if (policy.isGraduated(*it))
+                p.review.append(&*it);
+            else
+                p.learning.append(&*it);
         }
-    }
-
-    // A word still in its learning steps: show it as the one word to find, so the answer
-    // teaches it.
-    if (learningDue)
-        return assemble(true, learningDue->word.size(), {learningDue->word},
-                        nonWords(learningDue->word.size(), 3, {}));
-
-    // Words due for review: three at a time in a choose-the-invalid question, topped up with
-    // the words of that length that have faded most.
-    int bestLength = 0;
-    for (auto it = reviewDue.cbegin(); it != reviewDue.cend(); ++it)
-        if (!bestLength || it.value().size() > reviewDue.value(bestLength).size() ||
-            (it.value().size() == reviewDue.value(bestLength).size() && it.key() < bestLength))
-            bestLength = it.key();
-    auto byRecall = [&](QList<const WordMemory*>& list) {
-        std::sort(list.begin(), list.end(), [&](const WordMemory* a, const WordMemory* b) {
-            const double ra = policy.recall(*a, now);
-            const double rb = policy.recall(*b, now);
-            return ra != rb ? ra < rb : a->word < b->word;
-        });
-    };
-    auto reviewQuestion = [&](int length, QList<const WordMemory*> due) {
-        std::sort(due.begin(), due.end(), [](const WordMemory* a, const WordMemory* b) {
+        auto byDue = [](const WordMemory* a, const WordMemory* b) {
             return a->due != b->due ? a->due < b->due : a->word < b->word;
+        };
+        std::sort(p.learning.begin(), p.learning.end(), byDue);
+        std::sort(p.review.begin(), p.review.end(), byDue);
+        QList<std::pair<double, const WordMemory*>> faded;
+        for (const WordMemory* m : std::as_const(p.ahead))
+            faded.append({policy.recall(*m, now), m});
+        std::sort(faded.begin(), faded.end(), [](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first < b.first : a.second->word < b.second->word;
         });
-        QList<const WordMemory*> ahead = graduated.value(length);
-        byRecall(ahead);
-        QStringList words;
-        for (const WordMemory* m : std::as_const(due))
-            if (words.size() < 3)
-                words.append(m->word);
-        for (const WordMemory* m : std::as_const(ahead))
-            if (words.size() < 3)
-                words.append(m->word);
-        if (words.size() < 3)
-            return assemble(true, length, {words.first()}, nonWords(length, 3, {}));
-        return assemble(false, length, nonWords(length, 1, words), words);
-    };
-    if (bestLength)
-        return reviewQuestion(bestLength, reviewDue.value(bestLength));
+        p.ahead.clear();
+        for (const auto& f : std::as_const(faded))
+            p.ahead.append(f.second);
+    }
+    int newLeft = practice ? std::numeric_limits<int>::max()
+                           : std::max(0, settings_.newPerDay - introducedToday());
 
-    // New words at the day's pace (beyond it when the player goes on practising).
-    if (practice || introducedToday() < settings_.newPerDay) {
+    // The length with the most words due; else, at the day's pace, one with new words (each
+    // length as likely as its share of them); else, when practising, the one whose seen words
+    // have faded most.
+    int length = 0;
+    qsizetype mostDue = 0;
+    for (int l : std::as_const(settings_.lengths)) {
+        const Pools& p = pools[l];
+        if (p.learning.size() + p.review.size() > mostDue) {
+            mostDue = p.learning.size() + p.review.size();
+            length = l;
+        }
+    }
+    if (!length && newLeft > 0) {
         qsizetype freshCount = 0;
-        for (const QStringList& list : std::as_const(fresh))
-            freshCount += list.size();
+        for (int l : std::as_const(settings_.lengths))
+            freshCount += pools[l].fresh.size();
         if (freshCount > 0) {
-            int pick =
+            qsizetype pick =
                 RandomBetween(random_, 0, qint16(std::min<qsizetype>(freshCount, 32767) - 1));
-            for (int length : std::as_const(settings_.lengths)) {
-                const QStringList& list = fresh.value(length);
-                if (pick < list.size())
-                    return assemble(true, length, {list.at(pick)}, nonWords(length, 3, {}));
-                pick -= int(list.size());
+            for (int l : std::as_const(settings_.lengths)) {
+                if (pick < pools[l].fresh.size()) {
+                    length = l;
+                    break;
+                }
+                pick -= pools[l].fresh.size();
             }
         }
     }
-    if (!practice)
+    if (!length && practice) {
+        double lowest = 2.0;
+        for (int l : std::as_const(settings_.lengths))
+            if (!pools[l].ahead.isEmpty())
+                if (const double r = policy.recall(*pools[l].ahead.first(), now); r < lowest) {
+                    lowest = r;
+                    length = l;
+                }
+    }
+    if (!length)
         return std::nullopt;
 
-    // Practice once everything is new-free and nothing is due: the learning words waiting for
-    // their next step, then the graduated words that have faded most.
-    if (!learningLater.isEmpty()) {
-        const WordMemory* first = *std::min_element(
-            learningLater.cbegin(), learningLater.cend(),
-            [](const WordMemory* a, const WordMemory* b) { return a->due < b->due; });
-        return assemble(true, first->word.size(), {first->word},
-                        nonWords(first->word.size(), 3, {}));
+    // Otherwise up to three words of that length: due learning words, due reviews, new words at
+    // the day's pace, then the most faded of the others as company. Three make a
+    // choose-the-invalid question that reviews them all at once; fewer, a choose-the-valid
+    // question on the first.
+    Pools& p = pools[length];
+    // A word just missed is asked again as the one word to find among non-words, so that the
+    // answer teaches it; the decoys the player fell for come back around it.
+    if (!p.learning.isEmpty()) {
+        const WordMemory* first = p.learning.first();
+        if (first->lapses > 0 && first->step == 0)
+            return assemble(true, length, {first->word}, nonWords(length, 3, {}));
     }
-    int fadedLength = 0;
-    double lowest = 2.0;
-    for (auto it = graduated.cbegin(); it != graduated.cend(); ++it)
-        for (const WordMemory* m : it.value())
-            if (const double r = policy.recall(*m, now); r < lowest) {
-                lowest = r;
-                fadedLength = it.key();
-            }
-    if (fadedLength)
-        return reviewQuestion(fadedLength, {});
-    return std::nullopt;
+    QStringList chosen;
+    for (const WordMemory* m : std::as_const(p.learning))
+        if (chosen.size() < 3)
+            chosen.append(m->word);
+    for (const WordMemory* m : std::as_const(p.review))
+        if (chosen.size() < 3)
+            chosen.append(m->word);
+    while (chosen.size() < 3 && newLeft > 0 && !p.fresh.isEmpty()) {
+        chosen.append(p.fresh.takeAt(
+            RandomBetween(random_, 0, qint16(std::min<qsizetype>(p.fresh.size(), 32767) - 1))));
+        --newLeft;
+    }
+    for (const WordMemory* m : std::as_const(p.ahead))
+        if (chosen.size() < 3)
+            chosen.append(m->word);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    if (chosen.size() < 3)
+        return assemble(true, length, {chosen.first()}, nonWords(length, 3, {}));
+    return assemble(false, length, nonWords(length, 1, chosen), chosen);
+}
+
+// Fits the memory model to the player's answers at the first question of each day.
+void StudyEngine::calibrateOncePerDay()
+{
+    const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
+    if (settings_.mode != StudySettings::Mode::Study || calibratedOn_ == today)
+        return;
+    calibratedOn_ = today;
+    history_.recalibrate();
 }
 
 std::optional<StudyQuestion> StudyEngine::next()
 {
+    calibrateOncePerDay();
     current_ = build(false);
     shownAt_ = clock_.nowUtc();
     return current_;
@@ -247,6 +265,7 @@ std::optional<StudyQuestion> StudyEngine::next()
 
 StudyQuestion StudyEngine::nextPractice()
 {
+    calibrateOncePerDay();
     current_ = build(false);
     if (!current_)
         current_ = build(true);

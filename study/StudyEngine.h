@@ -92,4 +92,6 @@ private:
     QStringList nonWords(int length, int count, const QStringList& avoid);
     QString randomWord(int length);
     int introducedToday() const;
+    void calibrateOncePerDay();
+    QDate calibratedOn_;
 };

@@ -57,19 +57,44 @@ QStringList MemoryPolicy::touchedWords(const AnswerRecord& answer)
     return answer.candidates;
 }
 
-namespace {
-
-// One graded answer on a valid word. A wrong answer is a lapse (Again). A right one is a pass
-// (Good) only as far as it proves recall: with prior recall p and a chance g of guessing right
-// without it, the player knew the word with probability q = p / (p + (1 - p) g), and the new
-// state is the q-weighted mean of the pass and lapse states (stability on a log scale).
-struct Grade
+QList<MemoryPolicy::Grading> MemoryPolicy::gradings(const AnswerRecord& answer) const
 {
-    bool right;
-    double guessChance;
-};
+    QList<Grading> list;
+    const bool right = answer.chosenIndex == answer.rightIndex;
+    if (answer.validKind) {
+        list.append({answer.candidates.at(answer.rightIndex), right, guessChanceChosen});
+    } else if (right) {
+        for (int i = 0; i < 4; ++i)
+            if (i != answer.rightIndex)
+                list.append({answer.candidates.at(i), true, guessChanceAmongThree});
+    } else {
+        // The real word taken for a fake is a lapse; nothing is learnt of the other two.
+        list.append({answer.candidates.at(answer.chosenIndex), false, 0.0});
+    }
+    return list;
+}
 
-} // namespace
+// A wrong answer is a lapse (Again). A right one is a pass (Good) only as far as it proves
+// recall: with prior recall p and a chance g of guessing right without it, the player knew the
+// word with probability q = p / (p + (1 - p) g), and the new state is the q-weighted mean of the
+// pass and lapse states (stability on a log scale).
+Fsrs::MemoryState MemoryPolicy::graded(const Fsrs::Model& model,
+                                       const std::optional<Fsrs::MemoryState>& state,
+                                       double priorRecall, bool right, double guessChance,
+                                       int elapsedDays)
+{
+    if (!right)
+        return model.review(state, Fsrs::Rating::Again, elapsedDays);
+    const double p = priorRecall;
+    const double g = guessChance;
+    const double q = p + (1.0 - p) * g > 0.0 ? p / (p + (1.0 - p) * g) : 1.0;
+    const Fsrs::MemoryState pass = model.review(state, Fsrs::Rating::Good, elapsedDays);
+    if (q >= 1.0)
+        return pass;
+    const Fsrs::MemoryState lapse = model.review(state, Fsrs::Rating::Again, elapsedDays);
+    return {std::exp(q * std::log(pass.stability) + (1.0 - q) * std::log(lapse.stability)),
+            q * pass.difficulty + (1.0 - q) * lapse.difficulty};
+}
 
 void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& answer) const
 {
@@ -78,30 +103,20 @@ void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& 
         return;
     const QDateTime at = answer.at;
     const bool right = answer.chosenIndex == answer.rightIndex;
+    const int steps = int(learningStepsMinutes.size());
 
-    auto gradeWord = [&](const QString& word, Grade grade) {
-        WordMemory& m = entry(words, word, true);
-        const int steps = int(learningStepsMinutes.size());
+    for (const Grading& grading : gradings(answer)) {
+        WordMemory& m = entry(words, grading.word, true);
         const int elapsed = m.memory ? daysBetween(m.lastReview, at) : 0;
-        Fsrs::MemoryState next;
-        if (!grade.right) {
-            next = model.review(m.memory, Fsrs::Rating::Again, elapsed);
-        } else {
-            const double p = m.memory ? recall(m, at) : priorRecallOfNewWord;
-            const double g = grade.guessChance;
-            const double q = p + (1.0 - p) * g > 0.0 ? p / (p + (1.0 - p) * g) : 1.0;
-            const Fsrs::MemoryState pass = model.review(m.memory, Fsrs::Rating::Good, elapsed);
-            const Fsrs::MemoryState lapse = model.review(m.memory, Fsrs::Rating::Again, elapsed);
-            next.stability =
-                std::exp(q * std::log(pass.stability) + (1.0 - q) * std::log(lapse.stability));
-            next.difficulty = q * pass.difficulty + (1.0 - q) * lapse.difficulty;
-        }
+        const double prior = m.memory ? recall(m, at) : priorRecallOfNewWord;
+        const Fsrs::MemoryState next =
+            graded(model, m.memory, prior, grading.right, grading.guessChance, elapsed);
         if (!m.memory)
             m.firstReview = at;
         m.memory = next;
         m.lastReview = at;
         ++m.reviews;
-        if (!grade.right) {
+        if (!grading.right) {
             ++m.lapses;
             m.step = 0;
         } else if (m.step < steps) {
@@ -113,7 +128,7 @@ void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& 
             const int days = model.intervalDays(next.stability, desiredRetention);
             m.due = dayStart(studyDay(at).addDays(days));
         }
-    };
+    }
     auto confuse = [&](const QString& word) {
         WordMemory& m = entry(words, word, false);
         ++m.confusions;
@@ -127,7 +142,6 @@ void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& 
     };
 
     if (answer.validKind) {
-        gradeWord(answer.candidates.at(answer.rightIndex), {right, guessChanceChosen});
         for (int i = 0; i < 4; ++i) {
             if (i == answer.rightIndex)
                 continue;
@@ -138,15 +152,9 @@ void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& 
         }
     } else {
         const QString& nonWord = answer.candidates.at(answer.rightIndex);
-        if (right) {
-            for (int i = 0; i < 4; ++i)
-                if (i != answer.rightIndex)
-                    gradeWord(answer.candidates.at(i), {true, guessChanceAmongThree});
+        if (right)
             resist(nonWord);
-        } else {
-            // The real word taken for a fake is a lapse; the fake passed for real.
-            gradeWord(answer.candidates.at(answer.chosenIndex), {false, 0.0});
-            confuse(nonWord);
-        }
+        else
+            confuse(nonWord); // the fake passed for real
     }
 }

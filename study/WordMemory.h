@@ -55,6 +55,23 @@ struct MemoryPolicy
 
     Fsrs::Model model;
 
+    // One word an answer grades: whether the player showed they knew it, and the chance of
+    // having answered right without knowing it.
+    struct Grading
+    {
+        QString word;
+        bool right;
+        double guessChance;
+    };
+    // The choose-the-valid question grades its word. A right choose-the-invalid question grades
+    // its three words; a wrong one grades the word taken for the fake.
+    QList<Grading> gradings(const AnswerRecord& answer) const;
+    // The memory state after one grading, given the recall believed before it.
+    static Fsrs::MemoryState graded(const Fsrs::Model& model,
+                                    const std::optional<Fsrs::MemoryState>& state,
+                                    double priorRecall, bool right, double guessChance,
+                                    int elapsedDays);
+
     // Applies one answer to the states it touches (created on first sight).
     void apply(QHash<QString, WordMemory>& words, const AnswerRecord& answer) const;
     // The words whose states apply() changes for this answer.

@@ -95,6 +95,13 @@ public:
     Session session;
 };
 
+// Keeps the answers the window hands on.
+struct RecordingAnswers : AnswerRecorder
+{
+    void record(const AnswerRecord& answer) override { answers.append(answer); }
+    QList<AnswerRecord> answers;
+};
+
 const QuestionForm& form(const QString& name)
 {
     const auto& all = QuestionForms::all();
@@ -204,6 +211,12 @@ private slots:
         Fixture fx;
         TestRunState& state = fx.session.state;
         fx.scriptQuestion(f, x);
+        // Recording the answer changes nothing of what follows.
+        RecordingAnswers recorder;
+        ManualWallClock clock;
+        fx.session.recorder = &recorder;
+        fx.session.clock = &clock;
+        QStringList shown;
 
         QString caption;
         QString answer;
@@ -212,10 +225,22 @@ private slots:
             w.show();
             caption = button(w, clicked)->text();
             answer = state.CorrectAnswer;
+            shown = captions(w);
+            clock.advanceSecs(3);
             QTest::mouseClick(button(w, clicked), Qt::LeftButton);
             QCOMPARE(w.result(), int(QDialog::Accepted));
             QVERIFY(!w.isVisible());
         }
+        QCOMPARE(recorder.answers.size(), 1);
+        const AnswerRecord& recorded = recorder.answers[0];
+        QCOMPARE(recorded.testKind, name);
+        QCOMPARE(recorded.validKind, f.kind == TestKind::ValidWord);
+        QCOMPARE(recorded.length, f.length);
+        QCOMPARE(recorded.candidates, shown);
+        QCOMPARE(recorded.rightIndex, x);
+        QCOMPARE(recorded.chosenIndex, clicked - 1);
+        QCOMPARE(recorded.at, clock.now);
+        QCOMPARE(recorded.responseMs, 3000);
 
         QCOMPARE(state.AnswerPending, false);
         QCOMPARE(state.CorrectCount, qint16(right ? 1 : 0));

@@ -1,0 +1,185 @@
+#include "History.h"
+#include "StudyEngine.h"
+#include "TestDoubles.h"
+#include "WordDatabase.h"
+#include "WordStore.h"
+
+#include <QStandardPaths>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// A player who knows every word of `known` and nothing else: picks the right answer when it
+// involves only known words, else the first candidate that is not the right one.
+int play(const StudyQuestion& q, const QSet<QString>& known)
+{
+    bool knows = true;
+    for (int i = 0; i < 4; ++i)
+        if ((q.validKind && i == q.rightIndex) || (!q.validKind && i != q.rightIndex))
+            knows = knows && known.contains(q.candidates[i]);
+    return knows ? q.rightIndex : (q.rightIndex + 1) % 4;
+}
+
+} // namespace
+
+class StudyEngineTest : public QObject
+{
+    Q_OBJECT
+
+    struct Fixture
+    {
+        QTemporaryDir dir;
+        ScriptedRandom random;
+        RecordingMessageBoxes messages;
+        ManualWallClock clock;
+        WordStore store{random};
+        std::unique_ptr<History> history;
+        std::unique_ptr<StudyEngine> engine;
+
+        Fixture(const QStringList& words, StudySettings settings)
+        {
+            const QString path = dir.filePath(QStringLiteral("dbWords.mdb"));
+            WordDatabase::write(path, words);
+            store.create();
+            store.open(path);
+            history =
+                std::make_unique<History>(messages, dir.filePath(QStringLiteral("history.sqlite")));
+            engine = std::make_unique<StudyEngine>(store, *history, clock, random, settings);
+        }
+        // Answers questions 10 s apart until the day's work is done, waiting for words in their
+        // learning steps (minutes) but not for the next day.
+        int session(const QSet<QString>& known, int limit = 1000)
+        {
+            int asked = 0;
+            while (asked < limit) {
+                const auto q = engine->next();
+                if (!q) {
+                    const QDateTime next = engine->nextReviewAfterSession();
+                    if (!next.isValid() || next > clock.now.addSecs(1800))
+                        break;
+                    clock.now = std::max(next, clock.now);
+                    continue;
+                }
+                engine->answer(play(*q, known));
+                clock.advanceSecs(10);
+                ++asked;
+            }
+            return asked;
+        }
+    };
+
+    static QSet<QString> all(const QStringList& words) { return {words.begin(), words.end()}; }
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // New words come in at the day's pace, and the next day brings the next ones.
+    void newWordsAtTheDaysPace_data()
+    {
+        QTest::addColumn<int>("perDay");
+        QTest::newRow("5 a day") << 5;
+        QTest::newRow("12 a day") << 12;
+    }
+    void newWordsAtTheDaysPace()
+    {
+        QFETCH(int, perDay);
+        const QStringList words = WordDatabase::sequentialWords(2, 40);
+        Fixture f(words, {perDay, {2}});
+        QCOMPARE(f.engine->stats().newLeftToday, perDay);
+        f.session(all(words));
+        QCOMPARE(f.engine->stats().seen, perDay);
+        QCOMPARE(f.engine->stats().newLeftToday, 0);
+        f.clock.advanceDays(1);
+        QCOMPARE(f.engine->stats().newLeftToday, perDay);
+        f.session(all(words));
+        QCOMPARE(f.engine->stats().seen, 2 * perDay);
+    }
+
+    // Known words leave the day's work, and come due again days later, three to a question.
+    void knownWordsComeDueDaysLaterThreeAtATime()
+    {
+        const QStringList words = WordDatabase::sequentialWords(3, 6);
+        Fixture f(words, {6, {3}});
+        f.session(all(words));
+        QCOMPARE(f.engine->stats().seen, 6);
+        QCOMPARE(f.engine->dueNow(), 0);
+        QVERIFY(!f.engine->next());
+        const QDateTime due = f.engine->nextReviewAfterSession();
+        QVERIFY(due >= f.clock.now.addSecs(3600 * 12));
+        f.clock.now = due;
+        const auto q = f.engine->next();
+        QVERIFY(q);
+        QVERIFY(!q->validKind); // three words reviewed at once
+        QCOMPARE(q->length, 3);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(words.contains(q->candidates[i]), i != q->rightIndex);
+    }
+
+    // A missed word comes back within minutes as the word to find, and the non-word taken for
+    // it comes back as a decoy.
+    void missedWordAndItsDecoyComeBack()
+    {
+        const QStringList words = WordDatabase::sequentialWords(2, 3);
+        Fixture f(words, {1, {2}});
+        const auto first = f.engine->next();
+        QVERIFY(first && first->validKind);
+        const int wrong = (first->rightIndex + 1) % 4;
+        const QString decoy = first->candidates[wrong];
+        const QString word = first->candidates[first->rightIndex];
+        QVERIFY(!f.engine->answer(wrong).right);
+        QCOMPARE(f.history->find(word)->due, f.clock.now.addSecs(60));
+        f.clock.advanceSecs(60);
+        const auto again = f.engine->next();
+        QVERIFY(again && again->validKind);
+        QCOMPARE(again->candidates[again->rightIndex], word);
+        QVERIFY(again->candidates.contains(decoy));
+    }
+
+    // Words no longer in the word list stay in the history but are never asked nor counted.
+    void wordsGoneFromTheListAreIgnored()
+    {
+        const QStringList words = WordDatabase::sequentialWords(2, 4);
+        Fixture f(words, {4, {2}});
+        AnswerRecord gone{f.clock.now,
+                          QStringLiteral("Form2"),
+                          true,
+                          2,
+                          {QStringLiteral("ZZ"), QStringLiteral("QX"), QStringLiteral("XQ"),
+                           QStringLiteral("QJ")},
+                          0,
+                          0,
+                          500};
+        f.history->record(gone);
+        QCOMPARE(f.engine->stats().seen, 0);
+        for (int n = 0; n < 20; ++n) {
+            const auto q = f.engine->next();
+            if (!q)
+                break;
+            QVERIFY(!q->candidates.contains(QStringLiteral("ZZ")));
+            f.engine->answer(q->rightIndex);
+            f.clock.advanceSecs(10);
+        }
+        QVERIFY(f.history->find(QStringLiteral("ZZ")));
+    }
+
+    // Uniform mode draws both kinds and every length, and never runs out.
+    void uniformModeDrawsLikeTheWrittenTests()
+    {
+        QStringList words = WordDatabase::sequentialWords(2, 5);
+        words += WordDatabase::sequentialWords(3, 5);
+        Fixture f(words, {0, {2, 3}, StudySettings::Mode::Uniform});
+        QSet<QString> seen;
+        for (int n = 0; n < 60; ++n) {
+            const auto q = f.engine->next();
+            QVERIFY(q);
+            seen.insert(QStringLiteral("%1%2").arg(q->validKind).arg(q->length));
+            f.engine->answer(0);
+        }
+        QCOMPARE(seen.size(), 4);
+    }
+};
+
+QTEST_GUILESS_MAIN(StudyEngineTest)
+#include "tst_studyengine.moc"

@@ -128,7 +128,7 @@ private slots:
     {
         QFETCH(QString, how);
         QFETCH(bool, right);
-        Fixture fx;
+        Fixture fx(80);
         fx.learntLongAgo(WordDatabase::sequentialWords(2, 3));
         StudyWindow w(fx.session, *fx.engine, 600000);
         QVERIFY(w.start());
@@ -174,11 +174,14 @@ private slots:
             QVERIFY2(outcome.startsWith(right ? "Right: " : "Wrong: "), qPrintable(outcome));
             QVERIFY(outcome.contains(words[good - 1]));
 
+            fx.clock.advanceSecs(660);      // words in their learning steps come due again
             QTest::keyClick(&w, Qt::Key_A); // any key: the next question at once
+            QVERIFY(w.isVisible());
             QVERIFY(!w.showingOutcome());
             QCOMPARE(buttonColour(w, good), plain);
         }
-        QCOMPARE(kindsSeen.size(), 2);
+        if (!right) // the missed words depend on the kind: both must have come
+            QCOMPARE(kindsSeen.size(), 2);
         rejected.removeDuplicates();
         accepted.removeDuplicates();
         QCOMPARE(w.sessionResult().answered, 8);

@@ -1,10 +1,11 @@
 #include "StartupPrefetch.h"
 
+#include "ErrorReporting.h"
+#include "HandCursor.h"
 #include "ProgramFiles.h"
 #include "ProgramIcon.h"
 
 #include <QDir>
-#include <QImageReader>
 #include <QSqlDatabase>
 
 namespace {
@@ -26,8 +27,12 @@ void loadCursorReader(const QString& programFolder)
     const QString path = programFolder + QDir::separator() + QStringLiteral("HAND-M.CUR");
     if (!FileExists(path))
         return;
-    QImageReader reader(path, "CUR");
-    reader.read();
+    // Reads and decodes the file once for the whole run; the windows take the picture from there.
+    try {
+        ReadCursorPicture(path);
+    } catch (const AppError&) {
+        // Each window that wants the cursor reports the damage itself.
+    }
 }
 } // namespace
 

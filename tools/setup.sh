@@ -10,10 +10,14 @@ packages=(
   # run
   fonts-liberation qt6-qpa-plugins xdg-utils
   # database tooling
-  sqlite3
+  sqlite3 libsqlite3-dev
+  # benchmarks
+  time bc
   # desktop and sound testing
   xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils sox
   at-spi2-core python3-pyatspi python3 openbox wmctrl dbus
+  # fuzzing (tools/fuzz.sh): clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-dev
   # packaging checks
   appstream desktop-file-utils dpkg-dev file
 )

@@ -3,10 +3,12 @@
 #include "ErrorReporting.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
@@ -81,13 +83,14 @@ QString describe(const QSqlError& error)
 class WriterConnection
 {
 public:
-    explicit WriterConnection(const QString& path)
+    explicit WriterConnection(const QString& path, const QString& options = QString())
         : name_(QStringLiteral("WordSchemaWriter%1").arg(counter_.fetchAndAddRelaxed(1)))
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
         if (!db.isValid())
             throw AppError(describe(db.lastError()));
         db.setDatabaseName(path);
+        db.setConnectOptions(options);
         if (!db.open())
             throw AppError(describe(db.lastError()));
     }
@@ -159,6 +162,30 @@ void writeDatabase(const QString& path, const QStringList& words)
         query.finish();
         if (!db.commit())
             throw AppError(describe(db.lastError()));
+    }
+}
+
+bool isWordDatabase(const QString& path)
+{
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || file.read(16) != QByteArray("SQLite format 3\0", 16))
+            return false;
+    }
+    try {
+        // immutable: no journal, -wal or -shm file is looked at or made.
+        WriterConnection connection(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                                        QStringLiteral("?immutable=1"),
+                                    QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        QSqlQuery query(connection.database());
+        if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                       "AND name IN ('%1', '%2', '%3')")
+                            .arg(tableName(2), tableName(3), tableName(4))) ||
+            !query.next())
+            return false;
+        return query.value(0).toInt() == 3;
+    } catch (const AppError&) {
+        return false;
     }
 }
 

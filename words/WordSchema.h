@@ -50,4 +50,8 @@ QStringList createStatements();
 // something fails; a partly written file is then left for the caller to remove.
 void writeDatabase(const QString& path, const QStringList& words);
 
+// True when the regular file at path is an SQLite database holding the three word tables. Reads
+// the file without writing anything beside it.
+bool isWordDatabase(const QString& path);
+
 } // namespace WordSchema

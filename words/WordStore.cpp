@@ -4,10 +4,15 @@
 #include "Random.h"
 #include "WordSchema.h"
 
+#include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 #include <limits>
 
@@ -22,6 +27,9 @@ AppError notSet()
 
 AppError databaseError(const QSqlError& error)
 {
+    // The progress handler stopped a statement that ran past its time.
+    if (error.nativeErrorCode() == QString::number(SQLITE_INTERRUPT))
+        return AppError(QStringLiteral("Query timeout expired"));
     const QString text = error.databaseText();
     if (!text.isEmpty())
         return AppError(text);
@@ -57,6 +65,32 @@ bool nextRow(QSqlQuery& query)
     if (query.lastError().isValid())
         throw databaseError(query.lastError());
     return false;
+}
+
+// The file as an SQLite URI that opens it read-only and immutable. Every byte but letters, digits,
+// "-._~" and "/" is percent-encoded, so '?', '#', '%' and blanks in a folder name stay part of the
+// path.
+QString immutableUri(const QString& path)
+{
+    const QByteArray encoded = QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/");
+    return QStringLiteral("file://") + QString::fromLatin1(encoded) +
+           QStringLiteral("?mode=ro&immutable=1");
+}
+
+// Called by SQLite every thousand or so steps of a statement; a non-zero answer interrupts it.
+int pastDeadline(void* deadline)
+{
+    return static_cast<const QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0;
+}
+
+void watchDeadline(const QSqlDatabase& db, QDeadlineTimer* deadline)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    if (connection)
+        sqlite3_progress_handler(connection, 1000, pastDeadline, deadline);
 }
 
 // Closes and removes the named connection. No QSqlDatabase copy of it may be alive, or Qt warns
@@ -114,7 +148,7 @@ void WordStore::create()
             throw error;
         }
         // Nothing can write through this connection, and opening a missing file creates none.
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
     }
     created_ = true;
 }
@@ -133,9 +167,14 @@ void WordStore::close()
 void WordStore::open(const QString& databasePath)
 {
     QSqlDatabase db = connection();
-    db.setDatabaseName(databasePath);
+    // SQLite would wait in open() for a writer to a FIFO; anything but a regular file is missing.
+    if (!QFileInfo(databasePath).isFile())
+        throw AppError(QStringLiteral("unable to open database file"));
+    db.setDatabaseName(immutableUri(databasePath));
     if (!db.open())
         throw databaseError(db.lastError());
+    watchDeadline(db, &deadline_);
+    startClock();
 
     // SQLite opens any file, even an empty one or one of random bytes, and only the first query
     // finds out. Look at the file now, so that a file that is no word database fails here: its
@@ -176,6 +215,7 @@ bool WordStore::IsWordInDb(int length, const QString& word)
 {
     const QString view = WordSchema::viewName(length);
     const QSqlDatabase db = connection();
+    startClock();
     // The word travels as a bound value: any text, quotes included, is only ever compared.
     QSqlQuery query = prepared(db, QStringLiteral("select * from %1 where fldword=?").arg(view));
     query.addBindValue(word);
@@ -187,6 +227,7 @@ QString WordStore::GetRandomDbWord(int length)
 {
     const QString view = WordSchema::viewName(length);
     const QSqlDatabase db = connection();
+    startClock();
 
     qint64 rows = 0;
     {

@@ -2,17 +2,25 @@
 
 #include "Services.h"
 
+#include <QDeadlineTimer>
 #include <QString>
+
+#include <chrono>
 
 class QSqlDatabase;
 
 // Read-only access to the word lists of dbWords.mdb over the one connection "WordConnection".
 // Every operation runs a fresh query and releases it before returning; nothing is cached.
 // Failures throw AppError with the database's own message.
+//
+// The file is opened as immutable: SQLite takes no locks and creates no -wal, -shm or -journal file
+// beside it, so a database in a read-only folder reads as well as any other. Each operation has
+// TimeLimit to finish; a view that never ends is interrupted and fails as "Query timeout expired".
 class WordStore
 {
 public:
     static inline const QString ConnectionName = QStringLiteral("WordConnection");
+    static constexpr std::chrono::milliseconds TimeLimit{2000};
 
     explicit WordStore(RandomSource& random);
     ~WordStore();
@@ -20,7 +28,8 @@ public:
     WordStore& operator=(const WordStore&) = delete;
 
     // Opening, in the main window's start-up order: create the connection object, close it if it
-    // is open, open the file read-only (a file that is no word database fails here, at once).
+    // is open, open the file read-only (a file that is no word database fails here, at once; so
+    // does anything but a regular file, which is never opened).
     void create();
     bool isOpen() const; // throws when no connection object exists
     void close();        // throws when no connection object exists
@@ -33,11 +42,19 @@ public:
     // A word of that length drawn with RandomBetween(1, n); "" when the list is empty.
     QString GetRandomDbWord(int length);
 
+    // Shortens the time limit of later operations (for tests).
+    void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+
 private:
     // The connection object; throws "Object variable or With block variable not set" when this
     // store has none. Callers keep the copy only as long as one operation runs.
     QSqlDatabase connection() const;
 
+    // Starts the clock of one operation; the connection's progress handler watches the deadline.
+    void startClock() { deadline_ = QDeadlineTimer(timeLimit_); }
+
     RandomSource& random_;
     bool created_ = false;
+    std::chrono::milliseconds timeLimit_ = TimeLimit;
+    QDeadlineTimer deadline_;
 };

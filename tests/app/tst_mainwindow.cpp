@@ -23,6 +23,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -152,16 +153,20 @@ private slots:
 
     void missingDatabaseEndsStartUp_data()
     {
-        QTest::addColumn<bool>("asFolder");
-        QTest::newRow("no file") << false;
-        QTest::newRow("a folder of that name") << true;
+        QTest::addColumn<QString>("instead");
+        QTest::newRow("no file") << QString();
+        QTest::newRow("a folder of that name") << "folder";
+        QTest::newRow("a FIFO of that name") << "fifo";
     }
     void missingDatabaseEndsStartUp()
     {
-        QFETCH(bool, asFolder);
+        QFETCH(QString, instead);
         Program program(false);
-        if (asFolder)
+        const QString database = program.test.path("dbWords.mdb");
+        if (instead == QStringLiteral("folder"))
             QVERIFY(QDir(program.test.folder.path()).mkdir(QStringLiteral("dbWords.mdb")));
+        if (instead == QStringLiteral("fifo"))
+            QVERIFY(::mkfifo(QFile::encodeName(database), 0600) == 0);
 
         QCOMPARE(program.window.load(), MainWindow::StartUp::Quit);
 
@@ -237,6 +242,7 @@ private slots:
         QTest::newRow("present") << QStringLiteral(LEXITOR_HAND_CURSOR) << true << QList<int>{};
         QTest::newRow("absent") << QString() << false << QList<int>{};
         QTest::newRow("unreadable") << QStringLiteral("garbage") << false << QList<int>{114};
+        QTest::newRow("a FIFO is no cursor") << QStringLiteral("fifo") << false << QList<int>{};
     }
     void handCursor()
     {
@@ -247,6 +253,8 @@ private slots:
         const QString target = program.test.path("HAND-M.CUR");
         if (cursorFile == QStringLiteral("garbage"))
             touch(target, QByteArray("not a cursor"));
+        else if (cursorFile == QStringLiteral("fifo"))
+            QVERIFY(::mkfifo(QFile::encodeName(target), 0600) == 0);
         else if (!cursorFile.isEmpty())
             QVERIFY(QFile::copy(cursorFile, target));
 

@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -20,6 +22,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 QString sourceFile(const QString& name)
@@ -100,6 +105,8 @@ private Q_SLOTS:
         QTest::newRow("invalid: name too long") << QString(5000, QLatin1Char('a')) << false;
         QTest::newRow("below a file") << "file.txt/inner" << false;
         QTest::newRow("file") << "file.txt" << true;
+        QTest::newRow("a FIFO is no file") << "pipe" << false;
+        QTest::newRow("a folder is no file") << "folder" << false;
     }
     void fileExists()
     {
@@ -109,6 +116,8 @@ private Q_SLOTS:
         QFile file(dir.filePath(QStringLiteral("file.txt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
+        QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))), 0600) == 0);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
         const QString path = relative.isEmpty() ? QString() : dir.filePath(relative);
         QCOMPARE(FileExists(path), exists);
     }
@@ -124,20 +133,73 @@ private Q_SLOTS:
         QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
     }
 
-    void handCursorThatIsNoPictureFails()
+    void damagedOrStrangeCursorFileFails_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error"); // "%1": the file's path
+        QTest::newRow("no picture") << "text"
+                                    << "Invalid picture";
+        QTest::newRow("a cursor padded past 1 MB") << "huge"
+                                                   << "Invalid picture";
+        QTest::newRow("a FIFO is never opened") << "fifo"
+                                                << "File not found: %1";
+        QTest::newRow("a folder") << "folder"
+                                  << "File not found: %1";
+    }
+    void damagedOrStrangeCursorFileFails()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("HAND-M.CUR"));
+        if (kind == QStringLiteral("fifo")) {
+            QVERIFY(::mkfifo(QFile::encodeName(path), 0600) == 0);
+        } else if (kind == QStringLiteral("folder")) {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("HAND-M.CUR")));
+        } else {
+            QByteArray bytes("this is not a cursor at all");
+            if (kind == QStringLiteral("huge")) {
+                QFile real(sourceFile(QStringLiteral("data/HAND-M.CUR")));
+                QVERIFY(real.open(QIODevice::ReadOnly));
+                bytes = real.readAll();
+                bytes.append(QByteArray(int(MaxCursorFileBytes), '\0'));
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        for (int attempt = 0; attempt < 2; ++attempt) { // the cached outcome is the same
+            try {
+                LoadHandCursor(path);
+                QFAIL("expected an error");
+            } catch (const AppError& e) {
+                QCOMPARE(e.description(), error.arg(path));
+            }
+        }
+    }
+
+    // A file is read once per run: rewritten in place behind the program's back (same size,
+    // same time stamp), the cursor stays the one read first; a real change is read again.
+    void handCursorIsReadOncePerVersionOfTheFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("HAND-M.CUR"));
+        QVERIFY(QFile::copy(sourceFile(QStringLiteral("data/HAND-M.CUR")), path));
+        const QByteArray name = QFile::encodeName(path);
+        struct stat before
+        {};
+        QVERIFY(::stat(name.constData(), &before) == 0);
+        const QPoint hotSpot = LoadHandCursor(path).hotSpot();
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("this is not a cursor at all");
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 size = file.size();
+        QVERIFY(file.write(QByteArray(int(size), 'x')) == size);
         file.close();
-        try {
-            LoadHandCursor(path);
-            QFAIL("expected an error");
-        } catch (const AppError& e) {
-            QCOMPARE(e.description(), QStringLiteral("Invalid picture"));
-        }
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        QVERIFY(::utimensat(AT_FDCWD, name.constData(), times, 0) == 0);
+        QCOMPARE(LoadHandCursor(path).hotSpot(), hotSpot);
+        QVERIFY(QFile::resize(path, size - 1));
+        QVERIFY_THROWS_EXCEPTION(AppError, LoadHandCursor(path));
     }
 
     void handPointerOnlyOverButtons()
@@ -156,23 +218,27 @@ private Q_SLOTS:
     void skinSwitchesToTheDesktopColours_data()
     {
         QTest::addColumn<bool>("skinFile");
-        QTest::addColumn<bool>("skinFolderOnly");
-        QTest::newRow("no skin") << false << false;
-        QTest::newRow("skin file") << true << false;
-        QTest::newRow("a folder of that name is no skin") << false << true;
+        QTest::addColumn<QString>("other"); // something else named x/o.cjs
+        QTest::newRow("no skin") << false << QString();
+        QTest::newRow("skin file") << true << QString();
+        QTest::newRow("a folder of that name is no skin") << false << "folder";
+        QTest::newRow("a FIFO of that name is no skin") << false << "fifo";
     }
     void skinSwitchesToTheDesktopColours()
     {
         QFETCH(bool, skinFile);
-        QFETCH(bool, skinFolderOnly);
+        QFETCH(QString, other);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("x")));
         if (skinFile) {
             QFile f(dir.filePath(QStringLiteral("x/o.cjs")));
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
-        if (skinFolderOnly)
+        if (other == QStringLiteral("folder"))
             QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("x/o.cjs")));
+        if (other == QStringLiteral("fifo"))
+            QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("x/o.cjs"))), 0600) ==
+                    0);
         SampleWindow w;
         SetWhiteBackColors(&w.window);
         ApplySkin(&w.window, dir.path());
@@ -269,6 +335,70 @@ private Q_SLOTS:
                  QStringLiteral("abc"));
         QVERIFY(raw.fileName().contains(QStringLiteral(".qttest")));
         raw.clear();
+    }
+
+    // Where the count is remembered, for each HOME and XDG_CONFIG_HOME ("-": unset, "~": the
+    // test's folder); "" when nowhere. Never outside the user's config folder.
+    void questionCountFollowsTheXdgRules_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("configHome");
+        QTest::addColumn<bool>("testMode");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("home") << "~/home"
+                              << "-" << false << "home/.config/Quenmark.conf";
+        QTest::newRow("XDG_CONFIG_HOME first") << "~/home"
+                                               << "~/xdg" << false << "xdg/Quenmark.conf";
+        QTest::newRow("a relative XDG_CONFIG_HOME is ignored")
+            << "~/home"
+            << "xdg" << false << "home/.config/Quenmark.conf";
+        QTest::newRow("no HOME") << "-"
+                                 << "~/xdg" << false << "xdg/Quenmark.conf";
+        QTest::newRow("empty HOME, no XDG_CONFIG_HOME") << ""
+                                                        << "-" << false << "";
+        QTest::newRow("neither") << "-"
+                                 << "" << false << "";
+        QTest::newRow("relative HOME") << "home"
+                                       << "-" << false << "";
+        QTest::newRow("test mode, empty HOME") << ""
+                                               << "-" << true << "";
+    }
+    void questionCountFollowsTheXdgRules()
+    {
+        QFETCH(QString, home);
+        QFETCH(QString, configHome);
+        QFETCH(bool, testMode);
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString oldFolder = QDir::currentPath();
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+        const bool hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        const auto set = [&dir](const char* name, QString value) {
+            if (value == QStringLiteral("-"))
+                return qunsetenv(name);
+            return qputenv(name, QFile::encodeName(value.replace(QLatin1Char('~'), dir.path())));
+        };
+        QVERIFY(QDir::setCurrent(dir.path())); // relative folders land in the test's folder
+        set("HOME", home);
+        set("XDG_CONFIG_HOME", configHome);
+        QStandardPaths::setTestModeEnabled(testMode);
+        const QStringList atRoot = QDir::root().entryList(QDir::AllEntries | QDir::Hidden);
+
+        QuestionCountSetting().store(QStringLiteral("7"));
+        const QString loaded = QuestionCountSetting().load();
+
+        QStandardPaths::setTestModeEnabled(true);
+        qputenv("HOME", oldHome);
+        hadConfigHome ? qputenv("XDG_CONFIG_HOME", oldConfigHome) : qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(QDir::setCurrent(oldFolder));
+        QCOMPARE(loaded, file.isEmpty() ? QStringLiteral("20") : QStringLiteral("7"));
+        QStringList written;
+        QDirIterator it(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            written << QDir(dir.path()).relativeFilePath(it.next());
+        QCOMPARE(written, file.isEmpty() ? QStringList() : QStringList{file});
+        QCOMPARE(QDir::root().entryList(QDir::AllEntries | QDir::Hidden), atRoot);
     }
 };
 

@@ -197,6 +197,35 @@ def test_count_remembered(s):
     check(s.wait_exit() == 0, "exit code")
 
 
+def test_strange_files(s):
+    """A FIFO in place of the cursor and of the skin marker, a word database in WAL mode and no
+    home folder: the window shows, the count is taken but stored nowhere, and nothing is written
+    in the program folder or at the filesystem root."""
+    import os
+    folder = s.install(WORDS)
+    database = folder / "dbWords.mdb"
+    s.run(["sqlite3", str(database), "PRAGMA journal_mode = WAL;"])
+    (folder / "HAND-M.CUR").unlink()
+    os.mkfifo(folder / "HAND-M.CUR")
+    (folder / "x").mkdir()
+    os.mkfifo(folder / "x" / "o.cjs")
+    before = sorted(p.name for p in folder.iterdir())
+    root_before = sorted(os.listdir("/"))
+    s.env["HOME"] = ""
+    s.env.pop("XDG_CONFIG_HOME", None)
+    s.launch()
+    window, acc, box = main_window(s)
+    s.wait_active(window, acc)
+    s.wait_focused(box)
+    s.type_text("7")
+    wait_for('the count box to show "7"', lambda: s.text(box) == "7")
+    check(sorted(p.name for p in folder.iterdir()) == before, "files written in the program folder")
+    s.close_box(window)
+    check(s.wait_exit() == 0, "exit code")
+    check(sorted(p.name for p in folder.iterdir()) == before, "files written in the program folder")
+    check(sorted(os.listdir("/")) == root_before, "files written at the filesystem root")
+
+
 # The soak: answers in one process, alternating right and wrong, at about the pace of a quick player.
 SOAK_ANSWERS = 300
 SOAK_MISSING_ANSWERS = 20
@@ -331,6 +360,7 @@ CASES = {
     "missing_database": test_missing_database,
     "full_run": test_full_run,
     "count_remembered": test_count_remembered,
+    "strange_files": test_strange_files,
     "soak": test_soak,
 }
 

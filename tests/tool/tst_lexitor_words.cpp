@@ -3,11 +3,18 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <functional>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,13 +25,17 @@ struct Run
     QString err;
 };
 
-Run runTool(const QStringList& arguments, const QByteArray& input = QByteArray())
+Run runTool(const QStringList& arguments, const QByteArray& input = QByteArray(),
+            const std::function<void(QProcess&)>& prepare = {})
 {
     QProcess process;
+    if (prepare)
+        prepare(process);
     process.start(QStringLiteral(LEXITOR_WORDS_BIN), arguments);
     if (!process.waitForStarted())
         return {};
-    process.write(input);
+    if (!input.isEmpty())
+        process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return {};
@@ -37,6 +48,31 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The bytes of a literal holding NULs, without the final one.
+template <std::size_t N> QByteArray raw(const char (&bytes)[N])
+{
+    return QByteArray(bytes, N - 1);
+}
+
+// What a path is, links not followed, and what the file it leads to holds.
+QString state(const QString& path)
+{
+    struct stat status = {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return QStringLiteral("missing");
+    if (S_ISLNK(status.st_mode))
+        return QFileInfo(path).symLinkTarget() + QLatin1Char(' ') +
+               state(QFileInfo(path).symLinkTarget());
+    return QString::number(status.st_mode, 8) + QLatin1Char(' ') +
+           (S_ISREG(status.st_mode) ? WordDatabase::fileHash(path).toHex() : QByteArray());
+}
+
+QStringList hiddenFiles(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                               QDir::NoDotAndDotDot);
 }
 
 QByteArray fourLetterList(int count)
@@ -103,6 +139,9 @@ private slots:
             "3-letter words: 1",
             "4-letter words: 1",
             "rejected lines: 9",
+            "  not letters A-Z: 5",
+            "  wrong length: 2",
+            "  duplicate: 2",
         };
         QCOMPARE(run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
         QCOMPARE(run.out, QString());
@@ -110,14 +149,14 @@ private slots:
 
     void quietAndStandardInput()
     {
-        const Run run =
-            runTool({QStringLiteral("--quiet"), QStringLiteral("-"), output}, "zz\nxyz\n1\nZZ\n");
+        const Run run = runTool({QStringLiteral("--quiet"), QStringLiteral("-"), output},
+                                "zz\nxyz\n1\nZZ\nquiz\n");
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QString());
         QCOMPARE(WordDatabase::listWords(output, 2), QStringList{"ZZ"});
         QCOMPARE(WordDatabase::listWords(output, 3), QStringList{"XYZ"});
 
-        const Run loud = runTool({QStringLiteral("-"), output}, "zz\n1\n");
+        const Run loud = runTool({QStringLiteral("-"), output}, "zz\n1\nzzz\nzzzz\n");
         QCOMPARE(loud.exitCode, 0);
         QVERIFY2(loud.err.contains("<stdin>:2: \"1\": not letters A-Z"), qPrintable(loud.err));
     }
@@ -205,7 +244,8 @@ private slots:
     {
         WordDatabase::write(output, {"AA", "CAT"});
         writeFile(list, fourLetterList(32767));
-        const Run run = runTool({QStringLiteral("--quiet"), list, output});
+        const Run run =
+            runTool({QStringLiteral("--quiet"), QStringLiteral("--allow-empty"), list, output});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QString());
         QCOMPARE(WordDatabase::listWords(output, 2), QStringList());
@@ -225,14 +265,244 @@ private slots:
         QCOMPARE(WordDatabase::fileHash(output), first);
     }
 
+    // Outputs that must not be replaced, and those that may.
+    void outputs_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("message"); // empty: written
+        const QStringList none;
+        const QStringList force{"--force"};
+        QTest::newRow("link to /dev/null") << "devnull" << force << "it is a device";
+        QTest::newRow("FIFO") << "fifo" << force << "it is a FIFO";
+        QTest::newRow("socket") << "socket" << force << "it is a socket";
+        QTest::newRow("the list") << "list" << force << "it is the word list itself";
+        QTest::newRow("hard link to the list")
+            << "hardlink" << force << "it is the word list itself";
+        QTest::newRow("link to the list") << "symlink" << force << "it is the word list itself";
+        QTest::newRow("list on stdin") << "stdin" << force << "it is the word list itself";
+        QTest::newRow("text file") << "text" << none << "it is not a word database";
+        QTest::newRow("other SQLite file") << "sqlite" << none << "it is not a word database";
+        QTest::newRow("executable") << "program" << none << "it is not a word database";
+        QTest::newRow("text file, forced") << "text" << force << "";
+        QTest::newRow("empty file") << "empty" << none << "";
+        QTest::newRow("word database") << "database" << none << "";
+    }
+    void outputs()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, options);
+        QFETCH(QString, message);
+        writeFile(list, "aa\ncat\nzoom\n");
+        QString input = list;
+        std::function<void(QProcess&)> prepare;
+        const QByteArray out = QFile::encodeName(output);
+        if (kind == "devnull")
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), output));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(out.constData(), 0644), 0);
+        else if (kind == "socket") {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address = {};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, out.constData(), sizeof address.sun_path);
+            QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            ::close(fd);
+        } else if (kind == "list" || kind == "stdin")
+            output = list;
+        else if (kind == "hardlink")
+            QCOMPARE(::link(QFile::encodeName(list).constData(), out.constData()), 0);
+        else if (kind == "symlink")
+            QVERIFY(QFile::link(list, output));
+        else if (kind == "text")
+            writeFile(output, "my notes\n");
+        else if (kind == "sqlite")
+            WordDatabase::execute(output, {"CREATE TABLE notes (text)"});
+        else if (kind == "program")
+            QVERIFY(QFile::copy(QStringLiteral(LEXITOR_WORDS_BIN), output));
+        else if (kind == "empty")
+            writeFile(output, QByteArray());
+        else if (kind == "database")
+            WordDatabase::write(output, {"QI"});
+        if (kind == "stdin") {
+            input = QStringLiteral("-");
+            prepare = [this](QProcess& p) { p.setStandardInputFile(list); };
+        }
+        const QString before = state(output);
+        const QStringList files = hiddenFiles(dir->path());
+
+        const Run run = runTool(options + QStringList{"-q", input, output}, {}, prepare);
+        if (message.isEmpty()) {
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(WordDatabase::listWords(output, 4), QStringList{"ZOOM"});
+        } else {
+            QCOMPARE(run.exitCode, 3);
+            QVERIFY2(run.err.contains("will not replace " + output + ": " + message),
+                     qPrintable(run.err));
+            QCOMPARE(state(output), before);
+        }
+        QCOMPARE(hiddenFiles(dir->path()), files);
+    }
+
+    void replacesLinkTargetKeepingModeAndOwner()
+    {
+        const QString real = dir->filePath(QStringLiteral("real.mdb"));
+        const QByteArray realName = QFile::encodeName(real);
+        WordDatabase::write(real, {"QI"});
+        QCOMPARE(::chmod(realName.constData(), 0640), 0);
+        const bool root = ::geteuid() == 0; // only root can give a file away
+        if (root)
+            QCOMPARE(::chown(realName.constData(), 4321, 4322), 0);
+        QVERIFY(QFile::link(QStringLiteral("real.mdb"), output));
+        writeFile(list, "aa\ncat\nzoom\n");
+
+        QCOMPARE(runTool({"-q", list, output}).exitCode, 0);
+        QCOMPARE(QFileInfo(output).symLinkTarget(), real);
+        QCOMPARE(WordDatabase::listWords(real, 2), QStringList{"AA"});
+        struct stat status = {};
+        QCOMPARE(::stat(realName.constData(), &status), 0);
+        QCOMPARE(status.st_mode & 07777, 0640u);
+        QCOMPARE(status.st_uid, root ? 4321u : ::geteuid());
+        QCOMPARE(status.st_gid, root ? 4322u : ::getegid());
+    }
+
+    void encodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("UTF-8, LF") << QByteArray("aa\ncat\nzoom\n");
+        QTest::newRow("UTF-8 BOM, CR LF") << QByteArray("\xEF\xBB\xBF"
+                                                        "aa\r\ncat\r\nzoom\r\n");
+        QTest::newRow("CR") << QByteArray("aa\rcat\r\rzoom");
+        QTest::newRow("mixed") << QByteArray("aa\r\n\ncat\r\rzoom\n\r");
+        QTest::newRow("UTF-16LE BOM, CR LF") << raw("\xFF\xFE"
+                                                    "a\0a\0\r\0\n\0c\0a\0t\0\r\0\n\0z\0o\0o\0m\0");
+        QTest::newRow("UTF-16BE BOM, LF") << raw("\xFE\xFF\0a\0a\0\n\0c\0a\0t\0\n\0z\0o\0o\0m\0\n");
+    }
+    void encodings()
+    {
+        QFETCH(QByteArray, bytes);
+        writeFile(list, bytes);
+        const Run run = runTool({"-q", list, output});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(WordDatabase::listWords(output, 2) + WordDatabase::listWords(output, 3) +
+                     WordDatabase::listWords(output, 4),
+                 (QStringList{"AA", "CAT", "ZOOM"}));
+    }
+
+    // Lists that must leave an existing database as it was.
+    void refusedLists_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << QByteArray() << "LIST holds no two-letter words";
+        QTest::newRow("junk") << raw("\x01\x02\n\x7F") << "no three-letter words";
+        QTest::newRow("UTF-16 without BOM")
+            << raw("a\0a\0\n\0c\0a\0t\0\n\0") << "no four-letter words";
+        QTest::newRow("Latin-1") << QByteArray("aa\ncat\nz\xF6\xF6m\n") << "no four-letter";
+        QTest::newRow("long line") << QByteArray("aa\ncat\nzoom\n") + QByteArray(5000, 'a')
+                                   << "line 4 of LIST is longer than 4096 bytes";
+        QTest::newRow("zeros") << QByteArray(100000, '\0') << "line 1 of LIST is longer";
+        QTest::newRow("closed stdin") << QByteArray() << "from standard input: it is closed";
+    }
+    void refusedLists()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        writeFile(list, bytes);
+        WordDatabase::write(output, {"QI", "ZAX", "QUIZ"});
+        const QByteArray before = WordDatabase::fileHash(output);
+        const bool closed = message.contains("closed");
+        const Run run = runTool({"-q", closed ? "-" : list, output}, {}, [&](QProcess& p) {
+            if (closed)
+                p.setChildProcessModifier([] { ::close(STDIN_FILENO); });
+        });
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(message.replace("LIST", list)), qPrintable(run.err));
+        QCOMPARE(WordDatabase::fileHash(output), before);
+        QCOMPARE(hiddenFiles(dir->path()), (QStringList{"dbWords.mdb", "list.txt"}));
+
+        const Run allowed = runTool({"-q", "--allow-empty", list, output});
+        QCOMPARE(allowed.exitCode, message.contains("longer") ? 1 : 0);
+    }
+
+    void rejectionReport_data()
+    {
+        QTest::addColumn<bool>("verbose");
+        QTest::newRow("first five") << false;
+        QTest::newRow("verbose") << true;
+    }
+    void rejectionReport()
+    {
+        QFETCH(bool, verbose);
+        writeFile(list, "aa\ncat\nzoom\ncaf\xE9\n\xC0\xAF\n" + QByteArray("AA\n").repeated(7));
+        const Run run =
+            runTool(verbose ? QStringList{"--verbose", list, output} : QStringList{list, output});
+        QCOMPARE(run.exitCode, 0);
+        const QString err = run.err;
+        QVERIFY2(err.contains(list + ":4: \"caf\\xE9\": not valid UTF-8\n" + list +
+                              ":5: \"\\xC0\\xAF\": not valid UTF-8\n" + list +
+                              ":6: \"AA\": duplicate of line 1\n"),
+                 qPrintable(err));
+        QCOMPARE(err.contains(list + ":10: "), true);
+        QCOMPARE(err.contains(list + ":11: "), verbose);
+        QVERIFY(err.contains("rejected lines: 9\n  duplicate: 7\n  not valid UTF-8: 2\n"));
+        QCOMPARE(err.contains("--verbose shows them all"), !verbose);
+    }
+
+    // An interrupted run removes its temporary file and journal; one killed outright leaves them
+    // to the next run, which leaves alone those of a run still going.
+    void interruptedRuns_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGKILL") << int(SIGKILL);
+    }
+    void interruptedRuns()
+    {
+        QFETCH(int, signal);
+        const auto temporaries = [this] {
+            return QDir(dir->path())
+                .entryList({".dbWords.mdb.*"}, QDir::Files | QDir::Hidden)
+                .filter(QRegularExpression("^.dbWords.mdb.\\w{6}(-journal)?$"));
+        };
+        const auto startWaiting = [&](QProcess& process) {
+            process.start(QStringLiteral(LEXITOR_WORDS_BIN), {"-q", "-", output});
+            QVERIFY(process.waitForStarted());
+            QTRY_COMPARE(temporaries().size(), 1);
+        };
+        QProcess stopped;
+        startWaiting(stopped);
+        writeFile(dir->filePath(temporaries().constFirst() + "-journal"), "journal");
+        writeFile(dir->filePath(".dbWords.mdb.bak"), "kept"); // no temporary file's name
+        ::kill(pid_t(stopped.processId()), signal);
+        QVERIFY(stopped.waitForFinished());
+        QCOMPARE(stopped.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(temporaries().size(), signal == SIGKILL ? 2 : 0);
+
+        QProcess running; // removes what the killed run left
+        startWaiting(running);
+        writeFile(list, "aa\ncat\nzoom\n");
+        QCOMPARE(runTool({"-q", list, output}).exitCode, 0);
+        QCOMPARE(temporaries().size(), 1);
+        running.write("qi\nzax\nquiz\n");
+        running.closeWriteChannel();
+        QVERIFY(running.waitForFinished());
+        QCOMPARE(running.exitCode(), 0);
+        QCOMPARE(WordDatabase::listWords(output, 4), QStringList{"QUIZ"});
+        QCOMPARE(temporaries(), QStringList());
+        QVERIFY(QFile::exists(dir->filePath(".dbWords.mdb.bak")));
+    }
+
     void helpAndVersion()
     {
         const Run help = runTool({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.startsWith(QStringLiteral("Usage: lexitor-words [options] LIST OUTPUT")));
-        for (const char* part :
-             {"--quiet", "--version", "standard input", "Exit codes:", "  1  the list was refused",
-              "  2  usage error", "  3  the database could not be written"})
+        for (const char* part : {"--quiet", "--version", "--verbose", "--force", "--allow-empty",
+                                 "standard input", "Exit codes:", "  1  the list was refused",
+                                 "  2  usage error", "  3  the database could not be written"})
             QVERIFY2(help.out.contains(QLatin1String(part)), part);
 
         const Run version = runTool({QStringLiteral("--version")});

@@ -18,6 +18,8 @@
 #include <functional>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString NotSet = QStringLiteral("Object variable or With block variable not set");
@@ -211,13 +213,94 @@ private slots:
         QCOMPARE(WordDatabase::fileHash(path), before);
     }
 
+    void missingFile_data()
+    {
+        QTest::addColumn<QString>("instead");
+        QTest::newRow("nothing") << QString();
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a FIFO, never opened") << "fifo";
+    }
     void missingFile()
     {
+        QFETCH(QString, instead);
+        if (instead == QStringLiteral("folder"))
+            QVERIFY(QDir().mkdir(path));
+        if (instead == QStringLiteral("fifo"))
+            QVERIFY(::mkfifo(QFile::encodeName(path), 0600) == 0);
         store = std::make_unique<WordStore>(random);
         store->create();
         QVERIFY(errorOf([&] { store->open(path); }) != QStringLiteral("(no error)"));
         QVERIFY(!store->isOpen());
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(QFile::exists(path), !instead.isEmpty());
+    }
+
+    // A view that never ends is interrupted and reported instead of freezing the program.
+    void endlessViewTimesOut_data()
+    {
+        QTest::addColumn<bool>("pick");
+        QTest::newRow("random pick") << true;
+        QTest::newRow("membership") << false;
+    }
+    void endlessViewTimesOut()
+    {
+        QFETCH(bool, pick);
+        openStore(SmallList, [](const QString& p) {
+            WordDatabase::replaceView(p, 2,
+                                      QStringLiteral("WITH RECURSIVE c(fldword) AS (SELECT 'AA' "
+                                                     "UNION ALL SELECT fldword FROM c) "
+                                                     "SELECT fldword FROM c"));
+        });
+        store->setTimeLimit(std::chrono::milliseconds(100));
+        const QString expected = QStringLiteral("Query timeout expired");
+        QCOMPARE(errorOf([&] {
+                     pick ? void(store->GetRandomDbWord(2))
+                          : void(store->IsWordInDb(2, QStringLiteral("ZZ")));
+                 }),
+                 expected);
+        // The connection serves the other lists on.
+        QVERIFY(store->IsWordInDb(3, QStringLiteral("CAT")));
+    }
+
+    // Nothing is ever created beside the database, whatever its journal mode and its folder's
+    // name. The folder is made read-only too (which binds only when the tests do not run as root).
+    void nothingIsWrittenBesideTheDatabase_data()
+    {
+        QTest::addColumn<QString>("folderName");
+        QTest::addColumn<QString>("journal"); // "wal+": a -wal file left over from a writer
+        QTest::newRow("rollback journal") << "plain"
+                                          << "delete";
+        QTest::newRow("WAL mode") << "plain"
+                                  << "wal";
+        QTest::newRow("WAL mode with a leftover -wal") << "plain"
+                                                       << "wal+";
+        QTest::newRow("folder name with ?, #, % and blanks") << "a?b#c %41 d"
+                                                             << "wal";
+    }
+    void nothingIsWrittenBesideTheDatabase()
+    {
+        QFETCH(QString, folderName);
+        QFETCH(QString, journal);
+        const QString folder = dir->filePath(folderName);
+        QVERIFY(QDir().mkdir(folder));
+        const QString file = folder + QStringLiteral("/dbWords.mdb");
+        WordDatabase::write(file, SmallList);
+        if (journal != QStringLiteral("delete"))
+            WordDatabase::execute(file, {QStringLiteral("PRAGMA journal_mode = WAL")});
+        if (journal == QStringLiteral("wal+")) // left by a writer that was killed
+            WordDatabase::writeRandomBytes(file + QStringLiteral("-wal"));
+        const QStringList before = QDir(folder).entryList(QDir::Files);
+        const QByteArray hash = WordDatabase::fileHash(file);
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+
+        openFile(file);
+        QVERIFY(store->IsWordInDb(2, QStringLiteral("AA")));
+        QVERIFY(store->IsWordInDb(4, QStringLiteral("ZOOM")));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), before);
+        store.reset();
+        QVERIFY(
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), before);
+        QCOMPARE(WordDatabase::fileHash(file), hash);
     }
 
     void connectionNotSet_data()

@@ -2,51 +2,285 @@
 
 #include "WordSchema.h"
 
-#include <QHash>
+namespace {
 
-#include <algorithm>
+// Where the words of each length start in the table of first lines, indexed by length.
+constexpr std::array<std::size_t, 6> FirstSlot{
+    0, 0, 0, 26 * 26, 26 * 26 + 26 * 26 * 26, 26 * 26 + 26 * 26 * 26 + 26 * 26 * 26 * 26};
 
-WordList WordList::parse(const QByteArray& text)
+// Stands for bytes that are not text; it never occurs in UTF-8.
+constexpr char Invalid = '\xFF';
+
+bool isBlank(char c)
 {
-    WordList list;
-    QHash<QString, int> firstLines;
-    QString all = QString::fromUtf8(text);
-    if (all.startsWith(QChar(0xFEFF)))
-        all.remove(0, 1);
-
-    const QStringList lines = all.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const int lineNumber = int(i) + 1;
-        const QString line = lines[i].trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-
-        const bool letters = std::all_of(line.begin(), line.end(), [](QChar c) {
-            return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-                   (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
-        });
-        if (!letters) {
-            list.rejections_.append({lineNumber, line, Reason::NotLetters, 0});
-            continue;
-        }
-        if (!WordSchema::isWordLength(int(line.size()))) {
-            list.rejections_.append({lineNumber, line, Reason::WrongLength, 0});
-            continue;
-        }
-        const QString word = line.toUpper();
-        const auto seen = firstLines.constFind(word);
-        if (seen != firstLines.cend()) {
-            list.rejections_.append({lineNumber, line, Reason::Duplicate, seen.value()});
-            continue;
-        }
-        firstLines.insert(word, lineNumber);
-        list.words_.append(word);
-        ++list.counts_[std::size_t(word.size())];
-    }
-    return list;
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
 
-QString WordList::describe(Reason reason)
+bool isUtf8(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        // The allowed range of the second byte excludes overlong forms, surrogates and code
+        // points past U+10FFFF.
+        std::size_t extra = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF)
+            extra = 1;
+        else if (c == 0xE0)
+            extra = 2, low = 0xA0;
+        else if (c == 0xED)
+            extra = 2, high = 0x9F;
+        else if (c >= 0xE1 && c <= 0xEF)
+            extra = 2;
+        else if (c == 0xF0)
+            extra = 3, low = 0x90;
+        else if (c >= 0xF1 && c <= 0xF3)
+            extra = 3;
+        else if (c == 0xF4)
+            extra = 3, high = 0x8F;
+        else
+            return false;
+        if (s.size() - i <= extra)
+            return false;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const unsigned char next = static_cast<unsigned char>(s[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+WordList::WordList(RejectionHandler onRejected)
+    : onRejected_(std::move(onRejected)), firstLines_(FirstSlot[5] / BlockSize)
+{}
+
+bool WordList::feed(const char* data, std::size_t size)
+{
+    if (tooLong_)
+        return false;
+    if (!started_) {
+        head_.append(data, size);
+        if (head_.size() < 3)
+            return true;
+        started_ = true;
+        const std::string head = std::move(head_);
+        std::size_t skip = 0;
+        if (head.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            skip = 3;
+        else if (head.compare(0, 2, "\xFF\xFE") == 0)
+            encoding_ = Encoding::Utf16LE, skip = 2;
+        else if (head.compare(0, 2, "\xFE\xFF") == 0)
+            encoding_ = Encoding::Utf16BE, skip = 2;
+        return feed(head.data() + skip, head.size() - skip);
+    }
+    if (encoding_ == Encoding::Utf8)
+        feedUtf8(data, size);
+    else
+        feedUtf16(data, size);
+    return !tooLong_;
+}
+
+bool WordList::finish()
+{
+    if (!started_) {
+        // Fewer than three bytes in all: too short for a byte-order mark worth looking for.
+        started_ = true;
+        const std::string head = std::move(head_);
+        feedUtf8(head.data(), head.size());
+    }
+    if (tooLong_)
+        return false;
+    if (oddByte_ >= 0 || highSurrogate_ != 0) {
+        decoded_ += Invalid;
+        oddByte_ = -1;
+        highSurrogate_ = 0;
+        feedUtf8(decoded_.data(), decoded_.size());
+        decoded_.clear();
+    }
+    if (!tooLong_ && !line_.empty()) {
+        takeLine(line_);
+        line_.clear();
+    }
+    return !tooLong_;
+}
+
+void WordList::feedUtf16(const char* data, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(data[i]);
+        if (oddByte_ < 0) {
+            oddByte_ = byte;
+            continue;
+        }
+        const char16_t unit = encoding_ == Encoding::Utf16LE ? char16_t(byte << 8 | oddByte_)
+                                                             : char16_t(oddByte_ << 8 | byte);
+        oddByte_ = -1;
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (highSurrogate_ != 0) {
+            const char16_t first = highSurrogate_;
+            highSurrogate_ = 0;
+            if (low) {
+                appendCodePoint(0x10000 + ((char32_t(first) - 0xD800) << 10) + (unit - 0xDC00));
+                continue;
+            }
+            decoded_ += Invalid;
+        }
+        if (high)
+            highSurrogate_ = unit;
+        else if (low)
+            decoded_ += Invalid;
+        else
+            appendCodePoint(unit);
+    }
+    feedUtf8(decoded_.data(), decoded_.size());
+    decoded_.clear();
+}
+
+void WordList::appendCodePoint(char32_t c)
+{
+    if (c < 0x80) {
+        decoded_ += char(c);
+    } else if (c < 0x800) {
+        decoded_ += char(0xC0 | (c >> 6));
+        decoded_ += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        decoded_ += char(0xE0 | (c >> 12));
+        decoded_ += char(0x80 | ((c >> 6) & 0x3F));
+        decoded_ += char(0x80 | (c & 0x3F));
+    } else {
+        decoded_ += char(0xF0 | (c >> 18));
+        decoded_ += char(0x80 | ((c >> 12) & 0x3F));
+        decoded_ += char(0x80 | ((c >> 6) & 0x3F));
+        decoded_ += char(0x80 | (c & 0x3F));
+    }
+}
+
+void WordList::feedUtf8(const char* data, std::size_t size)
+{
+    const char* p = data;
+    const char* const end = data + size;
+    while (p < end && !tooLong_) {
+        if (afterCR_) {
+            afterCR_ = false;
+            if (*p == '\n') {
+                ++p;
+                continue;
+            }
+        }
+        const char* q = p;
+        while (q < end && *q != '\n' && *q != '\r')
+            ++q;
+        const std::size_t size = std::size_t(q - p);
+        if (line_.size() + size > MaxLineBytes) {
+            tooLong_ = true;
+            ++lines_;
+            line_.clear();
+            return;
+        }
+        if (q == end) {
+            line_.append(p, size); // the line goes on in the next piece
+            return;
+        }
+        if (line_.empty()) {
+            takeLine(std::string_view(p, size));
+        } else {
+            line_.append(p, size);
+            takeLine(line_);
+            line_.clear();
+        }
+        afterCR_ = *q == '\r';
+        p = q + 1;
+    }
+}
+
+void WordList::takeLine(std::string_view line)
+{
+    ++lines_;
+    while (!line.empty() && isBlank(line.front()))
+        line.remove_prefix(1);
+    while (!line.empty() && isBlank(line.back()))
+        line.remove_suffix(1);
+    if (line.empty() || line.front() == '#')
+        return;
+
+    bool ascii = true;
+    bool letters = true;
+    for (const char c : line) {
+        ascii = ascii && (c & 0x80) == 0;
+        const char upper = char(c & ~0x20);
+        letters = letters && upper >= 'A' && upper <= 'Z';
+    }
+    if (!ascii && !isUtf8(line))
+        return reject(line, Reason::InvalidText);
+    if (!letters)
+        return reject(line, Reason::NotLetters);
+    const int length = int(line.size());
+    if (!WordSchema::isWordLength(length))
+        return reject(line, Reason::WrongLength);
+
+    std::size_t index = 0;
+    for (const char c : line)
+        index = index * 26 + std::size_t((c & ~0x20) - 'A');
+    std::int64_t& first = firstLine(FirstSlot[std::size_t(length)] + index);
+    if (first != 0)
+        return reject(line, Reason::Duplicate, first);
+    first = lines_;
+    ++counts_[std::size_t(length)];
+}
+
+std::int64_t& WordList::firstLine(std::size_t slot)
+{
+    std::unique_ptr<std::int64_t[]>& block = firstLines_[slot / BlockSize];
+    if (!block)
+        block = std::make_unique<std::int64_t[]>(BlockSize);
+    return block[slot % BlockSize];
+}
+
+void WordList::reject(std::string_view text, Reason reason, std::int64_t firstLine)
+{
+    ++rejected_[std::size_t(reason)];
+    if (onRejected_)
+        onRejected_({lines_, text, reason, firstLine});
+}
+
+std::int64_t WordList::count(int length) const
+{
+    return WordSchema::isWordLength(length) ? counts_[std::size_t(length)] : 0;
+}
+
+QStringList WordList::words() const
+{
+    QStringList words;
+    for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length) {
+        const std::size_t first = FirstSlot[std::size_t(length)];
+        for (std::size_t slot = first; slot < FirstSlot[std::size_t(length) + 1]; ++slot) {
+            const std::unique_ptr<std::int64_t[]>& block = firstLines_[slot / BlockSize];
+            if (!block) {
+                slot += BlockSize - 1;
+                continue;
+            }
+            if (block[slot % BlockSize] == 0)
+                continue;
+            QString word(length, QLatin1Char('A'));
+            for (std::size_t index = slot - first, i = std::size_t(length); i-- > 0; index /= 26)
+                word[qsizetype(i)] = QLatin1Char(char('A' + index % 26));
+            words.append(word);
+        }
+    }
+    return words;
+}
+
+QString WordList::describe(Reason reason, Encoding encoding)
 {
     switch (reason) {
     case Reason::NotLetters:
@@ -55,11 +289,9 @@ QString WordList::describe(Reason reason)
         return QStringLiteral("wrong length");
     case Reason::Duplicate:
         return QStringLiteral("duplicate");
+    case Reason::InvalidText:
+        return encoding == Encoding::Utf8 ? QStringLiteral("not valid UTF-8")
+                                          : QStringLiteral("not valid UTF-16");
     }
     return QString();
-}
-
-int WordList::count(int length) const
-{
-    return WordSchema::isWordLength(length) ? counts_[std::size_t(length)] : 0;
 }

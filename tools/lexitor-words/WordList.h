@@ -1,46 +1,103 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
-// Reads a plain word list: one word a line, any letter case. Blank lines and lines starting with
-// '#' are skipped and surrounding whitespace is trimmed. Keeps the 2-, 3- and 4-letter words made
-// only of the letters A to Z (lower case is accepted and upper-cased) and drops repeats.
+// Reads a plain word list piece by piece, as it arrives: one word a line, any letter case. Blank
+// lines and lines starting with '#' are skipped and surrounding blanks are trimmed. Keeps the 2-,
+// 3- and 4-letter words made only of the letters A to Z (lower case is accepted and upper-cased)
+// and drops repeats.
+//
+// The text is UTF-8, with or without a byte-order mark, or UTF-16 (either byte order) when it
+// starts with a byte-order mark. Lines end in LF, CR LF or CR alone.
+//
+// Memory does not grow with the list: the reader keeps one line at a time (refusing lines longer
+// than MaxLineBytes) and one entry for each possible word of 2 to 4 letters.
 class WordList
 {
 public:
+    enum class Encoding
+    {
+        Utf8,
+        Utf16LE,
+        Utf16BE
+    };
+
     enum class Reason
     {
         NotLetters,
         WrongLength,
-        Duplicate
+        Duplicate,
+        InvalidText, // bytes that are not text in the list's encoding
     };
+    static constexpr int ReasonCount = 4;
+
+    // Longer lines mean the input is no word list: reading stops.
+    static constexpr std::size_t MaxLineBytes = 4096;
 
     struct Rejection
     {
-        int line = 0; // counting from 1
-        QString text; // the line as trimmed
+        std::int64_t line = 0; // counting from 1
+        std::string_view text; // the line as trimmed, UTF-8 unless the reason is InvalidText
         Reason reason = Reason::NotLetters;
-        int firstLine = 0; // for a duplicate: where the word was kept
+        std::int64_t firstLine = 0; // for a duplicate: where the word was kept
     };
+    // Called for every rejected line, in the order of the list.
+    using RejectionHandler = std::function<void(const Rejection&)>;
 
-    // The text is UTF-8; a byte-order mark at the start is ignored, as are CR LF line endings.
-    static WordList parse(const QByteArray& text);
+    explicit WordList(RejectionHandler onRejected = {});
 
-    static QString describe(Reason reason);
+    // Reads the next piece of the list. Returns false once a line was too long; the rest of the
+    // input is then ignored.
+    bool feed(const char* data, std::size_t size);
+    // Reads what is left after the last piece: a last line without a line end.
+    bool finish();
 
-    // The kept words, upper case, in the order of the list.
-    const QStringList& words() const { return words_; }
+    bool lineTooLong() const { return tooLong_; }
+    // The lines read so far; once a line was too long, that line's number.
+    std::int64_t lines() const { return lines_; }
+    Encoding encoding() const { return encoding_; }
+
     // How many words of that length (2, 3 or 4) were kept.
-    int count(int length) const;
-    const QList<Rejection>& rejections() const { return rejections_; }
+    std::int64_t count(int length) const;
+    std::int64_t rejected(Reason reason) const { return rejected_[std::size_t(reason)]; }
+    // The kept words, upper case, by length and then in alphabetical order.
+    QStringList words() const;
+
+    static QString describe(Reason reason, Encoding encoding);
 
 private:
-    QStringList words_;
-    std::array<int, 5> counts_{};
-    QList<Rejection> rejections_;
+    void feedUtf8(const char* data, std::size_t size);
+    void feedUtf16(const char* data, std::size_t size);
+    void appendCodePoint(char32_t c);
+    void takeLine(std::string_view line);
+    void reject(std::string_view text, Reason reason, std::int64_t firstLine = 0);
+
+    RejectionHandler onRejected_;
+    Encoding encoding_ = Encoding::Utf8;
+    bool started_ = false; // the byte-order mark was looked for
+    std::string head_;     // the first bytes until then
+    std::string line_;     // a line that continues in the next piece
+    std::string decoded_;  // UTF-16 input as UTF-8
+    bool afterCR_ = false; // a CR ended the last line: an LF right after it is part of it
+    int oddByte_ = -1;     // UTF-16: the first byte of a code unit split between pieces
+    char16_t highSurrogate_ = 0;
+    bool tooLong_ = false;
+    std::int64_t lines_ = 0;
+    std::array<std::int64_t, 5> counts_{};
+    std::array<std::int64_t, ReasonCount> rejected_{};
+    // The line where each possible word was first kept (0: not seen), two-letter words first, in
+    // blocks of BlockSize words made when a word of the block first turns up.
+    static constexpr std::size_t BlockSize = 26 * 26;
+    std::int64_t& firstLine(std::size_t slot);
+    std::vector<std::unique_ptr<std::int64_t[]>> firstLines_;
 };

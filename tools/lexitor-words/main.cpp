@@ -1,19 +1,25 @@
 // lexitor-words: builds the word database dbWords.mdb from a plain word list.
 
+#include "DatabaseTarget.h"
 #include "ErrorReporting.h"
 #include "WordList.h"
 #include "WordSchema.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
 
+#include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -22,15 +28,20 @@ enum ExitCode
     Success = 0,
     Refused = 1,     // the list could not be read or would make an unusable database
     UsageError = 2,  // wrong options or arguments
-    CannotWrite = 3, // the database could not be written
+    CannotWrite = 3, // the database could not be written, or the output is not to be replaced
 };
 
 const char* const ExitCodeHelp = "Exit codes:\n"
                                  "  0  the database was written\n"
-                                 "  1  the list was refused: it cannot be read, or one word\n"
-                                 "     length would hold more than 32,767 words\n"
+                                 "  1  the list was refused: it cannot be read, it is no word\n"
+                                 "     list, or one word length would hold no words (without\n"
+                                 "     --allow-empty) or more than 32,767 words\n"
                                  "  2  usage error: unknown option, missing or extra arguments\n"
-                                 "  3  the database could not be written\n";
+                                 "  3  the database could not be written, or OUTPUT is a file\n"
+                                 "     that is not to be replaced\n";
+
+// Rejected lines shown for each reason without --verbose.
+constexpr qint64 ExamplesPerReason = 5;
 
 void print(FILE* stream, const QString& text)
 {
@@ -65,90 +76,121 @@ QString lengthName(int length)
     }
 }
 
-bool readList(const QString& path, QByteArray& contents)
+// A read error in words a user can act on.
+QString readError(int error)
 {
-    QFile file;
-    const bool opened = path == QLatin1String("-")
-                            ? file.open(stdin, QIODevice::ReadOnly)
-                            : (file.setFileName(path), file.open(QIODevice::ReadOnly));
-    if (!opened) {
-        error(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-        return false;
+    switch (error) {
+    case EISDIR:
+        return QStringLiteral("it is a folder");
+    case EIO:
+        return QStringLiteral("the disk or device reported an error while reading");
+    case EBADF:
+        return QStringLiteral("it is not open for reading");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
     }
-    contents = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    return true;
 }
 
-// Builds the database beside the output under a temporary name and renames it over the output
-// only when it is complete: a failure leaves no half-written file and an existing database as it
-// was.
-bool writeAtomically(const QString& output, const QStringList& words)
+// Feeds the whole input to the list a piece at a time. Returns an error message, or nothing.
+QString readInto(int fd, WordList& list)
 {
-    const QFileInfo target(output);
-    if (target.isDir()) {
-        error(QStringLiteral("cannot write %1: it is a folder").arg(output));
-        return false;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const ssize_t size = ::read(fd, buffer.data(), buffer.size());
+        if (size == 0)
+            break;
+        if (size < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                // Standard input left non-blocking by whatever started us: wait for data.
+                pollfd ready = {fd, POLLIN, 0};
+                ::poll(&ready, 1, -1);
+                continue;
+            }
+            return readError(errno);
+        }
+        if (!list.feed(buffer.data(), std::size_t(size)))
+            return QString();
     }
-    QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                             QStringLiteral(".XXXXXX"));
-    if (!temporary.open()) {
-        error(QStringLiteral("cannot write %1: %2").arg(output, temporary.errorString()));
-        return false;
-    }
-    temporary.close();
-    const QString temporaryPath = temporary.fileName();
+    list.finish();
+    return QString();
+}
 
-    try {
-        WordSchema::writeDatabase(temporaryPath, words);
-    } catch (const AppError& e) {
-        error(QStringLiteral("cannot write %1: %2").arg(output, e.description()));
-        return false;
+// Shows a rejected line: text as it is, bytes that are not as \xHH, control characters as '?'.
+QString shown(const WordList::Rejection& rejection)
+{
+    if (rejection.reason != WordList::Reason::InvalidText)
+        return printable(
+            QString::fromUtf8(rejection.text.data(), qsizetype(rejection.text.size())));
+    QString text;
+    for (const char c : rejection.text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80)
+            text += QStringLiteral("\\x") + QString::number(byte, 16).toUpper();
+        else
+            text += printable(QString(QLatin1Char(c)));
     }
-    // Readable by everyone, like any other file the program ships.
-    QFile::setPermissions(temporaryPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    // rename() replaces the target in one step; QFile::rename would refuse an existing file.
-    if (std::rename(QFile::encodeName(temporaryPath).constData(),
-                    QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        error(QStringLiteral("cannot write %1: %2")
-                  .arg(output, QString::fromLocal8Bit(std::strerror(errno))));
-        return false;
-    }
-    temporary.setAutoRemove(false);
-    return true;
+    return text;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // A closed standard stream would be taken by the next file opened, and the messages meant
+    // for it written there.
+    const bool stdinClosed = ::fcntl(STDIN_FILENO, F_GETFD) < 0;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", O_RDWR) != fd)
+            return CannotWrite;
+    // A closed pipe on stderr makes writes fail instead of killing the run midway.
+    std::signal(SIGPIPE, SIG_IGN);
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lexitor-words"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LEXITOR_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Builds the Lexitor Trainer word database (dbWords.mdb) from a plain word list.\n"
-        "\n"
-        "The list holds one word a line, in any letter case. Blank lines and lines starting\n"
-        "with '#' are skipped, and surrounding whitespace is ignored. The two-, three- and\n"
-        "four-letter words made only of the letters A to Z are kept, upper-cased, once each;\n"
-        "every other line is reported with its line number and the reason. One word length\n"
-        "can hold at most 32,767 words.\n"
-        "\n"
-        "The database is built beside OUTPUT under a temporary name and then renamed over it,\n"
-        "so a failure never leaves a half-written file or damages an existing one."));
+    parser.setApplicationDescription(
+        QStringLiteral(
+            "Builds the Lexitor Trainer word database (dbWords.mdb) from a plain word list.\n"
+            "\n"
+            "The list holds one word a line, in any letter case. Blank lines and lines starting\n"
+            "with '#' are skipped, and surrounding whitespace is ignored. The two-, three- and\n"
+            "four-letter words made only of the letters A to Z are kept, upper-cased, once each.\n"
+            "The rejected lines are counted by reason, with the first %1 of each shown. One word\n"
+            "length can hold at most 32,767 words, and each length needs at least one word.\n"
+            "The list is UTF-8, with or without a byte-order mark, or UTF-16 starting with a\n"
+            "byte-order mark; lines end in LF, CR LF or CR. A line longer than %2 bytes means\n"
+            "the input is no word list, and it is refused.\n"
+            "\n"
+            "OUTPUT is replaced only when it is a word database, an empty file or (with --force)\n"
+            "another regular file; a device, FIFO, socket, folder or the list itself never is. A\n"
+            "symbolic link is followed, and the file it names keeps its mode and owner.\n"
+            "The database is built beside OUTPUT under a temporary name and then renamed over it,\n"
+            "so a failure or an interruption never leaves a half-written file or damages an\n"
+            "existing one.")
+            .arg(ExamplesPerReason)
+            .arg(WordList::MaxLineBytes));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption quietOption(
         {QStringLiteral("q"), QStringLiteral("quiet")},
         QStringLiteral("Report neither the rejected lines nor the word counts; errors still "
                        "print."));
-    parser.addOption(quietOption);
+    const QCommandLineOption verboseOption(
+        QStringLiteral("verbose"),
+        QStringLiteral("Show every rejected line, not only the first %1 of each reason.")
+            .arg(ExamplesPerReason));
+    const QCommandLineOption forceOption(
+        QStringLiteral("force"),
+        QStringLiteral("Replace OUTPUT even when it is a regular file that is not a word "
+                       "database."));
+    const QCommandLineOption allowEmptyOption(
+        QStringLiteral("allow-empty"),
+        QStringLiteral("Write the database even when a word length has no words."));
+    parser.addOptions({quietOption, verboseOption, forceOption, allowEmptyOption});
     parser.addPositionalArgument(QStringLiteral("LIST"),
                                  QStringLiteral("The word list; - reads standard input."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"),
@@ -188,30 +230,92 @@ int main(int argc, char* argv[])
         return UsageError;
     }
     const bool quiet = parser.isSet(quietOption);
+    const bool verbose = parser.isSet(verboseOption) && !quiet;
+    const bool fromStdin = input == QLatin1String("-");
+    const QString source = fromStdin ? QStringLiteral("<stdin>") : input;
 
-    QByteArray contents;
-    if (!readList(input, contents))
+    // The list.
+    if (fromStdin && stdinClosed) {
+        error(QStringLiteral("cannot read the word list from standard input: it is closed. Give "
+                             "the list's file name instead of -, or pipe the list in."));
         return Refused;
-    const WordList list = WordList::parse(contents);
-    const QString source = input == QLatin1String("-") ? QStringLiteral("<stdin>") : input;
+    }
+    const int fd = fromStdin ? STDIN_FILENO
+                             : ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat inputStatus = {};
+    if (fd < 0 || ::fstat(fd, &inputStatus) != 0) {
+        error(QStringLiteral("cannot read %1: %2").arg(source, readError(errno)));
+        return Refused;
+    }
+    if (S_ISDIR(inputStatus.st_mode)) {
+        error(QStringLiteral("cannot read %1: %2").arg(source, readError(EISDIR)));
+        return Refused;
+    }
+
+    // The output is checked before the list is read, which may take long or never end.
+    std::optional<DatabaseTarget> target;
+    try {
+        target.emplace(output, S_ISREG(inputStatus.st_mode) ? &inputStatus : nullptr,
+                       parser.isSet(forceOption));
+    } catch (const AppError& e) {
+        error(e.description());
+        return CannotWrite;
+    }
+
+    std::array<qint64, WordList::ReasonCount> shownCount{};
+    const WordList* reader = nullptr;
+    WordList list([&](const WordList::Rejection& r) {
+        qint64& shownOfReason = shownCount[std::size_t(r.reason)];
+        if (quiet || (!verbose && shownOfReason == ExamplesPerReason))
+            return;
+        ++shownOfReason;
+        QString line = QStringLiteral("%1:%2: \"%3\": %4")
+                           .arg(source)
+                           .arg(r.line)
+                           .arg(shown(r), WordList::describe(r.reason, reader->encoding()));
+        if (r.reason == WordList::Reason::Duplicate)
+            line += QStringLiteral(" of line %1").arg(r.firstLine);
+        print(stderr, line + QLatin1Char('\n'));
+    });
+    reader = &list;
+    const QString readFailure = readInto(fd, list);
+    if (!readFailure.isEmpty()) {
+        error(QStringLiteral("cannot read %1: %2").arg(source, readFailure));
+        return Refused;
+    }
+    if (list.lineTooLong()) {
+        error(QStringLiteral("line %1 of %2 is longer than %3 bytes: this is not a word list; "
+                             "nothing written")
+                  .arg(list.lines())
+                  .arg(source)
+                  .arg(WordList::MaxLineBytes));
+        return Refused;
+    }
 
     if (!quiet) {
-        for (const WordList::Rejection& r : list.rejections()) {
-            QString line = QStringLiteral("%1:%2: \"%3\": %4")
-                               .arg(source)
-                               .arg(r.line)
-                               .arg(printable(r.text), WordList::describe(r.reason));
-            if (r.reason == WordList::Reason::Duplicate)
-                line += QStringLiteral(" of line %1").arg(r.firstLine);
-            print(stderr, line + QLatin1Char('\n'));
-        }
         for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length)
             print(stderr,
                   QStringLiteral("%1-letter words: %2\n").arg(length).arg(list.count(length)));
-        print(stderr, QStringLiteral("rejected lines: %1\n").arg(list.rejections().size()));
+        qint64 rejected = 0;
+        QString reasons;
+        bool someNotShown = false;
+        for (int reason = 0; reason < WordList::ReasonCount; ++reason) {
+            const qint64 count = list.rejected(WordList::Reason(reason));
+            rejected += count;
+            if (count > 0)
+                reasons += QStringLiteral("  %1: %2\n")
+                               .arg(WordList::describe(WordList::Reason(reason), list.encoding()))
+                               .arg(count);
+            someNotShown = someNotShown || count > shownCount[std::size_t(reason)];
+        }
+        print(stderr, QStringLiteral("rejected lines: %1\n").arg(rejected) + reasons);
+        if (someNotShown)
+            print(stderr, QStringLiteral("(only the first %1 lines of each reason are shown; "
+                                         "--verbose shows them all)\n")
+                              .arg(ExamplesPerReason));
     }
 
-    bool tooMany = false;
+    bool refused = false;
     for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length) {
         if (list.count(length) > WordSchema::MaxWordsPerLength) {
             error(QStringLiteral("%1 holds %2 %3 words, more than the 32,767 one word length can "
@@ -219,13 +323,28 @@ int main(int argc, char* argv[])
                       .arg(source)
                       .arg(list.count(length))
                       .arg(lengthName(length)));
-            tooMany = true;
+            refused = true;
+        } else if (list.count(length) == 0 && !parser.isSet(allowEmptyOption)) {
+            error(QStringLiteral("%1 holds no %2 words; nothing written (--allow-empty writes "
+                                 "the database anyway)")
+                      .arg(source, lengthName(length)));
+            refused = true;
         }
     }
-    if (tooMany)
+    if (refused)
         return Refused;
 
-    if (!writeAtomically(output, list.words()))
+    try {
+        WordSchema::writeDatabase(target->temporaryPath(), list.words());
+    } catch (const AppError& e) {
+        error(QStringLiteral("cannot write %1: %2").arg(output, e.description()));
         return CannotWrite;
+    }
+    try {
+        target->replace();
+    } catch (const AppError& e) {
+        error(e.description());
+        return CannotWrite;
+    }
     return Success;
 }

@@ -279,7 +279,7 @@ public:
             loadWeights();
             const QVariant grading =
                 scalar(QStringLiteral("SELECT value FROM meta WHERE key='grading'"));
-            if (grading.isNull() || grading.toInt() != MemoryPolicy::Version)
+            if (grading.isNull() || grading.toInt() != owner.policy_.rulesVersion())
                 rebuildStored();
             return Outcome::Ready;
         } catch (const DbError& e) {
@@ -358,7 +358,7 @@ public:
             for (const WordMemory& m : std::as_const(words))
                 writeState(m);
             run(QStringLiteral("INSERT OR REPLACE INTO meta(key, value) VALUES('grading', ?)"),
-                {MemoryPolicy::Version});
+                {owner.policy_.rulesVersion()});
             run(QStringLiteral("COMMIT"));
             cache = words;
             cacheLoaded = true;
@@ -465,9 +465,22 @@ public:
 
 QString History::defaultPath()
 {
-    // The per-user data folder named like the settings: organisation, then application.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QLatin1Char('/') + Branding::SettingsApplication + QLatin1Char('/') +
+    // The per-user data folder by the XDG rules, named like the settings: organisation, then
+    // application. Without a home folder there is none (not the filesystem root), and the
+    // history stays in memory, as the settings do.
+    QString folder;
+    const QString home = qEnvironmentVariable("HOME");
+    if (QStandardPaths::isTestModeEnabled()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    } else if (const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+               QDir::isAbsolutePath(dataHome)) {
+        folder = QDir::cleanPath(dataHome);
+    } else if (QDir::isAbsolutePath(home)) {
+        folder = QDir::cleanPath(home + QStringLiteral("/.local/share"));
+    }
+    if (!QDir::isAbsolutePath(folder))
+        return QString();
+    return folder + QLatin1Char('/') + Branding::SettingsApplication + QLatin1Char('/') +
            Branding::ProductName + QStringLiteral("/history.sqlite");
 }
 
@@ -695,7 +708,7 @@ QList<AnswerRecord> History::answers() const
 bool History::recalibrate()
 {
     d_->open();
-    if (!d_->saving)
+    if (!d_->saving || policy_.leitner)
         return false;
     try {
         const int count = d_->scalar(QStringLiteral("SELECT count(*) FROM answers")).toInt();

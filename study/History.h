@@ -26,7 +26,8 @@ class History : public AnswerRecorder
 public:
     static constexpr int SchemaVersion = 1;
     // The history of the player running the program: history.sqlite in the per-user data folder,
-    // under the same organisation and application names as the settings.
+    // under the same organisation and application names as the settings. Empty without a home
+    // folder; a history with no path is kept in memory only, silently.
     static QString defaultPath();
 
     explicit History(MessageBoxes& messages, QString path = defaultPath(),

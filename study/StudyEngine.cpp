@@ -211,8 +211,8 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     if (!length)
         return std::nullopt;
 
-    // Otherwise up to three words of that length: due learning words, due reviews, new words at
-    // the day's pace, then the most faded of the others as company. Three make a
+    // Otherwise three words of that length if it has them: due learning words, due reviews, new
+    // words at the day's pace, then the most faded of the others as company. Three make a
     // choose-the-invalid question that reviews them all at once; fewer, a choose-the-valid
     // question on the first.
     Pools& p = pools[length];
@@ -223,12 +223,15 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
         if (first->lapses > 0 && first->step == 0)
             return assemble(true, length, {first->word}, nonWords(length, 3, {}));
     }
+    // While the day's new words are not all in, one place in three is theirs, so the pace holds
+    // even on days with more due words than the player answers.
+    const qsizetype dueSlots = newLeft > 0 && !p.fresh.isEmpty() ? 2 : 3;
     QStringList chosen;
     for (const WordMemory* m : std::as_const(p.learning))
-        if (chosen.size() < 3)
+        if (chosen.size() < dueSlots)
             chosen.append(m->word);
     for (const WordMemory* m : std::as_const(p.review))
-        if (chosen.size() < 3)
+        if (chosen.size() < dueSlots)
             chosen.append(m->word);
     while (chosen.size() < 3 && newLeft > 0 && !p.fresh.isEmpty()) {
         chosen.append(p.fresh.takeAt(

@@ -107,6 +107,20 @@ void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& 
 
     for (const Grading& grading : gradings(answer)) {
         WordMemory& m = entry(words, grading.word, true);
+        if (leitner) {
+            const int box =
+                grading.right && m.memory ? std::min(6, int(m.memory->difficulty) + 1) : 1;
+            const int days = 1 << (box - 1);
+            if (!m.memory)
+                m.firstReview = at;
+            m.memory = Fsrs::MemoryState{double(days), double(box)};
+            m.lastReview = at;
+            ++m.reviews;
+            m.lapses += grading.right ? 0 : 1;
+            m.step = steps;
+            m.due = dayStart(studyDay(at).addDays(days));
+            continue;
+        }
         const int elapsed = m.memory ? daysBetween(m.lastReview, at) : 0;
         const double prior = m.memory ? recall(m, at) : priorRecallOfNewWord;
         const Fsrs::MemoryState next =

@@ -54,6 +54,11 @@ struct MemoryPolicy
     double priorRecallOfNewWord = 0.3;
 
     Fsrs::Model model;
+    // A plain Leitner schedule instead, as a baseline for benchmarks: box n (1 to 6) comes back
+    // after 2^(n-1) days, a right answer moves the word up a box, a wrong one back to box 1.
+    bool leitner = false;
+    // What the stored states were derived with; a change makes the history rebuild them.
+    int rulesVersion() const { return leitner ? -Version : Version; }
 
     // One word an answer grades: whether the player showed they knew it, and the chance of
     // having answered right without knowing it.

@@ -135,7 +135,11 @@ int main(int argc, char* argv[])
                                   QStringLiteral("Seed of the random choices, for a repeatable "
                                                  "run."),
                                   QStringLiteral("N"));
-    parser.addOptions({words, history, mode, lengths, newPerDay, seed});
+    const QCommandLineOption scheduler(
+        QStringLiteral("scheduler"),
+        QStringLiteral("fsrs (the trainer's) or leitner (a plain baseline, for benchmarks)."),
+        QStringLiteral("NAME"), QStringLiteral("fsrs"));
+    parser.addOptions({words, history, mode, lengths, newPerDay, seed, scheduler});
     parser.process(app);
 
     StudySettings settings;
@@ -187,7 +191,14 @@ int main(int argc, char* argv[])
     QString historyPath = parser.value(history);
     if (!parser.isSet(history) && settings.mode == StudySettings::Mode::Study)
         historyPath = History::defaultPath();
-    History log(messages, historyPath);
+    MemoryPolicy policy;
+    if (parser.value(scheduler) == QLatin1String("leitner")) {
+        policy.leitner = true;
+    } else if (parser.value(scheduler) != QLatin1String("fsrs")) {
+        error(QStringLiteral("--scheduler must be fsrs or leitner"));
+        return 2;
+    }
+    History log(messages, historyPath, policy);
 
     std::optional<StudyEngine> engine;
     try {

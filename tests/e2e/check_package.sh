@@ -11,6 +11,7 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2
   { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/lexitor-trainer_*.deb)
 fail() { echo "FAIL: $*"; exit 1; }
+# (No grep -q after a pipe: under pipefail, the writer's broken pipe would fail the check.)
 
 # Every path, links shown with their target.
 dpkg-deb -c "$deb" | awk '{ p = $6; sub(/^\./, "", p); sub(/\/$/, "", p);
@@ -72,17 +73,17 @@ appstreamcli validate --no-net "$work"/root/usr/share/metainfo/*.metainfo.xml ||
   fail "metainfo"
 grep -qx "Exec=lexitor-trainer" "$work"/root/usr/share/applications/*.desktop ||
   fail "the desktop entry does not start the launcher"
-file -L "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -q ELF || fail "executable"
+file -L "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep ELF >/dev/null || fail "executable"
 # The sound player is loaded on the first cue, not at start-up.
 module="$work/root/usr/lib/lexitor-trainer/liblexitor-sound.so"
-file "$module" | grep -q "ELF.*shared object" || fail "sound module"
-objdump -T "$module" | grep -qw lexitorCreateSoundPlayer || fail "the sound module lacks its factory"
+file "$module" | grep "ELF.*shared object" >/dev/null || fail "sound module"
+objdump -T "$module" | grep -w lexitorCreateSoundPlayer >/dev/null || fail "the sound module lacks its factory"
 if objdump -p "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -i "NEEDED.*pulse"; then
   fail "the executable links the sound libraries"
 fi
 # The progress window's charts load when it opens, not at start-up.
 progress="$work/root/usr/lib/lexitor-trainer/liblexitor-progress.so"
-objdump -T "$progress" | grep -qw lexitorCreateProgressView || fail "the progress module lacks its factory"
+objdump -T "$progress" | grep -w lexitorCreateProgressView >/dev/null || fail "the progress module lacks its factory"
 if objdump -p "$work/root/usr/lib/lexitor-trainer/lexitor-trainer" | grep -i "NEEDED.*charts"; then
   fail "the executable links Qt Charts"
 fi

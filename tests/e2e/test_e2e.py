@@ -206,7 +206,7 @@ STUDY_WORDS = ["AA", "AB", "AD", "AE", "AG", "AH", "AI", "AL", "AM", "AN", "AR",
                "AW", "AX", "AY", "BA", "BE", "BI", "BO", "ACE", "ADD", "AGE", "AID", "AIM", "AIR",
                "ALE", "APE", "ARC", "ARE", "ART", "ATE", "ABLE", "ACHE", "AGED", "ALSO"]
 STUDY_DUE = STUDY_WORDS[:12] + STUDY_WORDS[20:26]
-STUDY_SETTINGS = "[Lexitor%20Trainer%20Software]\nStudyNewPerDay=6\nStudyLengths=2,3\n" \
+STUDY_SETTINGS = "[Lexitor%20Trainer%20Software]\nStudyNewPerDay=12\nStudyLengths=2,3\n" \
                  "StudyPauseMs=600000\n"
 GREEN, RED = (0, 128, 0), (200, 0, 0)
 
@@ -343,16 +343,18 @@ def test_study_session(s):
     check(due_in(study_button(s, acc)) == len(STUDY_DUE),
           f"due count {study_button(s, acc).name}, expected {len(STUDY_DUE)}")
     window, study = open_study(s, main, acc, box)
-    plan = [("digit", False), ("tab", False)] + [("digit" if i % 2 else "tab", True)
-                                                 for i in range(8)]
-    missed_at = time.monotonic()
+    # Missed last, so that the session cannot ask them again.
+    plan = [("digit" if i % 2 else "tab", True) for i in range(8)] + [("digit", False),
+                                                                     ("tab", False)]
     rejected, accepted, _ = play_study(s, window, study, plan)
+    missed_at = time.monotonic()
     s.close_box(window)
     summary = s.wait_top_level_with("panel", "Study Session")
     labels = [s.content(label) for label in s.find_all(s.one(summary, "panel", "Study Session"),
                                                       "label")]
     log(f"summary: {labels}")
     check(labels[:2] == ["Answered: 10", "Right: 80%"], f"summary {labels}")
+    check(len(set(rejected)) == 2, f"two words missed: {rejected}")
     check(labels[2].startswith("Next review: "), f"summary {labels}")
     lists = {}
     for frame in ("Words you took for non-words", "Non-words you took for words"):

@@ -145,9 +145,11 @@ void PulseSoundPlayer::writable(pa_stream* stream, size_t bytes, void* self)
     // As much as the server asks for: a cue shorter than the server's buffer goes in one piece.
     const QByteArray& samples = player->playing_.sound.samples;
     const size_t size = std::min(bytes, size_t(samples.size() - player->written_));
+    // On failure the stream is only disconnected here, not let go of while libpulse is inside its
+    // callback: its state change to terminated does the rest.
     if (size > 0 && pa_stream_write(stream, samples.constData() + player->written_, size, nullptr,
                                     0, PA_SEEK_RELATIVE) < 0) {
-        player->stopStream();
+        pa_stream_disconnect(stream);
         return;
     }
     player->written_ += qsizetype(size);
@@ -155,7 +157,7 @@ void PulseSoundPlayer::writable(pa_stream* stream, size_t bytes, void* self)
     // sample has been played.
     if (player->written_ == samples.size() &&
         !(player->draining_ = pa_stream_drain(stream, &PulseSoundPlayer::drained, player)))
-        player->stopStream();
+        pa_stream_disconnect(stream);
 }
 
 void PulseSoundPlayer::drained(pa_stream* stream, int, void* self)

@@ -482,6 +482,7 @@ class Recorder:
     def __init__(self, session):
         self.session = session
         self.samples = array.array("h")
+        self.offset = -math.inf
         self.lock = threading.Lock()
         before = session.run(["pactl", "list", "short", "source-outputs"], check_rc=False)
         self.proc = subprocess.Popen(
@@ -505,13 +506,25 @@ class Recorder:
                 return
             pending += chunk
             usable = len(pending) - len(pending) % 2
+            arrived = time.monotonic()
             with self.lock:
                 self.samples.frombytes(pending[:usable])
+                # The sink runs on the system clock, so sample n was recorded at about
+                # n / RATE + a fixed offset. A chunk arrives late, never early: the least delayed
+                # one gives the offset.
+                self.offset = max(self.offset, len(self.samples) - arrived * self.RATE)
             pending = pending[usable:]
 
     def mark(self):
         with self.lock:
             return len(self.samples)
+
+    def position(self, moment):
+        """The sample recorded at time.monotonic() moment, found from the sample clock rather
+        than from what has arrived so far: on a busy machine the recording arrives in late
+        bursts, and mark() then points too early."""
+        with self.lock:
+            return max(0, int(moment * self.RATE + self.offset))
 
     def _block_rms(self, start):
         with self.lock:

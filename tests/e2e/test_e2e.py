@@ -264,8 +264,8 @@ def loudest_50ms(samples):
 
 def run_answers(s, main, acc, count, recorder, seen):
     """Starts the valid two-letter test with count questions and answers them, right first and
-    then alternately wrong and right, at least SOAK_PACE apart. Returns the recorder's mark at
-    each answer and whether it was right."""
+    then alternately wrong and right, at least SOAK_PACE apart. Returns the time of each answer
+    (time.monotonic()) and whether it was right."""
     box = s.one(acc, "text", COUNT_FRAME)
     s.click(main, box)
     s.key("ctrl+a")
@@ -282,7 +282,7 @@ def run_answers(s, main, acc, count, recorder, seen):
         pick = valid if right else (valid + 1) % 4
         time.sleep(max(0.0, last + SOAK_PACE - time.monotonic()))
         last = time.monotonic()
-        answers.append((recorder.mark(), right))
+        answers.append((time.monotonic(), right))
         s.click(window, buttons[pick], sync=False)
     results = s.wait_window(besides={main} | seen)
     seen.add(results)
@@ -298,10 +298,12 @@ def judge_answers(recorder, answers, high_cue):
     0.02 RMS over its loudest 50 ms. A silent cue leaves the previous one, of the other kind,
     sounding last, or nothing at all."""
     failures = []
+    marks = [recorder.position(moment) for moment, _ in answers]
+    ends = marks[1:] + [marks[-1] + recorder.RATE]
+    wait_for("the recording of the last cue", lambda: recorder.mark() >= ends[-1])
     with recorder.lock:
         samples = recorder.samples[:]
-    ends = [mark for mark, _ in answers[1:]] + [answers[-1][0] + recorder.RATE]
-    for number, ((mark, right), end) in enumerate(zip(answers, ends), 1):
+    for number, (mark, end, (_, right)) in enumerate(zip(marks, ends, answers), 1):
         sound = last_sound(samples[mark:end])
         level = loudest_50ms(sound)
         rate = crossings_per_second(sound) if len(sound) else 0.0

@@ -216,22 +216,20 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     // choose-the-invalid question that reviews them all at once; fewer, a choose-the-valid
     // question on the first.
     Pools& p = pools[length];
-    // A word just missed is asked again as the one word to find among non-words, so that the
-    // answer teaches it; the decoys the player fell for come back around it.
+    // With learning steps, a word just missed is asked again as the one word to find among
+    // non-words, so that the answer teaches it; the decoys the player fell for come back around
+    // it.
     if (!p.learning.isEmpty()) {
         const WordMemory* first = p.learning.first();
         if (first->lapses > 0 && first->step == 0)
             return assemble(true, length, {first->word}, nonWords(length, 3, {}));
     }
-    // While the day's new words are not all in, one place in three is theirs, so the pace holds
-    // even on days with more due words than the player answers.
-    const qsizetype dueSlots = newLeft > 0 && !p.fresh.isEmpty() ? 2 : 3;
     QStringList chosen;
     for (const WordMemory* m : std::as_const(p.learning))
-        if (chosen.size() < dueSlots)
+        if (chosen.size() < 3)
             chosen.append(m->word);
     for (const WordMemory* m : std::as_const(p.review))
-        if (chosen.size() < dueSlots)
+        if (chosen.size() < 3)
             chosen.append(m->word);
     while (chosen.size() < 3 && newLeft > 0 && !p.fresh.isEmpty()) {
         chosen.append(p.fresh.takeAt(

@@ -42,9 +42,11 @@ struct MemoryPolicy
     static constexpr int Version = 1;
 
     double desiredRetention = 0.9;
-    // Minutes before a word answered wrong, or still being learnt, is asked again. A word
-    // graduates to day intervals after passing the last step.
-    QList<int> learningStepsMinutes{1, 10};
+    // Minutes before a word answered wrong, or still being learnt, is asked again within the
+    // session; a word graduates to day intervals after passing the last step. None by default:
+    // measured on simulated learners, same-session repeats cost more questions than they gave
+    // back, and a missed word comes back the next day.
+    QList<int> learningStepsMinutes;
     // Chance of answering right without knowing the word: 1 in 4 when the word is the one to
     // choose; when it is one of the three real words of a choose-the-invalid question, a player
     // who only spots the non-word also answers right.

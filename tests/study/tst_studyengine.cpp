@@ -117,8 +117,8 @@ private slots:
             QCOMPARE(words.contains(q->candidates[i]), i != q->rightIndex);
     }
 
-    // A missed word comes back within minutes as the word to find, and the non-word taken for
-    // it comes back as a decoy.
+    // A missed word comes back the next day, and the non-word taken for it comes back as a
+    // decoy.
     void missedWordAndItsDecoyComeBack()
     {
         const QStringList words = WordDatabase::sequentialWords(2, 3);
@@ -129,8 +129,11 @@ private slots:
         const QString decoy = first->candidates[wrong];
         const QString word = first->candidates[first->rightIndex];
         QVERIFY(!f.engine->answer(wrong).right);
-        QCOMPARE(f.history->find(word)->due, f.clock.now.addSecs(60));
-        f.clock.advanceSecs(60);
+        const QDateTime tomorrow =
+            MemoryPolicy::dayStart(MemoryPolicy::studyDay(f.clock.now).addDays(1));
+        QCOMPARE(f.history->find(word)->due, tomorrow);
+        QVERIFY(!f.engine->next());
+        f.clock.now = tomorrow;
         const auto again = f.engine->next();
         QVERIFY(again && again->validKind);
         QCOMPARE(again->candidates[again->rightIndex], word);

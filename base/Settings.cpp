@@ -81,7 +81,9 @@ StudyPreferences StudyPreferences::load()
         prefs.pauseMs = pause;
 
     QList<int> lengths;
-    const QStringList parts = settings->value(LengthsKey).toString().split(QLatin1Char(','));
+    // Written by hand without quotes, "2,3" reads as a list of two values.
+    const QStringList parts =
+        settings->value(LengthsKey).toStringList().join(QLatin1Char(',')).split(QLatin1Char(','));
     for (const QString& part : parts) {
         const int length = part.trimmed().toInt(&ok);
         if (!ok || !AllLengths.contains(length))

@@ -2,12 +2,17 @@
 // (answered right three times in a quarter of an hour), so it is due for review now. With
 // --spread the words are learnt over the last four weeks instead, and every fifth one is missed
 // once since, as a player's month would leave them (for screenshots).
+// With --age the history's answers are moved HOURS back in time instead, and the word states
+// rebuilt from them, as if the player came back that much later.
 //     e2e_make_history [--spread] HISTORY_FILE WORD...
+//     e2e_make_history --age HOURS HISTORY_FILE
 #include "History.h"
 #include "Services.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <cstdio>
 
@@ -28,6 +33,21 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() == 3 && args.first() == QStringLiteral("--age")) {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "age");
+            db.setDatabaseName(args[2]);
+            QSqlQuery shift(db);
+            if (!db.open() || !shift.exec(QStringLiteral("UPDATE answers SET at_ms = at_ms - %1")
+                                              .arg(qint64(args[1].toDouble() * 3600000.0))))
+                return 1;
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("age"));
+        PrintedMessages messages;
+        History history(messages, args[2]);
+        history.rebuild();
+        return messages.shown == 0 ? 0 : 1;
+    }
     const bool spread = !args.isEmpty() && args.first() == QStringLiteral("--spread");
     if (spread)
         args.removeFirst();

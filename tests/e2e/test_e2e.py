@@ -205,8 +205,9 @@ def test_count_remembered(s):
 STUDY_WORDS = ["AA", "AB", "AD", "AE", "AG", "AH", "AI", "AL", "AM", "AN", "AR", "AS", "AT",
                "AW", "AX", "AY", "BA", "BE", "BI", "BO", "ACE", "ADD", "AGE", "AID", "AIM", "AIR",
                "ALE", "APE", "ARC", "ARE", "ART", "ATE", "ABLE", "ACHE", "AGED", "ALSO"]
-STUDY_DUE = STUDY_WORDS[:12] + STUDY_WORDS[20:26]
-STUDY_SETTINGS = "[Lexitor%20Trainer%20Software]\nStudyNewPerDay=12\nStudyLengths=2,3\n" \
+# Few enough that the first session reviews them all: the next day, only what it missed is due.
+STUDY_DUE = STUDY_WORDS[:6] + STUDY_WORDS[20:23]
+STUDY_SETTINGS = "[Lexitor%20Trainer%20Software]\nStudyNewPerDay=30\nStudyLengths=2,3\n" \
                  "StudyPauseMs=600000\n"
 GREEN, RED = (0, 128, 0), (200, 0, 0)
 
@@ -329,14 +330,18 @@ def play_study(s, window, study, plan):
             accepted.append(words[pick] if valid_kind else words[good])
         if number < len(plan):
             s.key("Return")  # any key: the next question at once
-            wait_for("the next question", lambda: buttons[good].description != "right answer")
+            showing = s._atspi.STATE_SHOWING
+            wait_for("the next question", lambda: buttons[good].description != "right answer"
+                     or not s.has_state(study, showing))
+            if not s.has_state(study, showing):
+                break  # today's work is done: the session ended by itself
     return rejected, accepted, asked
 
 
 def test_study_session(s):
     """A keyboard-only study session of 10 questions from a history made beforehand: the due
     count, green and red feedback, the summary's missed words; a day later the missed words come
-    first in the next session."""
+    back among the due reviews of the next session."""
     prepare_study(s)
     s.launch()
     main, acc, box = main_window(s)
@@ -368,7 +373,7 @@ def test_study_session(s):
     s.close_box(main)
     check(s.wait_exit() == 0, "exit code")
 
-    # The next day, the missed words come first.
+    # The next day, the missed words come back.
     s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--age", "24",
            str(history_path(s))])
     s.launch()
@@ -377,10 +382,14 @@ def test_study_session(s):
     log(f"next start: {due} due")
     check(due >= len(set(rejected)), f"{due} due, fewer than the {len(set(rejected))} missed")
     window, study = open_study(s, main, acc, box)
-    _, _, asked = play_study(s, window, study, [("digit", True)] * len(set(rejected)))
+    # The engine reviews the day's due words two or three to a question, oldest due first, so
+    # the missed ones come back among the first questions that review that many words.
+    count = min(10, (due + 1) // 2 + 1)
+    _, _, asked = play_study(s, window, study, [("digit", True)] * count)
     first = {word for words in asked for word in words}
     check(set(rejected) <= first, f"missed {rejected}, first asked {asked}")
-    s.close_box(window)
+    if window in s.visible_windows():
+        s.close_box(window)
     s.wait_top_level_with("panel", "Study Session")
     s.key("Return")
     s.wait_active(main, acc)

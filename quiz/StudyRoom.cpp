@@ -11,6 +11,7 @@
 #include <QLibrary>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QtDebug>
 
 QString ProgressModule::moduleFileName()
 {
@@ -65,8 +66,10 @@ std::optional<int> StudyRoom::dueNow()
         history_.open();
         StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());
         return engine.dueNow();
-    } catch (const std::exception&) {
-        return std::nullopt; // no word list to study from: the written tests report that
+    } catch (const std::exception& e) {
+        // No word list to study from: the written tests report that to the player.
+        qWarning().noquote() << "No due count:" << e.what();
+        return std::nullopt;
     }
 }
 

@@ -261,6 +261,7 @@ QStringList WordStore::words(int length) const
 {
     const QString view = WordSchema::viewName(length);
     const QSqlDatabase db = connection();
+    startClock();
     QSqlQuery query = prepared(db, QStringLiteral("select * from %1").arg(view));
     execute(query);
     QStringList all;

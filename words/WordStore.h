@@ -55,10 +55,10 @@ private:
     QSqlDatabase connection() const;
 
     // Starts the clock of one operation; the connection's progress handler watches the deadline.
-    void startClock() { deadline_ = QDeadlineTimer(timeLimit_); }
+    void startClock() const { deadline_ = QDeadlineTimer(timeLimit_); }
 
     RandomSource& random_;
     bool created_ = false;
     std::chrono::milliseconds timeLimit_ = TimeLimit;
-    QDeadlineTimer deadline_;
+    mutable QDeadlineTimer deadline_; // restarted by every operation, reads included
 };

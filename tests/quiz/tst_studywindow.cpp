@@ -232,6 +232,22 @@ private slots:
         QVERIFY(!StudyWindow(fx.session, *fx.engine).start());
     }
 
+    // Study starts whenever the player likes, long after the store's last statement.
+    void studyLongAfterTheStoreOpened()
+    {
+        Fixture fx;
+        const QString big = fx.t.path(QStringLiteral("big.mdb"));
+        WordDatabase::write(big, WordDatabase::sequentialWords(2, 600) +
+                                     WordDatabase::sequentialWords(3, 3000));
+        fx.store.setTimeLimit(std::chrono::milliseconds(50));
+        fx.store.open(big); // its last statement
+        QTest::qWait(120);
+        StudySettings settings;
+        settings.lengths = {2, 3};
+        StudyEngine engine(fx.store, fx.history, fx.clock, fx.t.random, settings);
+        QVERIFY(engine.next().has_value());
+    }
+
     void nextReviewText_data()
     {
         QTest::addColumn<QDateTime>("next");

@@ -69,13 +69,17 @@ const QStringList CreateV1{
 // The statements that bring a history from version i to i + 1, in order.
 const QList<QStringList>& migrations()
 {
-    static const QList<QStringList> all{CreateV1};
+    static const QList<QStringList> all{
+        CreateV1,
+        {QStringLiteral(
+            "ALTER TABLE word_state ADD COLUMN missed_last INTEGER NOT NULL DEFAULT 0")},
+    };
     return all;
 }
 
 const QString StateColumns = QStringLiteral(
     "word, valid, stability, difficulty, first_review_ms, last_review_ms, due_ms, step, reviews, "
-    "lapses, confusions, last_confused_ms, resisted");
+    "lapses, confusions, last_confused_ms, resisted, missed_last");
 
 WordMemory readState(const QSqlQuery& q)
 {
@@ -93,6 +97,7 @@ WordMemory readState(const QSqlQuery& q)
     m.confusions = q.value(10).toInt();
     m.lastConfused = fromMs(q.value(11));
     m.resisted = q.value(12).toInt();
+    m.missedLast = q.value(13).toBool();
     return m;
 }
 
@@ -385,12 +390,12 @@ public:
     void writeState(const WordMemory& m)
     {
         run(QStringLiteral("INSERT OR REPLACE INTO word_state(%1) "
-                           "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                           "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                 .arg(StateColumns),
             {m.word, m.valid ? 1 : 0, m.memory ? QVariant(m.memory->stability) : QVariant(),
              m.memory ? QVariant(m.memory->difficulty) : QVariant(), msOrNull(m.firstReview),
              msOrNull(m.lastReview), msOrNull(m.due), m.step, m.reviews, m.lapses, m.confusions,
-             msOrNull(m.lastConfused), m.resisted});
+             msOrNull(m.lastConfused), m.resisted, m.missedLast ? 1 : 0});
     }
 
     void loadCache()

@@ -24,7 +24,7 @@ class WordStore;
 class History : public AnswerRecorder
 {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
     // The history of the player running the program: history.sqlite in the per-user data folder,
     // under the same organisation and application names as the settings. Empty without a home
     // folder; a history with no path is kept in memory only, silently.

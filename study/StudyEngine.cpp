@@ -134,6 +134,7 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     // Per length: the words that need attention now, most urgent first.
     struct Pools
     {
+        QList<const WordMemory*> missed;   // due, and answered wrongly the last time
         QList<const WordMemory*> learning; // in their learning steps and due
         QList<const WordMemory*> review;   // graduated and due
         QList<const WordMemory*> ahead;    // seen and not due, most faded first
@@ -148,6 +149,8 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
                 p.fresh.append(word);
             else if (it->due > now)
                 p.ahead.append(&*it);
+            else if (it->missedLast && it->valid)
+                p.missed.append(&*it);
             else if (policy.isGraduated(*it))
                 p.review.append(&*it);
             else
@@ -156,6 +159,7 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
         auto byDue = [](const WordMemory* a, const WordMemory* b) {
             return a->due != b->due ? a->due < b->due : a->word < b->word;
         };
+        std::sort(p.missed.begin(), p.missed.end(), byDue);
         std::sort(p.learning.begin(), p.learning.end(), byDue);
         std::sort(p.review.begin(), p.review.end(), byDue);
         QList<std::pair<double, const WordMemory*>> faded;
@@ -171,15 +175,17 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     int newLeft = practice ? std::numeric_limits<int>::max()
                            : std::max(0, settings_.newPerDay - introducedToday());
 
-    // The length with the most words due; else, at the day's pace, one with new words (each
-    // length as likely as its share of them); else, when practising, the one whose seen words
-    // have faded most.
+    // The length with the most missed words due, then the most words due; else, at the day's pace,
+    // one with new words (each length as likely as its share of them); else, when practising, the
+    // one whose seen words have faded most.
     int length = 0;
-    qsizetype mostDue = 0;
+    std::pair<qsizetype, qsizetype> mostDue{0, 0};
     for (int l : std::as_const(settings_.lengths)) {
         const Pools& p = pools[l];
-        if (p.learning.size() + p.review.size() > mostDue) {
-            mostDue = p.learning.size() + p.review.size();
+        const std::pair<qsizetype, qsizetype> due{
+            p.missed.size(), p.missed.size() + p.learning.size() + p.review.size()};
+        if (due.second > 0 && due > mostDue) {
+            mostDue = due;
             length = l;
         }
     }
@@ -211,7 +217,8 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     if (!length)
         return std::nullopt;
 
-    // Otherwise three words of that length if it has them: due learning words, due reviews, new
+    // Otherwise three words of that length if it has them: the due words missed last time, due
+    // learning words, due reviews, new
     // words at the day's pace, then the most faded of the others as company. Three make a
     // choose-the-invalid question that reviews them all at once; fewer, a choose-the-valid
     // question on the first.
@@ -219,12 +226,16 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     // With learning steps, a word just missed is asked again as the one word to find among
     // non-words, so that the answer teaches it; the decoys the player fell for come back around
     // it.
-    if (!p.learning.isEmpty()) {
-        const WordMemory* first = p.learning.first();
-        if (first->lapses > 0 && first->step == 0)
+    const QList<const WordMemory*>& relearning = p.missed.isEmpty() ? p.learning : p.missed;
+    if (!relearning.isEmpty()) {
+        const WordMemory* first = relearning.first();
+        if (!policy.isGraduated(*first) && first->lapses > 0 && first->step == 0)
             return assemble(true, length, {first->word}, nonWords(length, 3, {}));
     }
     QStringList chosen;
+    for (const WordMemory* m : std::as_const(p.missed))
+        if (chosen.size() < 3)
+            chosen.append(m->word);
     for (const WordMemory* m : std::as_const(p.learning))
         if (chosen.size() < 3)
             chosen.append(m->word);

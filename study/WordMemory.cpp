@@ -117,6 +117,7 @@ void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& 
             m.lastReview = at;
             ++m.reviews;
             m.lapses += grading.right ? 0 : 1;
+            m.missedLast = !grading.right;
             m.step = steps;
             m.due = dayStart(studyDay(at).addDays(days));
             continue;
@@ -130,6 +131,7 @@ void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& 
         m.memory = next;
         m.lastReview = at;
         ++m.reviews;
+        m.missedLast = !grading.right;
         if (!grading.right) {
             ++m.lapses;
             m.step = 0;

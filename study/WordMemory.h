@@ -16,12 +16,13 @@ struct WordMemory
     bool valid = true; // a real word, or a non-word shown as a decoy
     // Valid words: the FSRS state once the word has been graded at least once.
     std::optional<Fsrs::MemoryState> memory;
-    QDateTime firstReview; // the first graded answer (UTC)
-    QDateTime lastReview;  // the last graded answer (UTC)
-    QDateTime due;         // when it should be asked again
-    int step = 0;          // learning step reached; graduated once it passes the last step
-    int reviews = 0;       // graded answers
-    int lapses = 0;        // graded answers that were wrong
+    QDateTime firstReview;   // the first graded answer (UTC)
+    QDateTime lastReview;    // the last graded answer (UTC)
+    QDateTime due;           // when it should be asked again
+    int step = 0;            // learning step reached; graduated once it passes the last step
+    int reviews = 0;         // graded answers
+    int lapses = 0;          // graded answers that were wrong
+    bool missedLast = false; // the last graded answer was wrong: asked first when due again
     // Non-words: how often the player took this one for a real word, and when last.
     int confusions = 0;
     QDateTime lastConfused;
@@ -39,7 +40,7 @@ struct WordMemory
 struct MemoryPolicy
 {
     // Bumped whenever the rules below change, so stored states are rebuilt from the answers.
-    static constexpr int Version = 1;
+    static constexpr int Version = 2;
 
     double desiredRetention = 0.9;
     // Minutes before a word answered wrong, or still being learnt, is asked again within the

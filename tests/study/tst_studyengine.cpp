@@ -140,6 +140,25 @@ private slots:
         QVERIFY(again->candidates.contains(decoy));
     }
 
+    // When many words are due, the ones missed last time come first, whatever their length.
+    void missedWordsComeFirstAmongTheDue()
+    {
+        const QStringList twos = WordDatabase::sequentialWords(2, 3);
+        const QStringList threes = WordDatabase::sequentialWords(3, 9);
+        Fixture f(twos + threes, {12, {2, 3}});
+        QSet<QString> known = all(twos + threes);
+        const QString missed = twos.first();
+        known.remove(missed);
+        f.session(known);
+        QVERIFY(f.history->find(missed)->missedLast);
+        f.clock.advanceDays(60); // every word due, most of them three letters long
+        QVERIFY(f.engine->dueNow() > 6);
+        const auto q = f.engine->next();
+        QVERIFY(q);
+        QCOMPARE(q->length, 2);
+        QVERIFY(q->candidates.contains(missed));
+    }
+
     // Words no longer in the word list stay in the history but are never asked nor counted.
     void wordsGoneFromTheListAreIgnored()
     {

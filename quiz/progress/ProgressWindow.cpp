@@ -146,14 +146,20 @@ public:
     }
 
 private:
-    void fillLengths()
+    // Takes the chart's series and axes away, ready to be filled afresh.
+    static QChart* emptied(QChart* chart)
     {
-        QChart* chart = byLength_->chart();
         chart->removeAllSeries();
         for (QAbstractAxis* axis : chart->axes()) {
             chart->removeAxis(axis); // hands the axis back to us
             delete axis;
         }
+        return chart;
+    }
+
+    void fillLengths()
+    {
+        QChart* chart = emptied(byLength_->chart());
         auto* series = new QStackedBarSeries;
         auto* newSet = new QBarSet(QStringLiteral("New"));
         auto* learningSet = new QBarSet(QStringLiteral("Learning"));
@@ -187,12 +193,7 @@ private:
 
     void fillDays()
     {
-        QChart* chart = byDay_->chart();
-        chart->removeAllSeries();
-        for (QAbstractAxis* axis : chart->axes()) {
-            chart->removeAxis(axis); // hands the axis back to us
-            delete axis;
-        }
+        QChart* chart = emptied(byDay_->chart());
         auto* bars = new QBarSeries;
         auto* answers = new QBarSet(QStringLiteral("Answers"));
         answers->setColor(QColor(70, 110, 190));

@@ -123,7 +123,7 @@ ProgressData StudyRoom::data()
     ProgressData data;
     const QDateTime now = clock_.nowUtc();
     try {
-        for (const History::LengthProgress& l : history_.progressByLength(session_.store, now))
+        for (const History::LengthProgress& l : history_.progressByLength(session_.store))
             data.lengths.append({l.length, l.newWords, l.learning, l.known});
     } catch (const std::exception&) {
         // no word list: no words to count

@@ -2,6 +2,7 @@
 
 #include "Branding.h"
 #include "Calibration.h"
+#include "WordCounts.h"
 #include "WordStore.h"
 
 #include <QDir>
@@ -599,24 +600,11 @@ int History::answerCount() const
     }
 }
 
-QList<History::LengthProgress> History::progressByLength(const WordStore& store,
-                                                         const QDateTime& now) const
+QList<History::LengthProgress> History::progressByLength(const WordStore& store) const
 {
-    const QHash<QString, WordMemory>& all = words();
     QList<LengthProgress> result;
-    for (int length = 2; length <= 4; ++length) {
-        LengthProgress p{length, 0, 0, 0};
-        for (const QString& word : store.words(length)) {
-            const auto it = all.constFind(word);
-            if (it == all.constEnd() || it->isNew())
-                ++p.newWords;
-            else if (policy_.isKnown(*it, now))
-                ++p.known;
-            else
-                ++p.learning;
-        }
-        result.append(p);
-    }
+    for (int length = 2; length <= 4; ++length)
+        result.append(countWords(length, store.words(length), words(), policy()));
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "AnswerRecorder.h"
 #include "Services.h"
+#include "WordCounts.h"
 #include "WordMemory.h"
 
 #include <QDate>
@@ -61,14 +62,8 @@ public:
     int answerCount() const;
 
     // Progress, for the windows.
-    struct LengthProgress
-    {
-        int length;
-        int newWords;
-        int learning;
-        int known;
-    };
-    QList<LengthProgress> progressByLength(const WordStore& store, const QDateTime& now) const;
+    using LengthProgress = LengthCounts;
+    QList<LengthProgress> progressByLength(const WordStore& store) const;
     struct DayProgress
     {
         QDate day;

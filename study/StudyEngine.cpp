@@ -2,6 +2,7 @@
 
 #include "ErrorReporting.h"
 #include "Random.h"
+#include "WordCounts.h"
 #include "WordSchema.h"
 #include "WordStore.h"
 
@@ -108,38 +109,25 @@ int StudyEngine::introducedToday() const
     return count;
 }
 
-std::optional<StudyQuestion> StudyEngine::build(bool practice)
+std::optional<StudyQuestion> StudyEngine::uniform()
 {
-    const QDateTime now = clock_.nowUtc();
-    if (settings_.lengths.isEmpty())
-        return std::nullopt;
-
-    if (settings_.mode == StudySettings::Mode::Uniform) {
-        const bool valid = RandomBetween(random_, 0, 1) == 0;
-        const int length =
-            settings_.lengths.at(RandomBetween(random_, 0, qint16(settings_.lengths.size() - 1)));
-        if (valid) {
-            const QString word = randomWord(length);
-            return assemble(true, length, {word}, nonWords(length, 3, {}));
-        }
-        QStringList words;
-        for (int i = 0; i < 3; ++i)
-            words.append(randomWord(length));
-        return assemble(false, length, nonWords(length, 1, words), words);
+    const bool valid = RandomBetween(random_, 0, 1) == 0;
+    const int length =
+        settings_.lengths.at(RandomBetween(random_, 0, qint16(settings_.lengths.size() - 1)));
+    if (valid) {
+        const QString word = randomWord(length);
+        return assemble(true, length, {word}, nonWords(length, 3, {}));
     }
+    QStringList words;
+    for (int i = 0; i < 3; ++i)
+        words.append(randomWord(length));
+    return assemble(false, length, nonWords(length, 1, words), words);
+}
 
+QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
+{
     const MemoryPolicy& policy = history_.policy();
     const QHash<QString, WordMemory>& all = history_.words();
-
-    // Per length: the words that need attention now, most urgent first.
-    struct Pools
-    {
-        QList<const WordMemory*> missed;   // due, and answered wrongly the last time
-        QList<const WordMemory*> learning; // in their learning steps and due
-        QList<const WordMemory*> review;   // graduated and due
-        QList<const WordMemory*> ahead;    // seen and not due, most faded first
-        QStringList fresh;                 // never graded
-    };
     QHash<int, Pools> pools;
     for (int length : std::as_const(settings_.lengths)) {
         Pools& p = pools[length];
@@ -169,15 +157,35 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
             return a.first != b.first ? a.first < b.first : a.second->word < b.second->word;
         });
         p.ahead.clear();
+        p.lowestRecall = faded.isEmpty() ? 1.0 : faded.first().first;
         for (const auto& f : std::as_const(faded))
             p.ahead.append(f.second);
     }
-    int newLeft = practice ? std::numeric_limits<int>::max()
-                           : std::max(0, settings_.newPerDay - introducedToday());
+    return pools;
+}
 
-    // The length with the most missed words due, then the most words due; else, at the day's pace,
-    // one with new words (each length as likely as its share of them); else, when practising, the
-    // one whose seen words have faded most.
+// A length with new words, each as likely as its share of them; 0 when none has any.
+int StudyEngine::lengthWithNewWords(const QHash<int, Pools>& pools)
+{
+    qsizetype freshCount = 0;
+    for (int l : std::as_const(settings_.lengths))
+        freshCount += pools.value(l).fresh.size();
+    if (freshCount == 0)
+        return 0;
+    qsizetype pick = RandomBetween(random_, 0, qint16(std::min<qsizetype>(freshCount, 32767) - 1));
+    for (int l : std::as_const(settings_.lengths)) {
+        if (pick < pools.value(l).fresh.size())
+            return l;
+        pick -= pools.value(l).fresh.size();
+    }
+    return 0;
+}
+
+// The length with the most missed words due, then the most words due; else, at the day's pace,
+// one with new words; else, when practising, the one whose seen words have faded most; else, when
+// nothing seen has faded at all, one with new words beyond the day's pace.
+int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice)
+{
     int length = 0;
     std::pair<qsizetype, qsizetype> mostDue{0, 0};
     for (int l : std::as_const(settings_.lengths)) {
@@ -189,40 +197,42 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
             length = l;
         }
     }
-    if (!length && newLeft > 0) {
-        qsizetype freshCount = 0;
-        for (int l : std::as_const(settings_.lengths))
-            freshCount += pools[l].fresh.size();
-        if (freshCount > 0) {
-            qsizetype pick =
-                RandomBetween(random_, 0, qint16(std::min<qsizetype>(freshCount, 32767) - 1));
-            for (int l : std::as_const(settings_.lengths)) {
-                if (pick < pools[l].fresh.size()) {
-                    length = l;
-                    break;
-                }
-                pick -= pools[l].fresh.size();
-            }
+    if (!length && newLeft > 0)
+        length = lengthWithNewWords(pools);
+    if (length || !practice)
+        return length;
+    double lowest = 1.0; // a word answered this very moment has not faded
+    for (int l : std::as_const(settings_.lengths))
+        if (pools[l].lowestRecall < lowest) {
+            lowest = pools[l].lowestRecall;
+            length = l;
         }
+    if (!length) {
+        newLeft = std::numeric_limits<int>::max();
+        length = lengthWithNewWords(pools);
     }
-    if (!length && practice) {
-        double lowest = 2.0;
-        for (int l : std::as_const(settings_.lengths))
-            if (!pools[l].ahead.isEmpty())
-                if (const double r = policy.recall(*pools[l].ahead.first(), now); r < lowest) {
-                    lowest = r;
-                    length = l;
-                }
-    }
+    return length;
+}
+
+std::optional<StudyQuestion> StudyEngine::build(bool practice)
+{
+    if (settings_.lengths.isEmpty())
+        return std::nullopt;
+    if (settings_.mode == StudySettings::Mode::Uniform)
+        return uniform();
+
+    const MemoryPolicy& policy = history_.policy();
+    QHash<int, Pools> all = pools(clock_.nowUtc());
+    int newLeft = std::max(0, settings_.newPerDay - introducedToday());
+    const int length = chooseLength(all, newLeft, practice);
     if (!length)
         return std::nullopt;
 
-    // Otherwise three words of that length if it has them: the due words missed last time, due
-    // learning words, due reviews, new
-    // words at the day's pace, then the most faded of the others as company. Three make a
-    // choose-the-invalid question that reviews them all at once; fewer, a choose-the-valid
-    // question on the first.
-    Pools& p = pools[length];
+    // Three words of that length if it has them: the due words missed last time, due learning
+    // words, due reviews, new words at the day's pace, then the most faded of the others as
+    // company. Three make a choose-the-invalid question that reviews them all at once; fewer, a
+    // choose-the-valid question on the first.
+    Pools& p = all[length];
     // With learning steps, a word just missed is asked again as the one word to find among
     // non-words, so that the answer teaches it; the decoys the player fell for come back around
     // it.
@@ -233,15 +243,10 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
             return assemble(true, length, {first->word}, nonWords(length, 3, {}));
     }
     QStringList chosen;
-    for (const WordMemory* m : std::as_const(p.missed))
-        if (chosen.size() < 3)
-            chosen.append(m->word);
-    for (const WordMemory* m : std::as_const(p.learning))
-        if (chosen.size() < 3)
-            chosen.append(m->word);
-    for (const WordMemory* m : std::as_const(p.review))
-        if (chosen.size() < 3)
-            chosen.append(m->word);
+    for (const QList<const WordMemory*>* pool : {&p.missed, &p.learning, &p.review})
+        for (const WordMemory* m : *pool)
+            if (chosen.size() < 3)
+                chosen.append(m->word);
     while (chosen.size() < 3 && newLeft > 0 && !p.fresh.isEmpty()) {
         chosen.append(p.fresh.takeAt(
             RandomBetween(random_, 0, qint16(std::min<qsizetype>(p.fresh.size(), 32767) - 1))));
@@ -312,17 +317,17 @@ StudyOutcome StudyEngine::answer(int chosenIndex)
 StudyStats StudyEngine::stats() const
 {
     const QDateTime now = clock_.nowUtc();
-    const MemoryPolicy& policy = history_.policy();
+    const QHash<QString, WordMemory>& all = history_.words();
     StudyStats s;
-    for (const WordMemory& m : history_.words()) {
-        if (m.isNew() || !m.valid || !wordSet_.contains(m.word))
-            continue;
-        ++s.seen;
-        if (m.due <= now)
-            ++s.due;
-        if (policy.isKnown(m, now))
-            ++s.learned;
+    for (int length : settings_.lengths) {
+        const LengthCounts counts =
+            countWords(length, words_.value(length), all, history_.policy());
+        s.seen += counts.seen();
+        s.learned += counts.known;
     }
+    for (const WordMemory& m : all)
+        if (!m.isNew() && wordSet_.contains(m.word) && m.due <= now)
+            ++s.due;
     if (settings_.mode == StudySettings::Mode::Study) {
         const int unseen = int(wordSet_.size()) - s.seen;
         s.newLeftToday = std::clamp(settings_.newPerDay - introducedToday(), 0, unseen);

@@ -37,7 +37,7 @@ struct StudyStats
 {
     int seen = 0;         // words of the studied lengths answered at least once
     int due = 0;          // of those, due now
-    int learned = 0;      // of those, known now
+    int learned = 0;      // of those, known (MemoryPolicy::isKnown)
     int newLeftToday = 0; // new words still to come today
 };
 
@@ -60,8 +60,10 @@ public:
     // The next question of today's work: due words, then new words up to the day's pace.
     // nullopt when both are done.
     std::optional<StudyQuestion> next();
-    // A question even when today's work is done: the words whose recall has faded most, and
-    // new words beyond the day's pace once nothing has faded. Used when the player goes on.
+    // A question even when today's work is done: today's due and new words first, then the
+    // seen words whose recall has faded most, and new words beyond the day's pace only when no
+    // seen word has faded at all (each was answered this very moment). Used when the player
+    // goes on.
     StudyQuestion nextPractice();
     // Scores the last question (chosenIndex 0 to 3) and records it.
     StudyOutcome answer(int chosenIndex);
@@ -85,6 +87,20 @@ private:
     QHash<int, QStringList> words_;
     QSet<QString> wordSet_;
 
+    // Per length: the words that need attention now, most urgent first.
+    struct Pools
+    {
+        QList<const WordMemory*> missed;   // due, and answered wrongly the last time
+        QList<const WordMemory*> learning; // in their learning steps and due
+        QList<const WordMemory*> review;   // graduated and due
+        QList<const WordMemory*> ahead;    // seen and not due, most faded first
+        QStringList fresh;                 // never graded
+        double lowestRecall = 1.0;         // the recall of the first of ahead
+    };
+    QHash<int, Pools> pools(const QDateTime& now) const;
+    int lengthWithNewWords(const QHash<int, Pools>& pools);
+    int chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice);
+    std::optional<StudyQuestion> uniform();
     std::optional<StudyQuestion> build(bool practice);
     StudyQuestion assemble(bool validKind, int length, const QStringList& answers,
                            const QStringList& others);

@@ -46,9 +46,10 @@ double MemoryPolicy::recall(const WordMemory& memory, const QDateTime& at) const
     return model.retrievability(days, memory.memory->stability);
 }
 
-bool MemoryPolicy::isKnown(const WordMemory& memory, const QDateTime& at) const
+bool MemoryPolicy::isKnown(const WordMemory& memory) const
 {
-    return isGraduated(memory) && recall(memory, at) >= desiredRetention;
+    return isGraduated(memory) && !memory.missedLast &&
+           memory.memory->stability >= KnownStabilityDays;
 }
 
 QStringList MemoryPolicy::touchedWords(const AnswerRecord& answer)
@@ -88,12 +89,17 @@ Fsrs::MemoryState MemoryPolicy::graded(const Fsrs::Model& model,
     const double p = priorRecall;
     const double g = guessChance;
     const double q = p + (1.0 - p) * g > 0.0 ? p / (p + (1.0 - p) * g) : 1.0;
-    const Fsrs::MemoryState pass = model.review(state, Fsrs::Rating::Good, elapsedDays);
-    if (q >= 1.0)
-        return pass;
-    const Fsrs::MemoryState lapse = model.review(state, Fsrs::Rating::Again, elapsedDays);
-    return {std::exp(q * std::log(pass.stability) + (1.0 - q) * std::log(lapse.stability)),
-            q * pass.difficulty + (1.0 - q) * lapse.difficulty};
+    Fsrs::MemoryState next = model.review(state, Fsrs::Rating::Good, elapsedDays);
+    if (q < 1.0) {
+        const Fsrs::MemoryState lapse = model.review(state, Fsrs::Rating::Again, elapsedDays);
+        next = {std::exp(q * std::log(next.stability) + (1.0 - q) * std::log(lapse.stability)),
+                q * next.difficulty + (1.0 - q) * lapse.difficulty};
+    }
+    // One answer, or a likely guess, proves too little to call a word known.
+    const bool belowLine = !state || state->stability < KnownStabilityDays;
+    if (belowLine && (!state || q < 0.5))
+        next.stability = std::min(next.stability, std::nextafter(KnownStabilityDays, 0.0));
+    return next;
 }
 
 void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& answer) const

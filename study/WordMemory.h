@@ -40,7 +40,7 @@ struct WordMemory
 struct MemoryPolicy
 {
     // Bumped whenever the rules below change, so stored states are rebuilt from the answers.
-    static constexpr int Version = 2;
+    static constexpr int Version = 3;
 
     double desiredRetention = 0.9;
     // Minutes before a word answered wrong, or still being learnt, is asked again within the
@@ -74,7 +74,9 @@ struct MemoryPolicy
     // The choose-the-valid question grades its word. A right choose-the-invalid question grades
     // its three words; a wrong one grades the word taken for the fake.
     QList<Grading> gradings(const AnswerRecord& answer) const;
-    // The memory state after one grading, given the recall believed before it.
+    // The memory state after one grading, given the recall believed before it. Neither a word's
+    // first answer nor a right one more likely guessed than recalled carries its stability
+    // across the known line.
     static Fsrs::MemoryState graded(const Fsrs::Model& model,
                                     const std::optional<Fsrs::MemoryState>& state,
                                     double priorRecall, bool right, double guessChance,
@@ -91,8 +93,11 @@ struct MemoryPolicy
     {
         return !memory.isNew() && memory.step >= learningStepsMinutes.size();
     }
-    // Known: past its learning steps and still recalled at the desired retention.
-    bool isKnown(const WordMemory& memory, const QDateTime& at) const;
+    // Known: a word whose last graded answer was right and whose memory lasts at least
+    // KnownStabilityDays (the usual "mature" line). A wrong answer, a word's first answer and a
+    // right answer more likely guessed than recalled never make a word known (see graded()).
+    bool isKnown(const WordMemory& memory) const;
+    static constexpr double KnownStabilityDays = 21.0;
     // Whole days between two moments, counted by the local calendar with days starting at 4 am.
     static int daysBetween(const QDateTime& earlier, const QDateTime& later);
     // The local calendar day a moment belongs to, days starting at 4 am.

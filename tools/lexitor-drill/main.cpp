@@ -2,12 +2,15 @@
 //
 //   NEXT        -> Q <valid|invalid> <n> <W1> <W2> <W3> <W4>
 //   1..4        -> A <k_right> <WORD_RIGHT>       (answers the last question)
-//   WAIT <h>    -> OK                             (moves the clock h hours on)
+//   WAIT <h>    -> OK                             (moves the clock h hours on, 0 < h <= 87600)
 //   STATS       -> S <seen> <due> <learned>
 //   QUIT or end of input: exit 0; anything else -> E <message>
 //
-// The clock starts at the real time and then moves only by WAIT and by 10 seconds per answer,
-// so a run with --seed is the same every time.
+// On the player's own history the clock is the real one, and WAIT is refused: it would stamp
+// their answers in the future. On a history named with --history (or none, in uniform mode) the
+// clock starts at the real time, or with --seed at 12:00 local time of the day the run starts (a
+// day later for each day the history already reaches), and then moves only by WAIT and by
+// 10 seconds per answer, so a run with --seed is the same whenever it starts.
 
 #include "ErrorReporting.h"
 #include "History.h"
@@ -21,13 +24,18 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <variant>
 
 namespace {
 
 constexpr qint64 SecondsPerAnswer = 10;
+constexpr double MaxWaitHours = 87600.0; // ten years
+constexpr qsizetype MaxQuoted = 60;      // characters of a request an error reply repeats
 
 void print(FILE* stream, const QString& text)
 {
@@ -54,12 +62,45 @@ public:
     }
 };
 
+// The real clock, or one that moves only when told.
 class DrillClock : public WallClock
 {
 public:
-    QDateTime nowUtc() const override { return now; }
+    QDateTime nowUtc() const override { return real ? QDateTime::currentDateTimeUtc() : now; }
+    bool real = false;
     QDateTime now = QDateTime::currentDateTimeUtc();
 };
+
+// 12:00 local time of today, or of the first day after every answer already in the history.
+QDateTime seededStart(const History& history)
+{
+    QDateTime latest;
+    for (const WordMemory& m : history.words())
+        for (const QDateTime& at : {m.lastReview, m.lastConfused})
+            if (at.isValid() && (!latest.isValid() || at > latest))
+                latest = at;
+    QDateTime start(QDate::currentDate(), QTime(12, 0));
+    while (latest.isValid() && start <= latest)
+        start = start.addDays(1);
+    return start.toUTC();
+}
+
+// A request as an error reply repeats it: its first MaxQuoted characters, control characters
+// written as \xNN.
+QString quoted(const QString& request)
+{
+    QString text;
+    for (QChar c : request.left(MaxQuoted)) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            text += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            text += c;
+    }
+    if (request.size() > MaxQuoted)
+        text += QStringLiteral("...");
+    return text;
+}
 
 // A 64-bit generator (SplitMix64): the same seed, the same questions.
 class SeededRandom : public RandomSource
@@ -99,19 +140,45 @@ QString question(const StudyQuestion& q)
         .arg(q.candidates.join(QLatin1Char(' ')));
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+// What the command line asks for.
+struct Options
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("lexitor-drill"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(LEXITOR_VERSION));
+    StudySettings settings;
+    QString wordsPath;
+    QString historyPath;
+    bool ownHistory = false; // the player's own history: the real clock, no WAIT
+    std::optional<quint64> seed;
+    bool leitner = false;
+};
 
+const char* const Description =
+    "Drills the short words on standard input and output, with the trainer's study engine. "
+    "Requests, one a line: NEXT, 1-4 (the answer), WAIT <hours>, STATS, QUIT.\n"
+    "On your own history the clock is the real one and WAIT is refused. With --history "
+    "the clock starts at the real time, or with --seed at 12:00 local time of the day the run "
+    "starts (a day later for each day the history already reaches), and moves only by WAIT "
+    "(0 < hours <= 87600) and 10 s per answer: the same seed and requests give the same "
+    "replies whenever the run starts.";
+
+// Word lengths joined by commas; nullopt when one is not 2, 3 or 4.
+std::optional<QList<int>> parseLengths(const QString& text)
+{
+    QList<int> lengths;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int n = part.trimmed().toInt(&ok);
+        if (!ok || n < 2 || n > 4)
+            return std::nullopt;
+        lengths.append(n);
+    }
+    return lengths;
+}
+
+// The options, or the exit code of a usage error (after saying what is wrong).
+std::variant<Options, int> parseOptions(const QCoreApplication& app)
+{
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Drills the short words on standard input and output, with the trainer's "
-                       "study engine. Requests, one a line: NEXT, 1-4 (the answer), WAIT <hours>, "
-                       "STATS, QUIT."));
+    parser.setApplicationDescription(QString::fromUtf8(Description));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption words(QStringLiteral("words"),
@@ -142,7 +209,8 @@ int main(int argc, char* argv[])
     parser.addOptions({words, history, mode, lengths, newPerDay, seed, scheduler});
     parser.process(app);
 
-    StudySettings settings;
+    Options options;
+    StudySettings& settings = options.settings;
     const QString modeName = parser.value(mode);
     if (modeName == QLatin1String("uniform")) {
         settings.mode = StudySettings::Mode::Uniform;
@@ -150,113 +218,156 @@ int main(int argc, char* argv[])
         error(QStringLiteral("--mode must be study or uniform"));
         return 2;
     }
-    settings.lengths.clear();
-    for (const QString& part : parser.value(lengths).split(QLatin1Char(','))) {
-        bool ok = false;
-        const int n = part.trimmed().toInt(&ok);
-        if (!ok || n < 2 || n > 4) {
-            error(QStringLiteral("--lengths takes word lengths 2, 3 and 4, e.g. 2,3"));
-            return 2;
-        }
-        settings.lengths.append(n);
+    const std::optional<QList<int>> lengthList = parseLengths(parser.value(lengths));
+    if (!lengthList) {
+        error(QStringLiteral("--lengths takes word lengths 2, 3 and 4, e.g. 2,3"));
+        return 2;
     }
+    settings.lengths = *lengthList;
     bool ok = false;
     settings.newPerDay = parser.value(newPerDay).toInt(&ok);
     if (!ok || settings.newPerDay < 0) {
         error(QStringLiteral("--new-per-day takes a whole number, 0 or more"));
         return 2;
     }
-    quint64 seedValue = quint64(QDateTime::currentMSecsSinceEpoch());
     if (parser.isSet(seed)) {
-        seedValue = parser.value(seed).toULongLong(&ok);
+        options.seed = parser.value(seed).toULongLong(&ok);
         if (!ok) {
             error(QStringLiteral("--seed takes a whole number"));
             return 2;
         }
     }
-
-    StderrMessages messages;
-    SeededRandom random(seedValue);
-    DrillClock clock;
-    WordStore store(random);
-    const QString wordsPath = parser.isSet(words) ? parser.value(words) : bundledWords();
-    try {
-        store.create();
-        store.open(wordsPath);
-    } catch (const AppError& e) {
-        error(QStringLiteral("cannot open %1: %2").arg(wordsPath, e.description()));
-        return 1;
-    }
-    // Uniform mode keeps no history unless one is named.
-    QString historyPath = parser.value(history);
-    if (!parser.isSet(history) && settings.mode == StudySettings::Mode::Study)
-        historyPath = History::defaultPath();
-    MemoryPolicy policy;
-    if (parser.value(scheduler) == QLatin1String("leitner")) {
-        policy.leitner = true;
-    } else if (parser.value(scheduler) != QLatin1String("fsrs")) {
+    options.leitner = parser.value(scheduler) == QLatin1String("leitner");
+    if (!options.leitner && parser.value(scheduler) != QLatin1String("fsrs")) {
         error(QStringLiteral("--scheduler must be fsrs or leitner"));
         return 2;
     }
-    History log(messages, historyPath, policy);
+    options.wordsPath = parser.isSet(words) ? parser.value(words) : bundledWords();
+    // Uniform mode keeps no history unless one is named.
+    options.historyPath = parser.value(history);
+    options.ownHistory = !parser.isSet(history) && settings.mode == StudySettings::Mode::Study;
+    if (options.ownHistory)
+        options.historyPath = History::defaultPath();
+    return options;
+}
 
-    std::optional<StudyEngine> engine;
-    try {
-        engine.emplace(store, log, clock, random, settings);
-    } catch (const AppError& e) {
-        error(QStringLiteral("cannot read %1: %2").arg(wordsPath, e.description()));
-        return 1;
-    }
+// One request's reply; quit is set by QUIT.
+class Protocol
+{
+public:
+    Protocol(StudyEngine& engine, DrillClock& clock) : engine_(engine), clock_(clock) {}
 
-    std::optional<StudyQuestion> pending;
-    std::string raw;
-    while (std::getline(std::cin, raw)) {
-        const QString line = QString::fromUtf8(raw.data(), qsizetype(raw.size())).trimmed();
+    QString reply(const QString& line)
+    {
         const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const QString command = parts.value(0).toUpper();
         try {
             if (command == QLatin1String("QUIT") && parts.size() == 1) {
-                break;
-            } else if (command == QLatin1String("NEXT") && parts.size() == 1) {
-                // A question left unanswered is asked again.
-                if (!pending) {
-                    StudyQuestion q = engine->nextPractice();
-                    if (q.candidates.size() != 4) {
-                        print(stdout, QStringLiteral("E no words to drill"));
-                        continue;
-                    }
-                    pending = q;
-                }
-                print(stdout, question(*pending));
-            } else if (command == QLatin1String("STATS") && parts.size() == 1) {
-                const StudyStats s = engine->stats();
-                print(stdout, QStringLiteral("S %1 %2 %3").arg(s.seen).arg(s.due).arg(s.learned));
-            } else if (command == QLatin1String("WAIT") && parts.size() == 2) {
-                const double hours = parts.at(1).toDouble(&ok);
-                if (!ok || hours < 0 || hours > 24.0 * 36500) {
-                    print(stdout, QStringLiteral("E WAIT takes a number of hours, 0 or more"));
-                    continue;
-                }
-                clock.now = clock.now.addMSecs(qint64(hours * 3600.0 * 1000.0));
-                print(stdout, QStringLiteral("OK"));
-            } else if (parts.size() == 1 && command.size() == 1 && command.at(0) >= u'1' &&
-                       command.at(0) <= u'4') {
-                if (!pending) {
-                    print(stdout, QStringLiteral("E no question to answer: send NEXT first"));
-                    continue;
-                }
-                pending.reset();
-                const StudyOutcome outcome = engine->answer(command.at(0).unicode() - u'1');
-                clock.now = clock.now.addSecs(SecondsPerAnswer);
-                print(stdout,
-                      QStringLiteral("A %1 %2").arg(outcome.rightIndex + 1).arg(outcome.rightWord));
-            } else {
-                print(stdout, QStringLiteral("E unknown request: %1")
-                                  .arg(line.isEmpty() ? QStringLiteral("(empty line)") : line));
+                quit = true;
+                return QString();
             }
+            if (command == QLatin1String("NEXT") && parts.size() == 1)
+                return next();
+            if (command == QLatin1String("STATS") && parts.size() == 1) {
+                const StudyStats s = engine_.stats();
+                return QStringLiteral("S %1 %2 %3").arg(s.seen).arg(s.due).arg(s.learned);
+            }
+            if (command == QLatin1String("WAIT") && parts.size() == 2)
+                return wait(parts.at(1));
+            if (parts.size() == 1 && command.size() == 1 && command.at(0) >= u'1' &&
+                command.at(0) <= u'4')
+                return answer(command.at(0).unicode() - u'1');
+            return QStringLiteral("E unknown request: %1")
+                .arg(line.isEmpty() ? QStringLiteral("(empty line)") : quoted(line));
         } catch (const AppError& e) {
-            print(stdout, QStringLiteral("E ") + e.description());
+            return QStringLiteral("E ") + e.description();
         }
+    }
+    bool quit = false;
+
+private:
+    QString next()
+    {
+        // A question left unanswered is asked again.
+        if (!pending_) {
+            StudyQuestion q = engine_.nextPractice();
+            if (q.candidates.size() != 4)
+                return QStringLiteral("E no words to drill");
+            pending_ = q;
+        }
+        return question(*pending_);
+    }
+    QString answer(int chosenIndex)
+    {
+        if (!pending_)
+            return QStringLiteral("E no question to answer: send NEXT first");
+        pending_.reset();
+        const StudyOutcome outcome = engine_.answer(chosenIndex);
+        if (!clock_.real)
+            clock_.now = clock_.now.addSecs(SecondsPerAnswer);
+        return QStringLiteral("A %1 %2").arg(outcome.rightIndex + 1).arg(outcome.rightWord);
+    }
+    QString wait(const QString& amount)
+    {
+        if (clock_.real)
+            return QStringLiteral("E WAIT needs --history: your own history keeps the real time");
+        bool ok = false;
+        const double hours = amount.toDouble(&ok);
+        if (!ok || !std::isfinite(hours) || hours <= 0 || hours > MaxWaitHours)
+            return QStringLiteral("E WAIT takes a number of hours, more than 0 and at most 87600");
+        clock_.now = clock_.now.addMSecs(qint64(std::llround(hours * 3600.0 * 1000.0)));
+        return QStringLiteral("OK");
+    }
+
+    StudyEngine& engine_;
+    DrillClock& clock_;
+    std::optional<StudyQuestion> pending_;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lexitor-drill"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LEXITOR_VERSION));
+    const std::variant<Options, int> parsed = parseOptions(app);
+    if (const int* code = std::get_if<int>(&parsed))
+        return *code;
+    const Options& options = std::get<Options>(parsed);
+
+    StderrMessages messages;
+    SeededRandom random(options.seed.value_or(quint64(QDateTime::currentMSecsSinceEpoch())));
+    WordStore store(random);
+    try {
+        store.create();
+        store.open(options.wordsPath);
+    } catch (const AppError& e) {
+        error(QStringLiteral("cannot open %1: %2").arg(options.wordsPath, e.description()));
+        return 1;
+    }
+    MemoryPolicy policy;
+    policy.leitner = options.leitner;
+    History log(messages, options.historyPath, policy);
+    DrillClock clock;
+    clock.real = options.ownHistory;
+    if (options.seed && !clock.real)
+        clock.now = seededStart(log);
+
+    std::optional<StudyEngine> engine;
+    try {
+        engine.emplace(store, log, clock, random, options.settings);
+    } catch (const AppError& e) {
+        error(QStringLiteral("cannot read %1: %2").arg(options.wordsPath, e.description()));
+        return 1;
+    }
+    Protocol protocol(*engine, clock);
+    std::string raw;
+    while (!protocol.quit && std::getline(std::cin, raw)) {
+        const QString reply =
+            protocol.reply(QString::fromUtf8(raw.data(), qsizetype(raw.size())).trimmed());
+        if (!protocol.quit)
+            print(stdout, reply);
     }
     return 0;
 }

@@ -84,6 +84,49 @@ private slots:
             MemoryPolicy::graded(model, seen, std::min(1.0, prior + 0.05), true, guess, 5);
         QVERIFY(surer.stability >= graded.stability);
     }
+
+    // Known takes a lasting memory and a last answer that was right and not likely a guess.
+    void knownLine_data()
+    {
+        QTest::addColumn<double>("stability"); // 0: a new word
+        QTest::addColumn<int>("days");         // since the last answer
+        QTest::addColumn<double>("prior");
+        QTest::addColumn<double>("guess");
+        QTest::addColumn<bool>("right");
+        QTest::addColumn<double>("firstWeights"); // w0 to w3; 0 for the defaults
+        QTest::addColumn<bool>("known");
+        QTest::newRow("first right answer") << 0.0 << 0 << 0.3 << 0.25 << true << 0.0 << false;
+        QTest::newRow("first right answer, lasting first weights")
+            << 0.0 << 0 << 0.3 << 0.25 << true << 100.0 << false;
+        QTest::newRow("likely guess after years")
+            << 15.0 << 1350 << 0.33 << 0.5 << true << 0.0 << false;
+        QTest::newRow("sure answer after weeks")
+            << 15.0 << 20 << 0.9 << 0.25 << true << 0.0 << true;
+        QTest::newRow("wrong answer on a known word")
+            << 60.0 << 3 << 0.99 << 0.25 << false << 0.0 << false;
+    }
+    void knownLine()
+    {
+        QFETCH(double, stability);
+        QFETCH(int, days);
+        QFETCH(double, prior);
+        QFETCH(double, guess);
+        QFETCH(bool, right);
+        QFETCH(double, firstWeights);
+        QFETCH(bool, known);
+        Fsrs::Weights w = Fsrs::defaultWeights();
+        if (firstWeights > 0)
+            std::fill(w.begin(), w.begin() + 4, firstWeights);
+        MemoryPolicy policy;
+        policy.model = Fsrs::Model(w);
+        std::optional<Fsrs::MemoryState> before;
+        if (stability > 0)
+            before = Fsrs::MemoryState{stability, 5.0};
+        WordMemory word;
+        word.memory = MemoryPolicy::graded(policy.model, before, prior, right, guess, days);
+        word.missedLast = !right;
+        QCOMPARE(policy.isKnown(word), known);
+    }
 };
 
 QTEST_APPLESS_MAIN(FsrsTest)

@@ -97,6 +97,48 @@ private slots:
         QCOMPARE(f.engine->stats().seen, 2 * perDay);
     }
 
+    // Known takes a lasting memory: days of drilling (R: 60 answers of practice, all right; W:
+    // all wrong; S: the day's work, all right), counted the same by the progress window and the
+    // drill's figures. After the day's work, practice keeps the day's pace.
+    void knownAndPace_data()
+    {
+        QTest::addColumn<QString>("days");
+        QTest::addColumn<int>("seen");
+        QTest::addColumn<bool>("someKnown");
+        QTest::newRow("a day right") << "R" << 6 << false;
+        QTest::newRow("a day right, a day wrong") << "RW" << 12 << false;
+        QTest::newRow("the day's work for five weeks") << QString(35, u'S') << 30 << true;
+    }
+    void knownAndPace()
+    {
+        QFETCH(QString, days);
+        QFETCH(int, seen);
+        QFETCH(bool, someKnown);
+        const QStringList words =
+            WordDatabase::sequentialWords(2, 15) + WordDatabase::sequentialWords(3, 15);
+        Fixture f(words, {6, {2, 3}});
+        for (QChar day : days) {
+            for (int n = 0; n < 60 && day != u'S'; ++n) {
+                const StudyQuestion q = f.engine->nextPractice();
+                f.engine->answer(day == u'R' ? q.rightIndex : (q.rightIndex + 1) % 4);
+                f.clock.advanceSecs(10);
+            }
+            if (day == u'S')
+                f.session(all(words));
+            f.clock.advanceDays(1);
+        }
+        const StudyStats stats = f.engine->stats();
+        int known = 0, learning = 0;
+        for (const LengthCounts& l : f.history->progressByLength(f.store)) {
+            known += l.known;
+            learning += l.learning;
+        }
+        QCOMPARE(stats.seen, seen);
+        QCOMPARE(stats.learned > 0, someKnown);
+        QCOMPARE(stats.learned, known);
+        QCOMPARE(stats.seen, known + learning);
+    }
+
     // Known words leave the day's work, and come due again days later, three to a question.
     void knownWordsComeDueDaysLaterThreeAtATime()
     {

@@ -15,10 +15,12 @@ struct Drill
 {
     QProcess process;
 
-    Drill(const QTemporaryDir& dir, QStringList arguments)
+    Drill(const QTemporaryDir& dir, QStringList arguments, const QString& timeZone = QString())
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        if (!timeZone.isEmpty())
+            env.insert(QStringLiteral("TZ"), timeZone);
         process.setProcessEnvironment(env);
         arguments.prepend(dir.filePath(QStringLiteral("dbWords.mdb")));
         arguments.prepend(QStringLiteral("--words"));
@@ -56,6 +58,17 @@ void writeWords(const QTemporaryDir& dir)
     WordDatabase::write(dir.filePath(QStringLiteral("dbWords.mdb")), words);
 }
 
+// A time zone (POSIX TZ) whose local time is now the given time of day.
+QString zoneWhereItIs(const QTime& local)
+{
+    const int utc = QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay() / 1000;
+    const int ahead = ((local.msecsSinceStartOfDay() / 1000 - utc) % 86400 + 86400) % 86400;
+    return QStringLiteral("LEX-%1:%2:%3")
+        .arg(ahead / 3600)
+        .arg(ahead / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ahead % 60, 2, 10, QLatin1Char('0'));
+}
+
 } // namespace
 
 class LexitorDrillTest : public QObject
@@ -77,7 +90,16 @@ private slots:
         QTest::newRow("stats") << QStringList{"NEXT", "3", "STATS"}
                                << QStringLiteral("^S \\d+ \\d+ \\d+$");
         QTest::newRow("wait") << QStringList{"WAIT 26.5"} << QStringLiteral("^OK$");
-        QTest::newRow("bad wait") << QStringList{"WAIT soon"} << QStringLiteral("^E .+");
+        QTest::newRow("wait ten years") << QStringList{"WAIT 87600"} << QStringLiteral("^OK$");
+        for (const char* hours : {"soon", "nan", "inf", "-1", "0", "87600.5", "1e300"})
+            QTest::addRow("wait %s", hours)
+                << QStringList{QStringLiteral("WAIT ") + hours} << QStringLiteral("^E .+");
+        QTest::newRow("long request quoted in part")
+            << QStringList{"HELLO" + QString(100000, u'X')}
+            << QStringLiteral("^E unknown request: HELLOX{55}\\.\\.\\.$");
+        QTest::newRow("control characters escaped")
+            << QStringList{QStringLiteral("HI\x01\x1b[2J\x7f")}
+            << QStringLiteral("^E unknown request: HI\\\\x01\\\\x1b\\[2J\\\\x7f$");
         QTest::newRow("answer without question") << QStringList{"2"} << QStringLiteral("^E .+");
         QTest::newRow("answer out of range") << QStringList{"NEXT", "5"} << QStringLiteral("^E .+");
         QTest::newRow("answered twice") << QStringList{"NEXT", "1", "1"} << QStringLiteral("^E .+");
@@ -127,6 +149,68 @@ private slots:
         }
         QCOMPARE(runs[0], runs[1]);
         QVERIFY(runs[0] != runs[2]);
+    }
+
+    // With a seed the run does not depend on when it starts: before or after the study day's
+    // first hour, or in the afternoon.
+    void seedMakesTheRunRepeatableAnyTimeOfDay()
+    {
+        QTemporaryDir dir;
+        writeWords(dir);
+        QList<QStringList> runs;
+        for (const QTime& local : {QTime(3, 59, 40), QTime(4, 0, 20), QTime(15, 0)}) {
+            QTemporaryDir data;
+            Drill drill(dir,
+                        {"--seed", "5", "--new-per-day", "4", "--lengths", "2,3", "--history",
+                         data.filePath(QStringLiteral("h.sqlite"))},
+                        zoneWhereItIs(local));
+            QStringList transcript = drill.play(30);
+            transcript << drill.ask(QStringLiteral("WAIT 20")) << drill.play(30)
+                       << drill.ask(QStringLiteral("STATS"));
+            runs.append(transcript);
+            QCOMPARE(drill.quit(), 0);
+        }
+        QCOMPARE(runs[1], runs[0]);
+        QCOMPARE(runs[2], runs[0]);
+    }
+
+    // After the day's work the drill goes on with the words seen, not with new ones.
+    void practiceKeepsTheDaysPace_data()
+    {
+        QTest::addColumn<int>("perDay");
+        QTest::newRow("5 a day") << 5;
+        QTest::newRow("20 a day") << 20;
+    }
+    void practiceKeepsTheDaysPace()
+    {
+        QFETCH(int, perDay);
+        QTemporaryDir dir;
+        writeWords(dir);
+        Drill drill(dir, {"--seed", "2", "--new-per-day", QString::number(perDay), "--lengths",
+                          "2,3", "--history", dir.filePath(QStringLiteral("h.sqlite"))});
+        drill.play(60);
+        QCOMPARE(drill.ask(QStringLiteral("STATS")).section(u' ', 1, 1), QString::number(perDay));
+        QCOMPARE(drill.quit(), 0);
+    }
+
+    // On the player's own history the clock is the real one: WAIT is refused and answers carry
+    // the real time.
+    void ownHistoryKeepsTheRealTime()
+    {
+        QTemporaryDir dir;
+        writeWords(dir);
+        Drill drill(dir, {"--seed", "4", "--lengths", "2,3"});
+        QVERIFY(drill.ask(QStringLiteral("WAIT 48")).startsWith(QStringLiteral("E ")));
+        drill.play(2);
+        QCOMPARE(drill.quit(), 0);
+        RecordingMessageBoxes messages;
+        History history(messages, dir.filePath(QStringLiteral(
+                                      "data/Quenmark/Lexitor Trainer Software/history.sqlite")));
+        const QList<AnswerRecord> answers = history.answers();
+        QCOMPARE(answers.size(), 2);
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        for (const AnswerRecord& a : answers)
+            QVERIFY2(a.at <= now && a.at > now.addSecs(-600), qPrintable(a.at.toString()));
     }
 
     // Uniform mode keeps no history unless one is named; study mode keeps the player's.

@@ -65,6 +65,49 @@ void QuestionCountSetting::store(const QString& text)
     settings->setValue(Key, text);
 }
 
+namespace {
+
+// A whole number from 0 to max, or nullopt.
+std::optional<int> readNumber(const QSettings& settings, const QString& key, int max)
+{
+    bool ok = false;
+    const int value = settings.value(key).toString().trimmed().toInt(&ok);
+    if (!ok || value < 0 || value > max)
+        return std::nullopt;
+    return value;
+}
+
+// The lengths, ascending and without repeats, or nullopt when one cannot be read.
+std::optional<QList<int>> readLengths(const QSettings& settings)
+{
+    QList<int> lengths;
+    // Written by hand without quotes, "2,3" reads as a list of two values.
+    const QStringList parts =
+        settings.value(LengthsKey).toStringList().join(QLatin1Char(',')).split(QLatin1Char(','));
+    for (const QString& part : parts) {
+        bool ok = false;
+        const int length = part.trimmed().toInt(&ok);
+        if (!ok || !StudyPreferences::AllLengths.contains(length))
+            return std::nullopt;
+        if (!lengths.contains(length))
+            lengths.append(length);
+    }
+    std::sort(lengths.begin(), lengths.end());
+    return lengths;
+}
+
+QString lengthsText(const QList<int>& lengths)
+{
+    QStringList parts;
+    for (int length : lengths)
+        parts.append(QString::number(length));
+    return parts.join(QLatin1Char(','));
+}
+
+} // namespace
+
+// A value that cannot be read is replaced in the file by the default in use, so that the file
+// says what the drill does; readable values are left as they were written.
 StudyPreferences StudyPreferences::load()
 {
     StudyPreferences prefs;
@@ -72,41 +115,41 @@ StudyPreferences StudyPreferences::load()
     if (!settings)
         return prefs;
     settings->beginGroup(Branding::ProductName);
-    bool ok = false;
-    const int perDay = settings->value(NewPerDayKey).toString().trimmed().toInt(&ok);
-    if (ok && perDay >= 0 && perDay <= MaxNewPerDay)
-        prefs.newPerDay = perDay;
-    const int pause = settings->value(PauseKey).toString().trimmed().toInt(&ok);
-    if (ok && pause >= 0 && pause <= MaxPauseMs)
-        prefs.pauseMs = pause;
-
-    QList<int> lengths;
-    // Written by hand without quotes, "2,3" reads as a list of two values.
-    const QStringList parts =
-        settings->value(LengthsKey).toStringList().join(QLatin1Char(',')).split(QLatin1Char(','));
-    for (const QString& part : parts) {
-        const int length = part.trimmed().toInt(&ok);
-        if (!ok || !AllLengths.contains(length))
-            return prefs; // unreadable: all lengths
-        if (!lengths.contains(length))
-            lengths.append(length);
-    }
-    std::sort(lengths.begin(), lengths.end());
-    if (!lengths.isEmpty())
-        prefs.lengths = lengths;
+    const auto repair = [&settings](const QString& key, const QString& value) {
+        if (settings->contains(key))
+            settings->setValue(key, value);
+    };
+    if (const std::optional<int> perDay = readNumber(*settings, NewPerDayKey, MaxNewPerDay))
+        prefs.newPerDay = *perDay;
+    else
+        repair(NewPerDayKey, QString::number(prefs.newPerDay));
+    if (const std::optional<int> pause = readNumber(*settings, PauseKey, MaxPauseMs))
+        prefs.pauseMs = *pause;
+    else
+        repair(PauseKey, QString::number(prefs.pauseMs));
+    if (const std::optional<QList<int>> lengths = readLengths(*settings))
+        prefs.lengths = *lengths;
+    else
+        repair(LengthsKey, lengthsText(prefs.lengths));
     return prefs;
 }
 
 void StudyPreferences::store() const
+{
+    storeShown();
+    const std::unique_ptr<QSettings> settings = openSettings();
+    if (!settings)
+        return;
+    settings->beginGroup(Branding::ProductName);
+    settings->setValue(PauseKey, QString::number(pauseMs));
+}
+
+void StudyPreferences::storeShown() const
 {
     const std::unique_ptr<QSettings> settings = openSettings();
     if (!settings)
         return;
     settings->beginGroup(Branding::ProductName);
     settings->setValue(NewPerDayKey, QString::number(newPerDay));
-    QStringList parts;
-    for (int length : lengths)
-        parts.append(QString::number(length));
-    settings->setValue(LengthsKey, parts.join(QLatin1Char(',')));
-    settings->setValue(PauseKey, QString::number(pauseMs));
+    settings->setValue(LengthsKey, lengthsText(lengths));
 }

@@ -20,7 +20,8 @@ public:
 // What the study drill asks for: how many new words a day, and which word lengths. Stored beside
 // the question count, in the same section, under "StudyNewPerDay" (a whole number, 0 to
 // MaxNewPerDay) and "StudyLengths" (the lengths joined by commas, e.g. "2,3,4"). A value that
-// cannot be read gives its default, so a hand-edited file never stops the drill. "StudyPauseMs"
+// cannot be read gives its default, so a hand-edited file never stops the drill, and load()
+// writes that default over it, so that the file says what the drill does. "StudyPauseMs"
 // (0 to MaxPauseMs, no control of its own) is how long the outcome of an answer stays before the
 // next question. Without a user config folder the defaults hold and nothing is stored.
 struct StudyPreferences
@@ -37,6 +38,8 @@ struct StudyPreferences
 
     static StudyPreferences load();
     void store() const;
+    // Stores only what the settings dialog shows: new words a day and the lengths.
+    void storeShown() const;
 
     bool operator==(const StudyPreferences&) const = default;
 };

@@ -72,6 +72,6 @@ bool StudySettingsDialog::edit(QWidget* parent)
     StudySettingsDialog dialog(StudyPreferences::load(), parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    dialog.preferences().store();
+    dialog.preferences().storeShown();
     return true;
 }

@@ -291,37 +291,52 @@ private slots:
         QCOMPARE(dialog.preferences().lengths, QList<int>{4});
     }
 
-    // The settings sit beside the question count; unreadable values give the defaults.
+    // The settings sit beside the question count; unreadable values give the defaults, and the
+    // file is made to say so, while readable ones stay as written.
     void studyPreferences_data()
     {
         QTest::addColumn<QString>("perDay");
         QTest::addColumn<QString>("lengths");
+        QTest::addColumn<QString>("pause");
         QTest::addColumn<int>("expectedPerDay");
         QTest::addColumn<QList<int>>("expectedLengths");
-        QTest::newRow("unset") << QString() << QString() << 20 << QList<int>{2, 3, 4};
+        QTest::addColumn<int>("expectedPause");
+        QTest::newRow("unset") << QString() << QString() << QString() << 20 << QList<int>{2, 3, 4}
+                               << 1200;
         QTest::newRow("list") << "35"
-                              << "LIST" << 35 << QList<int>{3, 4};
+                              << "LIST"
+                              << "300" << 35 << QList<int>{3, 4} << 300;
         QTest::newRow("set") << "35"
-                             << "4,2" << 35 << QList<int>{2, 4};
+                             << "4,2"
+                             << "0" << 35 << QList<int>{2, 4} << 0;
         QTest::newRow("repeated") << " 0 "
-                                  << "3, 3" << 0 << QList<int>{3};
+                                  << "3, 3"
+                                  << " 5 " << 0 << QList<int>{3} << 5;
         QTest::newRow("garbage") << "many"
-                                 << "2,x" << 20 << QList<int>{2, 3, 4};
+                                 << "2,x"
+                                 << "fast" << 20 << QList<int>{2, 3, 4} << 1200;
         QTest::newRow("out of range") << "501"
-                                      << "5" << 20 << QList<int>{2, 3, 4};
+                                      << "5"
+                                      << "-1" << 20 << QList<int>{2, 3, 4} << 1200;
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "" << 20 << QList<int>{2, 3, 4} << 1200;
     }
     void studyPreferences()
     {
         QFETCH(QString, perDay);
         QFETCH(QString, lengths);
+        QFETCH(QString, pause);
         QFETCH(int, expectedPerDay);
         QFETCH(QList<int>, expectedLengths);
+        QFETCH(int, expectedPause);
         QSettings settings(QSettings::UserScope, QStringLiteral("Quenmark"));
         settings.clear();
         settings.beginGroup(QStringLiteral("Lexitor Trainer Software"));
         settings.setValue(QStringLiteral("Text1"), QStringLiteral("7"));
         if (!perDay.isNull()) {
             settings.setValue(QStringLiteral("StudyNewPerDay"), perDay);
+            settings.setValue(QStringLiteral("StudyPauseMs"), pause);
             // "LIST": as a hand-written "StudyLengths=3,4" reads, a list of two values.
             if (lengths == QStringLiteral("LIST"))
                 settings.setValue(QStringLiteral("StudyLengths"), QStringList{"3", "4"});
@@ -332,9 +347,44 @@ private slots:
         StudyPreferences prefs = StudyPreferences::load();
         QCOMPARE(prefs.newPerDay, expectedPerDay);
         QCOMPARE(prefs.lengths, expectedLengths);
+        QCOMPARE(prefs.pauseMs, expectedPause);
+        settings.sync();
+        const auto raw = [&settings](const char* key) {
+            return settings.value(QLatin1String(key)).toStringList().join(',').remove(' ');
+        };
+        if (!perDay.isNull()) {
+            QCOMPARE(raw("StudyNewPerDay").toInt(), expectedPerDay);
+            QCOMPARE(raw("StudyPauseMs").toInt(), expectedPause);
+            if (expectedLengths.size() == 3)
+                QCOMPARE(raw("StudyLengths"), QStringLiteral("2,3,4"));
+        } else {
+            QVERIFY(!settings.contains(QStringLiteral("StudyNewPerDay")));
+        }
+        if (perDay == QStringLiteral("35"))
+            QCOMPARE(raw("StudyLengths"), lengths == QStringLiteral("LIST") ? "3,4" : lengths);
         prefs.store();
         QCOMPARE(StudyPreferences::load(), prefs);
         QCOMPARE(QuestionCountSetting().load(), QStringLiteral("7"));
+    }
+
+    // OK in the settings dialog writes what it shows and nothing else.
+    void settingsDialogWritesOnlyWhatItShows()
+    {
+        QSettings settings(QSettings::UserScope, QStringLiteral("Quenmark"));
+        settings.clear();
+        settings.beginGroup(QStringLiteral("Lexitor Trainer Software"));
+        settings.setValue(QStringLiteral("StudyPauseMs"), QStringLiteral("300"));
+        settings.sync();
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QSpinBox*>()->setValue(7);
+            dialog->accept();
+        });
+        QVERIFY(StudySettingsDialog::edit(nullptr));
+        settings.sync();
+        QCOMPARE(settings.value(QStringLiteral("StudyPauseMs")).toString(), QStringLiteral("300"));
+        QCOMPARE(settings.value(QStringLiteral("StudyNewPerDay")).toString(), QStringLiteral("7"));
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QLibrary>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QSet>
 #include <QtDebug>
 
 QString ProgressModule::moduleFileName()
@@ -135,23 +136,41 @@ ProgressData StudyRoom::data()
     return data;
 }
 
+// Only the words of the word list go in as words: a non-word, or a word the list no longer
+// holds, goes in as a comment line, which lexitor-words skips.
 void StudyRoom::saveWordList(QWidget* parent, const QStringList& words)
 {
     const QString path = askSavePath(parent);
     if (path.isEmpty())
         return;
-    if (!writeWordList(path, words))
+    QSet<QString> known;
+    try {
+        for (int length = 2; length <= 4; ++length)
+            for (const QString& word : session_.store.words(length))
+                known.insert(word);
+    } catch (const std::exception&) {
+        // no word list to check against: nothing can be saved as a word
+    }
+    QStringList real, others;
+    for (const QString& word : words)
+        (known.contains(word) ? real : others).append(word);
+    if (!writeWordList(path, real, others))
         session_.env.messages.show(QStringLiteral("The word list could not be saved to ") + path,
                                    session_.env.appTitle, MessageIcon::Warning);
 }
 
-bool StudyRoom::writeWordList(const QString& path, const QStringList& words)
+bool StudyRoom::writeWordList(const QString& path, const QStringList& words,
+                              const QStringList& nonWords)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     for (const QString& word : words)
         file.write(word.toUtf8() + '\n');
+    if (!nonWords.isEmpty())
+        file.write("# Missed too, but not words:\n");
+    for (const QString& nonWord : nonWords)
+        file.write("# " + nonWord.toUtf8() + '\n');
     return file.commit();
 }
 

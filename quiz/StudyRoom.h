@@ -51,8 +51,10 @@ public:
     // The pause after each answer, from the setting "StudyPauseMs" unless set.
     std::optional<int> pauseMs;
 
-    // Writes the words to path, one a line, with LF line ends. False when it could not.
-    static bool writeWordList(const QString& path, const QStringList& words);
+    // Writes the words to path, one a line, with LF line ends, then the non-words as comment
+    // lines ("# " before each). False when it could not.
+    static bool writeWordList(const QString& path, const QStringList& words,
+                              const QStringList& nonWords = {});
 
 private:
     StudySettings settings() const;

@@ -43,7 +43,8 @@ class ProgressActions
 {
 public:
     virtual ~ProgressActions() = default;
-    // Asks where, and saves the words as a plain word list, one a line.
+    // Asks where, and saves the words as a plain word list, one a line; those that are not words
+    // of the word list only as comment lines.
     virtual void saveWordList(QWidget* parent, const QStringList& words) = 0;
     // Asks for confirmation, then moves the history aside and starts afresh. True when it did.
     virtual bool forgetAll(QWidget* parent) = 0;

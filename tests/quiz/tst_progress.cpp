@@ -2,6 +2,7 @@
 #include "StudyRoom.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
+#include "WordList.h"
 #include "WordStore.h"
 
 #include <QAbstractButton>
@@ -26,7 +27,7 @@ bool chartsLoaded()
 }
 
 // A history with three words learnt long ago and two misses, and a desk over it whose program
-// folder holds the built progress module.
+// folder, a temporary one, holds a link to the built progress module.
 struct Fixture
 {
     Fixture()
@@ -37,7 +38,9 @@ struct Fixture
                             WordDatabase::sequentialWords(2, 20));
         store.create();
         store.open(t.path(QStringLiteral("dbWords.mdb")));
-        t.env.programFolder = qEnvironmentVariable("LEXITOR_PROGRAM_DIR");
+        const QString module = ProgressModule::moduleFileName();
+        QFile::link(QDir(qEnvironmentVariable("LEXITOR_PROGRAM_DIR")).filePath(module),
+                    t.path(module));
         const QDateTime start = clock.now.addDays(-3);
         for (const char* word : {"AA", "AB", "AC"})
             history.record({start,
@@ -147,17 +150,26 @@ private slots:
         QCOMPARE(fx.t.messages.shown.size(), yes ? 1 : 0);
     }
 
+    // Only words of the word list are saved as words; the non-words follow as comment lines,
+    // which the word list reader skips.
     void savesTheMissedWordsAsAPlainList()
     {
         Fixture fx;
         const QString path = fx.t.path(QStringLiteral("missed.txt"));
+        QVERIFY(path.startsWith(fx.t.folder.path()));
         fx.room->askSavePath = [&](QWidget*) { return path; };
         fx.whileShown([&](QDialog& window) {
             window.findChild<QAbstractButton*>(QStringLiteral("SaveButton"))->click();
         });
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), QByteArray("AD\nXJ\n"));
+        const QByteArray text = saved.readAll();
+        QCOMPARE(text, QByteArray("AD\n# Missed too, but not words:\n# XJ\n"));
+        WordList list;
+        QVERIFY(list.feed(text.constData(), std::size_t(text.size())) && list.finish());
+        QCOMPARE(list.words(), QStringList{"AD"});
+        for (int reason = 0; reason < WordList::ReasonCount; ++reason)
+            QCOMPARE(list.rejected(WordList::Reason(reason)), 0);
         QVERIFY(!StudyRoom::writeWordList(fx.t.path(QStringLiteral("no/such/folder.txt")), {"AA"}));
     }
 };

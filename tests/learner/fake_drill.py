@@ -26,6 +26,7 @@ def main():
     parser.add_argument("--lengths", default="2,3,4")
     parser.add_argument("--new-per-day", type=int, default=30)
     parser.add_argument("--seed", type=int, default=0)
+    parser.add_argument("--scheduler", default="leitner")  # its study mode is Leitner anyway
     args = parser.parse_args()
     rng = random.Random(args.seed)
     lengths = [int(n) for n in args.lengths.split(",")]

@@ -1,0 +1,228 @@
+#include "HistorySchema.h"
+
+#include "HistoryDb.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <cmath>
+
+namespace HistorySchema {
+
+namespace {
+
+const QStringList CreateV1{
+    QStringLiteral("CREATE TABLE answers(id INTEGER PRIMARY KEY, at_ms INTEGER NOT NULL, "
+                   "test_kind TEXT NOT NULL, valid_kind INTEGER NOT NULL, length INTEGER NOT NULL, "
+                   "word1 TEXT NOT NULL, word2 TEXT NOT NULL, word3 TEXT NOT NULL, "
+                   "word4 TEXT NOT NULL, right_index INTEGER NOT NULL, "
+                   "chosen_index INTEGER NOT NULL, response_ms INTEGER NOT NULL)"),
+    QStringLiteral(
+        "CREATE TABLE word_state(word TEXT NOT NULL PRIMARY KEY, valid INTEGER NOT NULL, "
+        "stability REAL, difficulty REAL, first_review_ms INTEGER, "
+        "last_review_ms INTEGER, due_ms INTEGER, step INTEGER NOT NULL, "
+        "reviews INTEGER NOT NULL, lapses INTEGER NOT NULL, "
+        "confusions INTEGER NOT NULL, last_confused_ms INTEGER, "
+        "resisted INTEGER NOT NULL) WITHOUT ROWID"),
+    QStringLiteral("CREATE TABLE meta(key TEXT NOT NULL PRIMARY KEY, value) WITHOUT ROWID"),
+};
+
+// The statements that bring a history from version i to i + 1, in order.
+const QList<QStringList>& migrations()
+{
+    static const QList<QStringList> all{
+        CreateV1,
+        {QStringLiteral(
+            "ALTER TABLE word_state ADD COLUMN missed_last INTEGER NOT NULL DEFAULT 0")},
+    };
+    return all;
+}
+
+const QString StateColumns = QStringLiteral(
+    "word, valid, stability, difficulty, first_review_ms, last_review_ms, due_ms, step, reviews, "
+    "lapses, confusions, last_confused_ms, resisted, missed_last");
+
+const QString AnswerColumns =
+    QStringLiteral("at_ms, test_kind, valid_kind, length, word1, word2, "
+                   "word3, word4, right_index, chosen_index, response_ms");
+
+WordMemory readState(const QSqlQuery& q)
+{
+    WordMemory m;
+    m.word = q.value(0).toString();
+    m.valid = q.value(1).toBool();
+    if (!q.value(2).isNull())
+        m.memory = Fsrs::MemoryState{q.value(2).toDouble(), q.value(3).toDouble()};
+    m.firstReview = fromMs(q.value(4));
+    m.lastReview = fromMs(q.value(5));
+    m.due = fromMs(q.value(6));
+    m.step = q.value(7).toInt();
+    m.reviews = q.value(8).toInt();
+    m.lapses = q.value(9).toInt();
+    m.confusions = q.value(10).toInt();
+    m.lastConfused = fromMs(q.value(11));
+    m.resisted = q.value(12).toInt();
+    m.missedLast = q.value(13).toBool();
+    return m;
+}
+
+AnswerRecord readAnswer(const QSqlQuery& q)
+{
+    AnswerRecord a;
+    a.at = fromMs(q.value(0));
+    a.testKind = q.value(1).toString();
+    a.validKind = q.value(2).toBool();
+    a.length = q.value(3).toInt();
+    a.candidates = {q.value(4).toString(), q.value(5).toString(), q.value(6).toString(),
+                    q.value(7).toString()};
+    a.rightIndex = q.value(8).toInt();
+    a.chosenIndex = q.value(9).toInt();
+    a.responseMs = q.value(10).toLongLong();
+    return a;
+}
+
+void throwIfFailed(const QSqlQuery& q)
+{
+    if (q.lastError().isValid())
+        throw errorOf(q.lastError());
+}
+
+} // namespace
+
+void migrate(const HistoryDb& db, int from)
+{
+    for (int v = from; v < Version; ++v) {
+        db.transaction([&] {
+            if (db.scalar(QStringLiteral("PRAGMA user_version")).toInt() != v)
+                return;
+            for (const QString& statement : migrations().at(v))
+                db.run(statement);
+            db.run(QStringLiteral("PRAGMA user_version=%1").arg(v + 1));
+        });
+    }
+}
+
+qint64 forEachAnswer(const HistoryDb& db, const std::function<void(const AnswerRecord&)>& sink,
+                     qint64 afterId)
+{
+    QSqlQuery q = db.run(
+        QStringLiteral("SELECT %1, id FROM answers WHERE id > ? ORDER BY id").arg(AnswerColumns),
+        {afterId});
+    qint64 last = afterId;
+    while (q.next()) {
+        sink(readAnswer(q));
+        last = q.value(11).toLongLong();
+    }
+    throwIfFailed(q);
+    return last;
+}
+
+qint64 insertAnswer(const HistoryDb& db, const AnswerRecord& a)
+{
+    QSqlQuery insert =
+        db.run(QStringLiteral("INSERT INTO answers(%1) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                   .arg(AnswerColumns),
+               {a.at.toMSecsSinceEpoch(), a.testKind, a.validKind ? 1 : 0, a.length,
+                a.candidates.value(0), a.candidates.value(1), a.candidates.value(2),
+                a.candidates.value(3), a.rightIndex, a.chosenIndex, a.responseMs});
+    return insert.lastInsertId().toLongLong();
+}
+
+qint64 lastAnswerId(const HistoryDb& db)
+{
+    return db.scalar(QStringLiteral("SELECT coalesce(max(id), 0) FROM answers")).toLongLong();
+}
+
+int answerCount(const HistoryDb& db)
+{
+    return db.scalar(QStringLiteral("SELECT count(*) FROM answers")).toInt();
+}
+
+namespace {
+
+QHash<QString, WordMemory> readStateRows(const HistoryDb& db, const QString& where,
+                                         const QVariantList& values)
+{
+    QHash<QString, WordMemory> states;
+    QSqlQuery q =
+        db.run(QStringLiteral("SELECT %1 FROM word_state%2").arg(StateColumns, where), values);
+    while (q.next()) {
+        WordMemory m = readState(q);
+        states.insert(m.word, m);
+    }
+    throwIfFailed(q);
+    return states;
+}
+
+} // namespace
+
+QHash<QString, WordMemory> readStates(const HistoryDb& db)
+{
+    return readStateRows(db, QString(), {});
+}
+
+QHash<QString, WordMemory> readStatesOf(const HistoryDb& db, const QStringList& words)
+{
+    if (words.isEmpty())
+        return {};
+    QStringList marks;
+    QVariantList values;
+    for (const QString& w : words) {
+        marks.append(QStringLiteral("?"));
+        values.append(w);
+    }
+    return readStateRows(
+        db, QStringLiteral(" WHERE word IN (%1)").arg(marks.join(QLatin1Char(','))), values);
+}
+
+void writeState(const HistoryDb& db, const WordMemory& m)
+{
+    db.run(QStringLiteral("INSERT OR REPLACE INTO word_state(%1) "
+                          "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+               .arg(StateColumns),
+           {m.word, m.valid ? 1 : 0, m.memory ? QVariant(m.memory->stability) : QVariant(),
+            m.memory ? QVariant(m.memory->difficulty) : QVariant(), msOrNull(m.firstReview),
+            msOrNull(m.lastReview), msOrNull(m.due), m.step, m.reviews, m.lapses, m.confusions,
+            msOrNull(m.lastConfused), m.resisted, m.missedLast ? 1 : 0});
+}
+
+void clearStates(const HistoryDb& db)
+{
+    db.run(QStringLiteral("DELETE FROM word_state"));
+}
+
+QVariant meta(const HistoryDb& db, const QString& key)
+{
+    return db.scalar(QStringLiteral("SELECT value FROM meta WHERE key=?"), {key});
+}
+
+void setMeta(const HistoryDb& db, const QString& key, const QVariant& value)
+{
+    db.run(QStringLiteral("INSERT OR REPLACE INTO meta(key, value) VALUES(?, ?)"), {key, value});
+}
+
+std::optional<Fsrs::Weights> storedWeights(const HistoryDb& db)
+{
+    const QStringList parts =
+        meta(db, QStringLiteral("weights")).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() != int(std::tuple_size_v<Fsrs::Weights>))
+        return std::nullopt;
+    Fsrs::Weights w{};
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        bool ok = false;
+        w[i] = parts.at(qsizetype(i)).toDouble(&ok);
+        if (!ok || !std::isfinite(w[i]))
+            return std::nullopt;
+    }
+    return w;
+}
+
+void storeWeights(const HistoryDb& db, const Fsrs::Weights& weights)
+{
+    QStringList text;
+    for (double w : weights)
+        text.append(QString::number(w, 'g', 17));
+    setMeta(db, QStringLiteral("weights"), text.join(QLatin1Char(' ')));
+}
+
+} // namespace HistorySchema

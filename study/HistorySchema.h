@@ -1,0 +1,52 @@
+#pragma once
+
+#include "AnswerRecorder.h"
+#include "Fsrs.h"
+#include "WordMemory.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class HistoryDb;
+
+// The history's tables and how rows map to answers and word states. The one place that knows
+// the layout.
+//
+//   answers     the raw facts of every answer, never changed once written
+//   word_state  each word's memory state, derived from the answers (a cache)
+//   meta        key/value: the rules the states follow ("grading"), the fitted weights
+//               ("weights") and how many answers they were fitted to ("fitted_answers")
+namespace HistorySchema {
+
+constexpr int Version = 2;
+
+// Brings the file from `from` to Version, one transaction per step. Another program may have
+// migrated it meanwhile; each step checks the version again inside its transaction.
+void migrate(const HistoryDb& db, int from);
+
+// Answers, oldest first, handed one at a time to `sink`; `afterId` skips those already seen.
+// Returns the id of the last one.
+qint64 forEachAnswer(const HistoryDb& db, const std::function<void(const AnswerRecord&)>& sink,
+                     qint64 afterId = 0);
+// Appends one answer and returns its id.
+qint64 insertAnswer(const HistoryDb& db, const AnswerRecord& a);
+qint64 lastAnswerId(const HistoryDb& db);
+int answerCount(const HistoryDb& db);
+
+// Every stored state, by word.
+QHash<QString, WordMemory> readStates(const HistoryDb& db);
+// The stored states of these words only.
+QHash<QString, WordMemory> readStatesOf(const HistoryDb& db, const QStringList& words);
+void writeState(const HistoryDb& db, const WordMemory& m);
+void clearStates(const HistoryDb& db);
+
+QVariant meta(const HistoryDb& db, const QString& key);
+void setMeta(const HistoryDb& db, const QString& key, const QVariant& value);
+// The fitted weights kept in meta, if there are any that make sense.
+std::optional<Fsrs::Weights> storedWeights(const HistoryDb& db);
+void storeWeights(const HistoryDb& db, const Fsrs::Weights& weights);
+
+} // namespace HistorySchema

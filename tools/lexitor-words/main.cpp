@@ -64,18 +64,6 @@ QString printable(QString text)
     return text;
 }
 
-QString lengthName(int length)
-{
-    switch (length) {
-    case 2:
-        return QStringLiteral("two-letter");
-    case 3:
-        return QStringLiteral("three-letter");
-    default:
-        return QStringLiteral("four-letter");
-    }
-}
-
 // A read error in words a user can act on.
 QString readError(int error)
 {
@@ -114,6 +102,25 @@ QString readInto(int fd, WordList& list)
             return QString();
     }
     list.finish();
+    return QString();
+}
+
+// Gives the list's words the meanings FILE has for them. Returns an error message, or nothing.
+QString addMeanings(const QString& file, WordList& list)
+{
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QStringLiteral("cannot read %1: %2").arg(file, readError(errno));
+    WordList meanings;
+    QString failure = readInto(fd, meanings);
+    ::close(fd);
+    if (failure.isEmpty() && meanings.lineTooLong())
+        failure = QStringLiteral("line %1 is longer than %2 bytes")
+                      .arg(meanings.lines())
+                      .arg(WordList::MaxLineBytes);
+    if (!failure.isEmpty())
+        return QStringLiteral("cannot read %1: %2").arg(file, failure);
+    list.addMeaningsFrom(meanings);
     return QString();
 }
 
@@ -156,8 +163,9 @@ int main(int argc, char* argv[])
         QStringLiteral(
             "Builds the Lexitor Trainer word database (dbWords.mdb) from a plain word list.\n"
             "\n"
-            "The list holds one word a line, in any letter case. Blank lines and lines starting\n"
-            "with '#' are skipped, and surrounding whitespace is ignored. The two-, three- and\n"
+            "The list holds one word a line, in any letter case, optionally followed by its\n"
+            "meaning after a tab or space. Blank lines and lines starting with '#' are skipped,\n"
+            "and surrounding whitespace is ignored. The two-, three- and\n"
             "four-letter words made only of the letters A to Z are kept, upper-cased, once each.\n"
             "The rejected lines are counted by reason, with the first %1 of each shown. One word\n"
             "length can hold at most 32,767 words, and each length needs at least one word.\n"
@@ -190,7 +198,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption allowEmptyOption(
         QStringLiteral("allow-empty"),
         QStringLiteral("Write the database even when a word length has no words."));
-    parser.addOptions({quietOption, verboseOption, forceOption, allowEmptyOption});
+    const QCommandLineOption meaningsOption(
+        QStringLiteral("meanings"),
+        QStringLiteral("Take the meanings of words that the list gives none from FILE, a list of "
+                       "the same form (WORD, then a tab or space, then its meaning)."),
+        QStringLiteral("FILE"));
+    parser.addOptions({quietOption, verboseOption, forceOption, allowEmptyOption, meaningsOption});
     parser.addPositionalArgument(QStringLiteral("LIST"),
                                  QStringLiteral("The word list; - reads standard input."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"),
@@ -293,22 +306,11 @@ int main(int argc, char* argv[])
     }
 
     if (!quiet) {
-        for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length)
-            print(stderr,
-                  QStringLiteral("%1-letter words: %2\n").arg(length).arg(list.count(length)));
-        qint64 rejected = 0;
-        QString reasons;
+        print(stderr, list.report());
         bool someNotShown = false;
-        for (int reason = 0; reason < WordList::ReasonCount; ++reason) {
-            const qint64 count = list.rejected(WordList::Reason(reason));
-            rejected += count;
-            if (count > 0)
-                reasons += QStringLiteral("  %1: %2\n")
-                               .arg(WordList::describe(WordList::Reason(reason), list.encoding()))
-                               .arg(count);
-            someNotShown = someNotShown || count > shownCount[std::size_t(reason)];
-        }
-        print(stderr, QStringLiteral("rejected lines: %1\n").arg(rejected) + reasons);
+        for (int reason = 0; reason < WordList::ReasonCount; ++reason)
+            someNotShown = someNotShown || list.rejected(WordList::Reason(reason)) >
+                                               shownCount[std::size_t(reason)];
         if (someNotShown)
             print(stderr, QStringLiteral("(only the first %1 lines of each reason are shown; "
                                          "--verbose shows them all)\n")
@@ -317,25 +319,28 @@ int main(int argc, char* argv[])
 
     bool refused = false;
     for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length) {
-        if (list.count(length) > WordSchema::MaxWordsPerLength) {
-            error(QStringLiteral("%1 holds %2 %3 words, more than the 32,767 one word length can "
-                                 "hold; nothing written")
-                      .arg(source)
-                      .arg(list.count(length))
-                      .arg(lengthName(length)));
-            refused = true;
-        } else if (list.count(length) == 0 && !parser.isSet(allowEmptyOption)) {
-            error(QStringLiteral("%1 holds no %2 words; nothing written (--allow-empty writes "
-                                 "the database anyway)")
-                      .arg(source, lengthName(length)));
-            refused = true;
-        }
+        const QString refusal = list.refusal(length, parser.isSet(allowEmptyOption));
+        if (refusal.isEmpty())
+            continue;
+        error(source + QLatin1Char(' ') + refusal + QStringLiteral("; nothing written") +
+              (list.count(length) == 0
+                   ? QStringLiteral(" (--allow-empty writes the database anyway)")
+                   : QString()));
+        refused = true;
     }
     if (refused)
         return Refused;
 
+    if (parser.isSet(meaningsOption)) {
+        const QString failure = addMeanings(parser.value(meaningsOption), list);
+        if (!failure.isEmpty()) {
+            error(failure);
+            return Refused;
+        }
+    }
+
     try {
-        WordSchema::writeDatabase(target->temporaryPath(), list.words());
+        WordSchema::writeDatabase(target->temporaryPath(), list.words(), list.meanings());
     } catch (const AppError& e) {
         error(QStringLiteral("cannot write %1: %2").arg(output, e.description()));
         return CannotWrite;

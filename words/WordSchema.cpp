@@ -187,6 +187,38 @@ void writeDatabase(const QString& path, const QStringList& words,
     }
 }
 
+namespace {
+
+// A connection that reads the file as it is: no journal, -wal or -shm file is looked at or made.
+QString immutableUri(const QString& path)
+{
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1");
+}
+
+const QString ReadOnly = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+
+} // namespace
+
+QList<qint64> wordCounts(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return {};
+    try {
+        WriterConnection connection(immutableUri(path), ReadOnly);
+        QSqlQuery query(connection.database());
+        QList<qint64> counts;
+        for (int length = ShortestWord; length <= LongestWord; ++length) {
+            if (!query.exec(QStringLiteral("SELECT count(*) FROM %1").arg(viewName(length))) ||
+                !query.next())
+                return {};
+            counts.append(query.value(0).toLongLong());
+        }
+        return counts;
+    } catch (const AppError&) {
+        return {};
+    }
+}
+
 bool isWordDatabase(const QString& path)
 {
     {
@@ -195,10 +227,7 @@ bool isWordDatabase(const QString& path)
             return false;
     }
     try {
-        // immutable: no journal, -wal or -shm file is looked at or made.
-        WriterConnection connection(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
-                                        QStringLiteral("?immutable=1"),
-                                    QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        WriterConnection connection(immutableUri(path), ReadOnly);
         QSqlQuery query(connection.database());
         if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
                                        "AND name IN ('%1', '%2', '%3')")

@@ -59,6 +59,10 @@ QStringList createStatements();
 void writeDatabase(const QString& path, const QStringList& words,
                    const QHash<QString, QString>& meanings = {});
 
+// The number of words of each length (2, 3 and 4, in that order) in the word database at path;
+// empty when it can't be read. Writes nothing beside the file.
+QList<qint64> wordCounts(const QString& path);
+
 // True when the regular file at path is an SQLite database holding the three word tables. Reads
 // the file without writing anything beside it.
 bool isWordDatabase(const QString& path);

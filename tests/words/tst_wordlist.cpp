@@ -51,20 +51,6 @@ private slots:
             expected.insert(word, meaning);
         QCOMPARE(list.meanings(), expected);
     }
-
-    void meaningOfTheFirstLineWins()
-    {
-        const QByteArray text = "aa\naa lava\ncat feline\n";
-        WordList list, other;
-        list.feed(text.constData(), std::size_t(text.size()));
-        list.finish();
-        const QByteArray more = "AA other\nDOG canine\n";
-        other.feed(more.constData(), std::size_t(more.size()));
-        other.finish();
-        list.addMeaningsFrom(other);
-        const QHash<QString, QString> expected{{"AA", "other"}, {"CAT", "feline"}};
-        QCOMPARE(list.meanings(), expected);
-    }
 };
 
 QTEST_GUILESS_MAIN(WordListTest)

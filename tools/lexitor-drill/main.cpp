@@ -4,6 +4,7 @@
 //   1..4        -> A <k_right> <WORD_RIGHT>       (answers the last question)
 //   WAIT <h>    -> OK                             (moves the clock h hours on)
 //   STATS       -> S <seen> <due> <learned>
+//   MEAN <w>    -> M <WORD> <meaning>, or M <WORD> - when the list gives it none
 //   QUIT or end of input: exit 0; anything else -> E <message>
 //
 // The clock starts at the real time and then moves only by WAIT and by 10 seconds per answer,
@@ -111,7 +112,7 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(
         QStringLiteral("Drills the short words on standard input and output, with the trainer's "
                        "study engine. Requests, one a line: NEXT, 1-4 (the answer), WAIT <hours>, "
-                       "STATS, QUIT."));
+                       "STATS, MEAN <word>, QUIT."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption words(QStringLiteral("words"),
@@ -228,6 +229,11 @@ int main(int argc, char* argv[])
                     pending = q;
                 }
                 print(stdout, question(*pending));
+            } else if (command == QLatin1String("MEAN") && parts.size() == 2) {
+                const QString word = parts.at(1).toUpper();
+                const QString meaning = store.meaning(word);
+                print(stdout, QStringLiteral("M %1 %2").arg(
+                                  word, meaning.isEmpty() ? QStringLiteral("-") : meaning));
             } else if (command == QLatin1String("STATS") && parts.size() == 1) {
                 const StudyStats s = engine->stats();
                 print(stdout, QStringLiteral("S %1 %2 %3").arg(s.seen).arg(s.due).arg(s.learned));

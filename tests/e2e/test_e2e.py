@@ -671,7 +671,7 @@ def test_word_lists(s):
     try:
         s.wait_active(main, acc)
         window, study = open_study(s, main, acc, box, keyboard=False)
-        play_study(s, window, study, [("digit", False), ("digit", True), ("digit", True)])
+        play_study(s, window, study, [("digit", True), ("digit", True), ("digit", False)])
         outcome = wait_for("the outcome line", lambda: [
             label.name for label in s.find_all(study, "label")
             if (label.name or "").startswith(("Right: ", "Wrong: "))])

@@ -11,6 +11,7 @@
 #include "PushButton.h"
 #include "Settings.h"
 #include "WindowLook.h"
+#include "WordListCatalog.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -143,11 +144,13 @@ void MainWindow::buildControls()
     text1_->setGeometry(                                                            Twips::rect(240, 300, 7335, 345));
     auto* pb3 = button(this, "PushButton3", QStringLiteral("Help"),                Twips::rect(120, 5025, 7800, 405));
     studyFrame_ = frame("StudyFrame", QStringLiteral("Study what you miss"),        Twips::rect(120, 5505, 7800, 825));
-    studyButton_ = button(studyFrame_, "StudyButton", studyCaption(std::nullopt),  Twips::rect(240, 300, 3240, 405));
+    studyButton_ = button(studyFrame_, "StudyButton", studyCaption(std::nullopt),  Twips::rect(240, 300, 2520, 405));
     auto* progress = button(studyFrame_, "ProgressButton", QStringLiteral("Progress"),
-                                                                                    Twips::rect(3600, 300, 1980, 405));
+                                                                                    Twips::rect(2880, 300, 1500, 405));
     auto* settings = button(studyFrame_, "StudySettingsButton", QStringLiteral("Settings"),
-                                                                                    Twips::rect(5700, 300, 1860, 405));
+                                                                                    Twips::rect(4500, 300, 1380, 405));
+    auto* lists = button(studyFrame_, "WordListsButton", QStringLiteral("Word lists..."),
+                                                                                    Twips::rect(6000, 300, 1560, 405));
     // clang-format on
 
     text1_->setAccessibleName(frame1_->title());
@@ -157,7 +160,8 @@ void MainWindow::buildControls()
     setTabOrder(pb3, studyButton_);
     setTabOrder(studyButton_, progress);
     setTabOrder(progress, settings);
-    setTabOrder(settings, pb4);
+    setTabOrder(settings, lists);
+    setTabOrder(lists, pb4);
     setTabOrder(pb4, pb5);
     setTabOrder(pb5, pb7);
     setTabOrder(pb7, pb1);
@@ -194,6 +198,11 @@ void MainWindow::buildControls()
         if (study_)
             study_->editSettings(this);
         refreshDueCount();
+    });
+    connect(lists, &QPushButton::clicked, this, [this] {
+        if (study_)
+            study_->manageWordLists(this);
+        refreshDueCount(); // another list, another history
     });
 
     CentreOnScreen(this);
@@ -233,9 +242,33 @@ MainWindow::StartUp MainWindow::load()
     p.line(136, [&] { connection_.create(); });
     if (p.test(138, [&] { return connection_.isOpen(); }))
         p.line(138, [&] { connection_.close(); });
-    p.line(140, [&] { connection_.open(database); });
+    p.line(140, [&] { openWordList(database); });
 
     return StartUp::Show;
+}
+
+void MainWindow::openWordList(const QString& bundled)
+{
+    // The player's own list when one is chosen; the bundled one when it is gone or damaged, said
+    // once: the choice falls back with it.
+    if (const QString name = WordListSetting().load(); !name.isEmpty()) {
+        const QString path = WordListCatalog().pathOf(name);
+        try {
+            connection_.open(path);
+            if (study_)
+                study_->wordListOpened(name);
+            return;
+        } catch (const AppError& e) {
+            WordListSetting().store(QString());
+            env_.messages.show(QStringLiteral("Your word list \"%1\" can't be read (%2), so the "
+                                              "bundled list is used instead.")
+                                   .arg(name, e.description()),
+                               env_.appTitle, MessageIcon::Warning);
+        }
+    }
+    connection_.open(bundled);
+    if (study_)
+        study_->wordListOpened(QString());
 }
 
 void MainWindow::runTest(const QString& handler, TestKind kind, int length)

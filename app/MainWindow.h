@@ -91,6 +91,8 @@ private:
     void buildControls();
     void runTest(const QString& handler, TestKind kind, int length);
     void runStudy();
+    // Opens the chosen word list, or the bundled one at that path.
+    void openWordList(const QString& bundled);
     void showHelp();    // PushButton3_Click
     void queryUnload(); // Form_QueryUnload
 

@@ -14,6 +14,7 @@ const QString Key = QStringLiteral("Text1");
 const QString NewPerDayKey = QStringLiteral("StudyNewPerDay");
 const QString LengthsKey = QStringLiteral("StudyLengths");
 const QString PauseKey = QStringLiteral("StudyPauseMs");
+const QString WordListKey = QStringLiteral("StudyWordList");
 
 // The settings file, or nothing when the user has no config folder. Qt alone would fall back to
 // the filesystem root ("/.config") without a home folder, and would take a relative
@@ -47,22 +48,46 @@ std::optional<QString> UserConfigFolder(const QString& home, const QString& conf
     return std::nullopt;
 }
 
-QString QuestionCountSetting::load() const
+namespace {
+
+QString loadText(const QString& key, const QString& fallback)
 {
     const std::unique_ptr<QSettings> settings = openSettings();
     if (!settings)
-        return Default;
+        return fallback;
     settings->beginGroup(Branding::ProductName);
-    return settings->value(Key, Default).toString();
+    return settings->value(key, fallback).toString();
 }
 
-void QuestionCountSetting::store(const QString& text)
+void storeText(const QString& key, const QString& text)
 {
     const std::unique_ptr<QSettings> settings = openSettings();
     if (!settings)
         return;
     settings->beginGroup(Branding::ProductName);
-    settings->setValue(Key, text);
+    settings->setValue(key, text);
+}
+
+} // namespace
+
+QString QuestionCountSetting::load() const
+{
+    return loadText(Key, Default);
+}
+
+void QuestionCountSetting::store(const QString& text)
+{
+    storeText(Key, text);
+}
+
+QString WordListSetting::load() const
+{
+    return loadText(WordListKey, QString());
+}
+
+void WordListSetting::store(const QString& name)
+{
+    storeText(WordListKey, name);
 }
 
 namespace {

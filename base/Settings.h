@@ -17,6 +17,15 @@ public:
     void store(const QString& text);
 };
 
+// The word list the trainer uses, beside the question count under "StudyWordList": the name of an
+// imported list, or "" (the default) for the bundled dbWords.mdb.
+class WordListSetting
+{
+public:
+    QString load() const;
+    void store(const QString& name);
+};
+
 // What the study drill asks for: how many new words a day, and which word lengths. Stored beside
 // the question count, in the same section, under "StudyNewPerDay" (a whole number, 0 to
 // MaxNewPerDay) and "StudyLengths" (the lengths joined by commas, e.g. "2,3,4"). A value that

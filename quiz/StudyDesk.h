@@ -2,6 +2,7 @@
 
 #include <optional>
 
+class QString;
 class QWidget;
 
 // What the main window's study frame reaches: the count of words due, the study drill, the
@@ -17,4 +18,8 @@ public:
     virtual void study(QWidget* parent) = 0;
     virtual void showProgress(QWidget* parent) = 0;
     virtual void editSettings(QWidget* parent) = 0;
+    // The word store was opened on this word list at start-up ("" for the bundled one).
+    virtual void wordListOpened(const QString& /*name*/) {}
+    // The word-lists window, modal over parent.
+    virtual void manageWordLists(QWidget* /*parent*/) {}
 };

@@ -1,8 +1,10 @@
 #include "StudyRoom.h"
 
 #include "Branding.h"
+#include "Meanings.h"
 #include "StudySettingsDialog.h"
 #include "StudyWindow.h"
+#include "WordListsDialog.h"
 
 #include <QDialog>
 #include <QDir>
@@ -40,7 +42,8 @@ std::unique_ptr<ProgressView> ProgressModule::create(ProgressActions* actions, Q
 }
 
 StudyRoom::StudyRoom(Session& session, History& history, const WallClock& clock)
-    : session_(session), history_(history), clock_(clock), progress_(session.env.programFolder)
+    : session_(session), history_(history), clock_(clock), progress_(session.env.programFolder),
+      lists_(session, history)
 {
     confirm = [](QWidget* parent, const QString& text) {
         return QMessageBox::question(parent, Branding::ProductName, text) == QMessageBox::Yes;
@@ -48,6 +51,11 @@ StudyRoom::StudyRoom(Session& session, History& history, const WallClock& clock)
     askSavePath = [](QWidget* parent) {
         return QFileDialog::getSaveFileName(parent, QStringLiteral("Save the missed words"),
                                             QDir::home().filePath(QStringLiteral("missed.txt")),
+                                            QStringLiteral("Word lists (*.txt);;All files (*)"));
+    };
+    askListPath = [](QWidget* parent) {
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("Import a word list"),
+                                            QDir::homePath(),
                                             QStringLiteral("Word lists (*.txt);;All files (*)"));
     };
 }
@@ -119,6 +127,17 @@ void StudyRoom::editSettings(QWidget* parent)
     StudySettingsDialog::edit(parent);
 }
 
+void StudyRoom::wordListOpened(const QString& name)
+{
+    lists_.opened(name);
+}
+
+void StudyRoom::manageWordLists(QWidget* parent)
+{
+    WordListsDialog dialog(lists_, session_.env.messages, {askListPath, confirm}, parent);
+    dialog.exec();
+}
+
 ProgressData StudyRoom::data()
 {
     ProgressData data;
@@ -132,7 +151,8 @@ ProgressData StudyRoom::data()
     for (const History::DayProgress& d : history_.lastDays(30, now))
         data.days.append({d.day, d.answers, d.right});
     for (const History::MissedWord& m : history_.mostMissed(100))
-        data.missed.append({m.word, m.misses, m.valid});
+        data.missed.append({m.word, m.misses, m.valid,
+                            m.valid ? Meanings::of(session_.store, m.word) : QString()});
     return data;
 }
 

@@ -6,6 +6,7 @@
 #include "Settings.h"
 #include "StudyDesk.h"
 #include "StudyEngine.h"
+#include "WordListChoice.h"
 
 #include <functional>
 #include <memory>
@@ -39,6 +40,8 @@ public:
     void study(QWidget* parent) override;
     void showProgress(QWidget* parent) override;
     void editSettings(QWidget* parent) override;
+    void wordListOpened(const QString& name) override;
+    void manageWordLists(QWidget* parent) override;
 
     void saveWordList(QWidget* parent, const QStringList& words) override;
     bool forgetAll(QWidget* parent) override;
@@ -48,6 +51,8 @@ public:
     std::function<bool(QWidget* parent, const QString& text)> confirm;
     // Asks for a file to save to ("" to cancel); by default a file dialog.
     std::function<QString(QWidget* parent)> askSavePath;
+    // Asks for a word list to import ("" to cancel); by default a file dialog.
+    std::function<QString(QWidget* parent)> askListPath;
     // The pause after each answer, from the setting "StudyPauseMs" unless set.
     std::optional<int> pauseMs;
 
@@ -63,4 +68,5 @@ private:
     History& history_;
     const WallClock& clock_;
     ProgressModule progress_;
+    WordListChoice lists_;
 };

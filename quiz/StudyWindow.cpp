@@ -3,6 +3,7 @@
 #include "AnswerKeys.h"
 #include "Branding.h"
 #include "DesignUnits.h"
+#include "Meanings.h"
 #include "ProgramIcon.h"
 #include "PushButton.h"
 #include "QuestionForm.h"
@@ -114,8 +115,10 @@ void StudyWindow::choose(int k)
         // choosing the non-word, the other way round.
         const QString word = question.validKind ? outcome.rightWord : chosen;
         const QString nonWord = question.validKind ? chosen : outcome.rightWord;
-        if (!result_.rejectedWords.contains(word))
+        if (!result_.rejectedWords.contains(word)) {
             result_.rejectedWords.append(word);
+            result_.meanings.insert(word, Meanings::of(session_.store, word));
+        }
         if (!result_.acceptedNonWords.contains(nonWord))
             result_.acceptedNonWords.append(nonWord);
     }
@@ -127,9 +130,8 @@ void StudyWindow::choose(int k)
                   session_.env.path(outcome.right ? QStringLiteral("sounds/correct.wav")
                                                   : QStringLiteral("sounds/wrong.wav")),
                   false);
-    const QString fact = question.validKind
-                             ? QStringLiteral("%1 is a word").arg(outcome.rightWord)
-                             : QStringLiteral("%1 is not a word").arg(outcome.rightWord);
+    const QString fact = Meanings::outcomeFact(session_.store, question.validKind,
+                                               outcome.rightWord, chosen, outcome.right);
     announce((outcome.right ? QStringLiteral("Right: ") : QStringLiteral("Wrong: ")) + fact,
              outcome.right);
     question_.reset();
@@ -172,7 +174,9 @@ void StudyWindow::announce(const QString& text, bool right)
     QPalette palette = status_->palette();
     palette.setColor(QPalette::WindowText, right ? RightColour : WrongColour);
     status_->setPalette(palette);
-    status_->setText(text);
+    // A long meaning is cut short on the line; the whole of it is in the tooltip and is spoken.
+    status_->setText(status_->fontMetrics().elidedText(text, Qt::ElideRight, status_->width()));
+    status_->setToolTip(text);
     // Screen readers speak a changed name of the status line.
     status_->setAccessibleName(text);
     QAccessibleEvent event(status_, QAccessible::NameChanged);
@@ -248,7 +252,8 @@ StudySummaryWindow::StudySummaryWindow(const StudySessionResult& result, QWidget
         items->setGeometry(Twips::rect(240, 300, 3375, 2715));
         items->addItems(words);
     };
-    list("Rejected", QStringLiteral("Words you took for non-words"), 120, result.rejectedWords);
+    list("Rejected", QStringLiteral("Words you took for non-words"), 120,
+         Meanings::entries(result.rejectedWords, result.meanings));
     list("Accepted", QStringLiteral("Non-words you took for words"), 4080, result.acceptedNonWords);
 
     auto* close = new PushButton(QStringLiteral("Close Window"), this);

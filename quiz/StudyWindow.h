@@ -4,6 +4,7 @@
 #include "Session.h"
 #include "StudyEngine.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QTimer>
 
@@ -19,9 +20,10 @@ struct StudySessionResult
 {
     int answered = 0;
     int right = 0;
-    QStringList rejectedWords;    // valid words the player took for non-words
-    QStringList acceptedNonWords; // non-words the player took for real words
-    QDateTime nextReview;         // invalid when nothing is scheduled
+    QStringList rejectedWords;        // valid words the player took for non-words
+    QHash<QString, QString> meanings; // of the rejected words that have one
+    QStringList acceptedNonWords;     // non-words the player took for real words
+    QDateTime nextReview;             // invalid when nothing is scheduled
     QDateTime endedAt;
 };
 

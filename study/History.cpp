@@ -152,8 +152,21 @@ QString History::defaultPath()
 }
 
 History::History(MessageBoxes& messages, QString path, MemoryPolicy policy)
-    : messages_(messages), path_(std::move(path)), policy_(std::move(policy)), d_(new Impl(*this))
+    : messages_(messages), path_(std::move(path)), policy_(std::move(policy)),
+      initialPolicy_(policy_), d_(new Impl(*this))
 {}
+
+void History::switchTo(const QString& path)
+{
+    if (path == path_)
+        return;
+    d_->closeDb();
+    delete d_;
+    d_ = nullptr;
+    path_ = path;
+    policy_ = initialPolicy_;
+    d_ = new Impl(*this);
+}
 
 History::~History()
 {

@@ -38,6 +38,9 @@ public:
     History& operator=(const History&) = delete;
 
     const QString& path() const { return path_; }
+    // Closes this history and goes on with the one at path (another word list's), as if newly
+    // made: nothing is opened before it is needed, and the rules start from the defaults again.
+    void switchTo(const QString& path);
     // The rules the states follow, with the weights fitted to this player once there are enough
     // answers (opens the history if needed).
     const MemoryPolicy& policy() const;
@@ -88,5 +91,6 @@ private:
     MessageBoxes& messages_;
     QString path_;
     MemoryPolicy policy_;
+    MemoryPolicy initialPolicy_; // before any weights fitted to the player
     Impl* d_;
 };

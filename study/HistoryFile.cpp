@@ -1,35 +1,27 @@
 #include "HistoryFile.h"
 
-#include "Branding.h"
+#include "DataFolder.h"
 #include "HistoryDb.h"
 #include "HistorySchema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace HistoryFile {
 
 QString defaultPath()
 {
-    // The per-user data folder by the XDG rules, named like the settings: organisation, then
-    // application. Without a home folder there is none (not the filesystem root), and the
-    // history stays in memory, as the settings do.
-    QString folder;
-    const QString home = qEnvironmentVariable("HOME");
-    if (QStandardPaths::isTestModeEnabled()) {
-        folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    } else if (const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-               QDir::isAbsolutePath(dataHome)) {
-        folder = QDir::cleanPath(dataHome);
-    } else if (QDir::isAbsolutePath(home)) {
-        folder = QDir::cleanPath(home + QStringLiteral("/.local/share"));
-    }
-    if (!QDir::isAbsolutePath(folder))
+    return pathForList(QString());
+}
+
+QString pathForList(const QString& listName)
+{
+    const QString folder = UserDataFolder();
+    if (folder.isEmpty())
         return QString();
-    return folder + QLatin1Char('/') + Branding::SettingsApplication + QLatin1Char('/') +
-           Branding::ProductName + QStringLiteral("/history.sqlite");
+    return folder + (listName.isEmpty() ? QStringLiteral("/history.sqlite")
+                                        : QStringLiteral("/history-%1.sqlite").arg(listName));
 }
 
 Outcome open(HistoryDb& db, QString* reason)

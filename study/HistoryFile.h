@@ -11,6 +11,9 @@ namespace HistoryFile {
 // under the same organisation and application names as the settings. Empty without a home
 // folder.
 QString defaultPath();
+// The history of one word list: defaultPath() for the bundled list (""), history-NAME.sqlite
+// beside it for the imported list NAME, so that progress on one list never counts for another.
+QString pathForList(const QString& listName);
 
 enum class Outcome
 {

@@ -68,6 +68,9 @@ QStringList createStatements()
         statements.append(QStringLiteral("CREATE VIEW %1 AS SELECT fldword FROM %2")
                               .arg(viewName(length), tableName(length)));
     }
+    statements.append(QStringLiteral("CREATE TABLE %1 (fldword TEXT NOT NULL PRIMARY KEY, "
+                                     "fldmeaning TEXT NOT NULL) WITHOUT ROWID")
+                          .arg(MeaningTable));
     return statements;
 }
 
@@ -119,9 +122,22 @@ void run(QSqlQuery& query, const QString& statement)
         throw AppError(describe(query.lastError()));
 }
 
+void insertAll(QSqlQuery& query, const QString& statement, const QList<QVariantList>& rows)
+{
+    if (!query.prepare(statement))
+        throw AppError(describe(query.lastError()));
+    for (const QVariantList& row : rows) {
+        for (int i = 0; i < row.size(); ++i)
+            query.bindValue(i, row[i]);
+        if (!query.exec())
+            throw AppError(describe(query.lastError()));
+    }
+}
+
 } // namespace
 
-void writeDatabase(const QString& path, const QStringList& words)
+void writeDatabase(const QString& path, const QStringList& words,
+                   const QHash<QString, QString>& meanings)
 {
     const QFileInfo target(path);
     if (target.exists() && (!target.isFile() || target.size() != 0))
@@ -147,21 +163,59 @@ void writeDatabase(const QString& path, const QStringList& words)
             throw AppError(describe(db.lastError()));
         for (const QString& statement : createStatements())
             run(query, statement);
+        QList<QVariantList> meaningRows;
         for (int length = ShortestWord; length <= LongestWord; ++length) {
-            if (!query.prepare(
-                    QStringLiteral("INSERT INTO %1 (fldword) VALUES (?)").arg(tableName(length))))
-                throw AppError(describe(query.lastError()));
+            QList<QVariantList> rows;
             for (const QString& word : std::as_const(sorted)) {
                 if (word.size() != length)
                     continue;
-                query.bindValue(0, word);
-                if (!query.exec())
-                    throw AppError(describe(query.lastError()));
+                rows.append({word});
+                if (const auto meaning = meanings.constFind(word); meaning != meanings.cend())
+                    meaningRows.append({word, *meaning});
             }
+            insertAll(query,
+                      QStringLiteral("INSERT INTO %1 (fldword) VALUES (?)").arg(tableName(length)),
+                      rows);
         }
+        insertAll(
+            query,
+            QStringLiteral("INSERT INTO %1 (fldword, fldmeaning) VALUES (?, ?)").arg(MeaningTable),
+            meaningRows);
         query.finish();
         if (!db.commit())
             throw AppError(describe(db.lastError()));
+    }
+}
+
+namespace {
+
+// A connection that reads the file as it is: no journal, -wal or -shm file is looked at or made.
+QString immutableUri(const QString& path)
+{
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1");
+}
+
+const QString ReadOnly = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+
+} // namespace
+
+QList<qint64> wordCounts(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return {};
+    try {
+        WriterConnection connection(immutableUri(path), ReadOnly);
+        QSqlQuery query(connection.database());
+        QList<qint64> counts;
+        for (int length = ShortestWord; length <= LongestWord; ++length) {
+            if (!query.exec(QStringLiteral("SELECT count(*) FROM %1").arg(viewName(length))) ||
+                !query.next())
+                return {};
+            counts.append(query.value(0).toLongLong());
+        }
+        return counts;
+    } catch (const AppError&) {
+        return {};
     }
 }
 
@@ -173,10 +227,7 @@ bool isWordDatabase(const QString& path)
             return false;
     }
     try {
-        // immutable: no journal, -wal or -shm file is looked at or made.
-        WriterConnection connection(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
-                                        QStringLiteral("?immutable=1"),
-                                    QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        WriterConnection connection(immutableUri(path), ReadOnly);
         QSqlQuery query(connection.database());
         if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
                                        "AND name IN ('%1', '%2', '%3')")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,11 @@
 //
 //     qryTwoWords   = SELECT fldword FROM tblTwoWords    (and qryThreeWords, qryFourWords)
 //
+// Meanings, where the list gave them, live in a table of their own, so that a trainer that knows
+// only the views still reads the file:
+//
+//     tblMeanings(fldword TEXT NOT NULL PRIMARY KEY, fldmeaning TEXT NOT NULL) WITHOUT ROWID
+//
 // A view yields its words in fldword order, because a scan of a table without row ids walks its
 // key in order. The views carry no ORDER BY on purpose: with one, SQLite materialises the rows to
 // count them (about 2 ms for 32,767 words), without one it counts them from the table's pages
@@ -29,6 +35,7 @@ constexpr int LongestWord = 4;
 constexpr int MaxWordsPerLength = 32767;
 
 inline const QString WordColumn = QStringLiteral("fldword");
+inline const QString MeaningTable = QStringLiteral("tblMeanings");
 
 // True for 2, 3 and 4.
 bool isWordLength(int length);
@@ -46,9 +53,15 @@ QStringList createStatements();
 
 // Writes a complete word database to path, which must not exist yet or be an empty file. The
 // words must be storable and distinct (their order does not matter); lists longer than
-// MaxWordsPerLength are written as they are. Throws AppError with the database's message when
-// something fails; a partly written file is then left for the caller to remove.
-void writeDatabase(const QString& path, const QStringList& words);
+// MaxWordsPerLength are written as they are. meanings: by word; those of words not in the list are
+// left out. Throws AppError with the database's message when something fails; a partly written
+// file is then left for the caller to remove.
+void writeDatabase(const QString& path, const QStringList& words,
+                   const QHash<QString, QString>& meanings = {});
+
+// The number of words of each length (2, 3 and 4, in that order) in the word database at path;
+// empty when it can't be read. Writes nothing beside the file.
+QList<qint64> wordCounts(const QString& path);
 
 // True when the regular file at path is an SQLite database holding the three word tables. Reads
 // the file without writing anything beside it.

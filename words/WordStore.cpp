@@ -197,6 +197,11 @@ void WordStore::open(const QString& databasePath)
             throw AppError(QStringLiteral("no such table: %1")
                                .arg(WordSchema::viewName(WordSchema::ShortestWord)));
         }
+        QSqlQuery meanings =
+            prepared(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = ?"));
+        meanings.addBindValue(WordSchema::MeaningTable);
+        execute(meanings);
+        hasMeanings_ = nextRow(meanings) && meanings.value(0).toInt() == 1;
     } catch (const AppError&) {
         db.close();
         throw;
@@ -268,4 +273,17 @@ QStringList WordStore::words(int length) const
     while (nextRow(query))
         all.append(query.value(0).toString());
     return all;
+}
+
+QString WordStore::meaning(const QString& word) const
+{
+    const QSqlDatabase db = connection();
+    if (!hasMeanings_ || !db.isOpen())
+        return QString();
+    startClock();
+    QSqlQuery query = prepared(db, QStringLiteral("SELECT fldmeaning FROM %1 WHERE fldword = ?")
+                                       .arg(WordSchema::MeaningTable));
+    query.addBindValue(word);
+    execute(query);
+    return nextRow(query) ? query.value(0).toString() : QString();
 }

@@ -45,6 +45,9 @@ public:
     // Every word of that length, in list order (empty when the list is). For the study engine,
     // which reads each list once.
     QStringList words(int length) const;
+    // The word's meaning as the list gave it; "" when it gave none, or the database (made before
+    // lists carried meanings) has no table of meanings.
+    QString meaning(const QString& word) const;
 
     // Shortens the time limit of later operations (for tests).
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
@@ -59,6 +62,7 @@ private:
 
     RandomSource& random_;
     bool created_ = false;
+    bool hasMeanings_ = false; // the open database has a table of meanings
     std::chrono::milliseconds timeLimit_ = TimeLimit;
     mutable QDeadlineTimer deadline_; // restarted by every operation, reads included
 };

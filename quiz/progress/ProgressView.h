@@ -32,6 +32,7 @@ struct ProgressData
         QString word;
         int misses = 0;
         bool valid = true;
+        QString meaning; // "" when the list gives none
     };
     QList<Length> lengths;
     QList<Day> days;      // oldest first

@@ -113,11 +113,12 @@ public:
         missed_->clear();
         for (const ProgressData::Missed& m : data.missed) {
             missed_->addItem(
-                QStringLiteral("%1   missed %2 %3%4")
+                QStringLiteral("%1   missed %2 %3%4%5")
                     .arg(m.word)
                     .arg(m.misses)
                     .arg(m.misses == 1 ? QStringLiteral("time") : QStringLiteral("times"))
-                    .arg(m.valid ? QString() : QStringLiteral(" (not a word)")));
+                    .arg(m.valid ? QString() : QStringLiteral(" (not a word)"))
+                    .arg(m.meaning.isEmpty() ? QString() : QStringLiteral(": ") + m.meaning));
         }
         if (data.missed.isEmpty())
             missed_->addItem(QStringLiteral("No word missed yet"));

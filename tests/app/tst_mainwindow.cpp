@@ -5,6 +5,8 @@
 #include "Settings.h"
 #include "StoreConnection.h"
 #include "TestDoubles.h"
+#include "WordDatabase.h"
+#include "WordListCatalog.h"
 #include "WordStore.h"
 
 #include <QAccessible>
@@ -101,8 +103,10 @@ public:
     }
     void showProgress(QWidget*) override { ++progressShown; }
     void editSettings(QWidget*) override { ++settingsEdited; }
+    void wordListOpened(const QString& name) override { openedList = name; }
 
     std::optional<int> due = 12;
+    std::optional<QString> openedList;
     int asked = 0;
     int studied = 0;
     int progressShown = 0;
@@ -247,6 +251,47 @@ private slots:
         }
     }
 
+    // The chosen list is opened instead of the bundled one; when it is gone or damaged the
+    // player is told once and the bundled list takes over, for good.
+    void chosenWordList_data()
+    {
+        QTest::addColumn<QString>("file"); // "missing", "noise" or "list"
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("missing") << "missing"
+                                 << "";
+        QTest::newRow("damaged") << "noise"
+                                 << "";
+        QTest::newRow("readable") << "list"
+                                  << "tst-mainwindow-list";
+    }
+    void chosenWordList()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, opened);
+        Program program(true, true);
+        WordDatabase::write(program.test.path("dbWords.mdb"), {"AA", "CAT", "ZOOM"});
+        const QString name = QStringLiteral("tst-mainwindow-list");
+        const QString path = WordListCatalog().pathOf(name);
+        QFile::remove(path);
+        if (file != QLatin1String("missing"))
+            touch(path, QByteArray(4096, 'x'));
+        if (file == QLatin1String("list")) {
+            touch(path);
+            WordDatabase::write(path, {"QI", "ZAX", "QUIZ"});
+        }
+        WordListSetting().store(name);
+
+        QCOMPARE(program.window.load(), MainWindow::StartUp::Show);
+        QCOMPARE(program.desk.openedList, opened);
+        QCOMPARE(WordListSetting().load(), opened);
+        QCOMPARE(program.store.words(2), QStringList{opened.isEmpty() ? "AA" : "QI"});
+        QCOMPARE(program.test.messages.shown.size(), opened.isEmpty() ? 1 : 0);
+        if (opened.isEmpty())
+            QVERIFY(program.test.messages.shown[0].text.startsWith(
+                "Your word list \"tst-mainwindow-list\" can't be read"));
+        QFile::remove(path);
+    }
+
     void damagedDatabaseIsReportedOnLine140()
     {
         Program program(false, true);
@@ -288,7 +333,7 @@ private slots:
         QCOMPARE(reportedLines(program.test.messages), lines);
         QCOMPARE(program.window.handCursor().has_value(), hand);
         const auto buttons = program.window.findChildren<PushButton*>();
-        QCOMPARE(buttons.size(), 10); // six tests and help, three for study
+        QCOMPARE(buttons.size(), 11); // six tests and help, four for study
         for (const PushButton* button : buttons) {
             QCOMPARE(button->testAttribute(Qt::WA_SetCursor), hand);
             if (hand)
@@ -391,14 +436,14 @@ private slots:
         QCOMPARE(box->selectedText(), QStringLiteral("35"));
 
         QStringList visited;
-        for (int i = 0; i < 11; ++i) {
+        for (int i = 0; i < 12; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
         QCOMPARE(visited,
                  QStringList({"PushButton3", "StudyButton", "ProgressButton", "StudySettingsButton",
-                              "PushButton4", "PushButton5", "PushButton7", "PushButton1",
-                              "PushButton2", "PushButton6", "Text1"}));
+                              "WordListsButton", "PushButton4", "PushButton5", "PushButton7",
+                              "PushButton1", "PushButton2", "PushButton6", "Text1"}));
         QCOMPARE(box->selectedText(), QStringLiteral("35")); // entered by Tab
     }
 

@@ -603,6 +603,96 @@ def test_soak(s):
           f"not idle: main thread {main_wakeups}, sound server {server_wakeups} wakeups in 5 s")
 
 
+# The player's own list: words with their meanings, and a line the import rejects.
+OWN_LIST = {"QI": "vital force", "XU": "a coin of Vietnam", "ZA": "a pizza", "OX": "a bovine",
+            "JO": "a sweetheart", "KY": "cattle", "ZAX": "a roofing tool", "QAT": "a shrub",
+            "JINX": "a bringer of bad luck"}
+
+
+def answer_count(path):
+    import sqlite3
+    with sqlite3.connect(path) as db:
+        return db.execute("SELECT count(*) FROM answers").fetchone()[0]
+
+
+def word_lists_window(s, main, acc):
+    """Opens the word-lists window from the main window; returns its X id and accessible."""
+    s.wait_active(main, acc)
+    s.click(main, s.one(acc, "push button", "Word lists..."))
+    window = s.wait_window(besides={main}, title="Word Lists")
+    return window, s.wait_top_level_with("list", "Word lists")
+
+
+def use_list(s, window, lists, prefix):
+    """Selects the entry starting with prefix and clicks Use; it then shows "(in use)"."""
+    entry = wait_for(f'the entry "{prefix}"', lambda: [i for i in s.find_all(lists, "list item")
+                                                      if s.content(i).startswith(prefix)])
+    s.click(window, entry[0])
+    s.click(window, s.one(s.wait_top_level_with("list", "Word lists"), "push button", "Use"))
+    wait_for(f'"{prefix}" in use', lambda: [i for i in s.find_all(lists, "list item")
+                                            if s.content(i).startswith(prefix)
+                                            and s.content(i).endswith("(in use)")])
+
+
+def test_word_lists(s):
+    """Imports a list with meanings through the word-lists window and its file dialog, switches
+    to it, studies a few questions and sees a meaning on the feedback line, switches back and
+    finds the bundled list's progress as it was."""
+    global STUDY_WORDS
+    prepare_study(s)
+    listing = s.root / "My words.txt"
+    listing.write_text("".join(f"{w.lower()}\t{m}\n" for w, m in OWN_LIST.items()) + "a1\n")
+    s.launch()
+    main, acc, box = main_window(s)
+    due = due_in(study_button(s, acc))
+    check(due == len(STUDY_DUE), f"due count {due}, expected {len(STUDY_DUE)}")
+    answers_before = answer_count(history_path(s))
+
+    window, lists = word_lists_window(s, main, acc)
+    s.click(window, s.one(s.wait_top_level_with("list", "Word lists"), "push button",
+                          "Import..."))
+    dialog = s.wait_window(besides={main, window}, title="Import a word list")
+    s.type_text(str(listing))
+    s.key("Return")
+    if dialog in s.visible_windows("Import a word list"):
+        time.sleep(0.5)  # the completer's popup may take the first Return
+        if dialog in s.visible_windows("Import a word list"):
+            s.key("Return")
+    message = wait_for("the import report", lambda: [
+        s.content(label) for label in s.find_all(s.app_accessible(), "label")
+        if "is imported" in (s.content(label) or "")])
+    log(f"import report: {message}")
+    check("not letters A-Z: 1" in message[0], f"report {message}")
+    s.key("Return")
+    use_list(s, window, lists, "My words:")
+    s.close_box(window)
+
+    STUDY_WORDS, bundled = list(OWN_LIST), STUDY_WORDS
+    try:
+        s.wait_active(main, acc)
+        window, study = open_study(s, main, acc, box, keyboard=False)
+        play_study(s, window, study, [("digit", True), ("digit", True), ("digit", False)])
+        outcome = wait_for("the outcome line", lambda: [
+            label.name for label in s.find_all(study, "label")
+            if (label.name or "").startswith(("Right: ", "Wrong: "))])
+        log(f"feedback: {outcome[0]}")
+        check(any(m in outcome[0] for m in OWN_LIST.values()), f"no meaning in {outcome}")
+        s.close_box(window)
+        s.wait_top_level_with("panel", "Study Session")
+        s.key("Return")
+    finally:
+        STUDY_WORDS = bundled
+    check((history_path(s).parent / "history-My words.sqlite").exists(), "no history of its own")
+
+    window, lists = word_lists_window(s, main, acc)
+    use_list(s, window, lists, "Bundled list:")
+    s.close_box(window)
+    study_button(s, acc, len(STUDY_DUE))
+    check(answer_count(history_path(s)) == answers_before, "answers of one list went to the other")
+    s.close_box(main)
+    check(s.wait_exit() == 0, "exit code")
+
+
 CASES = {
     "startup": test_startup,
     "missing_database": test_missing_database,
@@ -611,6 +701,7 @@ CASES = {
     "study_session": test_study_session,
     "unwritable_history": test_unwritable_history,
     "strange_files": test_strange_files,
+    "word_lists": test_word_lists,
     "soak": test_soak,
 }
 
@@ -641,11 +732,12 @@ def run_case(build, name):
     return ok
 
 
-def measure(build, count, command=None, baseline=None):
+def measure(build, count, command=None, baseline=None, imported=False):
     """Launch to first window mapped (as the root window sees the window manager map it),
     median of count starts after one warm-up start. command: another program to time instead
     of the installed launcher, e.g. a bare Qt window for comparison. baseline: another build,
-    started in turn with this one in the same desktop session, so both see the same machine."""
+    started in turn with this one in the same desktop session, so both see the same machine.
+    imported: also time this build with an imported word list in use, in turn with the bundled."""
     import subprocess
     import threading
     session = Session(build, "measure")
@@ -661,6 +753,18 @@ def measure(build, count, command=None, baseline=None):
             prefixes["baseline"] = base.prefix
         session.install(WORDS)
         prefixes["this build"] = session.prefix
+        settings = {name: "" for name in prefixes}
+        if imported and not baseline:
+            # The same words as the player's own list, chosen in the settings.
+            lists = session.root / "home/.local/share/Quenmark/Lexitor Trainer Software/lists"
+            lists.mkdir(parents=True)
+            listing = session.root / "own.txt"
+            listing.write_text("".join(w + "\n" for w in WORDS))
+            session.run([str(session.prefix / "bin" / "lexitor-words"), "--quiet", str(listing),
+                         str(lists / "own.mdb")])
+            prefixes["imported list"] = session.prefix
+            settings["imported list"] = "[Lexitor%20Trainer%20Software]\nStudyWordList=own\n"
+        config = session.root / "home/.config/Quenmark.conf"
         maps = []
         xev = subprocess.Popen(["xev", "-root", "-event", "substructure"], env=session.env,
                                stdout=subprocess.PIPE, text=True, bufsize=1)
@@ -674,6 +778,8 @@ def measure(build, count, command=None, baseline=None):
         for _ in range(count + 1):
             for name, prefix in prefixes.items():
                 session.prefix = prefix
+                config.parent.mkdir(parents=True, exist_ok=True)
+                config.write_text(settings[name])
                 started = time.monotonic()
                 if command:
                     session.app = subprocess.Popen(command, env=session.env)
@@ -753,6 +859,8 @@ def main():
     parser.add_argument("--measure", type=int, nargs="?", const=11)
     parser.add_argument("--command", nargs="+", help="with --measure: time this program instead")
     parser.add_argument("--baseline", help="with --measure: another build to time in turn")
+    parser.add_argument("--imported", action="store_true",
+                        help="with --measure: also start with an imported word list in use")
     parser.add_argument("--screenshots", metavar="FOLDER",
                         help="take screenshots of the study and progress windows into FOLDER")
     parser.add_argument("cases", nargs="*", help=f"cases to run (default all): {', '.join(CASES)}")
@@ -764,7 +872,7 @@ def main():
         screenshots(args.build, args.screenshots)
         return 0
     if args.measure:
-        measure(args.build, args.measure, args.command, args.baseline)
+        measure(args.build, args.measure, args.command, args.baseline, args.imported)
         return 0
     names = args.cases or list(CASES)
     if len(names) == 1:

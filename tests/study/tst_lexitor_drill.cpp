@@ -55,7 +55,8 @@ void writeWords(const QTemporaryDir& dir)
 {
     QStringList words = WordDatabase::sequentialWords(2, 30);
     words += WordDatabase::sequentialWords(3, 30);
-    WordDatabase::write(dir.filePath(QStringLiteral("dbWords.mdb")), words);
+    WordDatabase::write(dir.filePath(QStringLiteral("dbWords.mdb")), words,
+                        {{words.first(), QStringLiteral("the first word")}});
 }
 
 // A time zone (POSIX TZ) whose local time is now the given time of day.
@@ -104,6 +105,10 @@ private slots:
         QTest::newRow("answer out of range") << QStringList{"NEXT", "5"} << QStringLiteral("^E .+");
         QTest::newRow("answered twice") << QStringList{"NEXT", "1", "1"} << QStringLiteral("^E .+");
         QTest::newRow("unknown") << QStringList{"HELLO"} << QStringLiteral("^E .+");
+        QTest::newRow("meaning") << QStringList{"MEAN aa"}
+                                 << QStringLiteral("^M AA the first word$");
+        QTest::newRow("no meaning") << QStringList{"MEAN AB"} << QStringLiteral("^M AB -$");
+        QTest::newRow("meaning of no word") << QStringList{"MEAN"} << QStringLiteral("^E .+");
         QTest::newRow("carries on after an error") << QStringList{"HELLO", "NEXT"} << question;
     }
     void replies()

@@ -12,9 +12,9 @@
 
 namespace WordDatabase {
 
-void write(const QString& path, const QStringList& words)
+void write(const QString& path, const QStringList& words, const QHash<QString, QString>& meanings)
 {
-    WordSchema::writeDatabase(path, words);
+    WordSchema::writeDatabase(path, words, meanings);
 }
 
 void execute(const QString& path, const QStringList& statements)
@@ -108,7 +108,10 @@ QStringList sequentialWords(int length, int count)
     return words;
 }
 
-QStringList listWords(const QString& path, int length)
+namespace {
+
+// The first column of every row the statement gives, as text.
+QStringList select(const QString& path, const QString& statement)
 {
     const QString name = QStringLiteral("WordDatabaseTestReader");
     QStringList words;
@@ -121,7 +124,7 @@ QStringList listWords(const QString& path, int length)
             failure = db.lastError().text();
         } else {
             QSqlQuery query(db);
-            if (!query.exec(QStringLiteral("SELECT * FROM %1").arg(WordSchema::viewName(length))))
+            if (!query.exec(statement))
                 failure = query.lastError().text();
             while (query.next())
                 words.append(query.value(0).toString());
@@ -133,6 +136,19 @@ QStringList listWords(const QString& path, int length)
     if (!failure.isEmpty())
         throw AppError(failure);
     return words;
+}
+
+} // namespace
+
+QStringList listWords(const QString& path, int length)
+{
+    return select(path, QStringLiteral("SELECT * FROM %1").arg(WordSchema::viewName(length)));
+}
+
+QStringList meanings(const QString& path)
+{
+    return select(path, QStringLiteral("SELECT fldword || ' ' || fldmeaning FROM %1 ORDER BY 1")
+                            .arg(WordSchema::MeaningTable));
 }
 
 QByteArray fileHash(const QString& path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +10,8 @@
 namespace WordDatabase {
 
 // Writes a complete dbWords.mdb holding the words (upper case A-Z, 2 to 4 letters, distinct).
-void write(const QString& path, const QStringList& words);
+void write(const QString& path, const QStringList& words,
+           const QHash<QString, QString>& meanings = {});
 
 // Runs raw SQL statements, in order, on an existing database opened for writing.
 void execute(const QString& path, const QStringList& statements);
@@ -32,6 +34,9 @@ QStringList sequentialWords(int length, int count);
 
 // The words of the list of that length, as the database's view returns them (NULLs as "").
 QStringList listWords(const QString& path, int length);
+
+// Every stored meaning as "WORD meaning", in word order.
+QStringList meanings(const QString& path);
 
 // The SHA-256 of the file's bytes (empty when it cannot be read).
 QByteArray fileHash(const QString& path);

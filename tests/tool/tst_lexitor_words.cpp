@@ -113,7 +113,7 @@ private slots:
                                 "abcde\n"         // 11: too long
                                 "AA\n"            // 12: duplicate of 1
                                 "cat\n"           // 13: duplicate of 4
-                                "two words\n"     // 14
+                                "two words\n"     // 14: a word and its meaning
                                 "   \n"           // 15: blank
                                 "   # indented comment\n"
                                 "qi"; // 17: no final newline
@@ -122,7 +122,7 @@ private slots:
         const Run run = runTool({list, output});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(WordDatabase::listWords(output, 2), (QStringList{"AA", "QI"}));
-        QCOMPARE(WordDatabase::listWords(output, 3), (QStringList{"CAT"}));
+        QCOMPARE(WordDatabase::listWords(output, 3), (QStringList{"CAT", "TWO"}));
         QCOMPARE(WordDatabase::listWords(output, 4), (QStringList{"ZOOM"}));
 
         const QStringList expected{
@@ -134,17 +134,29 @@ private slots:
             list + ":11: \"abcde\": wrong length",
             list + ":12: \"AA\": duplicate of line 1",
             list + ":13: \"cat\": duplicate of line 4",
-            list + ":14: \"two words\": not letters A-Z",
             "2-letter words: 2",
-            "3-letter words: 1",
+            "3-letter words: 2",
             "4-letter words: 1",
-            "rejected lines: 9",
-            "  not letters A-Z: 5",
+            "rejected lines: 8",
+            "  not letters A-Z: 4",
             "  wrong length: 2",
             "  duplicate: 2",
         };
         QCOMPARE(run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
         QCOMPARE(run.out, QString());
+    }
+
+    void meaningsFile()
+    {
+        // The list's own meaning wins; the file fills in the others and adds no words.
+        writeFile(list, "aa\trough lava\ncat\nzoom\n");
+        const QString meanings = dir->filePath(QStringLiteral("meanings.txt"));
+        writeFile(meanings, "AA\tother\nCAT\tfeline\nDOG\tcanine\n");
+        const Run run = runTool({QStringLiteral("--meanings"), meanings, list, output});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(WordDatabase::meanings(output), (QStringList{"AA rough lava", "CAT feline"}));
+        QCOMPARE(runTool({QStringLiteral("--meanings"), list + "-missing", list, output}).exitCode,
+                 1);
     }
 
     void quietAndStandardInput()

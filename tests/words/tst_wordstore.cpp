@@ -131,6 +131,32 @@ private slots:
         QVERIFY(store->IsWordInDb(2, QStringLiteral("AA")));
     }
 
+    void meaning_data()
+    {
+        QTest::addColumn<bool>("withTable");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("meaning");
+        QTest::newRow("given") << true << "AA"
+                               << "rough lava";
+        QTest::newRow("none given") << true << "CAT"
+                                    << "";
+        QTest::newRow("no such word") << true << "QQ"
+                                      << "";
+        QTest::newRow("database without meanings") << false << "AA"
+                                                   << "";
+    }
+    void meaning()
+    {
+        QFETCH(bool, withTable);
+        QFETCH(QString, word);
+        QFETCH(QString, meaning);
+        WordDatabase::write(path, SmallList, {{"AA", "rough lava"}});
+        if (!withTable)
+            WordDatabase::execute(path, {QStringLiteral("DROP TABLE tblMeanings")});
+        openFile(path);
+        QCOMPARE(store->meaning(word), meaning);
+    }
+
     void unknownLengthIsRefused()
     {
         openStore(SmallList);

@@ -4,6 +4,7 @@
 //   1..4        -> A <k_right> <WORD_RIGHT>       (answers the last question)
 //   WAIT <h>    -> OK                             (moves the clock h hours on, 0 < h <= 87600)
 //   STATS       -> S <seen> <due> <learned>
+//   MEAN <w>    -> M <WORD> <meaning>, or M <WORD> - when the list gives it none
 //   QUIT or end of input: exit 0; anything else -> E <message>
 //
 // On the player's own history the clock is the real one, and WAIT is refused: it would stamp
@@ -153,7 +154,7 @@ struct Options
 
 const char* const Description =
     "Drills the short words on standard input and output, with the trainer's study engine. "
-    "Requests, one a line: NEXT, 1-4 (the answer), WAIT <hours>, STATS, QUIT.\n"
+    "Requests, one a line: NEXT, 1-4 (the answer), WAIT <hours>, STATS, MEAN <word>, QUIT.\n"
     "On your own history the clock is the real one and WAIT is refused. With --history "
     "the clock starts at the real time, or with --seed at 12:00 local time of the day the run "
     "starts (a day later for each day the history already reaches), and moves only by WAIT "
@@ -255,7 +256,9 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
 class Protocol
 {
 public:
-    Protocol(StudyEngine& engine, DrillClock& clock) : engine_(engine), clock_(clock) {}
+    Protocol(const WordStore& store, StudyEngine& engine, DrillClock& clock)
+        : store_(store), engine_(engine), clock_(clock)
+    {}
 
     QString reply(const QString& line)
     {
@@ -274,6 +277,8 @@ public:
             }
             if (command == QLatin1String("WAIT") && parts.size() == 2)
                 return wait(parts.at(1));
+            if (command == QLatin1String("MEAN") && parts.size() == 2)
+                return mean(parts.at(1).toUpper());
             if (parts.size() == 1 && command.size() == 1 && command.at(0) >= u'1' &&
                 command.at(0) <= u'4')
                 return answer(command.at(0).unicode() - u'1');
@@ -307,6 +312,13 @@ private:
             clock_.now = clock_.now.addSecs(SecondsPerAnswer);
         return QStringLiteral("A %1 %2").arg(outcome.rightIndex + 1).arg(outcome.rightWord);
     }
+    QString mean(const QString& word) const
+    {
+        const QString meaning = store_.meaning(word);
+        return QStringLiteral("M %1 %2").arg(word,
+                                             meaning.isEmpty() ? QStringLiteral("-") : meaning);
+    }
+
     QString wait(const QString& amount)
     {
         if (clock_.real)
@@ -319,6 +331,7 @@ private:
         return QStringLiteral("OK");
     }
 
+    const WordStore& store_;
     StudyEngine& engine_;
     DrillClock& clock_;
     std::optional<StudyQuestion> pending_;
@@ -361,7 +374,7 @@ int main(int argc, char* argv[])
         error(QStringLiteral("cannot read %1: %2").arg(options.wordsPath, e.description()));
         return 1;
     }
-    Protocol protocol(*engine, clock);
+    Protocol protocol(store, *engine, clock);
     std::string raw;
     while (!protocol.quit && std::getline(std::cin, raw)) {
         const QString reply =

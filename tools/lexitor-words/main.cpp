@@ -64,18 +64,6 @@ QString printable(QString text)
     return text;
 }
 
-QString lengthName(int length)
-{
-    switch (length) {
-    case 2:
-        return QStringLiteral("two-letter");
-    case 3:
-        return QStringLiteral("three-letter");
-    default:
-        return QStringLiteral("four-letter");
-    }
-}
-
 // A read error in words a user can act on.
 QString readError(int error)
 {
@@ -117,6 +105,25 @@ QString readInto(int fd, WordList& list)
     return QString();
 }
 
+// Gives the list's words the meanings FILE has for them. Returns an error message, or nothing.
+QString addMeanings(const QString& file, WordList& list)
+{
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QStringLiteral("cannot read %1: %2").arg(file, readError(errno));
+    WordList meanings;
+    QString failure = readInto(fd, meanings);
+    ::close(fd);
+    if (failure.isEmpty() && meanings.lineTooLong())
+        failure = QStringLiteral("line %1 is longer than %2 bytes")
+                      .arg(meanings.lines())
+                      .arg(WordList::MaxLineBytes);
+    if (!failure.isEmpty())
+        return QStringLiteral("cannot read %1: %2").arg(file, failure);
+    list.addMeaningsFrom(meanings);
+    return QString();
+}
+
 // Shows a rejected line: text as it is, bytes that are not as \xHH, control characters as '?'.
 QString shown(const WordList::Rejection& rejection)
 {
@@ -134,45 +141,67 @@ QString shown(const WordList::Rejection& rejection)
     return text;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+struct Options
 {
-    // A closed standard stream would be taken by the next file opened, and the messages meant
-    // for it written there.
-    const bool stdinClosed = ::fcntl(STDIN_FILENO, F_GETFD) < 0;
-    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
-        if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", O_RDWR) != fd)
-            return CannotWrite;
-    // A closed pipe on stderr makes writes fail instead of killing the run midway.
-    std::signal(SIGPIPE, SIG_IGN);
+    QString input;
+    QString output;
+    QString source; // the list as messages name it
+    bool fromStdin = false;
+    bool quiet = false;
+    bool verbose = false;
+    bool force = false;
+    bool allowEmpty = false;
+    QString meanings;
+};
 
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("lexitor-words"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(LEXITOR_VERSION));
+QString description()
+{
+    return QStringLiteral(
+               "Builds the Lexitor Trainer word database (dbWords.mdb) from a plain word list.\n"
+               "\n"
+               "The list holds one word a line, in any letter case, optionally followed by its\n"
+               "meaning after a tab or space. Blank lines and lines starting with '#' are "
+               "skipped,\n"
+               "and surrounding whitespace is ignored. The two-, three- and\n"
+               "four-letter words made only of the letters A to Z are kept, upper-cased, once "
+               "each.\n"
+               "The rejected lines are counted by reason, with the first %1 of each shown. One "
+               "word\n"
+               "length can hold at most 32,767 words, and each length needs at least one word.\n"
+               "The list is UTF-8, with or without a byte-order mark, or UTF-16 starting with a\n"
+               "byte-order mark; lines end in LF, CR LF or CR. A line longer than %2 bytes means\n"
+               "the input is no word list, and it is refused.\n"
+               "\n"
+               "OUTPUT is replaced only when it is a word database, an empty file or (with "
+               "--force)\n"
+               "another regular file; a device, FIFO, socket, folder or the list itself never is. "
+               "A\n"
+               "symbolic link is followed, and the file it names keeps its mode and owner.\n"
+               "The database is built beside OUTPUT under a temporary name and then renamed over "
+               "it,\n"
+               "so a failure or an interruption never leaves a half-written file or damages an\n"
+               "existing one.")
+        .arg(ExamplesPerReason)
+        .arg(WordList::MaxLineBytes);
+}
 
+void printHelp(const QCommandLineParser& parser)
+{
+    // The usage line names the program, not the path it was started with.
+    QString help = parser.helpText();
+    const QString invoked = QCoreApplication::arguments().constFirst();
+    const QString usage = QStringLiteral("Usage: ");
+    if (help.startsWith(usage + invoked))
+        help.replace(usage.size(), invoked.size(), QCoreApplication::applicationName());
+    print(stdout, help + QLatin1Char('\n') + QLatin1String(ExitCodeHelp));
+}
+
+// Reads the command line into options. Returns the exit code when the run ends here (help,
+// version, a usage error).
+std::optional<int> parseArguments(const QCoreApplication& app, Options& options)
+{
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral(
-            "Builds the Lexitor Trainer word database (dbWords.mdb) from a plain word list.\n"
-            "\n"
-            "The list holds one word a line, in any letter case. Blank lines and lines starting\n"
-            "with '#' are skipped, and surrounding whitespace is ignored. The two-, three- and\n"
-            "four-letter words made only of the letters A to Z are kept, upper-cased, once each.\n"
-            "The rejected lines are counted by reason, with the first %1 of each shown. One word\n"
-            "length can hold at most 32,767 words, and each length needs at least one word.\n"
-            "The list is UTF-8, with or without a byte-order mark, or UTF-16 starting with a\n"
-            "byte-order mark; lines end in LF, CR LF or CR. A line longer than %2 bytes means\n"
-            "the input is no word list, and it is refused.\n"
-            "\n"
-            "OUTPUT is replaced only when it is a word database, an empty file or (with --force)\n"
-            "another regular file; a device, FIFO, socket, folder or the list itself never is. A\n"
-            "symbolic link is followed, and the file it names keeps its mode and owner.\n"
-            "The database is built beside OUTPUT under a temporary name and then renamed over it,\n"
-            "so a failure or an interruption never leaves a half-written file or damages an\n"
-            "existing one.")
-            .arg(ExamplesPerReason)
-            .arg(WordList::MaxLineBytes));
+    parser.setApplicationDescription(description());
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption quietOption(
@@ -190,7 +219,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption allowEmptyOption(
         QStringLiteral("allow-empty"),
         QStringLiteral("Write the database even when a word length has no words."));
-    parser.addOptions({quietOption, verboseOption, forceOption, allowEmptyOption});
+    const QCommandLineOption meaningsOption(
+        QStringLiteral("meanings"),
+        QStringLiteral("Take the meanings of words that the list gives none from FILE, a list of "
+                       "the same form (WORD, then a tab or space, then its meaning)."),
+        QStringLiteral("FILE"));
+    parser.addOptions({quietOption, verboseOption, forceOption, allowEmptyOption, meaningsOption});
     parser.addPositionalArgument(QStringLiteral("LIST"),
                                  QStringLiteral("The word list; - reads standard input."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"),
@@ -202,13 +236,7 @@ int main(int argc, char* argv[])
         return UsageError;
     }
     if (parser.isSet(helpOption)) {
-        // The usage line names the program, not the path it was started with.
-        QString help = parser.helpText();
-        const QString invoked = QCoreApplication::arguments().constFirst();
-        const QString usage = QStringLiteral("Usage: ");
-        if (help.startsWith(usage + invoked))
-            help.replace(usage.size(), invoked.size(), app.applicationName());
-        print(stdout, help + QLatin1Char('\n') + QLatin1String(ExitCodeHelp));
+        printHelp(parser);
         return Success;
     }
     if (parser.isSet(versionOption)) {
@@ -229,34 +257,82 @@ int main(int argc, char* argv[])
         error(QStringLiteral("the output must be a file name\n%1").arg(tryHelp));
         return UsageError;
     }
-    const bool quiet = parser.isSet(quietOption);
-    const bool verbose = parser.isSet(verboseOption) && !quiet;
-    const bool fromStdin = input == QLatin1String("-");
-    const QString source = fromStdin ? QStringLiteral("<stdin>") : input;
+    options.input = input;
+    options.output = output;
+    options.quiet = parser.isSet(quietOption);
+    options.verbose = parser.isSet(verboseOption) && !options.quiet;
+    options.fromStdin = input == QLatin1String("-");
+    options.source = options.fromStdin ? QStringLiteral("<stdin>") : input;
+    options.force = parser.isSet(forceOption);
+    options.allowEmpty = parser.isSet(allowEmptyOption);
+    options.meanings = parser.value(meaningsOption);
+    return std::nullopt;
+}
 
-    // The list.
-    if (fromStdin && stdinClosed) {
+// Opens the word list. Returns the exit code when it can't be read.
+std::optional<int> openInput(const Options& o, bool stdinClosed, int* fd, struct stat* status)
+{
+    if (o.fromStdin && stdinClosed) {
         error(QStringLiteral("cannot read the word list from standard input: it is closed. Give "
                              "the list's file name instead of -, or pipe the list in."));
         return Refused;
     }
-    const int fd = fromStdin ? STDIN_FILENO
-                             : ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC);
+    *fd = o.fromStdin ? STDIN_FILENO
+                      : ::open(QFile::encodeName(o.input).constData(), O_RDONLY | O_CLOEXEC);
+    if (*fd < 0 || ::fstat(*fd, status) != 0) {
+        error(QStringLiteral("cannot read %1: %2").arg(o.source, readError(errno)));
+        return Refused;
+    }
+    if (S_ISDIR(status->st_mode)) {
+        error(QStringLiteral("cannot read %1: %2").arg(o.source, readError(EISDIR)));
+        return Refused;
+    }
+
+    return std::nullopt;
+}
+
+// Reports what was kept and rejected. True when the words can make a database.
+bool reportAndCheck(const Options& o, const WordList& list,
+                    const std::array<qint64, WordList::ReasonCount>& shownCount)
+{
+    if (!o.quiet) {
+        print(stderr, list.report());
+        bool someNotShown = false;
+        for (int reason = 0; reason < WordList::ReasonCount; ++reason)
+            someNotShown = someNotShown || list.rejected(WordList::Reason(reason)) >
+                                               shownCount[std::size_t(reason)];
+        if (someNotShown)
+            print(stderr, QStringLiteral("(only the first %1 lines of each reason are shown; "
+                                         "--verbose shows them all)\n")
+                              .arg(ExamplesPerReason));
+    }
+
+    bool refused = false;
+    for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length) {
+        const QString refusal = list.refusal(length, o.allowEmpty);
+        if (refusal.isEmpty())
+            continue;
+        error(o.source + QLatin1Char(' ') + refusal + QStringLiteral("; nothing written") +
+              (list.count(length) == 0
+                   ? QStringLiteral(" (--allow-empty writes the database anyway)")
+                   : QString()));
+        refused = true;
+    }
+    return !refused;
+}
+
+// Reads the list and writes the database; returns the exit code.
+int run(const Options& o, bool stdinClosed)
+{
+    int fd = -1;
     struct stat inputStatus = {};
-    if (fd < 0 || ::fstat(fd, &inputStatus) != 0) {
-        error(QStringLiteral("cannot read %1: %2").arg(source, readError(errno)));
-        return Refused;
-    }
-    if (S_ISDIR(inputStatus.st_mode)) {
-        error(QStringLiteral("cannot read %1: %2").arg(source, readError(EISDIR)));
-        return Refused;
-    }
+    if (const std::optional<int> failed = openInput(o, stdinClosed, &fd, &inputStatus))
+        return *failed;
 
     // The output is checked before the list is read, which may take long or never end.
     std::optional<DatabaseTarget> target;
     try {
-        target.emplace(output, S_ISREG(inputStatus.st_mode) ? &inputStatus : nullptr,
-                       parser.isSet(forceOption));
+        target.emplace(o.output, S_ISREG(inputStatus.st_mode) ? &inputStatus : nullptr, o.force);
     } catch (const AppError& e) {
         error(e.description());
         return CannotWrite;
@@ -266,11 +342,11 @@ int main(int argc, char* argv[])
     const WordList* reader = nullptr;
     WordList list([&](const WordList::Rejection& r) {
         qint64& shownOfReason = shownCount[std::size_t(r.reason)];
-        if (quiet || (!verbose && shownOfReason == ExamplesPerReason))
+        if (o.quiet || (!o.verbose && shownOfReason == ExamplesPerReason))
             return;
         ++shownOfReason;
         QString line = QStringLiteral("%1:%2: \"%3\": %4")
-                           .arg(source)
+                           .arg(o.source)
                            .arg(r.line)
                            .arg(shown(r), WordList::describe(r.reason, reader->encoding()));
         if (r.reason == WordList::Reason::Duplicate)
@@ -280,64 +356,33 @@ int main(int argc, char* argv[])
     reader = &list;
     const QString readFailure = readInto(fd, list);
     if (!readFailure.isEmpty()) {
-        error(QStringLiteral("cannot read %1: %2").arg(source, readFailure));
+        error(QStringLiteral("cannot read %1: %2").arg(o.source, readFailure));
         return Refused;
     }
     if (list.lineTooLong()) {
         error(QStringLiteral("line %1 of %2 is longer than %3 bytes: this is not a word list; "
                              "nothing written")
                   .arg(list.lines())
-                  .arg(source)
+                  .arg(o.source)
                   .arg(WordList::MaxLineBytes));
         return Refused;
     }
 
-    if (!quiet) {
-        for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length)
-            print(stderr,
-                  QStringLiteral("%1-letter words: %2\n").arg(length).arg(list.count(length)));
-        qint64 rejected = 0;
-        QString reasons;
-        bool someNotShown = false;
-        for (int reason = 0; reason < WordList::ReasonCount; ++reason) {
-            const qint64 count = list.rejected(WordList::Reason(reason));
-            rejected += count;
-            if (count > 0)
-                reasons += QStringLiteral("  %1: %2\n")
-                               .arg(WordList::describe(WordList::Reason(reason), list.encoding()))
-                               .arg(count);
-            someNotShown = someNotShown || count > shownCount[std::size_t(reason)];
-        }
-        print(stderr, QStringLiteral("rejected lines: %1\n").arg(rejected) + reasons);
-        if (someNotShown)
-            print(stderr, QStringLiteral("(only the first %1 lines of each reason are shown; "
-                                         "--verbose shows them all)\n")
-                              .arg(ExamplesPerReason));
-    }
-
-    bool refused = false;
-    for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length) {
-        if (list.count(length) > WordSchema::MaxWordsPerLength) {
-            error(QStringLiteral("%1 holds %2 %3 words, more than the 32,767 one word length can "
-                                 "hold; nothing written")
-                      .arg(source)
-                      .arg(list.count(length))
-                      .arg(lengthName(length)));
-            refused = true;
-        } else if (list.count(length) == 0 && !parser.isSet(allowEmptyOption)) {
-            error(QStringLiteral("%1 holds no %2 words; nothing written (--allow-empty writes "
-                                 "the database anyway)")
-                      .arg(source, lengthName(length)));
-            refused = true;
-        }
-    }
-    if (refused)
+    if (!reportAndCheck(o, list, shownCount))
         return Refused;
 
+    if (!o.meanings.isEmpty()) {
+        const QString failure = addMeanings(o.meanings, list);
+        if (!failure.isEmpty()) {
+            error(failure);
+            return Refused;
+        }
+    }
+
     try {
-        WordSchema::writeDatabase(target->temporaryPath(), list.words());
+        WordSchema::writeDatabase(target->temporaryPath(), list.words(), list.meanings());
     } catch (const AppError& e) {
-        error(QStringLiteral("cannot write %1: %2").arg(output, e.description()));
+        error(QStringLiteral("cannot write %1: %2").arg(o.output, e.description()));
         return CannotWrite;
     }
     try {
@@ -347,4 +392,26 @@ int main(int argc, char* argv[])
         return CannotWrite;
     }
     return Success;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // A closed standard stream would be taken by the next file opened, and the messages meant
+    // for it written there.
+    const bool stdinClosed = ::fcntl(STDIN_FILENO, F_GETFD) < 0;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", O_RDWR) != fd)
+            return CannotWrite;
+    // A closed pipe on stderr makes writes fail instead of killing the run midway.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lexitor-words"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LEXITOR_VERSION));
+    Options options;
+    if (const std::optional<int> done = parseArguments(app, options))
+        return *done;
+    return run(options, stdinClosed);
 }

@@ -213,29 +213,63 @@ void WordList::takeLine(std::string_view line)
     if (line.empty() || line.front() == '#')
         return;
 
+    // The word ends at the first blank; what follows is its meaning.
+    std::string_view word = line;
+    std::string_view meaning;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (isBlank(line[i])) {
+            word = line.substr(0, i);
+            meaning = line.substr(i + 1);
+            while (!meaning.empty() && isBlank(meaning.front()))
+                meaning.remove_prefix(1);
+            break;
+        }
+    }
+
     bool ascii = true;
     bool letters = true;
-    for (const char c : line) {
+    for (const char c : word) {
         ascii = ascii && (c & 0x80) == 0;
         const char upper = char(c & ~0x20);
         letters = letters && upper >= 'A' && upper <= 'Z';
     }
-    if (!ascii && !isUtf8(line))
+    if (!ascii && !isUtf8(word))
         return reject(line, Reason::InvalidText);
+    // A rejected word is shown with its meaning, unless the meaning is no text.
+    const std::string_view shown = meaning.empty() || isUtf8(meaning) ? line : word;
     if (!letters)
-        return reject(line, Reason::NotLetters);
-    const int length = int(line.size());
+        return reject(shown, Reason::NotLetters);
+    const int length = int(word.size());
     if (!WordSchema::isWordLength(length))
-        return reject(line, Reason::WrongLength);
+        return reject(shown, Reason::WrongLength);
 
     std::size_t index = 0;
-    for (const char c : line)
+    for (const char c : word)
         index = index * 26 + std::size_t((c & ~0x20) - 'A');
-    std::int64_t& first = firstLine(FirstSlot[std::size_t(length)] + index);
+    const std::size_t slot = FirstSlot[std::size_t(length)] + index;
+    std::int64_t& first = firstLine(slot);
     if (first != 0)
-        return reject(line, Reason::Duplicate, first);
+        return reject(shown, Reason::Duplicate, first);
     first = lines_;
     ++counts_[std::size_t(length)];
+    if (!meaning.empty())
+        keepMeaning(slot, meaning);
+}
+
+void WordList::keepMeaning(std::size_t slot, std::string_view meaning)
+{
+    // fromUtf8 puts U+FFFD in place of bytes that are not UTF-8.
+    QString text = QString::fromUtf8(meaning.data(), qsizetype(meaning.size()));
+    if (text.size() > MaxMeaningChars) {
+        text.truncate(MaxMeaningChars); // a surrogate pair cut in two is dropped with the blank
+        const qsizetype blank = text.lastIndexOf(QLatin1Char(' '));
+        text.truncate(blank > MaxMeaningChars / 2 ? blank : MaxMeaningChars - 1);
+        while (!text.isEmpty() &&
+               (text.back().isSpace() || text.back().isPunct() || text.back().isHighSurrogate()))
+            text.chop(1);
+        text += QChar(0x2026);
+    }
+    meanings_[slot] = text;
 }
 
 std::int64_t& WordList::firstLine(std::size_t slot)
@@ -258,26 +292,49 @@ std::int64_t WordList::count(int length) const
     return WordSchema::isWordLength(length) ? counts_[std::size_t(length)] : 0;
 }
 
+QString WordList::wordAt(std::size_t slot)
+{
+    int length = WordSchema::ShortestWord;
+    while (slot >= FirstSlot[std::size_t(length) + 1])
+        ++length;
+    QString word(length, QLatin1Char('A'));
+    for (std::size_t index = slot - FirstSlot[std::size_t(length)], i = std::size_t(length);
+         i-- > 0; index /= 26)
+        word[qsizetype(i)] = QLatin1Char(char('A' + index % 26));
+    return word;
+}
+
 QStringList WordList::words() const
 {
     QStringList words;
-    for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length) {
-        const std::size_t first = FirstSlot[std::size_t(length)];
-        for (std::size_t slot = first; slot < FirstSlot[std::size_t(length) + 1]; ++slot) {
-            const std::unique_ptr<std::int64_t[]>& block = firstLines_[slot / BlockSize];
-            if (!block) {
-                slot += BlockSize - 1;
-                continue;
-            }
-            if (block[slot % BlockSize] == 0)
-                continue;
-            QString word(length, QLatin1Char('A'));
-            for (std::size_t index = slot - first, i = std::size_t(length); i-- > 0; index /= 26)
-                word[qsizetype(i)] = QLatin1Char(char('A' + index % 26));
-            words.append(word);
+    for (std::size_t slot = 0; slot < FirstSlot[5]; ++slot) {
+        const std::unique_ptr<std::int64_t[]>& block = firstLines_[slot / BlockSize];
+        if (!block) {
+            slot += BlockSize - 1;
+            continue;
         }
+        if (block[slot % BlockSize] != 0)
+            words.append(wordAt(slot));
     }
     return words;
+}
+
+QHash<QString, QString> WordList::meanings() const
+{
+    QHash<QString, QString> byWord;
+    byWord.reserve(qsizetype(meanings_.size()));
+    for (const auto& [slot, meaning] : meanings_)
+        byWord.insert(wordAt(slot), meaning);
+    return byWord;
+}
+
+void WordList::addMeaningsFrom(const WordList& other)
+{
+    for (const auto& [slot, meaning] : other.meanings_) {
+        const std::unique_ptr<std::int64_t[]>& block = firstLines_[slot / BlockSize];
+        if (block && block[slot % BlockSize] != 0)
+            meanings_.try_emplace(slot, meaning);
+    }
 }
 
 QString WordList::describe(Reason reason, Encoding encoding)
@@ -293,5 +350,44 @@ QString WordList::describe(Reason reason, Encoding encoding)
         return encoding == Encoding::Utf8 ? QStringLiteral("not valid UTF-8")
                                           : QStringLiteral("not valid UTF-16");
     }
+    return QString();
+}
+
+QString WordList::lengthName(int length)
+{
+    switch (length) {
+    case 2:
+        return QStringLiteral("two-letter");
+    case 3:
+        return QStringLiteral("three-letter");
+    default:
+        return QStringLiteral("four-letter");
+    }
+}
+
+QString WordList::report() const
+{
+    QString text;
+    for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length)
+        text += QStringLiteral("%1-letter words: %2\n").arg(length).arg(count(length));
+    std::int64_t total = 0;
+    QString reasons;
+    for (int reason = 0; reason < ReasonCount; ++reason) {
+        const std::int64_t n = rejected(Reason(reason));
+        total += n;
+        if (n > 0)
+            reasons += QStringLiteral("  %1: %2\n").arg(describe(Reason(reason), encoding_)).arg(n);
+    }
+    return text + QStringLiteral("rejected lines: %1\n").arg(total) + reasons;
+}
+
+QString WordList::refusal(int length, bool allowEmpty) const
+{
+    if (count(length) > WordSchema::MaxWordsPerLength)
+        return QStringLiteral("holds %1 %2 words, more than the 32,767 one word length can hold")
+            .arg(count(length))
+            .arg(lengthName(length));
+    if (count(length) == 0 && !allowEmpty)
+        return QStringLiteral("holds no %1 words").arg(lengthName(length));
     return QString();
 }

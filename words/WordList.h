@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Reads a plain word list piece by piece, as it arrives: one word a line, any letter case. Blank
@@ -17,11 +19,16 @@
 // 3- and 4-letter words made only of the letters A to Z (lower case is accepted and upper-cased)
 // and drops repeats.
 //
+// A word may be followed by its meaning, after a tab or a space: "AA rough, cindery lava". The
+// meaning is kept with the word, trimmed, shortened to MaxMeaningChars characters, and with any
+// bytes that are not UTF-8 replaced by U+FFFD: a damaged meaning costs the word nothing.
+//
 // The text is UTF-8, with or without a byte-order mark, or UTF-16 (either byte order) when it
 // starts with a byte-order mark. Lines end in LF, CR LF or CR alone.
 //
 // Memory does not grow with the list: the reader keeps one line at a time (refusing lines longer
-// than MaxLineBytes) and one entry for each possible word of 2 to 4 letters.
+// than MaxLineBytes), one entry for each possible word of 2 to 4 letters and the meanings of the
+// words it keeps.
 class WordList
 {
 public:
@@ -43,6 +50,8 @@ public:
 
     // Longer lines mean the input is no word list: reading stops.
     static constexpr std::size_t MaxLineBytes = 4096;
+    // A longer meaning is cut at a blank and ends in an ellipsis.
+    static constexpr int MaxMeaningChars = 160;
 
     struct Rejection
     {
@@ -72,8 +81,20 @@ public:
     std::int64_t rejected(Reason reason) const { return rejected_[std::size_t(reason)]; }
     // The kept words, upper case, by length and then in alphabetical order.
     QStringList words() const;
+    // The meanings of the kept words that have one, by word.
+    QHash<QString, QString> meanings() const;
+    std::size_t meaningCount() const { return meanings_.size(); }
+    // Gives each kept word that has no meaning yet the one the other list has for it.
+    void addMeaningsFrom(const WordList& other);
 
     static QString describe(Reason reason, Encoding encoding);
+    // "two-letter", "three-letter" or "four-letter".
+    static QString lengthName(int length);
+    // The words kept per length and the lines rejected per reason, one a line:
+    // "2-letter words: 124", ..., "rejected lines: 3", "  duplicate: 3".
+    QString report() const;
+    // Why the words of that length can't make a database ("holds no two-letter words"), or "".
+    QString refusal(int length, bool allowEmpty) const;
 
 private:
     void feedUtf8(const char* data, std::size_t size);
@@ -81,6 +102,8 @@ private:
     void appendCodePoint(char32_t c);
     void takeLine(std::string_view line);
     void reject(std::string_view text, Reason reason, std::int64_t firstLine = 0);
+    void keepMeaning(std::size_t slot, std::string_view meaning);
+    static QString wordAt(std::size_t slot);
 
     RejectionHandler onRejected_;
     Encoding encoding_ = Encoding::Utf8;
@@ -100,4 +123,5 @@ private:
     static constexpr std::size_t BlockSize = 26 * 26;
     std::int64_t& firstLine(std::size_t slot);
     std::vector<std::unique_ptr<std::int64_t[]>> firstLines_;
+    std::unordered_map<std::size_t, QString> meanings_; // by slot
 };

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "History.h"
+#include "Session.h"
+#include "WordListCatalog.h"
+#include "WordListImport.h"
+
+#include <QList>
+#include <QString>
+
+// Which word list the trainer uses: the bundled dbWords.mdb of the program folder (named "") or
+// one the player imported. The word store, the study history (one file per list) and the
+// remembered choice always change together. No widgets: the word-lists window and the tests
+// drive it alike.
+class WordListChoice
+{
+public:
+    static inline const QString BundledFile = QStringLiteral("dbWords.mdb");
+
+    WordListChoice(Session& session, History& history, WordListCatalog catalog = WordListCatalog());
+
+    struct Entry
+    {
+        QString name;         // "" for the bundled list
+        QList<qint64> counts; // words of 2, 3 and 4 letters; empty when the list can't be read
+    };
+    // The bundled list, then the imported ones by name.
+    QList<Entry> entries() const;
+    const QString& active() const { return active_; }
+    QString pathOf(const QString& name) const;
+
+    // The store was opened on that list at start-up: the history follows it.
+    void opened(const QString& name);
+    // Opens the list in the word store, moves the history to the list's own and remembers the
+    // choice. Throws AppError with the database's message when the list can't be opened; the
+    // store then stays on the list it had.
+    void use(const QString& name);
+    // Builds a new list from the file under a name of its own (given back in name).
+    WordListImport::Outcome import(const QString& listFile, QString* name,
+                                   const WordListImport::Progress& progress = {});
+    // Deletes an imported list; when it is the one in use, the bundled list takes over first.
+    // False when the file could not be deleted.
+    bool remove(const QString& name);
+
+private:
+    Session& session_;
+    History& history_;
+    WordListCatalog catalog_;
+    QString active_;
+};

@@ -1,0 +1,111 @@
+#include "WordListImport.h"
+
+#include "ErrorReporting.h"
+#include "WordList.h"
+#include "WordSchema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <vector>
+
+namespace WordListImport {
+
+namespace {
+
+constexpr qint64 PieceBytes = 1 << 16;
+
+// Feeds the whole file to the list. False when cancelled; error gets why it can't be read.
+bool read(QFile& file, WordList& list, const Progress& progress, QString* error)
+{
+    std::vector<char> buffer(PieceBytes);
+    const qint64 size = file.size();
+    qint64 done = 0;
+    for (;;) {
+        const qint64 got = file.read(buffer.data(), PieceBytes);
+        if (got < 0) {
+            *error = file.errorString();
+            return true;
+        }
+        if (got == 0)
+            break;
+        done += got;
+        if (!list.feed(buffer.data(), std::size_t(got)))
+            return true;
+        if (progress && !progress(done, size))
+            return false;
+    }
+    list.finish();
+    return true;
+}
+
+QString refusal(const WordList& list)
+{
+    if (list.lineTooLong())
+        return QStringLiteral("line %1 is longer than %2 bytes: this is not a word list")
+            .arg(list.lines())
+            .arg(WordList::MaxLineBytes);
+    QStringList reasons;
+    for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length)
+        if (const QString reason = list.refusal(length, false); !reason.isEmpty())
+            reasons.append(QStringLiteral("the list ") + reason);
+    return reasons.join(QStringLiteral("; "));
+}
+
+// Writes the database beside target and renames it into place.
+void write(const WordList& list, const QString& target)
+{
+    const QFileInfo info(target);
+    if (!QDir().mkpath(info.absolutePath()))
+        throw AppError(QStringLiteral("the folder %1 can't be made").arg(info.absolutePath()));
+    QTemporaryFile temporary(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                             QStringLiteral(".XXXXXX"));
+    if (!temporary.open())
+        throw AppError(temporary.errorString());
+    temporary.close();
+    WordSchema::writeDatabase(temporary.fileName(), list.words(), list.meanings());
+    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
+                    QFile::encodeName(target).constData()) != 0)
+        throw AppError(QStringLiteral("it can't be saved as %1").arg(target));
+    temporary.setAutoRemove(false);
+}
+
+} // namespace
+
+Outcome build(const QString& listFile, const QString& target, const Progress& progress)
+{
+    Outcome outcome;
+    QFile file(listFile);
+    // Only a regular file: a FIFO or device would keep the reading waiting.
+    if (!QFileInfo(listFile).isFile()) {
+        outcome.error = QStringLiteral("it is not a file");
+        return outcome;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        outcome.error = QStringLiteral("it can't be read: ") + file.errorString();
+        return outcome;
+    }
+    WordList list;
+    if (!read(file, list, progress, &outcome.error)) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    if (!outcome.error.isEmpty())
+        return outcome;
+    outcome.report = list.report();
+    outcome.error = refusal(list);
+    if (!outcome.error.isEmpty())
+        return outcome;
+    try {
+        write(list, target);
+        outcome.written = true;
+    } catch (const AppError& e) {
+        outcome.error = e.description();
+    }
+    return outcome;
+}
+
+} // namespace WordListImport

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Builds a word database from a word list file, with the reader and the rules of lexitor-words:
+// the list's encoding and line ends, the reasons a line is rejected, at most 32,767 words and at
+// least one word of each length. The database is built beside the target under a temporary name
+// and renamed over it only when it is complete, so a failed or cancelled import leaves nothing
+// behind and the target as it was.
+namespace WordListImport {
+
+// Told how far the reading has got, once a piece; answers false to cancel.
+using Progress = std::function<bool(qint64 bytesRead, qint64 bytesInAll)>;
+
+struct Outcome
+{
+    bool written = false;
+    bool cancelled = false;
+    QString error;  // why nothing was written, for the player; "" when written or cancelled
+    QString report; // the words kept per length and the lines rejected per reason
+};
+
+Outcome build(const QString& listFile, const QString& target, const Progress& progress = {});
+
+} // namespace WordListImport

@@ -113,15 +113,6 @@ double Solver::objectiveAt(const Point& z, std::vector<double>& predictions) con
     return meanLogLoss(predictions, outcomes_) + priorWeight_ * prior;
 }
 
-double Solver::objective(const Fsrs::Weights& weights, std::vector<double>* predictions) const
-{
-    std::vector<double> p;
-    const double value = objectiveAt(pointOf(weights), p);
-    if (predictions)
-        *predictions = std::move(p);
-    return value;
-}
-
 // The gradient and the Fisher information of the objective: the slope of each prediction by
 // finite differences, one replay per weight, then the log loss's exact dependence on them.
 Solver::Slope Solver::slope(const Point& z, const std::vector<double>& predictions) const

@@ -23,8 +23,6 @@ public:
 
     // Starts from these weights (brought within the bounds) and returns the best found.
     Fsrs::Weights solve(const Fsrs::Weights& start) const;
-    // The objective at these weights, and each scored answer's predicted chance of being right.
-    double objective(const Fsrs::Weights& weights, std::vector<double>* predictions) const;
 
 private:
     struct Slope

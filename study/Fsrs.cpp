@@ -32,7 +32,10 @@ int grade(Rating rating)
 
 } // namespace
 
-Model::Model(const Weights& w) : w_(w), factor_(std::pow(0.9, -1.0 / w[20]) - 1.0) {}
+Model::Model(const Weights& w)
+    : w_(w), factor_(std::pow(0.9, -1.0 / w[20]) - 1.0), recallGrowth_(std::exp(w[8])),
+      sameDayLapse_(std::exp(w[17] * w[18])), easyDifficulty_(initialDifficulty(Rating::Easy))
+{}
 
 double Model::retrievability(double elapsedDays, double stability) const
 {
@@ -78,17 +81,17 @@ MemoryState Model::next(const MemoryState& state, Rating rating, int elapsedDays
         if (rating == Rating::Again) {
             const double lapse = w_[11] * std::pow(d, -w_[12]) * (std::pow(s + 1.0, w_[13]) - 1.0) *
                                  std::exp(w_[14] * (1.0 - r));
-            next = std::min(lapse, s / std::exp(w_[17] * w_[18]));
+            next = std::min(lapse, s / sameDayLapse_);
         } else {
             const double hard = rating == Rating::Hard ? w_[15] : 1.0;
             const double easy = rating == Rating::Easy ? w_[16] : 1.0;
-            next = s * (1.0 + std::exp(w_[8]) * (11.0 - d) * std::pow(s, -w_[9]) *
+            next = s * (1.0 + recallGrowth_ * (11.0 - d) * std::pow(s, -w_[9]) *
                                   (std::exp(w_[10] * (1.0 - r)) - 1.0) * hard * easy);
         }
     }
     const double delta = -w_[6] * (g - 3);
     const double reverted =
-        w_[7] * initialDifficulty(Rating::Easy) + (1.0 - w_[7]) * (d + delta * (10.0 - d) / 9.0);
+        w_[7] * easyDifficulty_ + (1.0 - w_[7]) * (d + delta * (10.0 - d) / 9.0);
     return {clampStability(next), clampDifficulty(reverted)};
 }
 

@@ -61,6 +61,10 @@ private:
 
     Weights w_;
     double factor_;
+    // Terms of the formulas that depend on the weights alone, worked out once.
+    double recallGrowth_;   // e^w8
+    double sameDayLapse_;   // e^(w17 w18)
+    double easyDifficulty_; // D0(Easy), unclamped: where difficulty reverts to
 };
 
 } // namespace Fsrs

@@ -4,10 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <optional>
 
 #include <unistd.h>
 
@@ -49,6 +53,49 @@ QStringList snapshot(const History& history)
     lines.sort();
     return lines;
 }
+
+// The states a history kept in memory reaches with answers 0 to count - 1.
+QStringList expectedStates(int count)
+{
+    RecordingMessageBoxes quiet;
+    History memory(quiet, QString());
+    for (int n = 0; n < count; ++n)
+        memory.record(answer(n));
+    return snapshot(memory);
+}
+
+QList<QDateTime> answerTimes(const History& history)
+{
+    QList<QDateTime> times;
+    for (const AnswerRecord& a : history.answers())
+        times.append(a.at);
+    return times;
+}
+
+QList<QDateTime> expectedTimes(int count)
+{
+    QList<QDateTime> times;
+    for (int n = 0; n < count; ++n)
+        times.append(answer(n).at);
+    return times;
+}
+
+// Sets or clears the immutable attribute (root, and a filesystem that has it); false when that
+// failed. Cleared again when the guard goes.
+struct Immutable
+{
+    QStringList paths;
+    bool set(bool on) const
+    {
+        QStringList existing;
+        for (const QString& p : paths)
+            if (QFileInfo::exists(p))
+                existing.append(p);
+        return QProcess::execute(QStringLiteral("chattr"),
+                                 QStringList{on ? "+i" : "-i"} + existing) == 0;
+    }
+    ~Immutable() { set(false); }
+};
 
 } // namespace
 
@@ -106,19 +153,20 @@ private slots:
 
     void damagedFileIsMovedAside_data()
     {
-        QTest::addColumn<QString>("damage");
-        QTest::newRow("random bytes") << QStringLiteral("bytes");
-        QTest::newRow("another program's database") << QStringLiteral("foreign");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("movedPattern");
+        QTest::newRow("with extension") << "history.sqlite"
+                                        << "^history-damaged-[0-9-]+\\.sqlite$";
+        QTest::newRow("without extension") << "history"
+                                           << "^history-damaged-[0-9-]+$";
     }
     void damagedFileIsMovedAside()
     {
-        QFETCH(QString, damage);
+        QFETCH(QString, name);
+        QFETCH(QString, movedPattern);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
-        if (damage == QLatin1String("bytes"))
-            WordDatabase::writeRandomBytes(path);
-        else
-            WordDatabase::write(path, {QStringLiteral("AA")});
+        const QString path = dir.filePath(name);
+        WordDatabase::writeRandomBytes(path);
         const QByteArray hash = WordDatabase::fileHash(path);
 
         RecordingMessageBoxes messages;
@@ -127,12 +175,48 @@ private slots:
         history.record(answer(1));
         QCOMPARE(messages.shown.size(), 1);
         QVERIFY(messages.shown[0].text.contains(QStringLiteral("damaged")));
-        const QStringList aside =
-            QDir(dir.path()).entryList({QStringLiteral("history-damaged-*.sqlite")});
+        const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("*-damaged-*")});
         QCOMPARE(aside.size(), 1);
+        QVERIFY2(QRegularExpression(movedPattern).match(aside[0]).hasMatch(), qPrintable(aside[0]));
         QCOMPARE(WordDatabase::fileHash(dir.filePath(aside[0])), hash);
         QVERIFY(history.isSaving());
         QCOMPARE(history.answerCount(), 2);
+    }
+
+    // Another program's database is never written, switched to WAL nor moved: the history lives
+    // in memory and says so once.
+    void foreignFileIsLeftAlone_data()
+    {
+        QTest::addColumn<QStringList>("statements");
+        QTest::newRow("tables, no version") << QStringList{};
+        QTest::newRow("another application id")
+            << QStringList{"PRAGMA application_id=7", "PRAGMA user_version=2"};
+        QTest::newRow("unknown tables")
+            << QStringList{"CREATE TABLE notes(x)", "PRAGMA user_version=1"};
+    }
+    void foreignFileIsLeftAlone()
+    {
+        QFETCH(QStringList, statements);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        WordDatabase::write(path, {QStringLiteral("AA")});
+        WordDatabase::execute(path, statements);
+        const QByteArray hash = WordDatabase::fileHash(path);
+
+        RecordingMessageBoxes messages;
+        {
+            History history(messages, path);
+            for (int n = 0; n < 5; ++n)
+                history.record(answer(n));
+            QVERIFY(history.isForeign());
+            QVERIFY(!history.isSaving());
+            QCOMPARE(snapshot(history), expectedStates(5));
+            QVERIFY(!history.forgetAll(nullptr));
+        }
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown[0].text.contains(QStringLiteral("not being saved")));
+        QCOMPARE(WordDatabase::fileHash(path), hash);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"history.sqlite"});
     }
 
     void unwritableKeepsWorkingAndSaysSoOnce_data()
@@ -168,6 +252,121 @@ private slots:
         QCOMPARE(history.find(QStringLiteral("AA"))->reviews, 3);
         QFile::setPermissions(dir.filePath(QStringLiteral("ro")),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Answers wait in memory, in order and counted in the states, while another program holds
+    // the file or the disk is full, and land once that passes: with the next answer, on a flush,
+    // by the retry timer or at exit.
+    void waitingAnswersLand_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("landing");
+        QTest::newRow("locked, next answer") << "lock"
+                                             << "answer";
+        QTest::newRow("locked, timer") << "lock"
+                                       << "timer";
+        QTest::newRow("locked, exit") << "lock"
+                                      << "exit";
+        QTest::newRow("full, next answer") << "full"
+                                           << "answer";
+        QTest::newRow("full, flush") << "full"
+                                     << "flush";
+    }
+    void waitingAnswersLand()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, landing);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        RecordingMessageBoxes messages;
+        int count = 0;
+        {
+            History history(messages, path);
+            history.setBusyWaitMs(20);
+            history.record(answer(count++));
+            history.words();
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            if (fault == QLatin1String("lock"))
+                QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
+            else
+                history.capSizeForTest(0);
+            while (history.pendingCount() < 5 && count < 2000)
+                history.record(answer(count++));
+            QCOMPARE(history.pendingCount(), 5);
+            QCOMPARE(snapshot(history), expectedStates(count));
+            // A lock is a passing moment; a full disk is told, once.
+            QCOMPARE(messages.shown.size(), fault == QLatin1String("lock") ? 0 : 1);
+            QCOMPARE(history.isSaving(), fault == QLatin1String("lock"));
+
+            if (fault == QLatin1String("lock"))
+                QVERIFY(QSqlQuery(other).exec(QStringLiteral("COMMIT")));
+            else
+                history.capSizeForTest(-1);
+            other.close();
+            if (landing == QLatin1String("answer"))
+                history.record(answer(count++));
+            else if (landing == QLatin1String("flush"))
+                QVERIFY(history.flush());
+            else if (landing == QLatin1String("timer"))
+                QTRY_COMPARE_WITH_TIMEOUT(history.pendingCount(), 0, 10000);
+            if (landing != QLatin1String("exit")) {
+                QCOMPARE(history.pendingCount(), 0);
+                QVERIFY(history.isSaving());
+                QCOMPARE(snapshot(history), expectedStates(count));
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        History reopened(messages, path);
+        QCOMPARE(answerTimes(reopened), expectedTimes(count));
+        QCOMPARE(snapshot(reopened), expectedStates(count));
+        QCOMPARE(messages.shown.size(), fault == QLatin1String("lock") ? 0 : 1);
+    }
+
+    // A history made immutable (file, journals and folder) while open or before: no crash, the
+    // states still read, one message; writable again, the waiting answers land with no step by
+    // hand.
+    void immutableThenWritableAgain_data()
+    {
+        QTest::addColumn<bool>("whileOpen");
+        QTest::newRow("while open") << true;
+        QTest::newRow("before opening") << false;
+    }
+    void immutableThenWritableAgain()
+    {
+        QFETCH(bool, whileOpen);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("data"));
+        const QString path = folder + QStringLiteral("/history.sqlite");
+        const Immutable immutable{{path, path + "-wal", path + "-shm", folder}};
+        RecordingMessageBoxes messages;
+        std::optional<History> history;
+        history.emplace(messages, path);
+        history->record(answer(0));
+        history->record(answer(1));
+        if (!whileOpen)
+            history.reset();
+        if (!immutable.set(true))
+            QSKIP("no immutable files here (chattr needs root and a filesystem that has them)");
+        if (!history)
+            history.emplace(messages, path);
+        for (int n = 2; n < 5; ++n)
+            history->record(answer(n));
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown[0].text.contains(QStringLiteral("not being saved")));
+        QVERIFY(!history->isSaving());
+        QCOMPARE(history->pendingCount(), 3);
+        QCOMPARE(snapshot(*history), expectedStates(5));
+
+        QVERIFY(immutable.set(false));
+        history->record(answer(5));
+        QCOMPARE(history->pendingCount(), 0);
+        QVERIFY(history->isSaving());
+        history.reset();
+        History reopened(messages, path);
+        QCOMPARE(answerTimes(reopened), expectedTimes(6));
+        QCOMPARE(messages.shown.size(), 1);
     }
 
     // Two trainers writing in turns: every answer lands once, and each builds on the other's.

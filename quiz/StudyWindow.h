@@ -22,6 +22,7 @@ struct StudySessionResult
     QStringList rejectedWords;    // valid words the player took for non-words
     QStringList acceptedNonWords; // non-words the player took for real words
     QDateTime nextReview;         // invalid when nothing is scheduled
+    bool saved = true;            // every answer is in the history file
     QDateTime endedAt;
 };
 
@@ -80,8 +81,9 @@ class StudySummaryWindow : public QuizDialog
 public:
     StudySummaryWindow(const StudySessionResult& result, QWidget* parent = nullptr);
     // "now", "today at 18:30", "tomorrow at 09:15", "Fri 12 Mar at 09:15" (local time), or
-    // "nothing scheduled".
-    static QString nextReviewText(const QDateTime& nextReview, const QDateTime& now);
+    // "nothing scheduled"; never a promise while answers are not saved.
+    static QString nextReviewText(const QDateTime& nextReview, const QDateTime& now,
+                                  bool saved = true);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

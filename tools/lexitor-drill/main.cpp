@@ -199,6 +199,11 @@ int main(int argc, char* argv[])
         return 2;
     }
     History log(messages, historyPath, policy);
+    if (!historyPath.isEmpty() && log.isForeign()) {
+        error(QStringLiteral("%1 is another program's database, not a study history")
+                  .arg(historyPath));
+        return 2;
+    }
 
     std::optional<StudyEngine> engine;
     try {

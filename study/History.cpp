@@ -18,6 +18,7 @@ void History::Impl::closeDb()
 {
     db.close();
     dbOpen = false;
+    writer = false;
     saving = false;
 }
 
@@ -72,6 +73,7 @@ void History::Impl::open()
     dbOpen = outcome != Outcome::Damaged && outcome != Outcome::Foreign && db.isOpen();
     keepsFile = outcome == Outcome::Ready || outcome == Outcome::Unwritable;
     foreign = outcome == Outcome::Foreign;
+    writer = outcome == Outcome::Ready;
     if (outcome == Outcome::Ready) {
         try {
             saving = true;

@@ -22,6 +22,7 @@ public:
     bool dbOpen = false;    // the file is open (for reading at least) and of our schema
     bool keepsFile = false; // answers go to the file, waiting while it can't take them
     bool foreign = false;   // the file is another program's: never touched
+    bool writer = false;    // the connection is open for writing, on the current schema
     bool saving = false;    // and answers are being written to it
     bool toldNotSaving = false;
     bool cacheLoaded = false;

@@ -63,7 +63,8 @@ void History::Impl::reopenForWriting()
         // The folder is made only on the first opening: one removed since stays removed.
         const HistoryFile::Outcome outcome = HistoryFile::open(db, &reason, false);
         dbOpen = db.isOpen() && outcome != HistoryFile::Outcome::Damaged;
-        if (outcome == HistoryFile::Outcome::Ready)
+        writer = outcome == HistoryFile::Outcome::Ready;
+        if (writer)
             return;
         if (outcome == HistoryFile::Outcome::Damaged)
             throw DbError{reason, SQLITE_CORRUPT};
@@ -105,7 +106,7 @@ void History::Impl::failed(const DbError& e)
             // the file can't be written.
             QString reason;
             closeDb();
-            HistoryFile::open(db, &reason, false);
+            writer = HistoryFile::open(db, &reason, false) == HistoryFile::Outcome::Ready;
             dbOpen = db.isOpen();
         }
     }
@@ -121,7 +122,7 @@ bool History::Impl::flush(int waitMs)
         return true;
     for (int attempt = 0; keepsFile; ++attempt) {
         try {
-            if (!db.isOpen() || db.isReadOnly() || !QFileInfo::exists(owner.path_))
+            if (!writer || !db.isOpen() || !QFileInfo::exists(owner.path_))
                 reopenForWriting();
             db.setBusyTimeout(waitMs);
             writeWaiting();

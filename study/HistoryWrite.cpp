@@ -99,7 +99,6 @@ void History::Impl::failed(const DbError& e)
         else if (busySince.elapsed() >= LockLastsMs)
             tellNotSaving(e.cause());
     } else {
-        tellNotSaving(e.cause());
         const bool writing = db.isOpen() && !db.isReadOnly();
         if (writing && (e.ioFailed() || !HistoryFile::whyNotWritable(owner.path_).isEmpty())) {
             // Nothing more goes through this connection: read on through a read-only one while
@@ -109,9 +108,11 @@ void History::Impl::failed(const DbError& e)
             writer = HistoryFile::open(db, &reason, false) == HistoryFile::Outcome::Ready;
             dbOpen = db.isOpen();
         }
+        tellNotSaving(e.cause());
     }
-    if (!keepsFile || !QAbstractEventDispatcher::instance())
-        return; // no event loop: the next answer or the exit tries again
+    // Answers failing meanwhile leave a pending retry as it is; a failed retry waits longer.
+    if (!keepsFile || retry.isActive() || !QAbstractEventDispatcher::instance())
+        return; // without an event loop, the next answer or the exit tries again
     retryDelayMs = retryDelayMs == 0 ? FirstRetryMs : std::min(retryDelayMs * 2, LongestRetryMs);
     retry.start(retryDelayMs);
 }

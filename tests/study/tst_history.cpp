@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -64,38 +64,27 @@ QStringList expectedStates(int count)
     return snapshot(memory);
 }
 
-QList<QDateTime> answerTimes(const History& history)
+// The file holds answers 0 to count - 1, in order, and the states they lead to.
+bool storedInOrder(const QString& path, int count)
 {
-    QList<QDateTime> times;
-    for (const AnswerRecord& a : history.answers())
-        times.append(a.at);
-    return times;
+    RecordingMessageBoxes quiet;
+    const History stored(quiet, path);
+    const QList<AnswerRecord> all = stored.answers();
+    for (int n = 0; n < all.size(); ++n)
+        if (all[n].at != answer(n).at)
+            return false;
+    return all.size() == count && snapshot(stored) == expectedStates(count);
 }
 
-QList<QDateTime> expectedTimes(int count)
+// chattr +i or -i on those of the paths that exist (root, on a filesystem that has the flag).
+bool setImmutable(const QStringList& paths, bool on)
 {
-    QList<QDateTime> times;
-    for (int n = 0; n < count; ++n)
-        times.append(answer(n).at);
-    return times;
+    QStringList args{on ? "+i" : "-i"};
+    for (const QString& p : paths)
+        if (QFileInfo::exists(p))
+            args.append(p);
+    return QProcess::execute(QStringLiteral("chattr"), args) == 0;
 }
-
-// Sets or clears the immutable attribute (root, and a filesystem that has it); false when that
-// failed. Cleared again when the guard goes.
-struct Immutable
-{
-    QStringList paths;
-    bool set(bool on) const
-    {
-        QStringList existing;
-        for (const QString& p : paths)
-            if (QFileInfo::exists(p))
-                existing.append(p);
-        return QProcess::execute(QStringLiteral("chattr"),
-                                 QStringList{on ? "+i" : "-i"} + existing) == 0;
-    }
-    ~Immutable() { set(false); }
-};
 
 } // namespace
 
@@ -153,17 +142,13 @@ private slots:
 
     void damagedFileIsMovedAside_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("movedPattern");
-        QTest::newRow("with extension") << "history.sqlite"
-                                        << "^history-damaged-[0-9-]+\\.sqlite$";
-        QTest::newRow("without extension") << "history"
-                                           << "^history-damaged-[0-9-]+$";
+        QTest::addColumn<QString>("name"); // the name moved aside keeps the extension, if any
+        QTest::newRow("with extension") << QStringLiteral("history.sqlite");
+        QTest::newRow("without extension") << QStringLiteral("history");
     }
     void damagedFileIsMovedAside()
     {
         QFETCH(QString, name);
-        QFETCH(QString, movedPattern);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
         WordDatabase::writeRandomBytes(path);
@@ -177,7 +162,8 @@ private slots:
         QVERIFY(messages.shown[0].text.contains(QStringLiteral("damaged")));
         const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("*-damaged-*")});
         QCOMPARE(aside.size(), 1);
-        QVERIFY2(QRegularExpression(movedPattern).match(aside[0]).hasMatch(), qPrintable(aside[0]));
+        QVERIFY(aside[0].startsWith(QStringLiteral("history-damaged-")) && !aside[0].endsWith('.'));
+        QCOMPARE(QFileInfo(aside[0]).suffix(), QFileInfo(name).suffix());
         QCOMPARE(WordDatabase::fileHash(dir.filePath(aside[0])), hash);
         QVERIFY(history.isSaving());
         QCOMPARE(history.answerCount(), 2);
@@ -209,12 +195,10 @@ private slots:
             for (int n = 0; n < 5; ++n)
                 history.record(answer(n));
             QVERIFY(history.isForeign());
-            QVERIFY(!history.isSaving());
             QCOMPARE(snapshot(history), expectedStates(5));
             QVERIFY(!history.forgetAll(nullptr));
         }
         QCOMPARE(messages.shown.size(), 1);
-        QVERIFY(messages.shown[0].text.contains(QStringLiteral("not being saved")));
         QCOMPARE(WordDatabase::fileHash(path), hash);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"history.sqlite"});
     }
@@ -257,25 +241,17 @@ private slots:
     // Answers wait in memory, in order and counted in the states, while another program holds
     // the file or the disk is full, and land once that passes: with the next answer, on a flush,
     // by the retry timer or at exit.
-    void waitingAnswersLand_data()
+    void waitingAnswersLand_data() // the fault, then what writes the waiting answers
     {
-        QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("landing");
-        QTest::newRow("locked, next answer") << "lock"
-                                             << "answer";
-        QTest::newRow("locked, timer") << "lock"
-                                       << "timer";
-        QTest::newRow("locked, exit") << "lock"
-                                      << "exit";
-        QTest::newRow("full, next answer") << "full"
-                                           << "answer";
-        QTest::newRow("full, flush") << "full"
-                                     << "flush";
+        for (const char* row :
+             {"lock answer", "lock timer", "lock exit", "full answer", "full flush"})
+            QTest::newRow(row) << QString(row).section(' ', 1);
     }
     void waitingAnswersLand()
     {
-        QFETCH(QString, fault);
         QFETCH(QString, landing);
+        const bool lock = QString(QTest::currentDataTag()).startsWith(QLatin1String("lock"));
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         RecordingMessageBoxes messages;
@@ -288,45 +264,36 @@ private slots:
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
             other.setDatabaseName(path);
             QVERIFY(other.open());
-            if (fault == QLatin1String("lock"))
-                QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
-            else
+            QSqlQuery hold(other);
+            if (!lock)
                 history.capSizeForTest(0);
+            QVERIFY(!lock || hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
             while (history.pendingCount() < 5 && count < 2000)
                 history.record(answer(count++));
             QCOMPARE(history.pendingCount(), 5);
             QCOMPARE(snapshot(history), expectedStates(count));
             // A lock is a passing moment; a full disk is told, once.
-            QCOMPARE(messages.shown.size(), fault == QLatin1String("lock") ? 0 : 1);
-            QCOMPARE(history.isSaving(), fault == QLatin1String("lock"));
+            QCOMPARE(messages.shown.size(), lock ? 0 : 1);
+            QCOMPARE(history.isSaving(), lock);
 
-            if (fault == QLatin1String("lock"))
-                QVERIFY(QSqlQuery(other).exec(QStringLiteral("COMMIT")));
-            else
+            if (!lock)
                 history.capSizeForTest(-1);
-            other.close();
+            QVERIFY(!lock || hold.exec(QStringLiteral("COMMIT")));
             if (landing == QLatin1String("answer"))
                 history.record(answer(count++));
             else if (landing == QLatin1String("flush"))
                 QVERIFY(history.flush());
             else if (landing == QLatin1String("timer"))
                 QTRY_COMPARE_WITH_TIMEOUT(history.pendingCount(), 0, 10000);
-            if (landing != QLatin1String("exit")) {
-                QCOMPARE(history.pendingCount(), 0);
-                QVERIFY(history.isSaving());
-                QCOMPARE(snapshot(history), expectedStates(count));
-            }
+            QCOMPARE(history.isSaving(), landing != QLatin1String("exit") || lock);
         }
         QSqlDatabase::removeDatabase(QStringLiteral("other"));
-        History reopened(messages, path);
-        QCOMPARE(answerTimes(reopened), expectedTimes(count));
-        QCOMPARE(snapshot(reopened), expectedStates(count));
-        QCOMPARE(messages.shown.size(), fault == QLatin1String("lock") ? 0 : 1);
+        QVERIFY(storedInOrder(path, count));
+        QCOMPARE(messages.shown.size(), lock ? 0 : 1);
     }
 
     // A history made immutable (file, journals and folder) while open or before: no crash, the
-    // states still read, one message; writable again, the waiting answers land with no step by
-    // hand.
+    // states still read, one message; writable again, the waiting answers land.
     void immutableThenWritableAgain_data()
     {
         QTest::addColumn<bool>("whileOpen");
@@ -339,33 +306,29 @@ private slots:
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("data"));
         const QString path = folder + QStringLiteral("/history.sqlite");
-        const Immutable immutable{{path, path + "-wal", path + "-shm", folder}};
+        const QStringList files{path, path + "-wal", path + "-shm", folder};
+        const auto writable = qScopeGuard([&] { setImmutable(files, false); });
         RecordingMessageBoxes messages;
-        std::optional<History> history;
-        history.emplace(messages, path);
+        std::optional<History> history(std::in_place, messages, path);
         history->record(answer(0));
-        history->record(answer(1));
         if (!whileOpen)
             history.reset();
-        if (!immutable.set(true))
+        if (!setImmutable(files, true))
             QSKIP("no immutable files here (chattr needs root and a filesystem that has them)");
         if (!history)
             history.emplace(messages, path);
-        for (int n = 2; n < 5; ++n)
+        for (int n = 1; n < 4; ++n)
             history->record(answer(n));
         QCOMPARE(messages.shown.size(), 1);
-        QVERIFY(messages.shown[0].text.contains(QStringLiteral("not being saved")));
         QVERIFY(!history->isSaving());
         QCOMPARE(history->pendingCount(), 3);
-        QCOMPARE(snapshot(*history), expectedStates(5));
+        QCOMPARE(snapshot(*history), expectedStates(4));
 
-        QVERIFY(immutable.set(false));
-        history->record(answer(5));
+        QVERIFY(setImmutable(files, false));
+        history->record(answer(4));
         QCOMPARE(history->pendingCount(), 0);
-        QVERIFY(history->isSaving());
         history.reset();
-        History reopened(messages, path);
-        QCOMPARE(answerTimes(reopened), expectedTimes(6));
+        QVERIFY(storedInOrder(path, 5));
         QCOMPARE(messages.shown.size(), 1);
     }
 

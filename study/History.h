@@ -17,13 +17,13 @@ class WordStore;
 // change or on request).
 //
 // Nothing touches the disk until the first use. A damaged file is moved aside under a dated name
-// and a fresh one started, with one message. Each answer is written in its own transaction, so a
-// crash loses at most the answer being written. Several programs may share one file: a write
-// waits a moment for another's, then the answer waits in memory, in order, and is written with
-// the next answer, on a timer or at exit. When the file can't be written for a lasting reason (a
-// full disk, a read-only file, its folder gone) the player is told once that progress is not
-// being saved, and the waiting answers are written as soon as the cause goes away. Another
-// program's database is never written nor moved: the history then lives in memory.
+// and a fresh one started, with one message. Each answer is written as it comes, in a transaction,
+// so a crash loses only answers not yet written. Several programs may share one file: a write waits
+// a moment for another's, then the answer waits in memory, in order, and is written with the next
+// answer, on a timer or at exit. When the file can't be written for a lasting reason (a full disk,
+// a read-only file, its folder gone) the player is told once that progress is not being saved, and
+// the waiting answers are written as soon as the cause goes away. Another program's database is
+// never written nor moved: the history then lives in memory.
 class History : public AnswerRecorder
 {
 public:

@@ -93,7 +93,7 @@ void StudyRoom::study(QWidget* parent)
             session_.env.messages.show(
                 QStringLiteral("Nothing to study now: today's words are done.\r\rNext review: ") +
                     StudySummaryWindow::nextReviewText(engine.nextReviewAfterSession(),
-                                                       clock_.nowUtc()),
+                                                       clock_.nowUtc(), allSaved()),
                 session_.env.appTitle, MessageIcon::None);
             return;
         }
@@ -101,12 +101,18 @@ void StudyRoom::study(QWidget* parent)
         StudySessionResult result = window.sessionResult();
         result.endedAt = clock_.nowUtc();
         result.nextReview = engine.nextReviewAfterSession();
+        result.saved = allSaved();
         StudySummaryWindow summary(result, parent);
         summary.exec();
     } catch (const std::exception& e) {
         session_.env.messages.show(QString::fromUtf8(e.what()), session_.env.appTitle,
                                    MessageIcon::Warning);
     }
+}
+
+bool StudyRoom::allSaved()
+{
+    return history_.flush() && history_.isSaving();
 }
 
 void StudyRoom::showProgress(QWidget* parent)

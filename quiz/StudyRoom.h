@@ -63,6 +63,8 @@ public:
 
 private:
     StudySettings settings() const;
+    // Every answer is in the history file, so a next review can be promised.
+    bool allSaved();
 
     Session& session_;
     History& history_;

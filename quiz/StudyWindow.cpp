@@ -238,7 +238,8 @@ StudySummaryWindow::StudySummaryWindow(const StudySessionResult& result, QWidget
     label("lblRight", QStringLiteral("Right: %1").arg(percentText(result.right, result.answered)),
           720);
     label("lblNextReview",
-          QStringLiteral("Next review: ") + nextReviewText(result.nextReview, result.endedAt),
+          QStringLiteral("Next review: ") +
+              nextReviewText(result.nextReview, result.endedAt, result.saved),
           1080);
 
     const auto list = [this](const char* name, const QString& title, int left,
@@ -278,8 +279,11 @@ void StudySummaryWindow::keyPressEvent(QKeyEvent* event)
     }
 }
 
-QString StudySummaryWindow::nextReviewText(const QDateTime& nextReview, const QDateTime& now)
+QString StudySummaryWindow::nextReviewText(const QDateTime& nextReview, const QDateTime& now,
+                                           bool saved)
 {
+    if (!saved)
+        return QStringLiteral("not known, as your answers are not saved");
     if (!nextReview.isValid())
         return QStringLiteral("nothing scheduled");
     if (nextReview <= now)

@@ -24,6 +24,7 @@ struct StudySessionResult
     QHash<QString, QString> meanings; // of the rejected words that have one
     QStringList acceptedNonWords;     // non-words the player took for real words
     QDateTime nextReview;             // invalid when nothing is scheduled
+    bool saved = true;                // every answer is in the history file
     QDateTime endedAt;
 };
 
@@ -82,8 +83,9 @@ class StudySummaryWindow : public QuizDialog
 public:
     StudySummaryWindow(const StudySessionResult& result, QWidget* parent = nullptr);
     // "now", "today at 18:30", "tomorrow at 09:15", "Fri 12 Mar at 09:15" (local time), or
-    // "nothing scheduled".
-    static QString nextReviewText(const QDateTime& nextReview, const QDateTime& now);
+    // "nothing scheduled"; never a promise while answers are not saved.
+    static QString nextReviewText(const QDateTime& nextReview, const QDateTime& now,
+                                  bool saved = true);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -8,10 +8,17 @@
 #include <QDir>
 #include <QFile>
 
+History::Impl::Impl(History& owner) : owner(owner), db(owner.path_)
+{
+    retry.setSingleShot(true);
+    retry.callOnTimeout([this] { flush(busyWaitMs); });
+}
+
 void History::Impl::closeDb()
 {
     db.close();
     dbOpen = false;
+    writer = false;
     saving = false;
 }
 
@@ -62,8 +69,12 @@ void History::Impl::open()
         tellStartedAfresh(movedTo);
         outcome = HistoryFile::open(db, &reason);
     }
-    dbOpen = outcome != HistoryFile::Outcome::Damaged && db.isOpen();
-    if (outcome == HistoryFile::Outcome::Ready) {
+    using Outcome = HistoryFile::Outcome;
+    dbOpen = outcome != Outcome::Damaged && outcome != Outcome::Foreign && db.isOpen();
+    keepsFile = outcome == Outcome::Ready || outcome == Outcome::Unwritable;
+    foreign = outcome == Outcome::Foreign;
+    writer = outcome == Outcome::Ready;
+    if (outcome == Outcome::Ready) {
         try {
             saving = true;
             if (const auto weights = HistorySchema::storedWeights(db))
@@ -73,11 +84,11 @@ void History::Impl::open()
                 rebuildStored();
             return;
         } catch (const DbError& e) {
-            reason = e.text;
+            reason = e.cause();
         }
     }
-    // Keep what can still be read for this run; write nothing.
-    if (outcome == HistoryFile::Outcome::Damaged)
+    // Keep what can still be read for this run; write nothing for now.
+    if (outcome == Outcome::Damaged)
         closeDb();
     tellNotSaving(reason);
 }
@@ -88,14 +99,16 @@ void History::Impl::loadCache()
         return;
     cache.clear();
     cacheLoaded = true;
-    if (!dbOpen)
-        return;
     try {
-        cache = HistorySchema::readStates(db);
-        lastSeenId = HistorySchema::lastAnswerId(db);
+        if (dbOpen) {
+            cache = HistorySchema::readStates(db);
+            lastSeenId = HistorySchema::lastAnswerId(db);
+        }
     } catch (const DbError&) {
         // Whatever was read stays; the next write finds out what is wrong.
     }
+    for (const AnswerRecord& a : std::as_const(waiting))
+        owner.policy_.apply(cache, a);
 }
 
 QHash<QString, WordMemory> History::Impl::replay()
@@ -120,32 +133,6 @@ void History::Impl::rebuildStored()
     cacheLoaded = true;
 }
 
-void History::Impl::write(const AnswerRecord& a)
-{
-    // The states are read inside the transaction, so answers written meanwhile by another
-    // program are built upon.
-    qint64 before = 0;
-    qint64 id = 0;
-    QHash<QString, WordMemory> words;
-    db.transaction([&] {
-        before = HistorySchema::lastAnswerId(db);
-        id = HistorySchema::insertAnswer(db, a);
-        words = HistorySchema::readStatesOf(db, MemoryPolicy::touchedWords(a));
-        owner.policy_.apply(words, a);
-        for (const WordMemory& m : std::as_const(words))
-            HistorySchema::writeState(db, m);
-    });
-    if (cacheLoaded) {
-        if (before != lastSeenId) {
-            cacheLoaded = false; // another program wrote meanwhile: read it all again
-        } else {
-            for (const WordMemory& m : std::as_const(words))
-                cache.insert(m.word, m);
-        }
-    }
-    lastSeenId = id;
-}
-
 QString History::defaultPath()
 {
     return HistoryFile::defaultPath();
@@ -160,6 +147,8 @@ void History::switchTo(const QString& path)
 {
     if (path == path_)
         return;
+    // The waiting answers belong to the list they were given on.
+    d_->flush(HistoryDb::BusyTimeoutMs);
     d_->closeDb();
     delete d_;
     d_ = nullptr;
@@ -170,6 +159,10 @@ void History::switchTo(const QString& path)
 
 History::~History()
 {
+    // The last chance for the waiting answers: worth waiting for another program's lock now.
+    // The windows may be gone: no more messages.
+    d_->toldNotSaving = true;
+    d_->flush(HistoryDb::BusyTimeoutMs);
     delete d_;
 }
 
@@ -184,43 +177,10 @@ bool History::isSaving() const
     return d_->saving;
 }
 
-void History::record(const AnswerRecord& answer)
+bool History::isForeign() const
 {
     d_->open();
-    if (d_->saving) {
-        try {
-            d_->write(answer);
-            return;
-        } catch (const DbError& e) {
-            if (e.damaged()) {
-                // Start afresh, with this answer as the first of the new file.
-                d_->cacheLoaded = false;
-                d_->tried = false;
-                const QString movedTo = d_->moveAside(QStringLiteral("damaged"));
-                if (!movedTo.isEmpty()) {
-                    d_->tellStartedAfresh(movedTo);
-                    d_->open();
-                    if (d_->saving) {
-                        try {
-                            d_->write(answer);
-                            return;
-                        } catch (const DbError& again) {
-                            d_->tellNotSaving(again.text);
-                        }
-                    }
-                } else {
-                    d_->tried = true;
-                    d_->tellNotSaving(e.text);
-                }
-            } else {
-                d_->loadCache();
-                d_->tellNotSaving(e.text);
-            }
-        }
-    }
-    // Not saved: keep the states in memory for this run.
-    d_->loadCache();
-    policy_.apply(d_->cache, answer);
+    return d_->foreign;
 }
 
 void History::rebuild()
@@ -291,6 +251,12 @@ QList<AnswerRecord> History::answers() const
 
 bool History::forgetAll(QString* movedTo)
 {
+    d_->open();
+    if (d_->foreign)
+        return false;          // not ours to move
+    d_->flush(d_->busyWaitMs); // the waiting answers belong to the history set aside
+    d_->waiting.clear();
+    d_->retry.stop();
     d_->closeDb();
     d_->cache.clear();
     d_->cacheLoaded = false;

@@ -18,14 +18,19 @@ class WordStore;
 // change or on request).
 //
 // Nothing touches the disk until the first use. A damaged file is moved aside under a dated name
-// and a fresh one started, with one message. When the file can't be written, everything keeps
-// working in memory and the player is told once that progress is not being saved. Each answer is
-// written in its own transaction, so a crash loses at most the answer being written. Several
-// programs may share one file: each waits for the others' writes (busy timeout).
+// and a fresh one started, with one message. Each answer is written as it comes, in a transaction,
+// so a crash loses only answers not yet written. Several programs may share one file: a write waits
+// a moment for another's, then the answer waits in memory, in order, and is written with the next
+// answer, on a timer or at exit. When the file can't be written for a lasting reason (a full disk,
+// a read-only file, its folder gone) the player is told once that progress is not being saved, and
+// the waiting answers are written as soon as the cause goes away. Another program's database is
+// never written nor moved: the history then lives in memory.
 class History : public AnswerRecorder
 {
 public:
     static constexpr int SchemaVersion = 2;
+    // How long a write waits for another program's lock before its answer waits in memory.
+    static constexpr int DefaultBusyWaitMs = 250;
     // The history of the player running the program: history.sqlite in the per-user data folder,
     // under the same organisation and application names as the settings. Empty without a home
     // folder; a history with no path is kept in memory only, silently.
@@ -47,8 +52,20 @@ public:
 
     // Opens the file if that has not been tried yet. True when answers are being saved.
     bool open();
+    // The file takes the answers (some may still wait for another program's lock).
     bool isSaving() const;
+    // The file is another program's database: left as it is, and nothing is saved.
+    bool isForeign() const;
+    // Answers kept in memory until the file takes them.
+    int pendingCount() const;
+    // Writes the waiting answers now, if the file takes them. True when none are left waiting.
+    bool flush();
+    void setBusyWaitMs(int ms);
+    // For tests: caps the file, on this program's connection, at its size now plus `pages` pages,
+    // as a full disk would; a negative count lifts the cap.
+    void capSizeForTest(int pages);
 
+    // Included at once in the states; written now, or as soon as the file takes it.
     void record(const AnswerRecord& answer) override;
     // Drops the derived states and replays every answer.
     void rebuild();
@@ -62,6 +79,7 @@ public:
     // The derived states, by word (opens the history if needed).
     const QHash<QString, WordMemory>& words() const;
     const WordMemory* find(const QString& word) const;
+    // The answers stored in the file.
     int answerCount() const;
 
     // Progress, for the windows.

@@ -1,18 +1,73 @@
 #include "HistoryDb.h"
 
+#include "WordStore.h"
+
+#include <QFile>
+#include <QSqlDriver>
 #include <QSqlError>
+
+#include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
-// SQLite's primary result codes that tell a damaged file from one that can't be written.
-constexpr int SqliteCorrupt = 11;
-constexpr int SqliteNotADatabase = 26;
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
 
 } // namespace
 
+bool existsUnwritable(const QString& path)
+{
+    // access(2) rather than the mode bits: it also sees immutable files and read-only mounts.
+    const QByteArray name = QFile::encodeName(path);
+    return ::access(name.constData(), F_OK) == 0 && ::access(name.constData(), W_OK) != 0;
+}
+
 bool DbError::damaged() const
 {
-    return code == SqliteCorrupt || code == SqliteNotADatabase;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+}
+
+bool DbError::busy() const
+{
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
+bool DbError::ioFailed() const
+{
+    return code == SQLITE_IOERR || code == SQLITE_CANTOPEN;
+}
+
+QString DbError::cause() const
+{
+    QString plain;
+    switch (code) {
+    case SQLITE_FULL:
+        plain = QStringLiteral("the disk is full");
+        break;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        plain = QStringLiteral("the file is read-only");
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        plain = QStringLiteral("another program is holding it");
+        break;
+    case SQLITE_IOERR:
+        plain = QStringLiteral("the disk could not be written");
+        break;
+    case SQLITE_CANTOPEN:
+        plain = QStringLiteral("the file or its folder can't be opened");
+        break;
+    default:
+        return text;
+    }
+    return text.isEmpty() ? plain : QStringLiteral("%1 (%2)").arg(plain, text);
 }
 
 DbError errorOf(const QSqlError& error)
@@ -38,14 +93,23 @@ QSqlDatabase HistoryDb::db() const
     return QSqlDatabase::database(connection_, false);
 }
 
-void HistoryDb::open()
+void HistoryDb::open(Access access)
 {
     close();
+    access_ = access;
     QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-    d.setDatabaseName(path_);
-    d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-    if (!d.open())
-        throw errorOf(d.lastError());
+    d.setDatabaseName(access == Access::Frozen ? immutableUri(path_) : path_);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs);
+    if (access == Access::ReadOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    else if (access == Access::Frozen)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+    d.setConnectOptions(options);
+    if (!d.open()) {
+        const DbError error = errorOf(d.lastError());
+        close();
+        throw error;
+    }
     open_ = true;
 }
 
@@ -54,6 +118,14 @@ void HistoryDb::close()
     if (QSqlDatabase::contains(connection_)) {
         {
             QSqlDatabase d = db();
+            // Closing checkpoints the log into the file through the shared memory; when that can
+            // no longer be written, leave the log for the next writer instead.
+            if (open_ && !isReadOnly() &&
+                (existsUnwritable(path_) || existsUnwritable(path_ + QStringLiteral("-wal")) ||
+                 existsUnwritable(path_ + QStringLiteral("-shm")))) {
+                if (sqlite3* handle = handleOf(d))
+                    sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+            }
             d.close();
         }
         QSqlDatabase::removeDatabase(connection_);
@@ -61,8 +133,21 @@ void HistoryDb::close()
     open_ = false;
 }
 
+void HistoryDb::setBusyTimeout(int ms) const
+{
+    if (sqlite3* handle = handleOf(db()))
+        sqlite3_busy_timeout(handle, ms);
+}
+
+void HistoryDb::checkSharedMemory() const
+{
+    if (open_ && !isReadOnly() && existsUnwritable(path_ + QStringLiteral("-shm")))
+        throw DbError{QStringLiteral("attempt to write a readonly database"), SQLITE_READONLY};
+}
+
 QSqlQuery HistoryDb::run(const QString& statement, const QVariantList& values) const
 {
+    checkSharedMemory();
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(statement))

@@ -17,9 +17,19 @@ struct DbError
 
     // The file itself is damaged (or is no database at all).
     bool damaged() const;
+    // Another program holds the file for the moment: worth trying again soon.
+    bool busy() const;
+    // Reading or writing the file failed below SQLite (the disk, or a file changed under it).
+    bool ioFailed() const;
+    // What went wrong, in the player's words, with SQLite's own text.
+    QString cause() const;
 };
 
 DbError errorOf(const QSqlError& error);
+
+// The file exists and this process can't write it (read-only, immutable or on a read-only mount;
+// asked of the system, so the superuser gets the true answer too).
+bool existsUnwritable(const QString& path);
 
 // One named SQLite connection to a history file, and the statements run over it. Each thread
 // that touches a history holds its own.
@@ -27,6 +37,12 @@ class HistoryDb
 {
 public:
     static constexpr int BusyTimeoutMs = 5000;
+    enum class Access
+    {
+        ReadWrite, // creates the file when missing
+        ReadOnly,  // never writes, nor creates the file
+        Frozen     // read-only, taken as unchanging: no -wal or -shm file is looked at or made
+    };
 
     explicit HistoryDb(QString path);
     ~HistoryDb();
@@ -35,9 +51,12 @@ public:
 
     const QString& path() const { return path_; }
     bool isOpen() const { return open_; }
-    // Opens the connection (creating the file when missing); throws DbError.
-    void open();
+    bool isReadOnly() const { return access_ != Access::ReadWrite; }
+    // Opens the connection; throws DbError.
+    void open(Access access = Access::ReadWrite);
     void close();
+    // How long a statement waits for another program's lock before failing as busy.
+    void setBusyTimeout(int ms) const;
 
     // Runs one statement; throws DbError.
     QSqlQuery run(const QString& statement, const QVariantList& values = {}) const;
@@ -60,9 +79,14 @@ private:
     QString path_;
     QString connection_;
     bool open_ = false;
+    Access access_ = Access::ReadWrite;
 
     QSqlDatabase db() const;
     void rollback() const;
+    // Throws before a writable connection touches a shared-memory file that can no longer be
+    // written (made read-only or immutable under it): SQLite maps that file, and a store into
+    // the mapping would then kill the process with SIGBUS instead of failing.
+    void checkSharedMemory() const;
 };
 
 // Times are stored as milliseconds since the epoch, null when unset.

@@ -17,16 +17,26 @@ QString pathForList(const QString& listName);
 
 enum class Outcome
 {
-    Ready,     // open, of our schema, and answers can be written
-    Damaged,   // not a history we can use: to be moved aside
-    Unwritable // open for reading at most; nothing may be written
+    Ready,      // open for writing, of our schema
+    Damaged,    // no database, or a damaged one: to be moved aside
+    Unwritable, // can't be written for now; open read-only when it can be read
+    Newer,      // written by a newer version of the program: open read-only
+    Foreign     // another program's database: closed, and left exactly as it was
 };
 
-// Opens db's file and brings it to the current schema. reason gets why it is not Ready.
-Outcome open(HistoryDb& db, QString* reason);
+// Why the file can't be written now ("" when it can): its folder, the file, or SQLite's files
+// beside it. Those left read-only by an earlier run while the file itself is writable again are
+// given the file's permissions back.
+QString whyNotWritable(const QString& path);
 
-// Moves the file (and SQLite's journal files beside it) to a name marked with why and the date.
-// Returns the new name, or "" when it could not be moved. db is closed first.
+// Opens db's file and brings it to the current schema. A file that can't be written is only ever
+// opened read-only, so nothing is left behind that would keep it read-only later. createFolder:
+// make the folder when missing. reason gets why the outcome is not Ready.
+Outcome open(HistoryDb& db, QString* reason, bool createFolder = true);
+
+// Moves the file (and SQLite's journal files beside it) to a name marked with why and the date,
+// keeping its extension. Returns the new name, or "" when it could not be moved. db is closed
+// first.
 QString moveAside(HistoryDb& db, const QString& why);
 
 } // namespace HistoryFile

@@ -1,28 +1,40 @@
 #pragma once
 
 // The inside of History, shared by the files that implement it: History.cpp (opening, the answer
-// log and the state cache), HistoryProgress.cpp and HistoryCalibration.cpp. Nothing outside
-// study/ includes it.
+// log and the state cache), HistoryWrite.cpp (the waiting answers), HistoryProgress.cpp and
+// HistoryCalibration.cpp. Nothing outside study/ includes it.
 
 #include "History.h"
 #include "HistoryDb.h"
 
+#include <QElapsedTimer>
 #include <QHash>
+#include <QTimer>
 
 class History::Impl
 {
 public:
-    explicit Impl(History& owner) : owner(owner), db(owner.path_) {}
+    explicit Impl(History& owner);
 
     History& owner;
     HistoryDb db;
     bool tried = false;
-    bool dbOpen = false; // the file is open and of our schema
-    bool saving = false; // and answers are being written to it
+    bool dbOpen = false;    // the file is open (for reading at least) and of our schema
+    bool keepsFile = false; // answers go to the file, waiting while it can't take them
+    bool foreign = false;   // the file is another program's: never touched
+    bool writer = false;    // the connection is open for writing, on the current schema
+    bool saving = false;    // and answers are being written to it
     bool toldNotSaving = false;
     bool cacheLoaded = false;
-    QHash<QString, WordMemory> cache;
+    QHash<QString, WordMemory> cache; // the stored states with the waiting answers applied
     qint64 lastSeenId = 0;
+
+    // Answers not written yet, oldest first, and how they are retried.
+    QList<AnswerRecord> waiting;
+    int busyWaitMs = History::DefaultBusyWaitMs;
+    QTimer retry;
+    int retryDelayMs = 0;
+    QElapsedTimer busySince; // another program has held the file since
 
     void open();
     void closeDb();
@@ -36,6 +48,16 @@ public:
     QHash<QString, WordMemory> replay();
     // Replays every answer into fresh stored states, in one transaction.
     void rebuildStored();
-    // Writes one answer and the states it changes in one transaction.
-    void write(const AnswerRecord& a);
+
+    // Writes the waiting answers, waiting at most waitMs for another program's lock. True when
+    // none are left waiting.
+    bool flush(int waitMs);
+    // Writes every waiting answer and the states it changes in one transaction.
+    void writeWaiting();
+    // Opens the file again for writing when it has become writable; throws DbError.
+    void reopenForWriting();
+    // After a failed write: tells the player about a lasting cause, and tries again later.
+    void failed(const DbError& e);
+    // Moves a damaged file aside and starts a fresh one; false when it could not be moved.
+    bool startAfresh(const DbError& e);
 };

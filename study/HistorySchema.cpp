@@ -89,8 +89,29 @@ void throwIfFailed(const QSqlQuery& q)
 
 } // namespace
 
+Kind identify(const HistoryDb& db, int* version)
+{
+    const int id = db.scalar(QStringLiteral("PRAGMA application_id")).toInt();
+    *version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    if (id != 0 && id != ApplicationId)
+        return Kind::Foreign;
+    if (*version > Version)
+        return id == ApplicationId ? Kind::Newer : Kind::Foreign;
+    const int tables = db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).toInt();
+    if (tables == 0)
+        return *version == 0 ? Kind::New : Kind::Foreign;
+    // Files of the first versions carry no mark: known by their tables.
+    const int ours = db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE "
+                                              "type = 'table' AND name IN "
+                                              "('answers', 'word_state', 'meta')"))
+                         .toInt();
+    return *version >= 1 && ours == 3 ? Kind::Ours : Kind::Foreign;
+}
+
 void migrate(const HistoryDb& db, int from)
 {
+    if (db.scalar(QStringLiteral("PRAGMA application_id")).toInt() != ApplicationId)
+        db.run(QStringLiteral("PRAGMA application_id=%1").arg(ApplicationId));
     for (int v = from; v < Version; ++v) {
         db.transaction([&] {
             if (db.scalar(QStringLiteral("PRAGMA user_version")).toInt() != v)

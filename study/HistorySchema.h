@@ -22,9 +22,22 @@ class HistoryDb;
 namespace HistorySchema {
 
 constexpr int Version = 2;
+// Marks the file as this program's history in its header (PRAGMA application_id): "LXTH".
+constexpr int ApplicationId = 0x4C585448;
 
-// Brings the file from `from` to Version, one transaction per step. Another program may have
-// migrated it meanwhile; each step checks the version again inside its transaction.
+enum class Kind
+{
+    Ours,   // our history, of this version or an older one (*version says which)
+    New,    // an empty database: ours to create
+    Newer,  // our history, written by a newer version of the program
+    Foreign // another program's database, or a schema we don't know: never to be written
+};
+// What the open file holds, found by reading only.
+Kind identify(const HistoryDb& db, int* version);
+
+// Brings the file from `from` to Version, one transaction per step, and marks it as ours.
+// Another program may have migrated it meanwhile; each step checks the version again inside its
+// transaction.
 void migrate(const HistoryDb& db, int from);
 
 // Answers, oldest first, handed one at a time to `sink`; `afterId` skips those already seen.

@@ -67,16 +67,6 @@ bool nextRow(QSqlQuery& query)
     return false;
 }
 
-// The file as an SQLite URI that opens it read-only and immutable. Every byte but letters, digits,
-// "-._~" and "/" is percent-encoded, so '?', '#', '%' and blanks in a folder name stay part of the
-// path.
-QString immutableUri(const QString& path)
-{
-    const QByteArray encoded = QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/");
-    return QStringLiteral("file://") + QString::fromLatin1(encoded) +
-           QStringLiteral("?mode=ro&immutable=1");
-}
-
 // Called by SQLite every thousand or so steps of a statement; a non-zero answer interrupts it.
 int pastDeadline(void* deadline)
 {
@@ -108,6 +98,15 @@ void dropConnection()
 }
 
 } // namespace
+
+// Every byte but letters, digits, "-._~" and "/" is percent-encoded, so '?', '#', '%' and blanks in
+// a folder name stay part of the path.
+QString immutableUri(const QString& path)
+{
+    const QByteArray encoded = QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/");
+    return QStringLiteral("file://") + QString::fromLatin1(encoded) +
+           QStringLiteral("?mode=ro&immutable=1");
+}
 
 WordStore::WordStore(RandomSource& random) : random_(random) {}
 

@@ -10,6 +10,9 @@
 
 class QSqlDatabase;
 
+// The file as an SQLite URI that opens it read-only and immutable (QSQLITE_OPEN_URI).
+QString immutableUri(const QString& path);
+
 // Read-only access to the word lists of dbWords.mdb over the one connection "WordConnection".
 // Every operation runs a fresh query and releases it before returning; nothing is cached.
 // Failures throw AppError with the database's own message.

@@ -251,20 +251,24 @@ private slots:
     void nextReviewText_data()
     {
         QTest::addColumn<QDateTime>("next");
+        QTest::addColumn<bool>("saved");
         QTest::addColumn<QString>("text");
         const QDateTime now(QDate(2026, 3, 2), QTime(9, 0), Qt::LocalTime);
-        QTest::newRow("none") << QDateTime() << "nothing scheduled";
-        QTest::newRow("past") << now.addSecs(-60) << "now";
-        QTest::newRow("today") << now.addSecs(600) << "today at 09:10";
-        QTest::newRow("tomorrow") << now.addDays(1) << "tomorrow at 09:00";
-        QTest::newRow("later") << now.addDays(4).addSecs(3600) << "Fri 6 Mar at 10:00";
+        QTest::newRow("none") << QDateTime() << true << "nothing scheduled";
+        QTest::newRow("past") << now.addSecs(-60) << true << "now";
+        QTest::newRow("today") << now.addSecs(600) << true << "today at 09:10";
+        QTest::newRow("tomorrow") << now.addDays(1) << true << "tomorrow at 09:00";
+        QTest::newRow("later") << now.addDays(4).addSecs(3600) << true << "Fri 6 Mar at 10:00";
+        QTest::newRow("not saved")
+            << now.addDays(1) << false << "not known, as your answers are not saved";
     }
     void nextReviewText()
     {
         QFETCH(QDateTime, next);
+        QFETCH(bool, saved);
         QFETCH(QString, text);
         const QDateTime now(QDate(2026, 3, 2), QTime(9, 0), Qt::LocalTime);
-        QCOMPARE(StudySummaryWindow::nextReviewText(next.toUTC(), now.toUTC()), text);
+        QCOMPARE(StudySummaryWindow::nextReviewText(next.toUTC(), now.toUTC(), saved), text);
     }
 
     // The settings dialog from the keyboard: the number box has the focus, and OK needs at

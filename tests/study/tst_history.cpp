@@ -4,10 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <optional>
 
 #include <unistd.h>
 
@@ -48,6 +52,38 @@ QStringList snapshot(const History& history)
                          .arg(m.confusions));
     lines.sort();
     return lines;
+}
+
+// The states a history kept in memory reaches with answers 0 to count - 1.
+QStringList expectedStates(int count)
+{
+    RecordingMessageBoxes quiet;
+    History memory(quiet, QString());
+    for (int n = 0; n < count; ++n)
+        memory.record(answer(n));
+    return snapshot(memory);
+}
+
+// The file holds answers 0 to count - 1, in order, and the states they lead to.
+bool storedInOrder(const QString& path, int count)
+{
+    RecordingMessageBoxes quiet;
+    const History stored(quiet, path);
+    const QList<AnswerRecord> all = stored.answers();
+    for (int n = 0; n < all.size(); ++n)
+        if (all[n].at != answer(n).at)
+            return false;
+    return all.size() == count && snapshot(stored) == expectedStates(count);
+}
+
+// chattr +i or -i on those of the paths that exist (root, on a filesystem that has the flag).
+bool setImmutable(const QStringList& paths, bool on)
+{
+    QStringList args{on ? "+i" : "-i"};
+    for (const QString& p : paths)
+        if (QFileInfo::exists(p))
+            args.append(p);
+    return QProcess::execute(QStringLiteral("chattr"), args) == 0;
 }
 
 } // namespace
@@ -106,19 +142,16 @@ private slots:
 
     void damagedFileIsMovedAside_data()
     {
-        QTest::addColumn<QString>("damage");
-        QTest::newRow("random bytes") << QStringLiteral("bytes");
-        QTest::newRow("another program's database") << QStringLiteral("foreign");
+        QTest::addColumn<QString>("name"); // the name moved aside keeps the extension, if any
+        QTest::newRow("with extension") << QStringLiteral("history.sqlite");
+        QTest::newRow("without extension") << QStringLiteral("history");
     }
     void damagedFileIsMovedAside()
     {
-        QFETCH(QString, damage);
+        QFETCH(QString, name);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
-        if (damage == QLatin1String("bytes"))
-            WordDatabase::writeRandomBytes(path);
-        else
-            WordDatabase::write(path, {QStringLiteral("AA")});
+        const QString path = dir.filePath(name);
+        WordDatabase::writeRandomBytes(path);
         const QByteArray hash = WordDatabase::fileHash(path);
 
         RecordingMessageBoxes messages;
@@ -127,12 +160,47 @@ private slots:
         history.record(answer(1));
         QCOMPARE(messages.shown.size(), 1);
         QVERIFY(messages.shown[0].text.contains(QStringLiteral("damaged")));
-        const QStringList aside =
-            QDir(dir.path()).entryList({QStringLiteral("history-damaged-*.sqlite")});
+        const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("*-damaged-*")});
         QCOMPARE(aside.size(), 1);
+        QVERIFY(aside[0].startsWith(QStringLiteral("history-damaged-")) && !aside[0].endsWith('.'));
+        QCOMPARE(QFileInfo(aside[0]).suffix(), QFileInfo(name).suffix());
         QCOMPARE(WordDatabase::fileHash(dir.filePath(aside[0])), hash);
         QVERIFY(history.isSaving());
         QCOMPARE(history.answerCount(), 2);
+    }
+
+    // Another program's database is never written, switched to WAL nor moved: the history lives
+    // in memory and says so once.
+    void foreignFileIsLeftAlone_data()
+    {
+        QTest::addColumn<QStringList>("statements");
+        QTest::newRow("tables, no version") << QStringList{};
+        QTest::newRow("another application id")
+            << QStringList{"PRAGMA application_id=7", "PRAGMA user_version=2"};
+        QTest::newRow("unknown tables")
+            << QStringList{"CREATE TABLE notes(x)", "PRAGMA user_version=1"};
+    }
+    void foreignFileIsLeftAlone()
+    {
+        QFETCH(QStringList, statements);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        WordDatabase::write(path, {QStringLiteral("AA")});
+        WordDatabase::execute(path, statements);
+        const QByteArray hash = WordDatabase::fileHash(path);
+
+        RecordingMessageBoxes messages;
+        {
+            History history(messages, path);
+            for (int n = 0; n < 5; ++n)
+                history.record(answer(n));
+            QVERIFY(history.isForeign());
+            QCOMPARE(snapshot(history), expectedStates(5));
+            QVERIFY(!history.forgetAll(nullptr));
+        }
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(WordDatabase::fileHash(path), hash);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"history.sqlite"});
     }
 
     void unwritableKeepsWorkingAndSaysSoOnce_data()
@@ -168,6 +236,100 @@ private slots:
         QCOMPARE(history.find(QStringLiteral("AA"))->reviews, 3);
         QFile::setPermissions(dir.filePath(QStringLiteral("ro")),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Answers wait in memory, in order and counted in the states, while another program holds
+    // the file or the disk is full, and land once that passes: with the next answer, on a flush,
+    // by the retry timer or at exit.
+    void waitingAnswersLand_data() // the fault, then what writes the waiting answers
+    {
+        QTest::addColumn<QString>("landing");
+        for (const char* row :
+             {"lock answer", "lock timer", "lock exit", "full answer", "full flush"})
+            QTest::newRow(row) << QString(row).section(' ', 1);
+    }
+    void waitingAnswersLand()
+    {
+        QFETCH(QString, landing);
+        const bool lock = QString(QTest::currentDataTag()).startsWith(QLatin1String("lock"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        RecordingMessageBoxes messages;
+        int count = 0;
+        {
+            History history(messages, path);
+            history.setBusyWaitMs(20);
+            history.record(answer(count++));
+            history.words();
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QSqlQuery hold(other);
+            if (!lock)
+                history.capSizeForTest(0);
+            QVERIFY(!lock || hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            while (history.pendingCount() < 5 && count < 2000)
+                history.record(answer(count++));
+            QCOMPARE(history.pendingCount(), 5);
+            QCOMPARE(snapshot(history), expectedStates(count));
+            // A lock is a passing moment; a full disk is told, once.
+            QCOMPARE(messages.shown.size(), lock ? 0 : 1);
+            QCOMPARE(history.isSaving(), lock);
+
+            if (!lock)
+                history.capSizeForTest(-1);
+            QVERIFY(!lock || hold.exec(QStringLiteral("COMMIT")));
+            if (landing == QLatin1String("answer"))
+                history.record(answer(count++));
+            else if (landing == QLatin1String("flush"))
+                QVERIFY(history.flush());
+            else if (landing == QLatin1String("timer"))
+                QTRY_COMPARE_WITH_TIMEOUT(history.pendingCount(), 0, 10000);
+            QCOMPARE(history.isSaving(), landing != QLatin1String("exit") || lock);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        QVERIFY(storedInOrder(path, count));
+        QCOMPARE(messages.shown.size(), lock ? 0 : 1);
+    }
+
+    // A history made immutable (file, journals and folder) while open or before: no crash, the
+    // states still read, one message; writable again, the waiting answers land.
+    void immutableThenWritableAgain_data()
+    {
+        QTest::addColumn<bool>("whileOpen");
+        QTest::newRow("while open") << true;
+        QTest::newRow("before opening") << false;
+    }
+    void immutableThenWritableAgain()
+    {
+        QFETCH(bool, whileOpen);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("data"));
+        const QString path = folder + QStringLiteral("/history.sqlite");
+        const QStringList files{path, path + "-wal", path + "-shm", folder};
+        const auto writable = qScopeGuard([&] { setImmutable(files, false); });
+        RecordingMessageBoxes messages;
+        std::optional<History> history(std::in_place, messages, path);
+        history->record(answer(0));
+        if (!whileOpen)
+            history.reset();
+        if (!setImmutable(files, true))
+            QSKIP("no immutable files here (chattr needs root and a filesystem that has them)");
+        if (!history)
+            history.emplace(messages, path);
+        for (int n = 1; n < 4; ++n)
+            history->record(answer(n));
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(!history->isSaving());
+        QCOMPARE(history->pendingCount(), 3);
+        QCOMPARE(snapshot(*history), expectedStates(4));
+
+        QVERIFY(setImmutable(files, false));
+        history->record(answer(4));
+        QCOMPARE(history->pendingCount(), 0);
+        history.reset();
+        QVERIFY(storedInOrder(path, 5));
+        QCOMPARE(messages.shown.size(), 1);
     }
 
     // Two trainers writing in turns: every answer lands once, and each builds on the other's.

@@ -235,6 +235,19 @@ private slots:
         QVERIFY(QFile::exists(players));
     }
 
+    // Another program's database named as the history is refused, and left as it was.
+    void refusesAnotherProgramsDatabase()
+    {
+        QTemporaryDir dir;
+        writeWords(dir);
+        const QString path = dir.filePath(QStringLiteral("dbWords.mdb"));
+        const QByteArray hash = WordDatabase::fileHash(path);
+        Drill drill(dir, {"--history", path});
+        QCOMPARE(drill.quit(), 2);
+        QVERIFY(QString::fromUtf8(drill.process.readAllStandardError()).contains(path));
+        QCOMPARE(WordDatabase::fileHash(path), hash);
+    }
+
     // Killed without warning, the drill loses no answer it replied to.
     void answersSurviveACrash()
     {

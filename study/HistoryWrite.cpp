@@ -1,0 +1,184 @@
+// The write path of the history: answers wait in memory, in order, until the file takes them.
+
+#include "History.h"
+#include "HistoryFile.h"
+#include "HistoryImpl.h"
+#include "HistorySchema.h"
+
+#include <QAbstractEventDispatcher>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// Retries start soon and slow down while the cause stays, up to a pause of half a minute.
+constexpr int FirstRetryMs = 250;
+constexpr int LongestRetryMs = 30000;
+// Another program holding the file this long is no passing moment: the player hears of it.
+constexpr qint64 LockLastsMs = 60000;
+
+} // namespace
+
+void History::Impl::writeWaiting()
+{
+    // The states are read inside the transaction, so answers written meanwhile by another
+    // program are built upon.
+    qint64 before = 0;
+    qint64 id = 0;
+    QHash<QString, WordMemory> words;
+    db.transaction([&] {
+        before = HistorySchema::lastAnswerId(db);
+        for (const AnswerRecord& a : std::as_const(waiting)) {
+            id = HistorySchema::insertAnswer(db, a);
+            QHash<QString, WordMemory> touched =
+                HistorySchema::readStatesOf(db, MemoryPolicy::touchedWords(a));
+            owner.policy_.apply(touched, a);
+            for (const WordMemory& m : std::as_const(touched)) {
+                HistorySchema::writeState(db, m);
+                words.insert(m.word, m);
+            }
+        }
+    });
+    waiting.clear();
+    if (cacheLoaded) {
+        if (before != lastSeenId) {
+            cacheLoaded = false; // another program wrote meanwhile: read it all again
+        } else {
+            for (const WordMemory& m : std::as_const(words))
+                cache.insert(m.word, m);
+        }
+    }
+    lastSeenId = id;
+}
+
+void History::Impl::reopenForWriting()
+{
+    // The cheap checks come first: this runs with every answer while the file can't be written.
+    QString reason = HistoryFile::whyNotWritable(owner.path_);
+    if (reason.isEmpty()) {
+        // The folder is made only on the first opening: one removed since stays removed.
+        const HistoryFile::Outcome outcome = HistoryFile::open(db, &reason, false);
+        dbOpen = db.isOpen() && outcome != HistoryFile::Outcome::Damaged;
+        writer = outcome == HistoryFile::Outcome::Ready;
+        if (writer)
+            return;
+        if (outcome == HistoryFile::Outcome::Damaged)
+            throw DbError{reason, SQLITE_CORRUPT};
+        if (outcome == HistoryFile::Outcome::Foreign || outcome == HistoryFile::Outcome::Newer) {
+            keepsFile = false; // another program put its own file in our place
+            foreign = outcome == HistoryFile::Outcome::Foreign;
+        }
+    }
+    throw DbError{reason, 0};
+}
+
+bool History::Impl::startAfresh(const DbError& e)
+{
+    const QString movedTo = moveAside(QStringLiteral("damaged"));
+    if (movedTo.isEmpty()) {
+        keepsFile = false;
+        tellNotSaving(e.cause());
+        return false;
+    }
+    tellStartedAfresh(movedTo);
+    cacheLoaded = false; // the old states went with the old file; the waiting answers stay
+    tried = false;
+    open();
+    return keepsFile;
+}
+
+void History::Impl::failed(const DbError& e)
+{
+    if (e.busy()) {
+        if (!busySince.isValid())
+            busySince.start();
+        else if (busySince.elapsed() >= LockLastsMs)
+            tellNotSaving(e.cause());
+    } else {
+        const bool writing = db.isOpen() && !db.isReadOnly();
+        if (writing && (e.ioFailed() || !HistoryFile::whyNotWritable(owner.path_).isEmpty())) {
+            // Nothing more goes through this connection: read on through a read-only one while
+            // the file can't be written.
+            QString reason;
+            closeDb();
+            writer = HistoryFile::open(db, &reason, false) == HistoryFile::Outcome::Ready;
+            dbOpen = db.isOpen();
+        }
+        tellNotSaving(e.cause());
+    }
+    // Answers failing meanwhile leave a pending retry as it is; a failed retry waits longer.
+    if (!keepsFile || retry.isActive() || !QAbstractEventDispatcher::instance())
+        return; // without an event loop, the next answer or the exit tries again
+    retryDelayMs = retryDelayMs == 0 ? FirstRetryMs : std::min(retryDelayMs * 2, LongestRetryMs);
+    retry.start(retryDelayMs);
+}
+
+bool History::Impl::flush(int waitMs)
+{
+    if (waiting.isEmpty())
+        return true;
+    for (int attempt = 0; keepsFile; ++attempt) {
+        try {
+            if (!writer || !db.isOpen() || !QFileInfo::exists(owner.path_))
+                reopenForWriting();
+            db.setBusyTimeout(waitMs);
+            writeWaiting();
+            db.setBusyTimeout(HistoryDb::BusyTimeoutMs);
+            saving = true;
+            toldNotSaving = false; // a later lasting failure is news again
+            busySince.invalidate();
+            retryDelayMs = 0;
+            retry.stop();
+            return true;
+        } catch (const DbError& e) {
+            if (db.isOpen())
+                db.setBusyTimeout(HistoryDb::BusyTimeoutMs);
+            if (e.damaged() && attempt == 0 && startAfresh(e))
+                continue;
+            failed(e);
+            return false;
+        }
+    }
+    return false;
+}
+
+void History::record(const AnswerRecord& answer)
+{
+    d_->open();
+    if (!d_->keepsFile) {
+        // Kept in memory for this run only.
+        d_->loadCache();
+        policy_.apply(d_->cache, answer);
+        return;
+    }
+    d_->waiting.append(answer);
+    if (d_->cacheLoaded)
+        policy_.apply(d_->cache, answer);
+    d_->flush(d_->busyWaitMs);
+}
+
+bool History::flush()
+{
+    return d_->flush(d_->busyWaitMs);
+}
+
+int History::pendingCount() const
+{
+    return int(d_->waiting.size());
+}
+
+void History::setBusyWaitMs(int ms)
+{
+    d_->busyWaitMs = ms;
+}
+
+void History::capSizeForTest(int pages)
+{
+    d_->open();
+    const int now = d_->db.scalar(QStringLiteral("PRAGMA page_count")).toInt();
+    d_->db.run(QStringLiteral("PRAGMA max_page_count=%1").arg(pages < 0 ? INT_MAX : now + pages));
+}

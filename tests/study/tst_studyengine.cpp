@@ -201,6 +201,47 @@ private slots:
         }
         QCOMPARE(seen.size(), 4);
     }
+
+    // Uniform mode keeps the written tests' way of drawing: the same random draws give the same
+    // questions as before study questions had phonies.
+    void uniformModeDrawsAsBefore_data()
+    {
+        QTest::addColumn<QList<int>>("lengths");
+        QTest::addColumn<QStringList>("questions");
+        QTest::addColumn<int>("draws");
+        QTest::newRow("2 and 3 letters")
+            << QList<int>{2, 3}
+            << QStringList{"10 BA VI OU KV",     "01 AAE IRJ AAY AAO", "11 FO AC RN WG",
+                           "10 AAA EBV HEB UIW", "01 ABB OJA AAW AAG", "12 ED XW AY OS"}
+            << 67;
+        QTest::newRow("4 letters")
+            << QList<int>{4} << QStringList{"11 VIOU AABA KVEZ ZEVM", "02 AAAL AAAK CFOR AAAA",
+                                            "01 AAAI ABXT AAAN AABC", "13 BVHE BUIW ANSX AAAF",
+                                            "12 AMFI UEDX AAAK WOSN", "13 EHCL ASEU DURE AABD"}
+            << 108;
+    }
+    void uniformModeDrawsAsBefore()
+    {
+        QFETCH(QList<int>, lengths);
+        QFETCH(QStringList, questions);
+        QFETCH(int, draws);
+        QStringList words;
+        for (int length : lengths)
+            words += WordDatabase::sequentialWords(length, 30);
+        Fixture f(words, {0, lengths, StudySettings::Mode::Uniform});
+        QStringList asked;
+        for (int n = 0; n < 6; ++n) {
+            const auto q = f.engine->next();
+            QVERIFY(q);
+            asked.append(QStringLiteral("%1%2 %3")
+                             .arg(q->validKind)
+                             .arg(q->rightIndex)
+                             .arg(q->candidates.join(QLatin1Char(' '))));
+            f.engine->answer(q->rightIndex);
+        }
+        QCOMPARE(asked, questions);
+        QCOMPARE(f.random.draws, draws);
+    }
 };
 
 QTEST_GUILESS_MAIN(StudyEngineTest)

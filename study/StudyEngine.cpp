@@ -64,18 +64,38 @@ QString StudyEngine::randomWord(int length)
     return list.at(RandomBetween(random_, 0, qint16(std::min<qsizetype>(list.size(), 32767) - 1)));
 }
 
+bool StudyEngine::heldBack(const QString& word) const
+{
+    if (settings_.mode != StudySettings::Mode::Study)
+        return false;
+    const QDateTime since = clock_.nowUtc().addSecs(-60 * HoldBackMinutes);
+    for (const auto& [at, shown] : revealed_)
+        if (at > since && shown.contains(word))
+            return true;
+    return false;
+}
+
 // The non-words of a question: decoys the player once took for words first, in random order,
-// then fresh ones.
+// then fresh ones: phonies in study mode, random strings like the written tests' in uniform mode.
+// A decoy the feedback has just shown waits: ruled out from memory of that line, it would prove
+// nothing, and counting it as seen through would retire it unlearnt.
 QStringList StudyEngine::nonWords(int length, int count, const QStringList& avoid)
 {
     QStringList decoys;
     for (const WordMemory& m : history_.words())
-        if (m.isDecoy() && m.word.size() == length && !wordSet_.contains(m.word))
+        if (m.isDecoy() && m.word.size() == length && !wordSet_.contains(m.word) &&
+            !heldBack(m.word))
             decoys.append(m.word);
     std::sort(decoys.begin(), decoys.end());
     QStringList chosen;
     while (chosen.size() < count && !decoys.isEmpty())
         chosen.append(decoys.takeAt(RandomBetween(random_, 0, qint16(decoys.size() - 1))));
+    if (settings_.mode == StudySettings::Mode::Study && chosen.size() < count) {
+        QStringList shown = avoid + chosen;
+        for (const auto& [at, words] : std::as_const(revealed_))
+            shown += words;
+        return chosen + phonies_.make(length, int(count - chosen.size()), shown, random_);
+    }
     while (chosen.size() < count)
         chosen.append(nonWord(length, avoid + chosen));
     return chosen;
@@ -226,30 +246,33 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     // With learning steps, a word just missed is asked again as the one word to find among
     // non-words, so that the answer teaches it; the decoys the player fell for come back around
     // it.
+    // A word the feedback has just shown waits its turn (see HoldBackQuestions).
     const QList<const WordMemory*>& relearning = p.missed.isEmpty() ? p.learning : p.missed;
-    if (!relearning.isEmpty()) {
-        const WordMemory* first = relearning.first();
-        if (!policy.isGraduated(*first) && first->lapses > 0 && first->step == 0)
-            return assemble(true, length, {first->word}, nonWords(length, 3, {}));
-    }
+    const auto first = std::find_if(relearning.cbegin(), relearning.cend(),
+                                    [this](const WordMemory* m) { return !heldBack(m->word); });
+    if (first != relearning.cend() && !policy.isGraduated(**first) && (*first)->lapses > 0 &&
+        (*first)->step == 0)
+        return assemble(true, length, {(*first)->word}, nonWords(length, 3, {}));
     QStringList chosen;
-    for (const WordMemory* m : std::as_const(p.missed))
-        if (chosen.size() < 3)
+    QStringList waiting;
+    auto offer = [&](const WordMemory* m) {
+        if (heldBack(m->word))
+            waiting.append(m->word);
+        else if (chosen.size() < 3)
             chosen.append(m->word);
-    for (const WordMemory* m : std::as_const(p.learning))
-        if (chosen.size() < 3)
-            chosen.append(m->word);
-    for (const WordMemory* m : std::as_const(p.review))
-        if (chosen.size() < 3)
-            chosen.append(m->word);
+    };
+    for (const QList<const WordMemory*>* pool : {&p.missed, &p.learning, &p.review})
+        for (const WordMemory* m : *pool)
+            offer(m);
     while (chosen.size() < 3 && newLeft > 0 && !p.fresh.isEmpty()) {
         chosen.append(p.fresh.takeAt(
             RandomBetween(random_, 0, qint16(std::min<qsizetype>(p.fresh.size(), 32767) - 1))));
         --newLeft;
     }
     for (const WordMemory* m : std::as_const(p.ahead))
-        if (chosen.size() < 3)
-            chosen.append(m->word);
+        offer(m);
+    while (chosen.size() < 3 && !waiting.isEmpty())
+        chosen.append(waiting.takeFirst());
     if (chosen.isEmpty())
         return std::nullopt;
     if (chosen.size() < 3)
@@ -306,6 +329,9 @@ StudyOutcome StudyEngine::answer(int chosenIndex)
     record.chosenIndex = chosenIndex;
     record.responseMs = std::max<qint64>(0, shownAt_.msecsTo(record.at));
     history_.record(record);
+    revealed_.append({record.at, {outcome.rightWord, q.candidates.value(chosenIndex)}});
+    while (revealed_.size() > HoldBackQuestions)
+        revealed_.removeFirst();
     return outcome;
 }
 

@@ -8,9 +8,9 @@
 
 namespace {
 
-// Rounds of seed words drawn before giving up: only a list holding nearly every string of its
-// length leaves no slip of several seeds free.
-constexpr int MaxRounds = 100;
+// Seed words drawn at most for one phony: only a list holding nearly every string of its length
+// leaves no slip of so many seeds free.
+constexpr int MaxSeeds = 300;
 
 } // namespace
 
@@ -64,13 +64,11 @@ QString Phonies::one(int length, const QStringList& avoid, RandomSource& random)
     if (list != lists_.constEnd() && !list->isEmpty()) {
         const LetterModel& letters = model(length);
         const auto last = qint16(std::min<qsizetype>(list->size(), 32767) - 1);
-        for (int round = 0; round < MaxRounds; ++round) {
-            QList<std::pair<double, QString>> ranked;
-            for (int seed = 0; seed < SeedsPerPhony; ++seed)
-                for (const QString& slip : slips(list->at(RandomBetween(random, 0, last)), avoid))
-                    ranked.append({letters.logScore(slip), slip});
-            if (ranked.isEmpty())
-                continue;
+        QList<std::pair<double, QString>> ranked;
+        for (int seed = 0; seed < MaxSeeds && ranked.size() < PoolSize; ++seed)
+            for (const QString& slip : slips(list->at(RandomBetween(random, 0, last)), avoid))
+                ranked.append({letters.logScore(slip), slip});
+        if (!ranked.isEmpty()) {
             // Best first; equal scores in letter order, so the same draws give the same phony.
             std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
                 return a.first != b.first ? a.first > b.first : a.second < b.second;

@@ -27,8 +27,9 @@
 class Phonies
 {
 public:
-    // Seeds per phony, and how many of the best-ranked slips one is drawn among.
-    static constexpr int SeedsPerPhony = 3;
+    // Slips ranked for one phony (seeds are drawn until there are as many), and how many of
+    // the best-ranked the phony is drawn among.
+    static constexpr int PoolSize = 200;
     static constexpr int BestRanked = 4;
 
     // lists: the word lists by length; words: every word of them. Both are kept by reference.

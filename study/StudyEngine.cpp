@@ -64,15 +64,17 @@ QString StudyEngine::randomWord(int length)
     return list.at(RandomBetween(random_, 0, qint16(std::min<qsizetype>(list.size(), 32767) - 1)));
 }
 
-bool StudyEngine::heldBack(const QString& word) const
+// The words the feedback showed lately (see HoldBackQuestions); none in uniform mode.
+QStringList StudyEngine::heldBack() const
 {
+    QStringList held;
     if (settings_.mode != StudySettings::Mode::Study)
-        return false;
+        return held;
     const QDateTime since = clock_.nowUtc().addSecs(-60 * HoldBackMinutes);
     for (const auto& [at, shown] : revealed_)
-        if (at > since && shown.contains(word))
-            return true;
-    return false;
+        if (at > since)
+            held += shown;
+    return held;
 }
 
 // The non-words of a question: decoys the player once took for words first, in random order,
@@ -81,21 +83,18 @@ bool StudyEngine::heldBack(const QString& word) const
 // nothing, and counting it as seen through would retire it unlearnt.
 QStringList StudyEngine::nonWords(int length, int count, const QStringList& avoid)
 {
+    const QStringList held = heldBack();
     QStringList decoys;
     for (const WordMemory& m : history_.words())
         if (m.isDecoy() && m.word.size() == length && !wordSet_.contains(m.word) &&
-            !heldBack(m.word))
+            !held.contains(m.word))
             decoys.append(m.word);
     std::sort(decoys.begin(), decoys.end());
     QStringList chosen;
     while (chosen.size() < count && !decoys.isEmpty())
         chosen.append(decoys.takeAt(RandomBetween(random_, 0, qint16(decoys.size() - 1))));
-    if (settings_.mode == StudySettings::Mode::Study && chosen.size() < count) {
-        QStringList shown = avoid + chosen;
-        for (const auto& [at, words] : std::as_const(revealed_))
-            shown += words;
-        return chosen + phonies_.make(length, int(count - chosen.size()), shown, random_);
-    }
+    if (settings_.mode == StudySettings::Mode::Study && chosen.size() < count)
+        return chosen + phonies_.make(length, int(count - chosen.size()), avoid + chosen, random_);
     while (chosen.size() < count)
         chosen.append(nonWord(length, avoid + chosen));
     return chosen;
@@ -247,16 +246,17 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     // non-words, so that the answer teaches it; the decoys the player fell for come back around
     // it.
     // A word the feedback has just shown waits its turn (see HoldBackQuestions).
+    const QStringList held = heldBack();
     const QList<const WordMemory*>& relearning = p.missed.isEmpty() ? p.learning : p.missed;
     const auto first = std::find_if(relearning.cbegin(), relearning.cend(),
-                                    [this](const WordMemory* m) { return !heldBack(m->word); });
+                                    [&](const WordMemory* m) { return !held.contains(m->word); });
     if (first != relearning.cend() && !policy.isGraduated(**first) && (*first)->lapses > 0 &&
         (*first)->step == 0)
         return assemble(true, length, {(*first)->word}, nonWords(length, 3, {}));
     QStringList chosen;
     QStringList waiting;
     auto offer = [&](const WordMemory* m) {
-        if (heldBack(m->word))
+        if (held.contains(m->word))
             waiting.append(m->word);
         else if (chosen.size() < 3)
             chosen.append(m->word);
@@ -277,7 +277,8 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
         return std::nullopt;
     if (chosen.size() < 3)
         return assemble(true, length, {chosen.first()}, nonWords(length, 3, {}));
-    return assemble(false, length, nonWords(length, 1, chosen), chosen);
+    // The non-word is the answer here: none the feedback just showed.
+    return assemble(false, length, nonWords(length, 1, chosen + held), chosen);
 }
 
 // Fits the memory model to the player's answers at the first question of each day.

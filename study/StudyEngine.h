@@ -105,7 +105,7 @@ private:
     QString nonWord(int length, const QStringList& avoid);
     QStringList nonWords(int length, int count, const QStringList& avoid);
     QString randomWord(int length);
-    bool heldBack(const QString& word) const;
+    QStringList heldBack() const;
     int introducedToday() const;
     void calibrateOncePerDay();
     QDate calibratedOn_;

@@ -57,6 +57,8 @@ class StudyEngine
 public:
     StudyEngine(const WordStore& store, History& history, const WallClock& clock,
                 RandomSource& random, StudySettings settings = StudySettings());
+    StudyEngine(const StudyEngine&) = delete; // its phonies refer to its own word lists
+    StudyEngine& operator=(const StudyEngine&) = delete;
 
     // The next question of today's work: due words, then new words up to the day's pace.
     // nullopt when both are done.

@@ -74,7 +74,8 @@ QString Phonies::one(int length, const QStringList& avoid, RandomSource& random)
                 return a.first != b.first ? a.first > b.first : a.second < b.second;
             });
             ranked.erase(std::unique(ranked.begin(), ranked.end()), ranked.end());
-            const auto best = qint16(std::min<qsizetype>(ranked.size(), BestRanked) - 1);
+            const int among = length == 2 ? BestRankedOfTwoLetters : BestRankedOfLonger;
+            const auto best = qint16(std::min<qsizetype>(ranked.size(), among) - 1);
             return ranked.at(RandomBetween(random, 0, best)).second;
         }
     }

@@ -28,9 +28,13 @@ class Phonies
 {
 public:
     // Slips ranked for one phony (seeds are drawn until there are as many), and how many of
-    // the best-ranked the phony is drawn among.
+    // the best-ranked the phony is drawn among. Two-letter strings are few and the list takes
+    // a fifth of them, so only a handful of the others look like words; longer lengths leave
+    // thousands, and drawing among more keeps a phony from coming back so often that the player
+    // learns it by sight and spots it without knowing the words beside it.
     static constexpr int PoolSize = 200;
-    static constexpr int BestRanked = 4;
+    static constexpr int BestRankedOfTwoLetters = 4;
+    static constexpr int BestRankedOfLonger = 40;
 
     // lists: the word lists by length; words: every word of them. Both are kept by reference.
     Phonies(const QHash<int, QStringList>& lists, const QSet<QString>& words);

@@ -65,18 +65,37 @@ QString StudyEngine::randomWord(int length)
     return list.at(RandomBetween(random_, 0, qint16(std::min<qsizetype>(list.size(), 32767) - 1)));
 }
 
+// The words the feedback showed lately (see HoldBackQuestions); none in uniform mode.
+QStringList StudyEngine::heldBack() const
+{
+    QStringList held;
+    if (settings_.mode != StudySettings::Mode::Study)
+        return held;
+    const QDateTime since = clock_.nowUtc().addSecs(-60 * HoldBackMinutes);
+    for (const auto& [at, shown] : revealed_)
+        if (at > since)
+            held += shown;
+    return held;
+}
+
 // The non-words of a question: decoys the player once took for words first, in random order,
-// then fresh ones.
+// then fresh ones: phonies in study mode, random strings like the written tests' in uniform mode.
+// A decoy the feedback has just shown waits: ruled out from memory of that line, it would prove
+// nothing, and counting it as seen through would retire it unlearnt.
 QStringList StudyEngine::nonWords(int length, int count, const QStringList& avoid)
 {
+    const QStringList held = heldBack();
     QStringList decoys;
     for (const WordMemory& m : history_.words())
-        if (m.isDecoy() && m.word.size() == length && !wordSet_.contains(m.word))
+        if (m.isDecoy() && m.word.size() == length && !wordSet_.contains(m.word) &&
+            !held.contains(m.word))
             decoys.append(m.word);
     std::sort(decoys.begin(), decoys.end());
     QStringList chosen;
     while (chosen.size() < count && !decoys.isEmpty())
         chosen.append(decoys.takeAt(RandomBetween(random_, 0, qint16(decoys.size() - 1))));
+    if (settings_.mode == StudySettings::Mode::Study && chosen.size() < count)
+        return chosen + phonies_.make(length, int(count - chosen.size()), avoid + chosen, random_);
     while (chosen.size() < count)
         chosen.append(nonWord(length, avoid + chosen));
     return chosen;
@@ -236,30 +255,40 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     // With learning steps, a word just missed is asked again as the one word to find among
     // non-words, so that the answer teaches it; the decoys the player fell for come back around
     // it.
+    // A word the feedback has just shown waits its turn (see HoldBackQuestions).
+    const QStringList held = heldBack();
     const QList<const WordMemory*>& relearning = p.missed.isEmpty() ? p.learning : p.missed;
-    if (!relearning.isEmpty()) {
-        const WordMemory* first = relearning.first();
-        if (!policy.isGraduated(*first) && first->lapses > 0 && first->step == 0)
-            return assemble(true, length, {first->word}, nonWords(length, 3, {}));
-    }
+    const auto first = std::find_if(relearning.cbegin(), relearning.cend(),
+                                    [&](const WordMemory* m) { return !held.contains(m->word); });
+    if (first != relearning.cend() && !policy.isGraduated(**first) && (*first)->lapses > 0 &&
+        (*first)->step == 0)
+        return assemble(true, length, {(*first)->word}, nonWords(length, 3, {}));
     QStringList chosen;
+    QStringList waiting;
+    auto offer = [&](const WordMemory* m) {
+        if (held.contains(m->word))
+            waiting.append(m->word);
+        else if (chosen.size() < 3)
+            chosen.append(m->word);
+    };
     for (const QList<const WordMemory*>* pool : {&p.missed, &p.learning, &p.review})
         for (const WordMemory* m : *pool)
-            if (chosen.size() < 3)
-                chosen.append(m->word);
+            offer(m);
     while (chosen.size() < 3 && newLeft > 0 && !p.fresh.isEmpty()) {
         chosen.append(p.fresh.takeAt(
             RandomBetween(random_, 0, qint16(std::min<qsizetype>(p.fresh.size(), 32767) - 1))));
         --newLeft;
     }
     for (const WordMemory* m : std::as_const(p.ahead))
-        if (chosen.size() < 3)
-            chosen.append(m->word);
+        offer(m);
+    while (chosen.size() < 3 && !waiting.isEmpty())
+        chosen.append(waiting.takeFirst());
     if (chosen.isEmpty())
         return std::nullopt;
     if (chosen.size() < 3)
         return assemble(true, length, {chosen.first()}, nonWords(length, 3, {}));
-    return assemble(false, length, nonWords(length, 1, chosen), chosen);
+    // The non-word is the answer here: none the feedback just showed.
+    return assemble(false, length, nonWords(length, 1, chosen + held), chosen);
 }
 
 // Fits the memory model to the player's answers at the first question of each day.
@@ -311,6 +340,9 @@ StudyOutcome StudyEngine::answer(int chosenIndex)
     record.chosenIndex = chosenIndex;
     record.responseMs = std::max<qint64>(0, shownAt_.msecsTo(record.at));
     history_.record(record);
+    revealed_.append({record.at, {outcome.rightWord, q.candidates.value(chosenIndex)}});
+    while (revealed_.size() > HoldBackQuestions)
+        revealed_.removeFirst();
     return outcome;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "History.h"
+#include "Phonies.h"
 #include "Services.h"
 
 #include <QDateTime>
@@ -56,6 +57,8 @@ class StudyEngine
 public:
     StudyEngine(const WordStore& store, History& history, const WallClock& clock,
                 RandomSource& random, StudySettings settings = StudySettings());
+    StudyEngine(const StudyEngine&) = delete; // its phonies refer to its own word lists
+    StudyEngine& operator=(const StudyEngine&) = delete;
 
     // The next question of today's work: due words, then new words up to the day's pace.
     // nullopt when both are done.
@@ -75,6 +78,15 @@ public:
 
     const StudySettings& settings() const { return settings_; }
 
+    // Answered questions during which a word the feedback showed (the right answer, and the
+    // player's wrong choice) is not asked again in study mode, unless HoldBackMinutes have
+    // passed: four candidates a question and the feedback line push it out of short-term memory
+    // (about four items, gone within some 20 s unrehearsed) after a handful of questions, and a
+    // session of a day's words (some 15 to 40 questions) still brings it back before it ends. A
+    // pause that long, or the next session, is past short-term memory anyway.
+    static constexpr int HoldBackQuestions = 6;
+    static constexpr int HoldBackMinutes = 10;
+
 private:
     const WordStore& store_;
     History& history_;
@@ -86,6 +98,10 @@ private:
     // The word lists of the studied lengths, read once.
     QHash<int, QStringList> words_;
     QSet<QString> wordSet_;
+    Phonies phonies_{words_, wordSet_};
+    // When each of the last HoldBackQuestions answers was given and what its feedback showed,
+    // the latest last.
+    QList<std::pair<QDateTime, QStringList>> revealed_;
 
     // Per length: the words that need attention now, most urgent first.
     struct Pools
@@ -107,6 +123,7 @@ private:
     QString nonWord(int length, const QStringList& avoid);
     QStringList nonWords(int length, int count, const QStringList& avoid);
     QString randomWord(int length);
+    QStringList heldBack() const;
     int introducedToday() const;
     void calibrateOncePerDay();
     QDate calibratedOn_;

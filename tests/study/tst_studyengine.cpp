@@ -38,14 +38,15 @@ class StudyEngineTest : public QObject
         std::unique_ptr<History> history;
         std::unique_ptr<StudyEngine> engine;
 
-        Fixture(const QStringList& words, StudySettings settings)
+        Fixture(const QStringList& words, StudySettings settings,
+                MemoryPolicy policy = MemoryPolicy())
         {
             const QString path = dir.filePath(QStringLiteral("dbWords.mdb"));
             WordDatabase::write(path, words);
             store.create();
             store.open(path);
-            history =
-                std::make_unique<History>(messages, dir.filePath(QStringLiteral("history.sqlite")));
+            history = std::make_unique<History>(
+                messages, dir.filePath(QStringLiteral("history.sqlite")), policy);
             engine = std::make_unique<StudyEngine>(store, *history, clock, random, settings);
         }
         // Answers questions 10 s apart until the day's work is done, waiting for words in their
@@ -242,6 +243,68 @@ private slots:
             f.engine->answer(0);
         }
         QCOMPARE(seen.size(), 4);
+    }
+
+    // Uniform mode keeps the written tests' way of drawing: the same draws give the same
+    // questions as before study questions had phonies.
+    void uniformModeDrawsAsBefore()
+    {
+        const QList<int> lengths{2, 3, 4};
+        QStringList words;
+        for (int length : lengths)
+            words += WordDatabase::sequentialWords(length, 30);
+        Fixture f(words, {0, lengths, StudySettings::Mode::Uniform});
+        QStringList asked;
+        for (int n = 0; n < 6; ++n) {
+            const auto q = f.engine->next();
+            QVERIFY(q);
+            asked.append(QString::number(q->rightIndex) + q->candidates.join(QLatin1Char(' ')));
+            f.engine->answer(q->rightIndex);
+        }
+        QCOMPARE(asked, (QStringList{"0BA VI OU KV", "1AAAE IRJJ AAAY AAAO", "1OR AG NW GH",
+                                     "0HM AB BB AW", "0AZ HE BU IW", "0OJAM AABB AAAW AAAG"}));
+        QCOMPARE(f.random.draws, 58);
+    }
+
+    // What the feedback of a missed question showed comes back as a right answer only several
+    // questions later (yet within the session), or at once after a long pause: the non-word
+    // passed for real, and (with a 0-minute learning step) the word taken for the fake.
+    void revealedAnswersComeBackLater_data()
+    {
+        QTest::addColumn<bool>("choice"); // follows the wrong choice, else the right answer
+        QTest::addColumn<int>("pauseSecs");
+        QTest::addColumn<int>("earliest");
+        QTest::addColumn<int>("latest");
+        const int hold = StudyEngine::HoldBackQuestions;
+        QTest::newRow("non-word passed for real") << false << 10 << hold + 1 << hold + 2;
+        QTest::newRow("word taken for the fake") << true << 10 << hold + 1 << hold + 2;
+        QTest::newRow("after a pause") << false << 60 * StudyEngine::HoldBackMinutes << 1 << 2;
+    }
+    void revealedAnswersComeBackLater()
+    {
+        QFETCH(bool, choice);
+        QFETCH(int, pauseSecs);
+        QFETCH(int, earliest);
+        QFETCH(int, latest);
+        MemoryPolicy policy;
+        policy.learningStepsMinutes = {0};
+        Fixture f(WordDatabase::sequentialWords(3, 40), {40, {3}}, policy);
+        auto q = f.engine->next();
+        QVERIFY(q && !q->validKind);
+        const int wrong = (q->rightIndex + 1) % 4;
+        const QString missed = q->candidates[choice ? wrong : q->rightIndex];
+        f.engine->answer(wrong);
+        f.clock.advanceSecs(pauseSecs);
+        int back = 0;
+        for (int n = 1; n <= 20 && !back; ++n, f.clock.advanceSecs(10)) {
+            q = f.engine->next();
+            QVERIFY(q);
+            QCOMPARE(QSet<QString>(q->candidates.begin(), q->candidates.end()).size(), 4);
+            back = q->candidates[q->rightIndex] == missed ? n : 0;
+            f.engine->answer(q->rightIndex);
+        }
+        qInfo() << missed << "is the answer again at question" << back << "after the miss";
+        QVERIFY(back >= earliest && back <= latest);
     }
 };
 

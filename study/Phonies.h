@@ -1,0 +1,54 @@
+#pragma once
+
+#include "LetterModel.h"
+#include "Services.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+
+// Non-words a player could take for real words ("phonies"), for study questions. A random string
+// such as QXOZ is rejected at a glance, so picking it out proves little; the phonies here make the
+// player tell a word from its near miss (ZEK or ZEP?).
+//
+// A phony is a one-letter slip from a real word of its length: one letter replaced, or two
+// neighbouring letters swapped. (Letters added or dropped would need the lists of other lengths,
+// which need not be studied.) For each phony a few seed words are drawn from the list; their
+// slips that are not words of the list are ranked by a LetterModel of the list, and the phony is
+// drawn among the best few, so questions vary while the phonies stay word-like. Only a handful
+// of strings are scored per phony, whatever the list's size; the model of a length is built the
+// first time that length is asked for. Every draw comes from the RandomSource passed in.
+//
+// Each phony of a question comes from seeds of its own: phonies sharing a seed would be near
+// each other, and a cluster of near strings tells a player which ones are fake.
+class Phonies
+{
+public:
+    // Slips ranked for one phony (seeds are drawn until there are as many), and how many of
+    // the best-ranked the phony is drawn among. Two-letter strings are few and the list takes
+    // a fifth of them, so only a handful of the others look like words; longer lengths leave
+    // thousands, and drawing among more keeps a phony from coming back so often that the player
+    // learns it by sight and spots it without knowing the words beside it.
+    static constexpr int PoolSize = 200;
+    static constexpr int BestRankedOfTwoLetters = 4;
+    static constexpr int BestRankedOfLonger = 40;
+
+    // lists: the word lists by length; words: every word of them. Both are kept by reference.
+    Phonies(const QHash<int, QStringList>& lists, const QSet<QString>& words);
+
+    // `count` different phonies of that length, none of them a word or in `avoid`. Throws AppError
+    // when the list of that length leaves none to make.
+    QStringList make(int length, int count, const QStringList& avoid, RandomSource& random);
+
+private:
+    const QHash<int, QStringList>& lists_;
+    const QSet<QString>& words_;
+    std::map<int, LetterModel> models_;
+
+    const LetterModel& model(int length);
+    QString one(int length, const QStringList& avoid, RandomSource& random);
+    QStringList slips(const QString& word, const QStringList& avoid) const;
+};

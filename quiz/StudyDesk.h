@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -17,4 +18,7 @@ public:
     virtual void study(QWidget* parent) = 0;
     virtual void showProgress(QWidget* parent) = 0;
     virtual void editSettings(QWidget* parent) = 0;
+    // Called on the window's thread when the due count changed by itself (work in the
+    // background finished); null for none.
+    virtual void setDueChanged(std::function<void()> /*changed*/) {}
 };

@@ -39,6 +39,7 @@ void History::Impl::tellStartedAfresh(const QString& movedTo)
 
 QString History::Impl::moveAside(const QString& why)
 {
+    stopBackground();
     dbOpen = false;
     saving = false;
     return HistoryFile::moveAside(db, why);
@@ -68,9 +69,15 @@ void History::Impl::open()
             saving = true;
             if (const auto weights = HistorySchema::storedWeights(db))
                 owner.policy_.model = Fsrs::Model(*weights);
+            // States derived under other rules serve until the background rebuild is taken up.
             const QVariant grading = HistorySchema::meta(db, QStringLiteral("grading"));
-            if (grading.isNull() || grading.toInt() != owner.policy_.rulesVersion())
-                rebuildStored();
+            if (grading.isNull() || grading.toInt() != owner.policy_.rulesVersion()) {
+                if (HistorySchema::lastAnswerId(db) == 0)
+                    HistorySchema::setMeta(db, QStringLiteral("grading"),
+                                           owner.policy_.rulesVersion());
+                else
+                    startBackground(order(true, QDate()));
+            }
             return;
         } catch (const DbError& e) {
             reason = e.text;
@@ -100,24 +107,15 @@ void History::Impl::loadCache()
 
 QHash<QString, WordMemory> History::Impl::replay()
 {
-    QHash<QString, WordMemory> words;
-    lastSeenId = HistorySchema::forEachAnswer(
-        db, [&](const AnswerRecord& a) { owner.policy_.apply(words, a); });
-    return words;
+    lastSeenId = HistorySchema::lastAnswerId(db);
+    Uninterrupted control;
+    return HistoryRebuild::replay(db, owner.policy_, lastSeenId, control);
 }
 
 void History::Impl::rebuildStored()
 {
-    QHash<QString, WordMemory> words;
-    db.transaction([&] {
-        words = replay();
-        HistorySchema::clearStates(db);
-        for (const WordMemory& m : std::as_const(words))
-            HistorySchema::writeState(db, m);
-        HistorySchema::setMeta(db, QStringLiteral("grading"), owner.policy_.rulesVersion());
-    });
-    cache = words;
-    cacheLoaded = true;
+    Uninterrupted control;
+    adopt(HistoryRebuild::run(db, order(true, QDate()), control));
 }
 
 void History::Impl::write(const AnswerRecord& a)
@@ -278,6 +276,8 @@ QList<AnswerRecord> History::answers() const
 
 bool History::forgetAll(QString* movedTo)
 {
+    d_->stopBackground();
+    d_->fitAskedOn = QDate();
     d_->closeDb();
     d_->cache.clear();
     d_->cacheLoaded = false;

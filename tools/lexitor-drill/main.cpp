@@ -143,6 +143,7 @@ int main(int argc, char* argv[])
     parser.process(app);
 
     StudySettings settings;
+    settings.backgroundFits = false; // a seeded run repeats exactly
     const QString modeName = parser.value(mode);
     if (modeName == QLatin1String("uniform")) {
         settings.mode = StudySettings::Mode::Uniform;

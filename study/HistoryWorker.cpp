@@ -4,9 +4,19 @@
 
 #include <QtDebug>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+
+namespace {
+
+// The nice value of the background thread (Linux keeps one per thread).
+constexpr int BackgroundNice = 10;
+
+} // namespace
 
 class HistoryWorker::Shared : public WorkControl
 {
@@ -83,6 +93,8 @@ bool HistoryWorker::start(const QString& path, Work work)
         thread_.join();
     shared_ = std::make_shared<Shared>();
     thread_ = std::thread([shared = shared_, path, work = std::move(work)] {
+        // Behind the windows: the window's thread gets the processor first.
+        setpriority(PRIO_PROCESS, id_t(gettid()), BackgroundNice);
         auto db = std::make_unique<HistoryDb>(path);
         try {
             db->open();

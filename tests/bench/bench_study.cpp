@@ -28,7 +28,7 @@ constexpr double DueCountBudgetMs = 500.0;
 constexpr double FirstQuestionBudgetMs = 100.0;
 constexpr double RepaintBudgetMs = 50.0;
 // How long the main window is watched after the session, for the work behind it to finish.
-constexpr int WatchAfterMs = 60000;
+constexpr int WatchAfterMs = 180000;
 
 // Watches one run of the program's study frame: asks the main window to repaint every 20 ms and
 // keeps the longest wait for the paint; times the first painting of the study window from the
@@ -161,22 +161,33 @@ private slots:
         study->click();
         const double questionMs = watch.questionAt - watch.clickedAt;
         const double repaintBeforeMs = watch.longestRepaintMs;
+        watch.longestRepaintMs = 0;
+        // Answers go on being recorded while the work runs: none may wait long on its write.
         QElapsedTimer after;
         after.start();
-        while (after.elapsed() < WatchAfterMs && history.backgroundBusy())
-            QTest::qWait(20);
+        double longestRecordMs = 0;
+        AnswerRecord answer{now_, QStringLiteral("Form2"), true, 2, {"AA", "QZ", "XJ", "VK"}, 0, 0,
+                            900};
+        while (after.elapsed() < WatchAfterMs && history.backgroundBusy()) {
+            QTest::qWait(100);
+            const double start = watch.now();
+            history.record(answer);
+            longestRecordMs = std::max(longestRecordMs, watch.now() - start);
+        }
         QTest::qWait(200); // the news of the finished work, and the count it changes
         qInfo("%s, %d answers: due count %.0f ms after showing; first question %.0f ms after "
-              "the click; longest repaint %.0f ms (%.0f ms until the session ended); "
-              "background work %s after %.1f s",
-              QTest::currentDataTag(), Answers, dueCountMs, questionMs, watch.longestRepaintMs,
-              repaintBeforeMs, history.backgroundBusy() ? "still running" : "done",
-              after.elapsed() / 1e3);
+              "the click; longest repaint %.0f ms until the session ended, %.0f ms after; "
+              "background work %s after %.1f s more; longest answer write meanwhile %.0f ms",
+              QTest::currentDataTag(), Answers, dueCountMs, questionMs, repaintBeforeMs,
+              watch.longestRepaintMs, history.backgroundBusy() ? "still running" : "done",
+              after.elapsed() / 1e3, longestRecordMs);
         QVERIFY(questionMs > 0);
         QVERIFY2(dueCountMs <= DueCountBudgetMs, qPrintable(QString::number(dueCountMs)));
         QVERIFY2(questionMs <= FirstQuestionBudgetMs, qPrintable(QString::number(questionMs)));
-        QVERIFY2(watch.longestRepaintMs <= RepaintBudgetMs,
-                 qPrintable(QString::number(watch.longestRepaintMs)));
+        QVERIFY2(longestRecordMs <= RepaintBudgetMs, qPrintable(QString::number(longestRecordMs)));
+        const double longestRepaintMs = std::max(repaintBeforeMs, watch.longestRepaintMs);
+        QVERIFY2(longestRepaintMs <= RepaintBudgetMs,
+                 qPrintable(QString::number(longestRepaintMs)));
         QVERIFY(t.messages.shown.isEmpty());
     }
 };

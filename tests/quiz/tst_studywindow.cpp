@@ -1,7 +1,6 @@
 #include "History.h"
 #include "HistoryFill.h"
 #include "PushButton.h"
-#include "ScriptedFit.h"
 #include "Session.h"
 #include "Settings.h"
 #include "StudyEngine.h"
@@ -52,18 +51,9 @@ struct Fixture
     void learntLongAgo(const QStringList& words)
     {
         const QDateTime start = clock.now.addDays(-30);
-        for (const QString& word : words) {
-            for (int minutes : {0, 2, 15}) {
-                history.record({start.addSecs(minutes * 60),
-                                QStringLiteral("Form2"),
-                                true,
-                                int(word.size()),
-                                {word, "QZ", "XJ", "VK"},
-                                0,
-                                0,
-                                1500});
-            }
-        }
+        for (const QString& word : words)
+            for (int minutes : {0, 2, 15})
+                history.record(answerOn(word, start.addSecs(minutes * 60)));
     }
 
     // The words on the buttons, without their numbers.
@@ -213,23 +203,17 @@ private slots:
         const QStringList words = WordDatabase::sequentialWords(2, 40);
         QList<AnswerRecord> past; // one session two months ago, one answer in five wrong
         for (int n = 0; n < 300; ++n)
-            past.append({fx.clock.now.addDays(-60).addSecs(n * 60),
-                         QStringLiteral("Form2"),
-                         true,
-                         2,
-                         {words[n % 40], "QZ", "XJ", "VK"},
-                         0,
-                         n % 5 == 4 ? 1 : 0,
-                         1500});
+            past.append(
+                answerOn(words[n % 40], fx.clock.now.addDays(-60).addSecs(n * 60), n % 5 != 4));
         const QString path = fx.t.path(QStringLiteral("history.sqlite"));
         fillHistory(path, past);
         if (rulesChanged) // states that show nothing due, until rebuilt
             WordDatabase::execute(
                 path, {QStringLiteral("UPDATE word_state SET due_ms = due_ms + 864000000000"),
                        QStringLiteral("UPDATE meta SET value = 0 WHERE key = 'grading'")});
-        ScriptedFit fit;
-        fit.scale = 100.0; // a fit that puts the words known off for months
-        fx.history.setFitter(fit.fitter());
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->scale = 100.0; // a fit that puts the words known off for months
+        fx.history.setFitter(scripted(fit));
         StudyRoom room(fx.session, fx.history, fx.clock);
         room.pauseMs = 600000;
         const std::optional<int> shown = room.dueNow();

@@ -1,6 +1,5 @@
 #include "History.h"
 #include "HistoryFill.h"
-#include "ScriptedFit.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 
@@ -189,7 +188,7 @@ private slots:
     // fit a study day, whichever History asks.
     void fitChangesOnlyWithNewWeights_data()
     {
-        QTest::addColumn<double>("scale"); // 0: the fit finds too few answers
+        QTest::addColumn<double>("scale");
         QTest::newRow("new weights") << 2.0;
         QTest::newRow("same weights") << 1.0;
         QTest::newRow("too few answers") << 0.0;
@@ -202,23 +201,23 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         fillHistory(path, answers(300));
         WordDatabase::execute(path, {TamperAA});
-        ScriptedFit fit;
-        fit.scale = scale != 0.0 ? std::optional(scale) : std::nullopt;
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->scale = scale;
         const QDate day(2026, 3, 20);
         RecordingMessageBoxes messages;
         {
             History history(messages, path);
-            history.setFitter(fit.fitter());
+            history.setFitter(scripted(fit));
             QCOMPARE(history.recalibrate(day), changed);
-            QCOMPARE(fit.state->answers.loadRelaxed(), 300);
+            QCOMPARE(fit->answers.loadRelaxed(), 300);
             QCOMPARE(history.find(QStringLiteral("AA"))->reviews == 99, !changed);
             QVERIFY(!history.recalibrate(day));
         }
         History again(messages, path);
-        again.setFitter(fit.fitter());
+        again.setFitter(scripted(fit));
         again.recalibrateInBackground(day);
         QVERIFY(!again.backgroundBusy());
-        QCOMPARE(fit.state->calls.loadRelaxed(), 1);
+        QCOMPARE(fit->calls.loadRelaxed(), 1);
         QCOMPARE(again.policy().model.weights() != Fsrs::defaultWeights(), changed);
         QVERIFY(messages.shown.isEmpty());
     }
@@ -261,21 +260,21 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         fillHistory(path, answers(fitHolds ? 300 : 20000));
         RecordingMessageBoxes messages;
-        ScriptedFit fit;
-        fit.hold = true;
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->hold = true;
         {
             History history(messages, path);
-            history.setFitter(fit.fitter());
+            history.setFitter(scripted(fit));
             if (fitHolds) {
                 history.recalibrateInBackground(QDate(2026, 3, 20));
-                fit.state->entered.acquire();
+                fit->entered.acquire();
             } else {
                 WordDatabase::execute(path, {QStringLiteral("DELETE FROM meta")});
                 QVERIFY(history.open());
             }
             QVERIFY(history.backgroundBusy());
         }
-        fit.state->released.release();
+        fit->released.release();
         History reopened(messages, path);
         QCOMPARE(reopened.answerCount(), fitHolds ? 300 : 20000);
         QCOMPARE(reopened.policy().model.weights(), Fsrs::defaultWeights());

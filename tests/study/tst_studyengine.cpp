@@ -1,6 +1,5 @@
 #include "History.h"
 #include "HistoryFill.h"
-#include "ScriptedFit.h"
 #include "StudyEngine.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
@@ -197,25 +196,18 @@ private slots:
         Fixture f(words, {20, {2}});
         QList<AnswerRecord> past;
         for (int n = 0; n < 300; ++n)
-            past.append({f.clock.now.addDays(-30).addSecs(n * 3600),
-                         QStringLiteral("Form2"),
-                         true,
-                         2,
-                         {words[n % 20], "QX", "XQ", "QJ"},
-                         0,
-                         n % 3 ? 0 : 1,
-                         900});
+            past.append(answerOn(words[n % 20], f.clock.now.addDays(-30).addSecs(n * 3600), n % 3));
         const QString path = f.dir.filePath(QStringLiteral("history.sqlite"));
         fillHistory(path, past);
-        ScriptedFit fit;
-        fit.hold = true;
-        f.history->setFitter(fit.fitter());
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->hold = true;
+        f.history->setFitter(scripted(fit));
         const Fsrs::Weights before = f.history->policy().model.weights();
         const auto first = f.engine->next();
         QVERIFY(first);
-        fit.state->entered.acquire();
+        fit->entered.acquire();
         f.engine->answer(first->rightIndex);
-        fit.state->released.release();
+        fit->released.release();
         QVERIFY(f.history->waitForBackgroundWork(30000));
         AnswerRecord later = past.first();
         later.at = f.clock.now.addSecs(5);
@@ -230,11 +222,11 @@ private slots:
         History replayed(messages, path);
         replayed.rebuild();
         QCOMPARE(snapshot(replayed), snapshot(*f.history));
-        stored.setFitter(fit.fitter());
+        stored.setFitter(scripted(fit));
         StudyEngine second(f.store, stored, f.clock, f.random, {20, {2}});
         QVERIFY(second.next());
         QVERIFY(!stored.backgroundBusy());
-        QCOMPARE(fit.state->calls.loadRelaxed(), 1);
+        QCOMPARE(fit->calls.loadRelaxed(), 1);
     }
 
     // Uniform mode draws both kinds and every length, and never runs out.

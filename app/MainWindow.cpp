@@ -97,9 +97,15 @@ MainWindow::MainWindow(Session& session, StoreConnection* connection, StudyDesk*
     }();
     Q_UNUSED(factoryInstalled);
     buildControls();
+    if (study_)
+        study_->setDueChanged([this] { refreshDueCount(); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    if (study_)
+        study_->setDueChanged(nullptr);
+}
 
 void MainWindow::buildControls()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 class QString;
@@ -22,4 +23,7 @@ public:
     virtual void wordListOpened(const QString& /*name*/) {}
     // The word-lists window, modal over parent.
     virtual void manageWordLists(QWidget* /*parent*/) {}
+    // Called on the window's thread when the due count changed by itself (work in the
+    // background finished); null for none.
+    virtual void setDueChanged(std::function<void()> /*changed*/) {}
 };

@@ -13,6 +13,7 @@
 #include <QLibrary>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QSet>
 #include <QtDebug>
 
@@ -58,6 +59,26 @@ StudyRoom::StudyRoom(Session& session, History& history, const WallClock& clock)
                                             QDir::homePath(),
                                             QStringLiteral("Word lists (*.txt);;All files (*)"));
     };
+    history_.setBackgroundDone([this] {
+        QMetaObject::invokeMethod(
+            &context_, [this] { backgroundDone(); }, Qt::QueuedConnection);
+    });
+}
+
+StudyRoom::~StudyRoom()
+{
+    history_.setBackgroundDone(nullptr);
+}
+
+void StudyRoom::setDueChanged(std::function<void()> changed)
+{
+    dueChanged_ = std::move(changed);
+}
+
+void StudyRoom::backgroundDone()
+{
+    if (!inSession_ && history_.takeUpBackgroundWork() && dueChanged_)
+        dueChanged_();
 }
 
 StudySettings StudyRoom::settings() const
@@ -73,6 +94,8 @@ std::optional<int> StudyRoom::dueNow()
 {
     try {
         history_.open();
+        if (!inSession_)
+            history_.takeUpBackgroundWork();
         StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());
         return engine.dueNow();
     } catch (const std::exception& e) {
@@ -84,6 +107,8 @@ std::optional<int> StudyRoom::dueNow()
 
 void StudyRoom::study(QWidget* parent)
 {
+    inSession_ = true;
+    const auto leave = qScopeGuard([this] { inSession_ = false; });
     try {
         history_.open();
         StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());

@@ -8,6 +8,8 @@
 #include "StudyEngine.h"
 #include "WordListChoice.h"
 
+#include <QObject>
+
 #include <functional>
 #include <memory>
 
@@ -35,13 +37,19 @@ class StudyRoom : public StudyDesk, public ProgressActions
 {
 public:
     StudyRoom(Session& session, History& history, const WallClock& clock);
+    ~StudyRoom() override;
+    StudyRoom(const StudyRoom&) = delete;
+    StudyRoom& operator=(const StudyRoom&) = delete;
 
+    // Takes up what the history's background work finished before counting, unless a study
+    // session is running (its engine takes it up between questions).
     std::optional<int> dueNow() override;
     void study(QWidget* parent) override;
     void showProgress(QWidget* parent) override;
     void editSettings(QWidget* parent) override;
     void wordListOpened(const QString& name) override;
     void manageWordLists(QWidget* parent) override;
+    void setDueChanged(std::function<void()> changed) override;
 
     void saveWordList(QWidget* parent, const QStringList& words) override;
     bool forgetAll(QWidget* parent) override;
@@ -65,10 +73,14 @@ private:
     StudySettings settings() const;
     // Every answer is in the history file, so a next review can be promised.
     bool allSaved();
+    void backgroundDone();
 
     Session& session_;
     History& history_;
     const WallClock& clock_;
     ProgressModule progress_;
     WordListChoice lists_;
+    bool inSession_ = false;
+    std::function<void()> dueChanged_;
+    QObject context_; // receives the history's news on the window's thread
 };

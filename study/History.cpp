@@ -46,6 +46,7 @@ void History::Impl::tellStartedAfresh(const QString& movedTo)
 
 QString History::Impl::moveAside(const QString& why)
 {
+    stopBackground();
     dbOpen = false;
     saving = false;
     return HistoryFile::moveAside(db, why);
@@ -79,9 +80,15 @@ void History::Impl::open()
             saving = true;
             if (const auto weights = HistorySchema::storedWeights(db))
                 owner.policy_.model = Fsrs::Model(*weights);
+            // States derived under other rules serve until the background rebuild is taken up.
             const QVariant grading = HistorySchema::meta(db, QStringLiteral("grading"));
-            if (grading.isNull() || grading.toInt() != owner.policy_.rulesVersion())
-                rebuildStored();
+            if (grading.isNull() || grading.toInt() != owner.policy_.rulesVersion()) {
+                if (HistorySchema::lastAnswerId(db) == 0)
+                    HistorySchema::setMeta(db, QStringLiteral("grading"),
+                                           owner.policy_.rulesVersion());
+                else
+                    startBackground(order(true, QDate()));
+            }
             return;
         } catch (const DbError& e) {
             reason = e.cause();
@@ -113,24 +120,15 @@ void History::Impl::loadCache()
 
 QHash<QString, WordMemory> History::Impl::replay()
 {
-    QHash<QString, WordMemory> words;
-    lastSeenId = HistorySchema::forEachAnswer(
-        db, [&](const AnswerRecord& a) { owner.policy_.apply(words, a); });
-    return words;
+    lastSeenId = HistorySchema::lastAnswerId(db);
+    Uninterrupted control;
+    return HistoryRebuild::replay(db, owner.policy_, lastSeenId, control);
 }
 
 void History::Impl::rebuildStored()
 {
-    QHash<QString, WordMemory> words;
-    db.transaction([&] {
-        words = replay();
-        HistorySchema::clearStates(db);
-        for (const WordMemory& m : std::as_const(words))
-            HistorySchema::writeState(db, m);
-        HistorySchema::setMeta(db, QStringLiteral("grading"), owner.policy_.rulesVersion());
-    });
-    cache = words;
-    cacheLoaded = true;
+    Uninterrupted control;
+    adopt(HistoryRebuild::run(db, order(true, QDate()), control));
 }
 
 QString History::defaultPath()
@@ -253,7 +251,9 @@ bool History::forgetAll(QString* movedTo)
 {
     d_->open();
     if (d_->foreign)
-        return false;          // not ours to move
+        return false; // not ours to move
+    d_->stopBackground();
+    d_->fitAskedOn = QDate();
     d_->flush(d_->busyWaitMs); // the waiting answers belong to the history set aside
     d_->waiting.clear();
     d_->retry.stop();

@@ -11,11 +11,18 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 class WordStore;
 
 // The player's answer log: an SQLite file holding every answer of every test, and the memory
 // state of each word derived from them (a cache, rebuilt from the answers whenever the rules
-// change or on request).
+// or the fitted weights change, or on request).
+//
+// Fits and rebuilds run on a background thread with a connection of its own; the states already
+// stored serve until the new ones are taken up (takeUpBackgroundWork), which the caller does
+// between questions.
 //
 // Nothing touches the disk until the first use. A damaged file is moved aside under a dated name
 // and a fresh one started, with one message. Each answer is written as it comes, in a transaction,
@@ -67,14 +74,36 @@ public:
 
     // Included at once in the states; written now, or as soon as the file takes it.
     void record(const AnswerRecord& answer) override;
-    // Drops the derived states and replays every answer.
+    // Drops the derived states and replays every answer, here and now.
     void rebuild();
     // Every stored answer, oldest first.
     QList<AnswerRecord> answers() const;
-    // Fits the memory model to the player's answers once enough new ones have come in since the
-    // last fit, keeps the weights with the history and rebuilds the states with them. True when
-    // the weights changed.
-    bool recalibrate();
+
+    // Hands answers one at a time, oldest first, to a sink.
+    using AnswerSink = std::function<void(const AnswerRecord&)>;
+    using AnswerFeed = std::function<void(const AnswerSink&)>;
+    // Fits the model's weights to the answers, starting from the policy's; nothing when there
+    // are too few to say. Called on the background thread.
+    using Fitter =
+        std::function<std::optional<Fsrs::Weights>(const AnswerFeed&, const MemoryPolicy&)>;
+    // Calibration::fit by default.
+    void setFitter(Fitter fitter);
+
+    // The day's fit of the memory model to the player's answers: at most once a study day (the
+    // day of the last fit is kept in the file), and only once enough new answers have come in
+    // since. New weights are kept with the history and the states rebuilt with them; the same
+    // weights change nothing. recalibrate() does it here and now, and is true when the weights
+    // changed; recalibrateInBackground() starts it on the background thread.
+    bool recalibrate(const QDate& today);
+    void recalibrateInBackground(const QDate& today);
+    // Takes up the weights and states the background work has finished since the last call.
+    // True when the states changed.
+    bool takeUpBackgroundWork();
+    bool backgroundBusy() const;
+    // Waits for the background work; false when it is still running after `ms`.
+    bool waitForBackgroundWork(int ms) const;
+    // Called on the background thread when finished work is ready to be taken up; null for none.
+    void setBackgroundDone(std::function<void()> done);
 
     // The derived states, by word (opens the history if needed).
     const QHash<QString, WordMemory>& words() const;

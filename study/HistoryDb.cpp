@@ -159,6 +159,17 @@ QSqlQuery HistoryDb::run(const QString& statement, const QVariantList& values) c
     return q;
 }
 
+void HistoryDb::runBatch(const QString& statement, const QList<QVariantList>& columns) const
+{
+    QSqlQuery q(db());
+    if (!q.prepare(statement))
+        throw errorOf(q.lastError());
+    for (const QVariantList& column : columns)
+        q.addBindValue(column);
+    if (!q.execBatch())
+        throw errorOf(q.lastError());
+}
+
 QVariant HistoryDb::scalar(const QString& statement, const QVariantList& values) const
 {
     QSqlQuery q = run(statement, values);

@@ -62,10 +62,19 @@ public:
     QSqlQuery run(const QString& statement, const QVariantList& values = {}) const;
     // The first column of the first row, or null when there is none; throws DbError.
     QVariant scalar(const QString& statement, const QVariantList& values = {}) const;
-    // Runs body inside BEGIN IMMEDIATE ... COMMIT, rolling back when it throws.
-    template <typename Body> void transaction(Body&& body) const
+    // Runs one statement once per row; columns holds one list of values per placeholder, each as
+    // long as there are rows. Throws DbError.
+    void runBatch(const QString& statement, const QList<QVariantList>& columns) const;
+
+    enum class Lock
     {
-        run(QStringLiteral("BEGIN IMMEDIATE"));
+        Write, // takes the file's write lock at once (BEGIN IMMEDIATE)
+        Late   // only when the body first writes to the file (BEGIN): temporary tables take none
+    };
+    // Runs body inside a transaction, rolling back when it throws.
+    template <typename Body> void transaction(Body&& body, Lock lock = Lock::Write) const
+    {
+        run(lock == Lock::Write ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
         try {
             body();
             run(QStringLiteral("COMMIT"));

@@ -6,10 +6,23 @@
 
 #include "History.h"
 #include "HistoryDb.h"
+#include "HistoryRebuild.h"
+#include "HistoryWorker.h"
 
 #include <QElapsedTimer>
 #include <QHash>
 #include <QTimer>
+
+#include <memory>
+#include <mutex>
+
+// Where the background thread leaves its outcome for the window's thread.
+struct BackgroundHandoff
+{
+    std::mutex mutex;
+    std::optional<HistoryRebuild::Outcome> outcome;
+    std::function<void()> done;
+};
 
 class History::Impl
 {
@@ -46,7 +59,7 @@ public:
     void loadCache();
     // Replays every stored answer into fresh states.
     QHash<QString, WordMemory> replay();
-    // Replays every answer into fresh stored states, in one transaction.
+    // Replays every answer into fresh stored states, here and now.
     void rebuildStored();
 
     // Writes the waiting answers, waiting at most waitMs for another program's lock. True when
@@ -60,4 +73,17 @@ public:
     void failed(const DbError& e);
     // Moves a damaged file aside and starts a fresh one; false when it could not be moved.
     bool startAfresh(const DbError& e);
+    // Fits and rebuilds; see HistoryRebuild.
+    History::Fitter fitter;
+    QDate fitAskedOn; // the study day this History last looked for a fit
+    HistoryWorker worker;
+    std::shared_ptr<BackgroundHandoff> handoff = std::make_shared<BackgroundHandoff>();
+    HistoryRebuild::Order order(bool rulesChanged, const QDate& fitDay) const;
+    // Starts the order on the background thread, unless work is running or waiting.
+    bool startBackground(HistoryRebuild::Order order);
+    // Stops the background work and forgets what it left (the file is going away).
+    void stopBackground();
+    // Takes up an outcome: the weights, and the states with the answers written since applied.
+    // True when the states changed.
+    bool adopt(HistoryRebuild::Outcome outcome);
 };

@@ -124,11 +124,12 @@ void migrate(const HistoryDb& db, int from)
 }
 
 qint64 forEachAnswer(const HistoryDb& db, const std::function<void(const AnswerRecord&)>& sink,
-                     qint64 afterId)
+                     qint64 afterId, qint64 throughId)
 {
-    QSqlQuery q = db.run(
-        QStringLiteral("SELECT %1, id FROM answers WHERE id > ? ORDER BY id").arg(AnswerColumns),
-        {afterId});
+    QSqlQuery q =
+        db.run(QStringLiteral("SELECT %1, id FROM answers WHERE id > ? AND id <= ? ORDER BY id")
+                   .arg(AnswerColumns),
+               {afterId, throughId});
     qint64 last = afterId;
     while (q.next()) {
         sink(readAnswer(q));
@@ -196,20 +197,77 @@ QHash<QString, WordMemory> readStatesOf(const HistoryDb& db, const QStringList& 
         db, QStringLiteral(" WHERE word IN (%1)").arg(marks.join(QLatin1Char(','))), values);
 }
 
+namespace {
+
+const QString StatePlaces = QStringLiteral("?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?");
+
+// One word_state row, in the order of StateColumns.
+QVariantList stateValues(const WordMemory& m)
+{
+    return {m.word,
+            m.valid ? 1 : 0,
+            m.memory ? QVariant(m.memory->stability) : QVariant(),
+            m.memory ? QVariant(m.memory->difficulty) : QVariant(),
+            msOrNull(m.firstReview),
+            msOrNull(m.lastReview),
+            msOrNull(m.due),
+            m.step,
+            m.reviews,
+            m.lapses,
+            m.confusions,
+            msOrNull(m.lastConfused),
+            m.resisted,
+            m.missedLast ? 1 : 0};
+}
+
+} // namespace
+
 void writeState(const HistoryDb& db, const WordMemory& m)
 {
-    db.run(QStringLiteral("INSERT OR REPLACE INTO word_state(%1) "
-                          "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-               .arg(StateColumns),
-           {m.word, m.valid ? 1 : 0, m.memory ? QVariant(m.memory->stability) : QVariant(),
-            m.memory ? QVariant(m.memory->difficulty) : QVariant(), msOrNull(m.firstReview),
-            msOrNull(m.lastReview), msOrNull(m.due), m.step, m.reviews, m.lapses, m.confusions,
-            msOrNull(m.lastConfused), m.resisted, m.missedLast ? 1 : 0});
+    db.run(QStringLiteral("INSERT OR REPLACE INTO word_state(%1) VALUES(%2)")
+               .arg(StateColumns, StatePlaces),
+           stateValues(m));
 }
 
 void clearStates(const HistoryDb& db)
 {
     db.run(QStringLiteral("DELETE FROM word_state"));
+}
+
+void stageStates(const HistoryDb& db, const QHash<QString, WordMemory>& states)
+{
+    db.run(QStringLiteral("PRAGMA temp_store=MEMORY"));
+    dropStaged(db);
+    db.run(QStringLiteral("CREATE TEMP TABLE staged_state AS SELECT %1 FROM main.word_state "
+                          "WHERE 0")
+               .arg(StateColumns));
+    QList<QVariantList> columns(stateValues(WordMemory()).size());
+    for (const WordMemory& m : states) {
+        const QVariantList row = stateValues(m);
+        for (qsizetype i = 0; i < row.size(); ++i)
+            columns[i].append(row[i]);
+    }
+    if (states.isEmpty())
+        return;
+    db.transaction(
+        [&] {
+            db.runBatch(QStringLiteral("INSERT INTO temp.staged_state(%1) VALUES(%2)")
+                            .arg(StateColumns, StatePlaces),
+                        columns);
+        },
+        HistoryDb::Lock::Late);
+}
+
+void replaceStatesWithStaged(const HistoryDb& db)
+{
+    db.run(QStringLiteral("DELETE FROM main.word_state"));
+    db.run(QStringLiteral("INSERT INTO main.word_state(%1) SELECT %1 FROM temp.staged_state")
+               .arg(StateColumns));
+}
+
+void dropStaged(const HistoryDb& db)
+{
+    db.run(QStringLiteral("DROP TABLE IF EXISTS temp.staged_state"));
 }
 
 QVariant meta(const HistoryDb& db, const QString& key)

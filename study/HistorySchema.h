@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <limits>
 #include <optional>
 
 class HistoryDb;
@@ -18,7 +19,8 @@ class HistoryDb;
 //   answers     the raw facts of every answer, never changed once written
 //   word_state  each word's memory state, derived from the answers (a cache)
 //   meta        key/value: the rules the states follow ("grading"), the fitted weights
-//               ("weights") and how many answers they were fitted to ("fitted_answers")
+//               ("weights"), how many answers they were fitted to ("fitted_answers") and the
+//               study day of the last fit ("fitted_on", yyyy-MM-dd)
 namespace HistorySchema {
 
 constexpr int Version = 2;
@@ -40,10 +42,10 @@ Kind identify(const HistoryDb& db, int* version);
 // transaction.
 void migrate(const HistoryDb& db, int from);
 
-// Answers, oldest first, handed one at a time to `sink`; `afterId` skips those already seen.
+// Answers, oldest first, handed one at a time to `sink`: those after `afterId` up to `throughId`.
 // Returns the id of the last one.
 qint64 forEachAnswer(const HistoryDb& db, const std::function<void(const AnswerRecord&)>& sink,
-                     qint64 afterId = 0);
+                     qint64 afterId = 0, qint64 throughId = std::numeric_limits<qint64>::max());
 // Appends one answer and returns its id.
 qint64 insertAnswer(const HistoryDb& db, const AnswerRecord& a);
 qint64 lastAnswerId(const HistoryDb& db);
@@ -55,6 +57,13 @@ QHash<QString, WordMemory> readStates(const HistoryDb& db);
 QHash<QString, WordMemory> readStatesOf(const HistoryDb& db, const QStringList& words);
 void writeState(const HistoryDb& db, const WordMemory& m);
 void clearStates(const HistoryDb& db);
+
+// A rebuild gathers its states in a temporary table of its own connection, which takes no lock
+// on the file however long it takes to fill, then puts them in place of word_state at once.
+void stageStates(const HistoryDb& db, const QHash<QString, WordMemory>& states);
+// Inside a write transaction: word_state becomes the staged states.
+void replaceStatesWithStaged(const HistoryDb& db);
+void dropStaged(const HistoryDb& db);
 
 QVariant meta(const HistoryDb& db, const QString& key);
 void setMeta(const HistoryDb& db, const QString& key, const QVariant& value);

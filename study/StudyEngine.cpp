@@ -291,14 +291,22 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     return assemble(false, length, nonWords(length, 1, chosen + held), chosen);
 }
 
-// Fits the memory model to the player's answers at the first question of each day.
+// Between questions: takes up the weights and states the history's background work finished,
+// and asks for the day's fit (the history runs it at most once a day). Never before the first
+// question of a session, so that its first count of due words is the one shown before it.
 void StudyEngine::calibrateOncePerDay()
 {
-    const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
-    if (settings_.mode != StudySettings::Mode::Study || calibratedOn_ == today)
+    if (settings_.mode != StudySettings::Mode::Study)
         return;
-    calibratedOn_ = today;
-    history_.recalibrate();
+    const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
+    if (!settings_.backgroundFits) {
+        history_.recalibrate(today);
+        return;
+    }
+    if (asked_)
+        history_.takeUpBackgroundWork();
+    asked_ = true;
+    history_.recalibrateInBackground(today);
 }
 
 std::optional<StudyQuestion> StudyEngine::next()

@@ -24,6 +24,9 @@ struct StudySettings
     int newPerDay = 20;
     QList<int> lengths{2, 3, 4};
     Mode mode = Mode::Study;
+    // The day's fit runs in the background and is taken up between questions; without, it runs
+    // before the question that asks for it, so that a scripted run repeats exactly.
+    bool backgroundFits = true;
 };
 
 struct StudyQuestion
@@ -126,5 +129,5 @@ private:
     QStringList heldBack() const;
     int introducedToday() const;
     void calibrateOncePerDay();
-    QDate calibratedOn_;
+    bool asked_ = false; // a question of this session has been built
 };

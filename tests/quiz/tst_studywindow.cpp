@@ -1,8 +1,10 @@
 #include "History.h"
+#include "HistoryFill.h"
 #include "PushButton.h"
 #include "Session.h"
 #include "Settings.h"
 #include "StudyEngine.h"
+#include "StudyRoom.h"
 #include "StudySettingsDialog.h"
 #include "StudyWindow.h"
 #include "TestDoubles.h"
@@ -21,6 +23,7 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -48,18 +51,9 @@ struct Fixture
     void learntLongAgo(const QStringList& words)
     {
         const QDateTime start = clock.now.addDays(-30);
-        for (const QString& word : words) {
-            for (int minutes : {0, 2, 15}) {
-                history.record({start.addSecs(minutes * 60),
-                                QStringLiteral("Form2"),
-                                true,
-                                int(word.size()),
-                                {word, "QZ", "XJ", "VK"},
-                                0,
-                                0,
-                                1500});
-            }
-        }
+        for (const QString& word : words)
+            for (int minutes : {0, 2, 15})
+                history.record(answerOn(word, start.addSecs(minutes * 60)));
     }
 
     // The words on the buttons, without their numbers.
@@ -191,6 +185,65 @@ private slots:
             w.findChild<QLabel*>(QStringLiteral("StudyLine"))
                 ->text()
                 .contains(QStringLiteral("Answered: 8     Right: %1").arg(right ? "100%" : "0%")));
+    }
+
+    // The study window's first line counts the due words the main window's button showed, while
+    // the day's fit, or a rebuild for new grading rules, finishes behind it; what they change
+    // shows once the session is over.
+    void firstLineCountsWhatTheButtonShowed_data()
+    {
+        QTest::addColumn<bool>("rulesChanged");
+        QTest::newRow("fit") << false;
+        QTest::newRow("new rules") << true;
+    }
+    void firstLineCountsWhatTheButtonShowed()
+    {
+        QFETCH(bool, rulesChanged);
+        Fixture fx;
+        const QStringList words = WordDatabase::sequentialWords(2, 40);
+        QList<AnswerRecord> past; // one session two months ago, one answer in five wrong
+        for (int n = 0; n < 300; ++n)
+            past.append(
+                answerOn(words[n % 40], fx.clock.now.addDays(-60).addSecs(n * 60), n % 5 != 4));
+        const QString path = fx.t.path(QStringLiteral("history.sqlite"));
+        fillHistory(path, past);
+        if (rulesChanged) // states that show nothing due, until rebuilt
+            WordDatabase::execute(
+                path, {QStringLiteral("UPDATE word_state SET due_ms = due_ms + 864000000000"),
+                       QStringLiteral("UPDATE meta SET value = 0 WHERE key = 'grading'")});
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->scale = 100.0; // a fit that puts the words known off for months
+        fx.history.setFitter(scripted(fit));
+        StudyRoom room(fx.session, fx.history, fx.clock);
+        room.pauseMs = 600000;
+        const std::optional<int> shown = room.dueNow();
+        QVERIFY(shown);
+        QVERIFY(fx.history.waitForBackgroundWork(30000));
+
+        QString firstLine;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* window = qobject_cast<StudyWindow*>(modal); window && firstLine.isEmpty()) {
+                firstLine = window->findChild<QLabel*>(QStringLiteral("StudyLine"))->text();
+                window->reject();
+            } else if (qobject_cast<StudySummaryWindow*>(modal)) {
+                modal->close();
+            }
+        });
+        poll.start(5);
+        room.study(nullptr);
+        QVERIFY2(firstLine.startsWith(QStringLiteral("Due left: %1 ").arg(*shown)),
+                 qPrintable(firstLine));
+        QVERIFY(fx.history.waitForBackgroundWork(30000));
+        // Taken up once the session is over: the rebuilt states, or the fitted weights (a first
+        // answer never lifts a word past the due date, whatever the weights).
+        const std::optional<int> after = room.dueNow();
+        if (rulesChanged)
+            QVERIFY(after != shown);
+        else
+            QVERIFY(fx.history.policy().model.weights() != Fsrs::defaultWeights());
+        QVERIFY(fx.t.messages.shown.isEmpty());
     }
 
     // Without a key, the next question follows the pause; a held key neither answers twice nor

@@ -1,4 +1,5 @@
 #include "History.h"
+#include "HistoryFill.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 
@@ -37,21 +38,12 @@ AnswerRecord answer(int n)
     return a;
 }
 
-// The derived states in a comparable form.
-QStringList snapshot(const History& history)
+QList<AnswerRecord> answers(int count)
 {
-    QStringList lines;
-    for (const WordMemory& m : history.words())
-        lines.append(QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
-                         .arg(m.word)
-                         .arg(m.memory ? m.memory->stability : -1.0, 0, 'g', 12)
-                         .arg(m.memory ? m.memory->difficulty : -1.0, 0, 'g', 12)
-                         .arg(m.due.toMSecsSinceEpoch())
-                         .arg(m.reviews)
-                         .arg(m.lapses)
-                         .arg(m.confusions));
-    lines.sort();
-    return lines;
+    QList<AnswerRecord> list;
+    for (int n = 0; n < count; ++n)
+        list.append(answer(n));
+    return list;
 }
 
 // The states a history kept in memory reaches with answers 0 to count - 1.
@@ -85,6 +77,8 @@ bool setImmutable(const QStringList& paths, bool on)
             args.append(p);
     return QProcess::execute(QStringLiteral("chattr"), args) == 0;
 }
+
+const QString TamperAA = QStringLiteral("UPDATE word_state SET reviews = 99 WHERE word = 'AA'");
 
 } // namespace
 
@@ -349,6 +343,103 @@ private slots:
         History third(messages, path);
         third.rebuild();
         QCOMPARE(snapshot(third), snapshot(first));
+        QVERIFY(messages.shown.isEmpty());
+    }
+
+    // The day's fit: new weights rebuild the states; the same weights, or none, leave them. One
+    // fit a study day, whichever History asks.
+    void fitChangesOnlyWithNewWeights_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("new weights") << 2.0;
+        QTest::newRow("same weights") << 1.0;
+        QTest::newRow("too few answers") << 0.0;
+    }
+    void fitChangesOnlyWithNewWeights()
+    {
+        QFETCH(double, scale);
+        const bool changed = scale != 0.0 && scale != 1.0;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        fillHistory(path, answers(300));
+        WordDatabase::execute(path, {TamperAA});
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->scale = scale;
+        const QDate day(2026, 3, 20);
+        RecordingMessageBoxes messages;
+        {
+            History history(messages, path);
+            history.setFitter(scripted(fit));
+            QCOMPARE(history.recalibrate(day), changed);
+            QCOMPARE(fit->answers.loadRelaxed(), 300);
+            QCOMPARE(history.find(QStringLiteral("AA"))->reviews == 99, !changed);
+            QVERIFY(!history.recalibrate(day));
+        }
+        History again(messages, path);
+        again.setFitter(scripted(fit));
+        again.recalibrateInBackground(day);
+        QVERIFY(!again.backgroundBusy());
+        QCOMPARE(fit->calls.loadRelaxed(), 1);
+        QCOMPARE(again.policy().model.weights() != Fsrs::defaultWeights(), changed);
+        QVERIFY(messages.shown.isEmpty());
+    }
+
+    // New grading rules: the stored states serve at once while the rebuild runs in the
+    // background; it is taken up when asked, and kept.
+    void rulesChangeRebuildsInTheBackground()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        fillHistory(path, answers(40));
+        RecordingMessageBoxes messages;
+        const QStringList rebuilt = snapshot(History(messages, path));
+        WordDatabase::execute(path,
+                              {TamperAA, QStringLiteral("UPDATE meta SET value = 0 WHERE key = "
+                                                        "'grading'")});
+        History history(messages, path);
+        QCOMPARE(history.find(QStringLiteral("AA"))->reviews, 99);
+        QVERIFY(history.waitForBackgroundWork(30000));
+        QCOMPARE(history.find(QStringLiteral("AA"))->reviews, 99);
+        QVERIFY(history.takeUpBackgroundWork());
+        QCOMPARE(snapshot(history), rebuilt);
+        History reopened(messages, path);
+        QCOMPARE(snapshot(reopened), rebuilt);
+        QVERIFY(!reopened.backgroundBusy());
+    }
+
+    // Closing the history while its background work runs returns, writes nothing half done, and
+    // leaves a file that opens as before: a fit with no checkpoint in it is left behind.
+    void closingWithWorkRunningIsClean_data()
+    {
+        QTest::addColumn<bool>("fitHolds");
+        QTest::newRow("fit") << true;
+        QTest::newRow("rebuild") << false;
+    }
+    void closingWithWorkRunningIsClean()
+    {
+        QFETCH(bool, fitHolds);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        fillHistory(path, answers(fitHolds ? 300 : 20000));
+        RecordingMessageBoxes messages;
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->hold = true;
+        {
+            History history(messages, path);
+            history.setFitter(scripted(fit));
+            if (fitHolds) {
+                history.recalibrateInBackground(QDate(2026, 3, 20));
+                fit->entered.acquire();
+            } else {
+                WordDatabase::execute(path, {QStringLiteral("DELETE FROM meta")});
+                QVERIFY(history.open());
+            }
+            QVERIFY(history.backgroundBusy());
+        }
+        fit->released.release();
+        History reopened(messages, path);
+        QCOMPARE(reopened.answerCount(), fitHolds ? 300 : 20000);
+        QCOMPARE(reopened.policy().model.weights(), Fsrs::defaultWeights());
         QVERIFY(messages.shown.isEmpty());
     }
 

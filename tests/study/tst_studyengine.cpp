@@ -1,4 +1,5 @@
 #include "History.h"
+#include "HistoryFill.h"
 #include "StudyEngine.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
@@ -227,6 +228,48 @@ private slots:
             f.clock.advanceSecs(10);
         }
         QVERIFY(f.history->find(QStringLiteral("ZZ")));
+    }
+
+    // The day's fit runs while the player answers; its weights and states are taken up at the
+    // next question, with every answer given meanwhile applied with them, and kept. Another
+    // engine over the same file that day does not fit again.
+    void dayFitIsTakenUpBetweenQuestions()
+    {
+        const QStringList words = WordDatabase::sequentialWords(2, 20);
+        Fixture f(words, {20, {2}});
+        QList<AnswerRecord> past;
+        for (int n = 0; n < 300; ++n)
+            past.append(answerOn(words[n % 20], f.clock.now.addDays(-30).addSecs(n * 3600), n % 3));
+        const QString path = f.dir.filePath(QStringLiteral("history.sqlite"));
+        fillHistory(path, past);
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->hold = true;
+        f.history->setFitter(scripted(fit));
+        const Fsrs::Weights before = f.history->policy().model.weights();
+        const auto first = f.engine->next();
+        QVERIFY(first);
+        fit->entered.acquire();
+        f.engine->answer(first->rightIndex);
+        fit->released.release();
+        QVERIFY(f.history->waitForBackgroundWork(30000));
+        AnswerRecord later = past.first();
+        later.at = f.clock.now.addSecs(5);
+        f.history->record(later);
+        QCOMPARE(f.history->policy().model.weights(), before);
+        QVERIFY(f.engine->next());
+        QVERIFY(f.history->policy().model.weights() != before);
+
+        RecordingMessageBoxes messages;
+        History stored(messages, path);
+        QCOMPARE(snapshot(stored), snapshot(*f.history));
+        History replayed(messages, path);
+        replayed.rebuild();
+        QCOMPARE(snapshot(replayed), snapshot(*f.history));
+        stored.setFitter(scripted(fit));
+        StudyEngine second(f.store, stored, f.clock, f.random, {20, {2}});
+        QVERIFY(second.next());
+        QVERIFY(!stored.backgroundBusy());
+        QCOMPARE(fit->calls.loadRelaxed(), 1);
     }
 
     // Uniform mode draws both kinds and every length, and never runs out.

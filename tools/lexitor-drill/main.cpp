@@ -212,6 +212,7 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
 
     Options options;
     StudySettings& settings = options.settings;
+    settings.backgroundFits = false; // a seeded run repeats exactly
     const QString modeName = parser.value(mode);
     if (modeName == QLatin1String("uniform")) {
         settings.mode = StudySettings::Mode::Uniform;

@@ -1,0 +1,124 @@
+#include "HistoryRebuild.h"
+
+#include "Calibration.h"
+#include "HistoryDb.h"
+#include "HistorySchema.h"
+#include "HistoryWorker.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace HistoryRebuild {
+
+namespace {
+
+constexpr int RowsBetweenCheckpoints = 1024;
+
+// Whether the weights are to be fitted now: not yet on this study day, and enough answers have
+// come in since the last fit.
+bool fitDue(const HistoryDb& db, const Order& order, int* answerCount)
+{
+    if (!order.fitDay.isValid() || !order.fitter || order.policy.leitner ||
+        fittedOn(db, order.fitDay))
+        return false;
+    *answerCount = HistorySchema::answerCount(db);
+    const int fitted = HistorySchema::meta(db, QStringLiteral("fitted_answers")).toInt();
+    return *answerCount >= fitted + std::max(Calibration::MinimumReviews, fitted / 3);
+}
+
+// Every answer through throughId, to the fitter, stopping when asked to.
+History::AnswerFeed feed(const HistoryDb& db, qint64 throughId, WorkControl& control)
+{
+    return [&db, throughId, &control](const History::AnswerSink& sink) {
+        int rows = 0;
+        HistorySchema::forEachAnswer(
+            db,
+            [&](const AnswerRecord& a) {
+                if (++rows % RowsBetweenCheckpoints == 0)
+                    control.checkpoint();
+                sink(a);
+            },
+            0, throughId);
+    };
+}
+
+} // namespace
+
+bool fittedOn(const HistoryDb& db, const QDate& day)
+{
+    return HistorySchema::meta(db, QStringLiteral("fitted_on")).toString() ==
+           day.toString(Qt::ISODate);
+}
+
+QHash<QString, WordMemory> replay(const HistoryDb& db, const MemoryPolicy& policy, qint64 throughId,
+                                  WorkControl& control)
+{
+    QHash<QString, WordMemory> states;
+    feed(db, throughId, control)([&](const AnswerRecord& a) { policy.apply(states, a); });
+    return states;
+}
+
+qint64 applyLater(const HistoryDb& db, const MemoryPolicy& policy,
+                  QHash<QString, WordMemory>& states, qint64 afterId)
+{
+    QSet<QString> touched;
+    const qint64 last = HistorySchema::forEachAnswer(
+        db,
+        [&](const AnswerRecord& a) {
+            policy.apply(states, a);
+            for (const QString& word : MemoryPolicy::touchedWords(a))
+                touched.insert(word);
+        },
+        afterId);
+    for (const QString& word : std::as_const(touched))
+        if (const auto it = states.constFind(word); it != states.constEnd())
+            HistorySchema::writeState(db, *it);
+    return last;
+}
+
+Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
+{
+    Outcome out;
+    const qint64 snapshot = HistorySchema::lastAnswerId(db);
+    MemoryPolicy policy = order.policy;
+    int answerCount = 0;
+    const bool fitting = fitDue(db, order, &answerCount);
+    if (fitting) {
+        const std::optional<Fsrs::Weights> weights =
+            order.fitter(feed(db, snapshot, control), policy);
+        control.checkpoint();
+        if (weights && *weights != policy.model.weights()) {
+            out.newWeights = weights;
+            policy.model = Fsrs::Model(*weights);
+        }
+    }
+    out.rebuilt = order.rulesChanged || out.newWeights;
+    if (out.rebuilt) {
+        out.states = replay(db, policy, snapshot, control);
+        HistorySchema::stageStates(db, out.states);
+        control.checkpoint();
+    }
+    control.claimFinish();
+    if (!fitting && !out.rebuilt)
+        return out;
+    db.transaction([&] {
+        if (out.rebuilt) {
+            HistorySchema::replaceStatesWithStaged(db);
+            out.throughId = applyLater(db, policy, out.states, snapshot);
+            HistorySchema::setMeta(db, QStringLiteral("grading"), policy.rulesVersion());
+        }
+        if (out.newWeights)
+            HistorySchema::storeWeights(db, *out.newWeights);
+        if (fitting) {
+            HistorySchema::setMeta(db, QStringLiteral("fitted_on"),
+                                   order.fitDay.toString(Qt::ISODate));
+            HistorySchema::setMeta(db, QStringLiteral("fitted_answers"), answerCount);
+        }
+    });
+    if (out.rebuilt)
+        HistorySchema::dropStaged(db);
+    return out;
+}
+
+} // namespace HistoryRebuild

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "History.h"
+
+#include <QDate>
+#include <QHash>
+
+#include <optional>
+
+class HistoryDb;
+class WorkControl;
+
+// Fitting the weights to the player's answers and rebuilding the word states from them, without
+// holding the file's write lock while it computes: the answers up to the last one there was are
+// replayed first, the states gathered on the side, and only then, in one short transaction, the
+// answers written meanwhile are applied too and the new states put in place. Runs on the
+// history's background thread, or on the caller's.
+namespace HistoryRebuild {
+
+struct Order
+{
+    MemoryPolicy policy;       // the rules and weights the stored states follow
+    bool rulesChanged = false; // rebuild the states even when the weights stay
+    QDate fitDay;              // fit, unless a fit ran on this study day; invalid: no fit
+    History::Fitter fitter;
+};
+
+struct Outcome
+{
+    std::optional<Fsrs::Weights> newWeights; // a fit that changed the weights
+    bool rebuilt = false;
+    QHash<QString, WordMemory> states; // when rebuilt: the stored states, as of throughId
+    qint64 throughId = 0;
+};
+
+// Whether the weights were fitted on that study day.
+bool fittedOn(const HistoryDb& db, const QDate& day);
+
+// Does what the order asks; throws DbError, or WorkCancelled from control.
+Outcome run(const HistoryDb& db, const Order& order, WorkControl& control);
+
+// The states of every answer from the first through throughId.
+QHash<QString, WordMemory> replay(const HistoryDb& db, const MemoryPolicy& policy, qint64 throughId,
+                                  WorkControl& control);
+
+// Applies the answers after `afterId` to states, with the words they touched written back.
+// Inside a write transaction. Returns the id of the last answer.
+qint64 applyLater(const HistoryDb& db, const MemoryPolicy& policy,
+                  QHash<QString, WordMemory>& states, qint64 afterId);
+
+} // namespace HistoryRebuild

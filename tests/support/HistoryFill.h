@@ -1,0 +1,84 @@
+#pragma once
+
+// Study histories for tests and benchmarks, filled quickly. Link lexitor_study.
+
+#include "History.h"
+#include "HistoryDb.h"
+#include "HistorySchema.h"
+#include "TestDoubles.h"
+
+#include <QAtomicInt>
+#include <QSemaphore>
+
+#include <memory>
+
+// Writes the answers straight into the history at path (created when missing) in one
+// transaction, then replays them into its states.
+inline void fillHistory(const QString& path, const QList<AnswerRecord>& answers)
+{
+    RecordingMessageBoxes quiet;
+    History(quiet, path).open();
+    {
+        HistoryDb db(path);
+        db.open();
+        db.transaction([&] {
+            for (const AnswerRecord& a : answers)
+                HistorySchema::insertAnswer(db, a);
+        });
+    }
+    History(quiet, path).rebuild();
+}
+
+// The derived states in a comparable form.
+inline QStringList snapshot(const History& history)
+{
+    QStringList lines;
+    for (const WordMemory& m : history.words())
+        lines.append(QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+                         .arg(m.word)
+                         .arg(m.memory ? m.memory->stability : -1.0, 0, 'g', 12)
+                         .arg(m.memory ? m.memory->difficulty : -1.0, 0, 'g', 12)
+                         .arg(m.due.toMSecsSinceEpoch())
+                         .arg(m.reviews)
+                         .arg(m.lapses)
+                         .arg(m.confusions));
+    lines.sort();
+    return lines;
+}
+
+// A choose-the-valid answer on word among three non-words, right or wrong.
+inline AnswerRecord answerOn(const QString& word, const QDateTime& at, bool right = true)
+{
+    return {at, QStringLiteral("Form2"), true, int(word.size()), {word, "QZ", "XJ", "VK"},
+            0,  right ? 0 : 1,           1500};
+}
+
+// A fit standing in for Calibration (see scripted()).
+struct ScriptedFit
+{
+    double scale = 2.0; // w0 to w3 times this; 1: the same weights; 0: too few answers
+    bool hold = false;  // wait inside until released, as a long fit would
+    QSemaphore entered, released;
+    QAtomicInt calls, answers; // answers: how many the last call was fed
+};
+
+// The fit's copies share it, and may outlive the test case on a thread left behind.
+inline History::Fitter scripted(std::shared_ptr<ScriptedFit> fit)
+{
+    return [fit](const History::AnswerFeed& feed,
+                 const MemoryPolicy& policy) -> std::optional<Fsrs::Weights> {
+        fit->calls.ref();
+        int n = 0;
+        feed([&](const AnswerRecord&) { ++n; });
+        fit->answers.storeRelaxed(n);
+        fit->entered.release();
+        if (fit->hold)
+            fit->released.acquire();
+        if (fit->scale == 0.0)
+            return std::nullopt;
+        Fsrs::Weights weights = policy.model.weights();
+        for (std::size_t i = 0; i < 4; ++i)
+            weights[i] *= fit->scale;
+        return weights;
+    };
+}

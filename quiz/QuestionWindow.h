@@ -13,12 +13,12 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 
-// One question of a test, for all six question windows (Form2, Form3, Form7: choose the valid
-// word; Form5, Form6, Form8: choose the invalid word). Building the window builds the question;
-// the first click on an answer button scores it into the session's test-run state, plays the
-// answer's sound and closes the window with accept(). The keys 1 to 4 click the button at that
-// position. Closing it any other way records nothing,
-// so AnswerPending stays true. Made for one showing: create, exec(), destroy.
+// One question of a test, for all six question windows (Form2, Form3, Form7: choose the valid word;
+// Form5, Form6, Form8: choose the invalid word). Building the window builds the question; the first
+// click on an answer button scores it into the session's test-run state, plays the answer's sound
+// and closes the window with accept(). The keys 1 to 4 click the button at that position. Closing
+// it any other way records nothing, so AnswerPending stays true. Made for one showing: create,
+// exec(), destroy.
 class QuestionWindow : public QuizDialog
 {
     Q_OBJECT

@@ -225,7 +225,8 @@ MainWindow::StartUp MainWindow::load()
             env_.messages.show(database + QStringLiteral(" not found"), env_.appTitle,
                                MessageIcon::None);
         });
-        return StartUp::Quit; // 104: nothing shown, nothing stored
+        // Line 104, as Form_Load's error messages number it: nothing shown, nothing stored.
+        return StartUp::Quit;
     }
 
     p.line(106, [&] { ApplySkin(this, env_.programFolder); });

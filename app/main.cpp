@@ -1,14 +1,16 @@
 #include "Branding.h"
+#include "DesktopUrlOpener.h"
 #include "Environment.h"
 #include "FrameStyle.h"
 #include "History.h"
 #include "MainWindow.h"
+#include "QtMessageBoxes.h"
 #include "Random.h"
-#include "RealServices.h"
 #include "Session.h"
 #include "Sounds.h"
 #include "StartupPrefetch.h"
 #include "StudyRoom.h"
+#include "SystemWallClock.h"
 #include "WordStore.h"
 
 #include <QApplication>

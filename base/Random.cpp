@@ -37,17 +37,30 @@ qint64 SystemClock::nanosecondsOfDay() const
     return msecs * 1'000'000 + fine % 1'000'000;
 }
 
+namespace {
+// One splitmix64 step, as a float: the top 24 bits give every float in [0, 1) on a 2^-24 grid,
+// never 1.
+float SplitMixFraction(quint64& state)
+{
+    state += 0x9E3779B97F4A7C15ull;
+    quint64 z = state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return float(z >> 40) * (1.0f / 16777216.0f);
+}
+} // namespace
+
 TimeOfDayRandom::TimeOfDayRandom(const Clock& clock, quint64 seed) : clock_(clock), state_(seed) {}
 
 float TimeOfDayRandom::nextFraction()
 {
-    // splitmix64, with the time of day folded into the state before each step.
+    // The time of day is folded into the state before each step.
     state_ ^= quint64(clock_.nanosecondsOfDay());
-    state_ += 0x9E3779B97F4A7C15ull;
-    quint64 z = state_;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
-    // The top 24 bits give every float in [0, 1) on a 2^-24 grid, never 1.
-    return float(z >> 40) * (1.0f / 16777216.0f);
+    return SplitMixFraction(state_);
+}
+
+float SeededRandom::nextFraction()
+{
+    return SplitMixFraction(state_);
 }

@@ -28,3 +28,14 @@ private:
     const Clock& clock_;
     quint64 state_;
 };
+
+// A 64-bit generator (SplitMix64) from a fixed seed: the same seed, the same draws.
+class SeededRandom : public RandomSource
+{
+public:
+    explicit SeededRandom(quint64 seed) : state_(seed) {}
+    float nextFraction() override;
+
+private:
+    quint64 state_;
+};

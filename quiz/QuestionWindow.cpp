@@ -70,38 +70,38 @@ void QuestionWindow::createControls()
 
     // Text1 lies below the client area, where it is never seen. It comes first in the tab order,
     // so it holds the focus when the window opens and Enter or Space answers nothing.
-    Text1 = new QLineEdit(QStringLiteral("Text1"), this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(tall ? Twips::rect(240, 3810, 2175, 735)
-                            : Twips::rect(240, 3870, 1935, 525));
-    Text1->setAccessibleName(form_.question);
+    text1_ = new QLineEdit(QStringLiteral("Text1"), this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setGeometry(tall ? Twips::rect(240, 3810, 2175, 735)
+                             : Twips::rect(240, 3870, 1935, 525));
+    text1_->setAccessibleName(form_.question);
 
-    Frame1 = new QGroupBox(form_.question, this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(Twips::rect(120, 120, 7800, 2415));
+    frame1_ = new QGroupBox(form_.question, this);
+    frame1_->setObjectName(QStringLiteral("Frame1"));
+    frame1_->setGeometry(Twips::rect(120, 120, 7800, 2415));
     for (int k = 1; k <= 4; ++k) {
-        auto* b = new PushButton(QString(), Frame1);
+        auto* b = new PushButton(QString(), frame1_);
         b->setObjectName(QStringLiteral("PushButton%1").arg(k));
         b->setGeometry(Twips::rect(240, ButtonTops[std::size_t(k - 1)], 7320, 405));
         connect(b, &PushButton::clicked, this, [this, k] { answer(k); });
         buttons_[std::size_t(k - 1)] = b;
     }
 
-    Frame2 = new QGroupBox(QStringLiteral("Last Question Status"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(Twips::rect(120, 2610, 7800, 795));
-    Label1 = new QLabel(QStringLiteral("Status Bar"), Frame2);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(Twips::rect(240, 300, 7320, 300));
-    Label1->setAccessibleName(Frame2->title());
+    frame2_ = new QGroupBox(QStringLiteral("Last Question Status"), this);
+    frame2_->setObjectName(QStringLiteral("Frame2"));
+    frame2_->setGeometry(Twips::rect(120, 2610, 7800, 795));
+    label1_ = new QLabel(QStringLiteral("Status Bar"), frame2_);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setGeometry(Twips::rect(240, 300, 7320, 300));
+    label1_->setAccessibleName(frame2_->title());
 
     // Text1 would take the digits as text; they answer instead.
-    Text1->installEventFilter(this);
+    text1_->installEventFilter(this);
 
-    setTabOrder(Text1, button(1));
+    setTabOrder(text1_, button(1));
     for (int k = 1; k < 4; ++k)
         setTabOrder(button(k), button(k + 1));
-    Text1->setFocus();
+    text1_->setFocus();
 }
 
 void QuestionWindow::Form_Load()
@@ -125,11 +125,11 @@ void QuestionWindow::Form_Load()
 
     qint16 x = 0;
     p.line(116, [&] { x = RandomBetween(env.random, 0, 3); });
-    p.line(118, [&] { CorrectIndex = x; });
+    p.line(118, [&] { correctIndex_ = x; });
 
     const bool valid = form_.kind == TestKind::ValidWord;
     p.line(120, [&] {
-        state.CorrectAnswer = valid ? session_.store.GetRandomDbWord(form_.length)
+        state.correctAnswer = valid ? session_.store.GetRandomDbWord(form_.length)
                                     : GenerateWordNotInDb(form_.length, session_.store, env.random);
     });
 
@@ -140,26 +140,26 @@ void QuestionWindow::Form_Load()
     });
     if (order) {
         p.line(order->answer.line,
-               [&] { button(order->answer.button)->setText(state.CorrectAnswer); });
+               [&] { button(order->answer.button)->setText(state.correctAnswer); });
         for (const Placement& other : order->others)
             p.line(other.line, [&] { button(other.button)->setText(otherWord()); });
     }
 
     p.line(162, [&] {
-        QPalette palette = Label1->palette();
+        QPalette palette = label1_->palette();
         palette.setColor(QPalette::Window, Colors::fromNumber(Colors::White));
-        Label1->setPalette(palette);
-        Label1->setAutoFillBackground(true);
+        label1_->setPalette(palette);
+        label1_->setAutoFillBackground(true);
     });
     p.line(164, [&] {
-        QPalette palette = Label1->palette();
+        QPalette palette = label1_->palette();
         palette.setColor(QPalette::WindowText,
-                         Colors::fromNumber(Numbers::toInt32(state.StatusColor)));
-        Label1->setPalette(palette);
+                         Colors::fromNumber(Numbers::toInt32(state.statusColor)));
+        label1_->setPalette(palette);
     });
     p.line(166, [&] {
-        Label1->setText(state.StatusText);
-        Label1->setAccessibleDescription(state.StatusText);
+        label1_->setText(state.statusText);
+        label1_->setAccessibleDescription(state.statusText);
     });
     if (session_.recorder && session_.clock)
         shownAt_ = session_.clock->nowUtc();
@@ -181,33 +181,33 @@ void QuestionWindow::answer(int k)
     Procedure p(env.errors, form_.name, QStringLiteral("PushButton%1_Click").arg(k));
     const QString caption = button(k)->text();
 
-    if (p.test(100, [&] { return CorrectIndex == k - 1; })) {
-        p.line(102, [&] { state.StatusText = QStringLiteral("Correct with ") + caption; });
-        p.line(104, [&] { Numbers::increment(state.CorrectCount); });
-        p.line(106, [&] { state.CorrectWords.append(caption); });
+    if (p.test(100, [&] { return correctIndex_ == k - 1; })) {
+        p.line(102, [&] { state.statusText = QStringLiteral("Correct with ") + caption; });
+        p.line(104, [&] { Numbers::increment(state.correctCount); });
+        p.line(106, [&] { state.correctWords.append(caption); });
         p.line(108, [&] {
             PlaySoundFile(env.sounds, env.path(QStringLiteral("sounds/correct.wav")), false);
         });
-        p.line(110, [&] { state.StatusColor = QString::number(Colors::DarkGreen); });
+        p.line(110, [&] { state.statusColor = QString::number(Colors::DarkGreen); });
     } else {
         p.line(112, [&] {
-            state.StatusText = QStringLiteral("Wrong. Correct answer was ") + state.CorrectAnswer;
+            state.statusText = QStringLiteral("Wrong. Correct answer was ") + state.correctAnswer;
         });
-        p.line(114, [&] { Numbers::increment(state.WrongCount); });
-        p.line(116, [&] { state.WrongWords.append(caption); });
+        p.line(114, [&] { Numbers::increment(state.wrongCount); });
+        p.line(116, [&] { state.wrongWords.append(caption); });
         p.line(118, [&] {
             PlaySoundFile(env.sounds, env.path(QStringLiteral("sounds/wrong.wav")), false);
         });
-        p.line(120, [&] { state.StatusColor = QString::number(Colors::Red); });
+        p.line(120, [&] { state.statusColor = QString::number(Colors::Red); });
     }
     recordAnswer(k);
-    p.line(122, [&] { state.AnswerPending = false; });
+    p.line(122, [&] { state.answerPending = false; });
     p.line(124, [&] { accept(); });
 }
 
 bool QuestionWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+    if (watched == text1_ && event->type() == QEvent::KeyPress) {
         if (const int k = answerKeyNumber(static_cast<QKeyEvent*>(event))) {
             button(k)->click();
             return true;
@@ -239,7 +239,7 @@ void QuestionWindow::recordAnswer(int k)
     record.length = form_.length;
     for (int i = 1; i <= 4; ++i)
         record.candidates.append(button(i)->text());
-    record.rightIndex = CorrectIndex;
+    record.rightIndex = correctIndex_;
     record.chosenIndex = k - 1;
     record.responseMs = shownAt_.isValid() ? std::max<qint64>(0, shownAt_.msecsTo(record.at)) : 0;
     try {

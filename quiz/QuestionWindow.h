@@ -13,12 +13,12 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 
-// One question of a test, for all six question windows (Form2, Form3, Form7: choose the valid
-// word; Form5, Form6, Form8: choose the invalid word). Building the window builds the question;
-// the first click on an answer button scores it into the session's test-run state, plays the
-// answer's sound and closes the window with accept(). The keys 1 to 4 click the button at that
-// position. Closing it any other way records nothing,
-// so AnswerPending stays true. Made for one showing: create, exec(), destroy.
+// One question of a test, for all six question windows (Form2, Form3, Form7: choose the valid word;
+// Form5, Form6, Form8: choose the invalid word). Building the window builds the question; the first
+// click on an answer button scores it into the session's test-run state, plays the answer's sound
+// and closes the window with accept(). The keys 1 to 4 click the button at that position. Closing
+// it any other way records nothing, so answerPending stays true. Made for one showing: create,
+// exec(), destroy.
 class QuestionWindow : public QuizDialog
 {
     Q_OBJECT
@@ -26,7 +26,7 @@ public:
     QuestionWindow(Session& session, const QuestionForm& form, QWidget* parent = nullptr);
 
     // 0 to 3: the answer button that holds the right answer (0 is PushButton1).
-    qint16 correctIndex() const { return CorrectIndex; }
+    qint16 correctIndex() const { return correctIndex_; }
 
 protected:
     // The keys 1 to 4 answer as a click on the button at that position, wherever the focus is.
@@ -43,12 +43,12 @@ private:
 
     Session& session_;
     const QuestionForm form_;
-    qint16 CorrectIndex = 0;
+    qint16 correctIndex_ = 0;
     QDateTime shownAt_; // for the answer's response time, when answers are recorded
 
-    QLineEdit* Text1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label1 = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QGroupBox* frame1_ = nullptr;
+    QGroupBox* frame2_ = nullptr;
+    QLabel* label1_ = nullptr;
     std::array<PushButton*, 4> buttons_{};
 };

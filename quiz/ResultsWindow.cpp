@@ -101,14 +101,14 @@ void ResultsWindow::fill(const QString& countText)
 {
     const TestRunState& state = session_.state;
     lblCorrect_->setText(QStringLiteral("Number of Correct: ") +
-                         QString::number(state.CorrectCount));
-    lblWrong_->setText(QStringLiteral("Number of Wrong: ") + QString::number(state.WrongCount));
+                         QString::number(state.correctCount));
+    lblWrong_->setText(QStringLiteral("Number of Wrong: ") + QString::number(state.wrongCount));
     lblPercentage_->setText(QStringLiteral("Percentage: ") +
-                            ResultsPercentageText(state.CorrectCount, countText) +
+                            ResultsPercentageText(state.correctCount, countText) +
                             QStringLiteral("%"));
-    for (const QString& word : state.CorrectWords)
+    for (const QString& word : state.correctWords)
         list1_->addItem(word);
-    for (const QString& word : state.WrongWords)
+    for (const QString& word : state.wrongWords)
         list2_->addItem(word);
 }
 

@@ -11,7 +11,7 @@ class QLabel;
 class QListWidget;
 class PushButton;
 
-// The text of the percentage line's number: CorrectCount / N * 100, N read from countText like
+// The text of the percentage line's number: correctCount / N * 100, N read from countText like
 // the driver reads it, rounded to two places (halves to even) and written in the locale. A count
 // text that is no 16-bit number throws "Type mismatch" or "Overflow"; 0 / 0 throws "Overflow".
 QString ResultsPercentageText(qint16 correctCount, const QString& countText,

@@ -16,12 +16,12 @@ void TestDriver::run(const QString& handlerName, const QuestionForm& form)
     TestRunState& state = session_.state;
     Procedure p(session_.env.errors, QStringLiteral("Form1"), handlerName);
 
-    p.line(100, [&] { state.CorrectCount = 0; });
-    p.line(102, [&] { state.WrongCount = 0; });
-    p.line(104, [&] { state.StatusText = TestRunState::WaitingForAnswer; });
-    p.line(106, [&] { state.StatusColor = QStringLiteral("0"); });
-    p.line(108, [&] { state.CorrectWords = QStringList(); });
-    p.line(110, [&] { state.WrongWords = QStringList(); });
+    p.line(100, [&] { state.correctCount = 0; });
+    p.line(102, [&] { state.wrongCount = 0; });
+    p.line(104, [&] { state.statusText = TestRunState::WaitingForAnswer; });
+    p.line(106, [&] { state.statusColor = QStringLiteral("0"); });
+    p.line(108, [&] { state.correctWords = QStringList(); });
+    p.line(110, [&] { state.wrongWords = QStringList(); });
 
     // The loop "for i = 1 to N": i is 32-bit so that it can step past N = 32767. Line 112 reads
     // the count once and sets up the loop.
@@ -40,15 +40,15 @@ void TestDriver::run(const QString& handlerName, const QuestionForm& form)
     // does not hold either. Each answered question then adds 0 to i, so the questions go on
     // until the player closes one unanswered.
     while (i <= n) {
-        p.line(114, [&] { state.AnswerPending = true; });
-        // One window per showing, gone once it has closed. An answer clears AnswerPending; the
+        p.line(114, [&] { state.answerPending = true; });
+        // One window per showing, gone once it has closed. An answer clears answerPending; the
         // close box, or a window that could not be shown, leaves it set.
         p.line(116, [&] {
             QuestionWindow window(session_, form);
             window.setWindowModality(Qt::ApplicationModal);
             window.exec();
         });
-        if (p.test(118, [&] { return state.AnswerPending; }))
+        if (p.test(118, [&] { return state.answerPending; }))
             break;
         p.line(120, [&] { i += step; });
     }

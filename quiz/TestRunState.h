@@ -8,14 +8,14 @@
 // the question windows write it, the results window reads it. One copy per program.
 struct TestRunState
 {
-    qint16 CorrectCount = 0;
-    qint16 WrongCount = 0;
-    bool AnswerPending = false;
-    QStringList WrongWords;   // clicked captions of wrong answers, in answer order
-    QStringList CorrectWords; // clicked captions of right answers, in answer order
-    QString StatusText;
-    QString CorrectAnswer;
-    QString StatusColor; // a colour number as decimal text: "0", "25600", "255"
+    qint16 correctCount = 0;
+    qint16 wrongCount = 0;
+    bool answerPending = false;
+    QStringList wrongWords;   // clicked captions of wrong answers, in answer order
+    QStringList correctWords; // clicked captions of right answers, in answer order
+    QString statusText;
+    QString correctAnswer;
+    QString statusColor; // a colour number as decimal text: "0", "25600", "255"
 
     static inline const QString WaitingForAnswer = QStringLiteral("Waiting for answer");
 };

@@ -253,8 +253,7 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     // choose-the-valid question on the first.
     Pools& p = all[length];
     // With learning steps, a word just missed is asked again as the one word to find among
-    // non-words, so that the answer teaches it; the decoys the player fell for come back around
-    // it.
+    // non-words, so that the answer teaches it; the decoys the player fell for come back around it.
     // A word the feedback has just shown waits its turn (see HoldBackQuestions).
     const QStringList held = heldBack();
     const QList<const WordMemory*>& relearning = p.missed.isEmpty() ? p.learning : p.missed;

@@ -1,5 +1,4 @@
 #include "ErrorReporting.h"
-#include "RealServices.h"
 #include "TestDoubles.h"
 
 #include <QTest>
@@ -31,18 +30,6 @@ private Q_SLOTS:
                                       "support@quenmark.example"));
         QCOMPARE(text.count(QLatin1Char('\n')), 1);
         QCOMPARE(text.count(QLatin1Char('\r')), 3);
-    }
-
-    void displayedAsFourLines()
-    {
-        const QString text = ErrorReporter::messageText(QStringLiteral("Type mismatch"),
-                                                        QStringLiteral("in X.Form2.Form_Load "), 7);
-        const QStringList lines = QtMessageBoxes::displayText(text).split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines[0], QStringLiteral("Type mismatch"));
-        QCOMPARE(lines[1], QStringLiteral("in X.Form2.Form_Load at line 7"));
-        QVERIFY(lines[2].isEmpty());
-        QVERIFY(lines[3].startsWith(QStringLiteral("Please email screenshot")));
     }
 
     void reportIsAWarningTitledApplicationError()

@@ -64,9 +64,9 @@ private slots:
                          WordDatabase::sequentialWords(4, 32767));
         QVERIFY(QFile::copy(QFINDTESTDATA("../../data/HAND-M.CUR"),
                             t.test.path(QStringLiteral("HAND-M.CUR"))));
-        t.session.state.StatusText = TestRunState::WaitingForAnswer;
-        t.session.state.StatusColor = QStringLiteral("0");
-        t.session.state.AnswerPending = true;
+        t.session.state.statusText = TestRunState::WaitingForAnswer;
+        t.session.state.statusColor = QStringLiteral("0");
+        t.session.state.answerPending = true;
         const auto open = [&](const QuestionForm& f) {
             return millisecondsOf([&] {
                 QuestionWindow w(t.session, f);

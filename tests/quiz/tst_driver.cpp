@@ -260,9 +260,9 @@ private slots:
         QFETCH(QString, percentage);
         QFETCH(QStringList, errors);
         // Leftovers of an earlier run that the driver must clear.
-        t_->session.state.CorrectCount = 7;
-        t_->session.state.WrongWords = {QStringLiteral("OLD")};
-        t_->session.state.StatusText = QStringLiteral("Correct with OLD");
+        t_->session.state.correctCount = 7;
+        t_->session.state.wrongWords = {QStringLiteral("OLD")};
+        t_->session.state.statusText = QStringLiteral("Correct with OLD");
         openStore();
 
         const std::unique_ptr<Player> player = run(form, countText, script);
@@ -287,11 +287,11 @@ private slots:
         QCOMPARE(t_->test.messages.texts(), expectedErrors);
 
         const TestRunState& state = t_->session.state;
-        QCOMPARE(state.CorrectCount, qint16(script.count('R')));
-        QCOMPARE(state.WrongCount, qint16(script.count('W')));
-        QCOMPARE(state.CorrectWords, player->rightWords);
-        QCOMPARE(state.WrongWords, player->wrongWords);
-        QCOMPARE(state.AnswerPending, script.endsWith('C'));
+        QCOMPARE(state.correctCount, qint16(script.count('R')));
+        QCOMPARE(state.wrongCount, qint16(script.count('W')));
+        QCOMPARE(state.correctWords, player->rightWords);
+        QCOMPARE(state.wrongWords, player->wrongWords);
+        QCOMPARE(state.answerPending, script.endsWith('C'));
 
         QVERIFY(player->results);
         const Player::Results& results = *player->results;
@@ -322,10 +322,10 @@ private slots:
         QCOMPARE(second->questions.size(), 2);
         QCOMPARE(second->questions[0].status, TestRunState::WaitingForAnswer);
         QCOMPARE(second->questions[0].statusColor, QColor(Qt::black));
-        QCOMPARE(t_->session.state.CorrectCount, qint16(2));
-        QCOMPARE(t_->session.state.WrongCount, qint16(0));
-        QCOMPARE(t_->session.state.CorrectWords, second->rightWords);
-        QCOMPARE(t_->session.state.WrongWords, QStringList());
+        QCOMPARE(t_->session.state.correctCount, qint16(2));
+        QCOMPARE(t_->session.state.wrongCount, qint16(0));
+        QCOMPARE(t_->session.state.correctWords, second->rightWords);
+        QCOMPARE(t_->session.state.wrongWords, QStringList());
         QCOMPARE(second->results->list2, QStringList());
         QCOMPARE(t_->test.messages.texts(), QStringList());
     }
@@ -337,7 +337,7 @@ private slots:
 
         const std::unique_ptr<Player> player = run("Form5", "3", "WRW");
         QCOMPARE(player->failures, QStringList());
-        QCOMPARE(t_->session.state.WrongWords, QStringList({"ZO", "ZO"}));
+        QCOMPARE(t_->session.state.wrongWords, QStringList({"ZO", "ZO"}));
         QCOMPARE(player->results->list2, QStringList({"ZO", "ZO"}));
         QCOMPARE(player->results->percentage, QStringLiteral("Percentage: 33.33%"));
     }

@@ -67,9 +67,9 @@ public:
         WordDatabase::write(path, words);
         store.create();
         store.open(path);
-        session.state.StatusText = TestRunState::WaitingForAnswer;
-        session.state.StatusColor = QStringLiteral("0");
-        session.state.AnswerPending = true;
+        session.state.statusText = TestRunState::WaitingForAnswer;
+        session.state.statusColor = QStringLiteral("0");
+        session.state.answerPending = true;
     }
 
     // Scripts one question: the answer position x, then the draws of the valid-word test (the
@@ -175,7 +175,7 @@ private slots:
 
         QCOMPARE(captions(w), expected);
         QCOMPARE(w.correctIndex(), qint16(x));
-        QCOMPARE(fx.session.state.CorrectAnswer, answer);
+        QCOMPARE(fx.session.state.correctAnswer, answer);
         QVERIFY(fx.t.random.script.empty());
         QCOMPARE(fx.t.messages.texts(), QStringList{});
 
@@ -224,7 +224,7 @@ private slots:
             QuestionWindow w(fx.session, f);
             w.show();
             caption = button(w, clicked)->text();
-            answer = state.CorrectAnswer;
+            answer = state.correctAnswer;
             shown = captions(w);
             clock.advanceSecs(3);
             QTest::mouseClick(button(w, clicked), Qt::LeftButton);
@@ -242,14 +242,14 @@ private slots:
         QCOMPARE(recorded.at, clock.now);
         QCOMPARE(recorded.responseMs, 3000);
 
-        QCOMPARE(state.AnswerPending, false);
-        QCOMPARE(state.CorrectCount, qint16(right ? 1 : 0));
-        QCOMPARE(state.WrongCount, qint16(right ? 0 : 1));
-        QCOMPARE(state.CorrectWords, right ? QStringList{caption} : QStringList{});
-        QCOMPARE(state.WrongWords, right ? QStringList{} : QStringList{caption});
-        QCOMPARE(state.StatusText, right ? QStringLiteral("Correct with ") + caption
+        QCOMPARE(state.answerPending, false);
+        QCOMPARE(state.correctCount, qint16(right ? 1 : 0));
+        QCOMPARE(state.wrongCount, qint16(right ? 0 : 1));
+        QCOMPARE(state.correctWords, right ? QStringList{caption} : QStringList{});
+        QCOMPARE(state.wrongWords, right ? QStringList{} : QStringList{caption});
+        QCOMPARE(state.statusText, right ? QStringLiteral("Correct with ") + caption
                                          : QStringLiteral("Wrong. Correct answer was ") + answer);
-        QCOMPARE(state.StatusColor, right ? QStringLiteral("25600") : QStringLiteral("255"));
+        QCOMPARE(state.statusColor, right ? QStringLiteral("25600") : QStringLiteral("255"));
         QCOMPARE(fx.t.sounds.played.size(), 1);
         QCOMPARE(fx.t.sounds.played[0].path, fx.t.path(right ? QStringLiteral("sounds/correct.wav")
                                                              : QStringLiteral("sounds/wrong.wav")));
@@ -257,10 +257,10 @@ private slots:
         QCOMPARE(fx.t.messages.texts(), QStringList{});
 
         // The next question shows the outcome on its status line.
-        state.AnswerPending = true;
+        state.answerPending = true;
         QuestionWindow next(fx.session, f);
         QLabel* status = statusLine(next);
-        QCOMPARE(status->text(), state.StatusText);
+        QCOMPARE(status->text(), state.statusText);
         QCOMPARE(status->palette().color(QPalette::WindowText),
                  right ? QColor(0, 100, 0) : QColor(255, 0, 0));
         QCOMPARE(status->palette().color(QPalette::Window), QColor(Qt::white));
@@ -280,14 +280,14 @@ private slots:
     {
         QFETCH(QString, name);
         Fixture fx;
-        fx.session.state.CorrectAnswer = QStringLiteral("PREV");
+        fx.session.state.correctAnswer = QStringLiteral("PREV");
         fx.store.close();
         fx.t.random.push(1, 0, 3);
         fx.t.random.pushLetters(QStringLiteral("BCDF"));
 
         QuestionWindow w(fx.session, form(name));
         QCOMPARE(captions(w), (QStringList{"", "PREV", "", ""}));
-        QCOMPARE(fx.session.state.CorrectAnswer, QStringLiteral("PREV"));
+        QCOMPARE(fx.session.state.correctAnswer, QStringLiteral("PREV"));
         QStringList expected;
         for (int line : {120, 136, 138, 140})
             expected.append(errorText(name, QStringLiteral("Form_Load"), line, ClosedStore));
@@ -311,8 +311,8 @@ private slots:
         QFETCH(bool, right);
         Fixture fx;
         TestRunState& state = fx.session.state;
-        state.CorrectCount = 32767;
-        state.WrongCount = 32767;
+        state.correctCount = 32767;
+        state.wrongCount = 32767;
         fx.scriptQuestion(form(name), 0);
         QuestionWindow w(fx.session, form(name));
         w.show();
@@ -322,12 +322,12 @@ private slots:
         QCOMPARE(fx.t.messages.texts(),
                  QStringList{errorText(name, QStringLiteral("PushButton%1_Click").arg(clicked),
                                        right ? 104 : 114, QStringLiteral("Overflow"))});
-        QCOMPARE(state.CorrectCount, qint16(32767));
-        QCOMPARE(state.WrongCount, qint16(32767));
-        QCOMPARE(right ? state.CorrectWords : state.WrongWords, QStringList{caption});
-        QCOMPARE(state.StatusColor, right ? QStringLiteral("25600") : QStringLiteral("255"));
+        QCOMPARE(state.correctCount, qint16(32767));
+        QCOMPARE(state.wrongCount, qint16(32767));
+        QCOMPARE(right ? state.correctWords : state.wrongWords, QStringList{caption});
+        QCOMPARE(state.statusColor, right ? QStringLiteral("25600") : QStringLiteral("255"));
         QCOMPARE(fx.t.sounds.played.size(), 1);
-        QCOMPARE(state.AnswerPending, false);
+        QCOMPARE(state.answerPending, false);
         QCOMPARE(w.result(), int(QDialog::Accepted));
     }
 
@@ -350,8 +350,8 @@ private slots:
         QCOMPARE(captions(w).mid(1), (QStringList{same, same, same}));
         w.show();
         QTest::mouseClick(button(w, 3), Qt::LeftButton);
-        QCOMPARE(fx.session.state.WrongWords, QStringList{same});
-        QCOMPARE(fx.session.state.WrongCount, qint16(1));
+        QCOMPARE(fx.session.state.wrongWords, QStringList{same});
+        QCOMPARE(fx.session.state.wrongCount, qint16(1));
     }
 
     // An empty list gives an empty valid word: its blank button still counts as the answer.
@@ -364,8 +364,8 @@ private slots:
         QCOMPARE(fx.t.messages.texts(), QStringList{});
         w.show();
         QTest::mouseClick(button(w, 3), Qt::LeftButton);
-        QCOMPARE(fx.session.state.StatusText, QStringLiteral("Correct with "));
-        QCOMPARE(fx.session.state.CorrectWords, QStringList{QString()});
+        QCOMPARE(fx.session.state.statusText, QStringLiteral("Correct with "));
+        QCOMPARE(fx.session.state.correctWords, QStringList{QString()});
     }
 
     // Over many questions on a crowded list, no non-word is a stored word or equals the valid
@@ -412,7 +412,7 @@ private slots:
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         QVERIFY(w.isVisible());
-        QCOMPARE(fx.session.state.AnswerPending, true);
+        QCOMPARE(fx.session.state.answerPending, true);
         QVERIFY(fx.t.sounds.played.isEmpty());
 
         // Tab reaches PushButton1 first; Space on it answers.
@@ -420,8 +420,8 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), button(w, 1));
         QTest::keyClick(button(w, 1), Qt::Key_Space);
         QVERIFY(!w.isVisible());
-        QCOMPARE(fx.session.state.AnswerPending, false);
-        QCOMPARE(fx.session.state.CorrectWords, QStringList{nonWords(3)[0]});
+        QCOMPARE(fx.session.state.answerPending, false);
+        QCOMPARE(fx.session.state.correctWords, QStringList{nonWords(3)[0]});
     }
 
     // The keys 1 to 4 answer as a click on the button at that position, from the hidden Text1
@@ -470,10 +470,10 @@ private slots:
         if (answered)
             QCOMPARE(text1->text(), QStringLiteral("Text1"));
         QCOMPARE(w.isVisible(), answered == 0);
-        QCOMPARE(fx.session.state.AnswerPending, answered == 0);
+        QCOMPARE(fx.session.state.answerPending, answered == 0);
         const QStringList none;
-        QCOMPARE(fx.session.state.CorrectWords, answered == x + 1 ? QStringList{caption} : none);
-        QCOMPARE(fx.session.state.WrongWords,
+        QCOMPARE(fx.session.state.correctWords, answered == x + 1 ? QStringList{caption} : none);
+        QCOMPARE(fx.session.state.wrongWords,
                  answered && answered != x + 1 ? QStringList{caption} : none);
         if (answered == 0) {
             QKeyEvent repeat(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"),
@@ -487,24 +487,24 @@ private slots:
     {
         Fixture fx;
         TestRunState& state = fx.session.state;
-        state.StatusText = QStringLiteral("Correct with AD");
-        state.StatusColor = QStringLiteral("25600");
-        state.CorrectCount = 3;
-        state.CorrectWords = QStringList{"AB", "AD", "AG"};
+        state.statusText = QStringLiteral("Correct with AD");
+        state.statusColor = QStringLiteral("25600");
+        state.correctCount = 3;
+        state.correctWords = QStringList{"AB", "AD", "AG"};
         fx.scriptQuestion(form(QStringLiteral("Form8")), 2);
         QuestionWindow w(fx.session, form(QStringLiteral("Form8")));
         w.show();
         w.close();
         QCOMPARE(w.result(), int(QDialog::Rejected));
-        QCOMPARE(state.AnswerPending, true);
-        QCOMPARE(state.StatusText, QStringLiteral("Correct with AD"));
-        QCOMPARE(state.StatusColor, QStringLiteral("25600"));
-        QCOMPARE(state.CorrectCount, qint16(3));
-        QCOMPARE(state.WrongCount, qint16(0));
-        QCOMPARE(state.CorrectWords, (QStringList{"AB", "AD", "AG"}));
-        QCOMPARE(state.WrongWords, QStringList{});
+        QCOMPARE(state.answerPending, true);
+        QCOMPARE(state.statusText, QStringLiteral("Correct with AD"));
+        QCOMPARE(state.statusColor, QStringLiteral("25600"));
+        QCOMPARE(state.correctCount, qint16(3));
+        QCOMPARE(state.wrongCount, qint16(0));
+        QCOMPARE(state.correctWords, (QStringList{"AB", "AD", "AG"}));
+        QCOMPARE(state.wrongWords, QStringList{});
         // The unanswered question's word stays as the current answer.
-        QCOMPARE(state.CorrectAnswer, nonWords(4)[0]);
+        QCOMPARE(state.correctAnswer, nonWords(4)[0]);
         QVERIFY(fx.t.sounds.played.isEmpty());
     }
 
@@ -519,7 +519,7 @@ private slots:
                 QTest::mouseClick(button(*open, 4), Qt::LeftButton);
         });
         QCOMPARE(w.exec(), int(QDialog::Accepted));
-        QCOMPARE(fx.session.state.CorrectCount, qint16(1));
+        QCOMPARE(fx.session.state.correctCount, qint16(1));
     }
 
     void layout_data()

@@ -44,8 +44,8 @@ class tst_ResultsWindow : public QObject
     }
     void setState(int correct, int wrong)
     {
-        t_->session.state.CorrectCount = qint16(correct);
-        t_->session.state.WrongCount = qint16(wrong);
+        t_->session.state.correctCount = qint16(correct);
+        t_->session.state.wrongCount = qint16(wrong);
     }
 
 private slots:
@@ -135,8 +135,8 @@ private slots:
     void listsKeepAnswerOrderAndDuplicates()
     {
         setState(2, 3);
-        t_->session.state.CorrectWords = {QStringLiteral("ZO"), QStringLiteral("AX")};
-        t_->session.state.WrongWords = {QStringLiteral("QJ"), QStringLiteral("XB"),
+        t_->session.state.correctWords = {QStringLiteral("ZO"), QStringLiteral("AX")};
+        t_->session.state.wrongWords = {QStringLiteral("QJ"), QStringLiteral("XB"),
                                         QStringLiteral("QJ")};
         ResultsWindow window(t_->session, QStringLiteral("5"));
         QCOMPARE(list(window, "List1"), QStringList({"ZO", "AX"}));
@@ -165,8 +165,8 @@ private slots:
         QFETCH(QString, countText);
         QFETCH(QString, description);
         setState(correct, 2);
-        t_->session.state.CorrectWords = QStringList(correct, QStringLiteral("AA"));
-        t_->session.state.WrongWords = {QStringLiteral("QQ"), QStringLiteral("QQ")};
+        t_->session.state.correctWords = QStringList(correct, QStringLiteral("AA"));
+        t_->session.state.wrongWords = {QStringLiteral("QQ"), QStringLiteral("QQ")};
         const TestRunState before = t_->session.state;
 
         ResultsWindow window(t_->session, countText);
@@ -179,8 +179,8 @@ private slots:
         QCOMPARE(text(window, "lblPercentage"), QStringLiteral("Percentage:"));
         QCOMPARE(list(window, "List1"), QStringList());
         QCOMPARE(list(window, "List2"), QStringList());
-        QCOMPARE(t_->session.state.CorrectWords, before.CorrectWords);
-        QCOMPARE(t_->session.state.WrongWords, before.WrongWords);
+        QCOMPARE(t_->session.state.correctWords, before.correctWords);
+        QCOMPARE(t_->session.state.wrongWords, before.wrongWords);
     }
 
     void closesByButtonOrCloseBox_data()
@@ -215,13 +215,13 @@ private slots:
         QVERIFY(openAfterEscape);
         QVERIFY(!window.isVisible());
         QCOMPARE(t_->test.messages.texts(), QStringList());
-        QCOMPARE(t_->session.state.CorrectCount, qint16(1));
+        QCOMPARE(t_->session.state.correctCount, qint16(1));
     }
 
     void looksLikeTheSummaryWindow()
     {
         setState(32767, 32767);
-        t_->session.state.CorrectWords = {QStringLiteral("ZZZZ")};
+        t_->session.state.correctWords = {QStringLiteral("ZZZZ")};
         ResultsWindow window(t_->session, QStringLiteral("3"));
         QCOMPARE(window.objectName(), QStringLiteral("Form4"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Lexitor Trainer Software"));

@@ -103,24 +103,6 @@ QString quoted(const QString& request)
     return text;
 }
 
-// A 64-bit generator (SplitMix64): the same seed, the same questions.
-class SeededRandom : public RandomSource
-{
-public:
-    explicit SeededRandom(quint64 seed) : state_(seed) {}
-    float nextFraction() override
-    {
-        quint64 z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        z ^= z >> 31;
-        return float(z >> 40) * (1.0f / 16777216.0f);
-    }
-
-private:
-    quint64 state_;
-};
-
 // The bundled word database: beside the tool in the build, in the program folder once
 // installed.
 QString bundledWords()

@@ -9,16 +9,3 @@ public:
     static QString displayText(const QString& text);
     void show(const QString& text, const QString& title, MessageIcon icon) override;
 };
-
-class DesktopUrlOpener : public UrlOpener
-{
-public:
-    bool open(const QUrl& url) override;
-};
-
-// The system's date and time, in UTC.
-class SystemWallClock : public WallClock
-{
-public:
-    QDateTime nowUtc() const override;
-};

@@ -1,5 +1,5 @@
 #include "ErrorReporting.h"
-#include "RealServices.h"
+#include "QtMessageBoxes.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -12,6 +12,18 @@ class MessageBoxesTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void displayedAsFourLines()
+    {
+        const QString text = ErrorReporter::messageText(QStringLiteral("Type mismatch"),
+                                                        QStringLiteral("in X.Form2.Form_Load "), 7);
+        const QStringList lines = QtMessageBoxes::displayText(text).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QStringLiteral("Type mismatch"));
+        QCOMPARE(lines[1], QStringLiteral("in X.Form2.Form_Load at line 7"));
+        QVERIFY(lines[2].isEmpty());
+        QVERIFY(lines[3].startsWith(QStringLiteral("Please email screenshot")));
+    }
+
     // What the real box looks like while it is up: title, icon, buttons and the lines of its text.
     void showsTheLinesAsTheProgramBreaksThem()
     {

@@ -1,8 +1,7 @@
-#include "RealServices.h"
+#include "QtMessageBoxes.h"
 
 #include "ProgramIcon.h"
 
-#include <QDesktopServices>
 #include <QEvent>
 #include <QLabel>
 #include <QLayout>
@@ -68,14 +67,4 @@ void QtMessageBoxes::show(const QString& text, const QString& title, MessageIcon
     box.setWindowIcon(ProgramIcon());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
-}
-
-bool DesktopUrlOpener::open(const QUrl& url)
-{
-    return QDesktopServices::openUrl(url);
-}
-
-QDateTime SystemWallClock::nowUtc() const
-{
-    return QDateTime::currentDateTimeUtc();
 }

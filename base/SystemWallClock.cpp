@@ -1,0 +1,6 @@
+#include "SystemWallClock.h"
+
+QDateTime SystemWallClock::nowUtc() const
+{
+    return QDateTime::currentDateTimeUtc();
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Services.h"
+
+// The system's date and time, in UTC.
+class SystemWallClock : public WallClock
+{
+public:
+    QDateTime nowUtc() const override;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Services.h"
+
+// Hands addresses to the desktop's own handler (QDesktopServices).
+class DesktopUrlOpener : public UrlOpener
+{
+public:
+    bool open(const QUrl& url) override;
+};

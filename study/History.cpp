@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 History::Impl::Impl(History& owner) : owner(owner), db(owner.path_)
 {
     retry.setSingleShot(true);
@@ -80,6 +82,9 @@ void History::Impl::open()
             saving = true;
             if (const auto weights = HistorySchema::storedWeights(db))
                 owner.policy_.model = Fsrs::Model(*weights);
+            const QVariant spotting = HistorySchema::meta(db, QStringLiteral("fake_spotting"));
+            if (!spotting.isNull())
+                owner.policy_.fakeSpotting = std::clamp(spotting.toDouble(), 0.0, 1.0);
             // States derived under other rules serve until the background rebuild is taken up.
             const QVariant grading = HistorySchema::meta(db, QStringLiteral("grading"));
             if (grading.isNull() || grading.toInt() != owner.policy_.rulesVersion()) {

@@ -53,6 +53,8 @@ bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
 {
     if (outcome.newWeights)
         owner.policy_.model = Fsrs::Model(*outcome.newWeights);
+    if (outcome.newFakeSpotting)
+        owner.policy_.fakeSpotting = *outcome.newFakeSpotting;
     if (!outcome.rebuilt)
         return false;
     cache = std::move(outcome.states);

@@ -1,6 +1,7 @@
 #include "HistoryRebuild.h"
 
 #include "Calibration.h"
+#include "FakeSpotting.h"
 #include "HistoryDb.h"
 #include "HistorySchema.h"
 #include "HistoryWorker.h"
@@ -92,8 +93,14 @@ Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
             out.newWeights = weights;
             policy.model = Fsrs::Model(*weights);
         }
+        FakeSpotting spotting(policy.priorRecallOfNewWord, MemoryPolicy().fakeSpotting);
+        feed(db, snapshot, control)([&](const AnswerRecord& a) { spotting.add(a); });
+        if (spotting.estimate() != policy.fakeSpotting) {
+            out.newFakeSpotting = spotting.estimate();
+            policy.fakeSpotting = spotting.estimate();
+        }
     }
-    out.rebuilt = order.rulesChanged || out.newWeights;
+    out.rebuilt = order.rulesChanged || out.newWeights || out.newFakeSpotting;
     if (out.rebuilt) {
         out.states = replay(db, policy, snapshot, control);
         HistorySchema::stageStates(db, out.states);
@@ -110,6 +117,8 @@ Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
         }
         if (out.newWeights)
             HistorySchema::storeWeights(db, *out.newWeights);
+        if (out.newFakeSpotting)
+            HistorySchema::setMeta(db, QStringLiteral("fake_spotting"), *out.newFakeSpotting);
         if (fitting) {
             HistorySchema::setMeta(db, QStringLiteral("fitted_on"),
                                    order.fitDay.toString(Qt::ISODate));

@@ -28,6 +28,7 @@ struct Order
 struct Outcome
 {
     std::optional<Fsrs::Weights> newWeights; // a fit that changed the weights
+    std::optional<double> newFakeSpotting;   // a fit that changed the player's eye for fakes
     bool rebuilt = false;
     QHash<QString, WordMemory> states; // when rebuilt: the stored states, as of throughId
     qint64 throughId = 0;

@@ -20,7 +20,8 @@ class HistoryDb;
 //   word_state  each word's memory state, derived from the answers (a cache)
 //   meta        key/value: the rules the states follow ("grading"), the fitted weights
 //               ("weights"), how many answers they were fitted to ("fitted_answers") and the
-//               study day of the last fit ("fitted_on", yyyy-MM-dd)
+//               study day of the last fit ("fitted_on", yyyy-MM-dd), the player's fitted
+//               eye for fakes ("fake_spotting", 0 to 1)
 namespace HistorySchema {
 
 constexpr int Version = 2;

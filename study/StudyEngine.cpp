@@ -240,28 +240,26 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     if (settings_.mode == StudySettings::Mode::Uniform)
         return uniform();
 
-    const MemoryPolicy& policy = history_.policy();
     QHash<int, Pools> all = pools(clock_.nowUtc());
     int newLeft = std::max(0, settings_.newPerDay - introducedToday());
     const int length = chooseLength(all, newLeft, practice);
     if (!length)
         return std::nullopt;
 
-    // Three words of that length if it has them: the due words missed last time, due learning
-    // words, due reviews, new words at the day's pace, then the most faded of the others as
-    // company. Three make a choose-the-invalid question that reviews them all at once; fewer, a
-    // choose-the-valid question on the first.
+    // The kind follows what the words need. A word missed last time is asked alone, as the one
+    // word to find among three phonies: the player must tell it from its near misses, and a right
+    // answer is hard to guess, so it proves the word relearnt. Otherwise three words of that
+    // length (due reviews, then new words at the day's pace, then the most faded of the others
+    // as company) make a choose-the-invalid question that reviews them all at once; new words
+    // come in threes too, as a first sighting teaches the word while its answer proves little
+    // either way. Fewer than three: a choose-the-valid question on the first.
     Pools& p = all[length];
-    // With learning steps, a word just missed is asked again as the one word to find among
-    // non-words, so that the answer teaches it; the decoys the player fell for come back around it.
     // A word the feedback has just shown waits its turn (see HoldBackQuestions).
     const QStringList held = heldBack();
-    const QList<const WordMemory*>& relearning = p.missed.isEmpty() ? p.learning : p.missed;
-    const auto first = std::find_if(relearning.cbegin(), relearning.cend(),
-                                    [&](const WordMemory* m) { return !held.contains(m->word); });
-    if (first != relearning.cend() && !policy.isGraduated(**first) && (*first)->lapses > 0 &&
-        (*first)->step == 0)
-        return assemble(true, length, {(*first)->word}, nonWords(length, 3, {}));
+    const auto missed = std::find_if(p.missed.cbegin(), p.missed.cend(),
+                                     [&](const WordMemory* m) { return !held.contains(m->word); });
+    if (missed != p.missed.cend())
+        return assemble(true, length, {(*missed)->word}, nonWords(length, 3, {}));
     QStringList chosen;
     QStringList waiting;
     auto offer = [&](const WordMemory* m) {

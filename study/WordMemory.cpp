@@ -46,6 +46,15 @@ double MemoryPolicy::recall(const WordMemory& memory, const QDateTime& at) const
     return model.retrievability(days, memory.memory->stability);
 }
 
+double MemoryPolicy::guessChanceChosen() const
+{
+    // Each of the three non-words is missed with m = 1 - fakeSpotting; with k of them missed the
+    // pick lands on the word 1 time in k + 1.
+    const double m = std::clamp(1.0 - fakeSpotting, 0.0, 1.0);
+    const double s = 1.0 - m;
+    return s * s * s + 3.0 * m * s * s / 2.0 + 3.0 * m * m * s / 3.0 + m * m * m / 4.0;
+}
+
 bool MemoryPolicy::isKnown(const WordMemory& memory) const
 {
     return isGraduated(memory) && !memory.missedLast &&
@@ -63,11 +72,11 @@ QList<MemoryPolicy::Grading> MemoryPolicy::gradings(const AnswerRecord& answer) 
     QList<Grading> list;
     const bool right = answer.chosenIndex == answer.rightIndex;
     if (answer.validKind) {
-        list.append({answer.candidates.at(answer.rightIndex), right, guessChanceChosen});
+        list.append({answer.candidates.at(answer.rightIndex), right, guessChanceChosen()});
     } else if (right) {
         for (int i = 0; i < 4; ++i)
             if (i != answer.rightIndex)
-                list.append({answer.candidates.at(i), true, guessChanceAmongThree});
+                list.append({answer.candidates.at(i), true, guessChanceAmongThree()});
     } else {
         // The real word taken for a fake is a lapse; nothing is learnt of the other two.
         list.append({answer.candidates.at(answer.chosenIndex), false, 0.0});

@@ -48,11 +48,15 @@ struct MemoryPolicy
     // measured on simulated learners, same-session repeats cost more questions than they gave
     // back, and a missed word comes back the next day.
     QList<int> learningStepsMinutes;
-    // Chance of answering right without knowing the word: 1 in 4 when the word is the one to
-    // choose; when it is one of the three real words of a choose-the-invalid question, a player
-    // who only spots the non-word also answers right.
-    double guessChanceChosen = 0.25;
-    double guessChanceAmongThree = 0.5;
+    // The player's chance of seeing through a phony at a glance (see FakeSpotting), fitted to
+    // the player with the weights. It sets the chance of answering right without knowing a word.
+    double fakeSpotting = 0.0;
+    // Choosing the word: a pick among the word and the non-words not seen through (1 in 4 for a
+    // player who sees through none).
+    double guessChanceChosen() const;
+    // One of the three real words beside a non-word: spotting the fake, or else a pick between
+    // it and this word (the other two taken as known).
+    double guessChanceAmongThree() const { return fakeSpotting + (1.0 - fakeSpotting) / 2.0; }
     // What a never-graded word is believed to be recalled with before its first answer.
     double priorRecallOfNewWord = 0.3;
 

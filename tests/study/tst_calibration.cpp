@@ -1,4 +1,5 @@
 #include "Calibration.h"
+#include "FakeSpotting.h"
 #include "SimulatedLearner.h"
 
 #include <QTest>
@@ -129,6 +130,45 @@ private slots:
             QVERIFY(!atABound(again->weights));
             QCOMPARE_LT(recallGap(answers, policy.model.weights(), again->weights), 0.01);
         }
+    }
+
+    // The eye for fakes follows the player's choose-the-invalid answers on words never asked
+    // before: up for one who always rejects the fake, down for one who always falls for it, and
+    // unmoved by questions on words asked before, where knowing the words explains the answer.
+    void fakeSpottingFollowsThePlayer_data()
+    {
+        QTest::addColumn<bool>("rejectsFakes");
+        QTest::addColumn<bool>("wordsAskedBefore");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::newRow("rejects every fake") << true << false << 0.8 << 1.0;
+        QTest::newRow("falls for every fake") << false << false << 0.0 << 0.05;
+        QTest::newRow("words asked before") << false << true << 0.29 << 0.31;
+    }
+    void fakeSpottingFollowsThePlayer()
+    {
+        QFETCH(bool, rejectsFakes);
+        QFETCH(bool, wordsAskedBefore);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        FakeSpotting spotting(MemoryPolicy().priorRecallOfNewWord, 0.3);
+        auto question = [](bool validKind, int first, int chosen) {
+            AnswerRecord a;
+            a.validKind = validKind;
+            for (int n = first; n < first + 3; ++n)
+                a.candidates.append(QString::number(n));
+            a.candidates.append(QStringLiteral("FAKE"));
+            a.rightIndex = validKind ? 0 : 3;
+            a.chosenIndex = chosen;
+            return a;
+        };
+        if (wordsAskedBefore)
+            for (int n = 0; n < 3; ++n)
+                spotting.add(question(true, n, 0));
+        for (int i = 0; i < 60; ++i)
+            spotting.add(question(false, wordsAskedBefore ? 0 : 3 * i, rejectsFakes ? 3 : 0));
+        QCOMPARE_GE(spotting.estimate(), low);
+        QCOMPARE_LE(spotting.estimate(), high);
     }
 };
 

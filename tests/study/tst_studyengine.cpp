@@ -109,8 +109,9 @@ private slots:
         QTest::addColumn<QString>("days");
         QTest::addColumn<int>("seen");
         QTest::addColumn<bool>("someKnown");
-        QTest::newRow("a day right") << "R" << 6 << false;
-        QTest::newRow("a day right, a day wrong") << "RW" << 12 << false;
+        const int firstDay = 6 * StudyEngine::FirstDayPace;
+        QTest::newRow("a day right") << "R" << firstDay << false;
+        QTest::newRow("a day right, a day wrong") << "RW" << firstDay + 6 << false;
         QTest::newRow("the day's work for five weeks") << QString(35, u'S') << 30 << true;
     }
     void knownAndPace()
@@ -167,7 +168,7 @@ private slots:
     // decoy.
     void missedWordAndItsDecoyComeBack()
     {
-        const QStringList words = WordDatabase::sequentialWords(2, 3);
+        const QStringList words = WordDatabase::sequentialWords(2, 1);
         Fixture f(words, {1, {2}});
         const auto first = f.engine->next();
         QVERIFY(first && first->validKind);

@@ -246,7 +246,7 @@ private slots:
         StudyRoom room(fx.session, fx.history, fx.clock);
         room.pauseMs = 600000;
         int windows = 0;
-        QStringList firstList;
+        QStringList firstItems; // of the missed words' list, in each summary
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             QWidget* modal = QApplication::activeModalWidget();
@@ -256,10 +256,9 @@ private slots:
                     QTest::keyClick(w, Qt::Key(Qt::Key_0 + fx.rightButton(*w)));
                 QTest::keyClick(w, Qt::Key_Escape);
             } else if (auto* summary = qobject_cast<StudySummaryWindow*>(modal)) {
-                const auto* list = summary->findChild<QListWidget*>(QStringLiteral("RejectedList"));
-                if (firstList.isEmpty())
-                    for (int i = 0; i < list->count(); ++i)
-                        firstList.append(list->item(i)->text());
+                firstItems.append(summary->findChild<QListWidget*>(QStringLiteral("RejectedList"))
+                                      ->item(0)
+                                      ->text());
                 if (windows == 1 && !dayDone)
                     summary->findChild<PushButton*>(QStringLiteral("PushButton2"))->click();
                 else
@@ -269,13 +268,10 @@ private slots:
         poll.start(5);
         room.study(nullptr);
         QCOMPARE(windows, dayDone ? 1 : 2);
-        QCOMPARE(firstList, QStringList{QStringLiteral("none")});
+        QCOMPARE(firstItems, QStringList(windows, QStringLiteral("none")));
         QCOMPARE(fx.t.messages.shown.size(), dayDone ? 1 : 0);
-        if (dayDone) {
-            QCOMPARE(fx.t.messages.shown[0].title, Branding::ProductName);
-            QVERIFY(fx.t.messages.shown[0].text.endsWith(QStringLiteral("Keep practising?")));
-        }
-        QCOMPARE(fx.history.answerCount(), dayDone ? int(fx.valid.size()) : 1);
+        for (const RecordingMessageBoxes::Message& m : std::as_const(fx.t.messages.shown))
+            QVERIFY(m.title == Branding::ProductName && m.text.endsWith("Keep practising?"));
     }
 
     // Study starts whenever the player likes, long after the store's last statement.

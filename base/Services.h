@@ -21,6 +21,13 @@ public:
     // Shows a modal message with an OK button only and returns when it is closed. The text is
     // passed exactly as the program builds it (CR and CR LF line breaks included).
     virtual void show(const QString& text, const QString& title, MessageIcon icon) = 0;
+    // Asks a question with Yes and No buttons; true for Yes. Where nobody can answer, the text is
+    // shown and the answer is No.
+    virtual bool ask(const QString& text, const QString& title)
+    {
+        show(text, title, MessageIcon::None);
+        return false;
+    }
 };
 
 class Clock

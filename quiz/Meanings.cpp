@@ -17,17 +17,17 @@ QString of(const WordStore& store, const QString& word)
 QString outcomeFact(const WordStore& store, bool validKind, const QString& rightWord,
                     const QString& chosen, bool right)
 {
-    if (validKind) {
-        const QString meaning = of(store, rightWord);
-        return QStringLiteral("%1 is a word").arg(rightWord) +
+    if (right && !validKind)
+        return QStringLiteral("%1 is not a word").arg(rightWord);
+    // The word to tell about: the one found, or the one passed over or rejected.
+    const QString word = validKind ? rightWord : chosen;
+    const QString meaning = of(store, word);
+    if (right)
+        return QStringLiteral("%1 is a word").arg(word) +
                (meaning.isEmpty() ? QString() : QStringLiteral(": ") + meaning);
-    }
-    QString fact = QStringLiteral("%1 is not a word").arg(rightWord);
-    if (!right) {
-        if (const QString meaning = of(store, chosen); !meaning.isEmpty())
-            fact += QStringLiteral("; %1: %2").arg(chosen, meaning);
-    }
-    return fact;
+    const QString nonWord = validKind ? chosen : rightWord;
+    return QStringLiteral("%1 is a word; %2 is not").arg(word, nonWord) +
+           (meaning.isEmpty() ? QString() : QStringLiteral(". %1: %2").arg(word, meaning));
 }
 
 QString entry(const QString& word, const QString& meaning)

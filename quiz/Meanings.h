@@ -13,8 +13,8 @@ namespace Meanings {
 QString of(const WordStore& store, const QString& word);
 
 // What an answer in study taught, for the feedback line: "AA is a word: rough lava" when the
-// word was to be found; "XQ is not a word" when the non-word was, with the meaning of the word
-// wrongly chosen after it ("XQ is not a word; AA: rough lava").
+// word was found; "XQ is not a word" when the non-word was; after a wrong choice both, the word
+// first, with its meaning ("AA is a word; XQ is not. AA: rough lava").
 QString outcomeFact(const WordStore& store, bool validKind, const QString& rightWord,
                     const QString& chosen, bool right);
 

@@ -105,6 +105,8 @@ std::optional<int> StudyRoom::dueNow()
     }
 }
 
+// Today's work, then its summary; from the summary, or from the word that nothing is left to do,
+// the player may keep practising, session after session.
 void StudyRoom::study(QWidget* parent)
 {
     inSession_ = true;
@@ -112,23 +114,33 @@ void StudyRoom::study(QWidget* parent)
     try {
         history_.open();
         StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());
-        StudyWindow window(session_, engine, pauseMs.value_or(StudyPreferences::load().pauseMs),
-                           parent);
-        if (!window.start()) {
-            session_.env.messages.show(
-                QStringLiteral("Nothing to study now: today's words are done.\r\rNext review: ") +
-                    StudySummaryWindow::nextReviewText(engine.nextReviewAfterSession(),
-                                                       clock_.nowUtc(), allSaved()),
-                session_.env.appTitle, MessageIcon::None);
-            return;
+        bool practice = false;
+        for (;;) {
+            StudyWindow window(session_, engine, pauseMs.value_or(StudyPreferences::load().pauseMs),
+                               parent);
+            if (!window.start(practice)) {
+                if (practice ||
+                    !session_.env.messages.ask(
+                        QStringLiteral("Nothing to study now: today's words are "
+                                       "done.\r\rNext review: ") +
+                            StudySummaryWindow::nextReviewText(engine.nextReviewAfterSession(),
+                                                               clock_.nowUtc(), allSaved()) +
+                            QStringLiteral("\r\rKeep practising?"),
+                        Branding::ProductName))
+                    return;
+                practice = true;
+                continue;
+            }
+            window.exec();
+            StudySessionResult result = window.sessionResult();
+            result.endedAt = clock_.nowUtc();
+            result.nextReview = engine.nextReviewAfterSession();
+            result.saved = allSaved();
+            StudySummaryWindow summary(result, parent);
+            if (summary.exec() != StudySummaryWindow::KeepPractising)
+                return;
+            practice = true;
         }
-        window.exec();
-        StudySessionResult result = window.sessionResult();
-        result.endedAt = clock_.nowUtc();
-        result.nextReview = engine.nextReviewAfterSession();
-        result.saved = allSaved();
-        StudySummaryWindow summary(result, parent);
-        summary.exec();
     } catch (const std::exception& e) {
         session_.env.messages.show(QString::fromUtf8(e.what()), session_.env.appTitle,
                                    MessageIcon::Warning);

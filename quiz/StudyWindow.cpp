@@ -72,13 +72,24 @@ StudyWindow::StudyWindow(Session& session, StudyEngine& engine, int pauseMs, QWi
     SetSystemBackColors(this);
 }
 
-bool StudyWindow::start()
+bool StudyWindow::start(bool practice)
 {
-    const std::optional<StudyQuestion> first = engine_.next();
+    practice_ = practice;
+    const std::optional<StudyQuestion> first = fetch();
     if (!first)
         return false;
     ask(*first);
     return true;
+}
+
+std::optional<StudyQuestion> StudyWindow::fetch()
+{
+    if (!practice_)
+        return engine_.next();
+    StudyQuestion question = engine_.nextPractice();
+    if (question.candidates.isEmpty())
+        return std::nullopt; // no word of the studied lengths at all
+    return question;
 }
 
 void StudyWindow::ask(const StudyQuestion& question)
@@ -145,7 +156,7 @@ void StudyWindow::advance()
 {
     pause_.stop();
     outcomeShown_ = false;
-    const std::optional<StudyQuestion> next = engine_.next();
+    const std::optional<StudyQuestion> next = fetch();
     if (!next) {
         accept(); // today's due and new words are done
         return;
@@ -200,8 +211,10 @@ bool StudyWindow::event(QEvent* event)
     // Any key while the outcome shows goes on at once, Tab included; a held key does not.
     if (event->type() == QEvent::KeyPress && outcomeShown_) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!key->isAutoRepeat() && key->key() != Qt::Key_unknown &&
-            !(key->key() >= Qt::Key_Shift && key->key() <= Qt::Key_Alt)) {
+        if (key->key() == Qt::Key_Escape)
+            reject();
+        else if (!key->isAutoRepeat() && key->key() != Qt::Key_unknown &&
+                 !(key->key() >= Qt::Key_Shift && key->key() <= Qt::Key_Alt)) {
             advance();
         }
         return true;
@@ -214,6 +227,11 @@ void StudyWindow::keyPressEvent(QKeyEvent* event)
     if (const int k = answerKeyNumber(event)) {
         event->accept();
         choose(k);
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        reject(); // the session ends here, and its summary follows
         return;
     }
     QuizDialog::keyPressEvent(event);
@@ -251,7 +269,7 @@ StudySummaryWindow::StudySummaryWindow(const StudySessionResult& result, QWidget
         items->setObjectName(QLatin1String(name) + QStringLiteral("List"));
         items->setAccessibleName(title);
         items->setGeometry(Twips::rect(240, 300, 3375, 2715));
-        items->addItems(words);
+        items->addItems(words.isEmpty() ? QStringList{QStringLiteral("none")} : words);
     };
     list("Rejected", QStringLiteral("Words you took for non-words"), 120,
          Meanings::entries(result.rejectedWords, result.meanings));
@@ -259,8 +277,12 @@ StudySummaryWindow::StudySummaryWindow(const StudySessionResult& result, QWidget
 
     auto* close = new PushButton(QStringLiteral("Close Window"), this);
     close->setObjectName(QStringLiteral("PushButton1"));
-    close->setGeometry(Twips::rect(120, 5145, 7800, 405));
+    close->setGeometry(Twips::rect(120, 5145, 3840, 405));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    auto* practise = new PushButton(QStringLiteral("Keep practising"), this);
+    practise->setObjectName(QStringLiteral("PushButton2"));
+    practise->setGeometry(Twips::rect(4080, 5145, 3840, 405));
+    connect(practise, &QPushButton::clicked, this, [this] { done(KeepPractising); });
     SetSystemBackColors(this);
     close->setFocus();
 }

@@ -33,8 +33,9 @@ struct StudySessionResult
 // right button turns green and a wrong choice red, the cue plays, the outcome is announced to
 // screen readers on the status line, and the next question follows after a pause, or at once on
 // any key or click. The line at the bottom shows due words left, new words left today, answers
-// and the share of right ones. The session ends when today's due and new words are done, or when
-// the player closes the window.
+// and the share of right ones. The session ends when today's due and new words are done (when
+// practising, when no word is left at all), or when the player presses Escape or closes the
+// window.
 class StudyWindow : public QuizDialog
 {
     Q_OBJECT
@@ -44,8 +45,9 @@ public:
     StudyWindow(Session& session, StudyEngine& engine, int pauseMs = DefaultPauseMs,
                 QWidget* parent = nullptr);
 
-    // Asks the first question; false when today's work is already done.
-    bool start();
+    // Asks the first question; false when today's work is already done. Practice goes on past
+    // it, with the words whose recall has faded most.
+    bool start(bool practice = false);
     const StudySessionResult& sessionResult() const { return result_; }
     bool showingOutcome() const { return outcomeShown_; }
 
@@ -54,6 +56,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    std::optional<StudyQuestion> fetch();
     void ask(const StudyQuestion& question);
     void choose(int k); // 1 to 4
     void advance();
@@ -66,6 +69,7 @@ private:
     StudyEngine& engine_;
     std::optional<StudyQuestion> question_;
     bool outcomeShown_ = false;
+    bool practice_ = false;
     QTimer pause_;
     StudySessionResult result_;
 
@@ -76,11 +80,14 @@ private:
 };
 
 // The summary after a study session: answers, share right, the words missed and when the next
-// review is due. Close by its button, Enter, Escape or the close box.
+// review is due. Close by its button, Enter, Escape or the close box; "Keep practising" ends it
+// with KeepPractising.
 class StudySummaryWindow : public QuizDialog
 {
     Q_OBJECT
 public:
+    static constexpr int KeepPractising = 2;
+
     StudySummaryWindow(const StudySessionResult& result, QWidget* parent = nullptr);
     // "now", "today at 18:30", "tomorrow at 09:15", "Fri 12 Mar at 09:15" (local time), or
     // "nothing scheduled"; never a promise while answers are not saved.

@@ -115,17 +115,23 @@ StudyQuestion StudyEngine::assemble(bool validKind, int length, const QStringLis
     return q;
 }
 
-int StudyEngine::introducedToday() const
+int StudyEngine::newLeftToday() const
 {
     const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
     const QDateTime from = MemoryPolicy::dayStart(today);
     const QDateTime to = MemoryPolicy::dayStart(today.addDays(1));
-    int count = 0;
-    for (const WordMemory& m : history_.words())
-        if (!m.isNew() && m.valid && m.firstReview >= from && m.firstReview < to &&
-            wordSet_.contains(m.word))
-            ++count;
-    return count;
+    int introduced = 0;
+    bool seenBefore = false;
+    for (const WordMemory& m : history_.words()) {
+        if (m.isNew() || !m.valid || !wordSet_.contains(m.word))
+            continue;
+        if (m.firstReview < from)
+            seenBefore = true;
+        else if (m.firstReview < to)
+            ++introduced;
+    }
+    const int allowance = seenBefore ? settings_.newPerDay : settings_.newPerDay * FirstDayPace;
+    return std::max(0, allowance - introduced);
 }
 
 std::optional<StudyQuestion> StudyEngine::uniform()
@@ -241,7 +247,7 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
         return uniform();
 
     QHash<int, Pools> all = pools(clock_.nowUtc());
-    int newLeft = std::max(0, settings_.newPerDay - introducedToday());
+    int newLeft = newLeftToday();
     const int length = chooseLength(all, newLeft, practice);
     if (!length)
         return std::nullopt;
@@ -367,7 +373,7 @@ StudyStats StudyEngine::stats() const
             ++s.due;
     if (settings_.mode == StudySettings::Mode::Study) {
         const int unseen = int(wordSet_.size()) - s.seen;
-        s.newLeftToday = std::clamp(settings_.newPerDay - introducedToday(), 0, unseen);
+        s.newLeftToday = std::min(newLeftToday(), unseen);
     }
     return s;
 }

@@ -88,6 +88,11 @@ public:
     // session of a day's words (some 15 to 40 questions) still brings it back before it ends. A
     // pause that long, or the next session, is past short-term memory anyway.
     static constexpr int HoldBackQuestions = 6;
+    // A player's first day allows this many times the day's new words. A choose-the-invalid
+    // question brings in three words at once, so the pace alone (20 words) would end a new
+    // player's first session after some seven questions; with nothing yet to review, the first
+    // day sorts out the words the player already knows instead.
+    static constexpr int FirstDayPace = 3;
     static constexpr int HoldBackMinutes = 10;
 
 private:
@@ -127,7 +132,8 @@ private:
     QStringList nonWords(int length, int count, const QStringList& avoid);
     QString randomWord(int length);
     QStringList heldBack() const;
-    int introducedToday() const;
+    // New words still allowed today (the pace counts words, not questions).
+    int newLeftToday() const;
     void calibrateOncePerDay();
     bool asked_ = false; // a question of this session has been built
 };

@@ -68,3 +68,14 @@ void QtMessageBoxes::show(const QString& text, const QString& title, MessageIcon
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
+
+bool QtMessageBoxes::ask(const QString& text, const QString& title)
+{
+    UnwrappedMessageBox box(QMessageBox::Question, title, displayText(text),
+                            QMessageBox::Yes | QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowIcon(ProgramIcon());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}

@@ -1,9 +1,11 @@
+#include "Branding.h"
 #include "History.h"
 #include "HistoryFill.h"
 #include "PushButton.h"
 #include "Session.h"
 #include "Settings.h"
 #include "StudyEngine.h"
+#include "StudyFixture.h"
 #include "StudyRoom.h"
 #include "StudySettingsDialog.h"
 #include "StudyWindow.h"
@@ -26,71 +28,6 @@
 #include <QTimer>
 
 namespace {
-
-// A word list, a fresh history and an engine over a clock that stands still.
-struct Fixture
-{
-    explicit Fixture(int newPerDay = 20)
-        : store(t.random), session(t.env, store),
-          history(t.messages, t.path(QStringLiteral("history.sqlite")))
-    {
-        const QStringList words =
-            WordDatabase::sequentialWords(2, 40) + WordDatabase::sequentialWords(3, 40);
-        WordDatabase::write(t.path(QStringLiteral("dbWords.mdb")), words);
-        valid = QSet<QString>(words.begin(), words.end());
-        store.create();
-        store.open(t.path(QStringLiteral("dbWords.mdb")));
-        StudySettings settings;
-        settings.newPerDay = newPerDay;
-        settings.lengths = {2, 3};
-        engine.emplace(store, history, clock, t.random, settings);
-    }
-
-    // Words learnt a month ago, each answered right three times over a quarter of an hour: due
-    // for review now.
-    void learntLongAgo(const QStringList& words)
-    {
-        const QDateTime start = clock.now.addDays(-30);
-        for (const QString& word : words)
-            for (int minutes : {0, 2, 15})
-                history.record(answerOn(word, start.addSecs(minutes * 60)));
-    }
-
-    // The words on the buttons, without their numbers.
-    QStringList candidates(const StudyWindow& w) const
-    {
-        QStringList words;
-        for (int k = 1; k <= 4; ++k)
-            words.append(button(w, k)->text().section(QLatin1Char(' '), -1));
-        return words;
-    }
-    static PushButton* button(const StudyWindow& w, int k)
-    {
-        return w.findChild<PushButton*>(QStringLiteral("PushButton%1").arg(k));
-    }
-    static bool asksForTheWord(const StudyWindow& w)
-    {
-        return !w.findChild<QGroupBox*>(QStringLiteral("Frame1"))->title().contains("invalid");
-    }
-    // 1 to 4: the button with the right answer.
-    int rightButton(const StudyWindow& w) const
-    {
-        const QStringList words = candidates(w);
-        for (int k = 1; k <= 4; ++k) {
-            if (valid.contains(words[k - 1]) == asksForTheWord(w))
-                return k;
-        }
-        return 0;
-    }
-
-    TestEnvironment t;
-    WordStore store;
-    Session session;
-    History history;
-    ManualWallClock clock;
-    std::optional<StudyEngine> engine;
-    QSet<QString> valid;
-};
 
 QColor buttonColour(const StudyWindow& w, int k)
 {
@@ -167,6 +104,10 @@ private slots:
                 w.findChild<QLabel*>(QStringLiteral("Outcome"))->accessibleName();
             QVERIFY2(outcome.startsWith(right ? "Right: " : "Wrong: "), qPrintable(outcome));
             QVERIFY(outcome.contains(words[good - 1]));
+            if (!right) // the word, then the non-word
+                QVERIFY2(outcome.contains(QStringLiteral("%1 is a word; %2 is not")
+                                              .arg(rejected.last(), accepted.last())),
+                         qPrintable(outcome));
 
             fx.clock.advanceSecs(660);      // words in their learning steps come due again
             QTest::keyClick(&w, Qt::Key_A); // any key: the next question at once
@@ -283,6 +224,54 @@ private slots:
         QCOMPARE(w.QDialog::result(), int(QDialog::Accepted));
         QVERIFY(!fx.engine->next());
         QVERIFY(!StudyWindow(fx.session, *fx.engine).start());
+    }
+
+    // After the day's work the player may keep practising: from the summary, or when nothing is
+    // left, from the question (in a box titled like every window). Escape ends a session, while
+    // a question or an outcome shows, and its summary follows; an empty list there says none.
+    void keepPractising_data()
+    {
+        QTest::addColumn<bool>("dayDone");
+        QTest::newRow("from the summary") << false;
+        QTest::newRow("when nothing is left") << true;
+    }
+    void keepPractising()
+    {
+        QFETCH(bool, dayDone);
+        Fixture fx;
+        if (dayDone) // every word answered right a moment ago: nothing due, nothing new
+            for (const QString& word : std::as_const(fx.valid))
+                fx.history.record(answerOn(word, fx.clock.now.addSecs(-60)));
+        fx.t.messages.answer = true;
+        StudyRoom room(fx.session, fx.history, fx.clock);
+        room.pauseMs = 600000;
+        int windows = 0;
+        QStringList firstItems; // of the missed words' list, in each summary
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* w = qobject_cast<StudyWindow*>(modal); w && !w->property("met").isValid()) {
+                w->setProperty("met", ++windows);
+                if (windows == 1 && !dayDone) // answered right, then Escape
+                    QTest::keyClick(w, Qt::Key(Qt::Key_0 + fx.rightButton(*w)));
+                QTest::keyClick(w, Qt::Key_Escape);
+            } else if (auto* summary = qobject_cast<StudySummaryWindow*>(modal)) {
+                firstItems.append(summary->findChild<QListWidget*>(QStringLiteral("RejectedList"))
+                                      ->item(0)
+                                      ->text());
+                if (windows == 1 && !dayDone)
+                    summary->findChild<PushButton*>(QStringLiteral("PushButton2"))->click();
+                else
+                    summary->close();
+            }
+        });
+        poll.start(5);
+        room.study(nullptr);
+        QCOMPARE(windows, dayDone ? 1 : 2);
+        QCOMPARE(firstItems, QStringList(windows, QStringLiteral("none")));
+        QCOMPARE(fx.t.messages.shown.size(), dayDone ? 1 : 0);
+        for (const RecordingMessageBoxes::Message& m : std::as_const(fx.t.messages.shown))
+            QVERIFY(m.title == Branding::ProductName && m.text.endsWith("Keep practising?"));
     }
 
     // Study starts whenever the player likes, long after the store's last statement.

@@ -77,7 +77,8 @@ class StudyEngineTest : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    // New words come in at the day's pace, and the next day brings the next ones.
+    // New words come in at the day's pace (a new player's first day at FirstDayPace times it),
+    // and the next day brings the next ones.
     void newWordsAtTheDaysPace_data()
     {
         QTest::addColumn<int>("perDay");
@@ -87,16 +88,17 @@ private slots:
     void newWordsAtTheDaysPace()
     {
         QFETCH(int, perDay);
-        const QStringList words = WordDatabase::sequentialWords(2, 40);
+        const int firstDay = perDay * StudyEngine::FirstDayPace;
+        const QStringList words = WordDatabase::sequentialWords(2, firstDay + 2 * perDay);
         Fixture f(words, {perDay, {2}});
-        QCOMPARE(f.engine->stats().newLeftToday, perDay);
+        QCOMPARE(f.engine->stats().newLeftToday, firstDay);
         f.session(all(words));
-        QCOMPARE(f.engine->stats().seen, perDay);
+        QCOMPARE(f.engine->stats().seen, firstDay);
         QCOMPARE(f.engine->stats().newLeftToday, 0);
         f.clock.advanceDays(1);
         QCOMPARE(f.engine->stats().newLeftToday, perDay);
         f.session(all(words));
-        QCOMPARE(f.engine->stats().seen, 2 * perDay);
+        QCOMPARE(f.engine->stats().seen, firstDay + perDay);
     }
 
     // Known takes a lasting memory: days of drilling (R: 60 answers of practice, all right; W:
@@ -107,8 +109,9 @@ private slots:
         QTest::addColumn<QString>("days");
         QTest::addColumn<int>("seen");
         QTest::addColumn<bool>("someKnown");
-        QTest::newRow("a day right") << "R" << 6 << false;
-        QTest::newRow("a day right, a day wrong") << "RW" << 12 << false;
+        const int firstDay = 6 * StudyEngine::FirstDayPace;
+        QTest::newRow("a day right") << "R" << firstDay << false;
+        QTest::newRow("a day right, a day wrong") << "RW" << firstDay + 6 << false;
         QTest::newRow("the day's work for five weeks") << QString(35, u'S') << 30 << true;
     }
     void knownAndPace()
@@ -165,7 +168,7 @@ private slots:
     // decoy.
     void missedWordAndItsDecoyComeBack()
     {
-        const QStringList words = WordDatabase::sequentialWords(2, 3);
+        const QStringList words = WordDatabase::sequentialWords(2, 1);
         Fixture f(words, {1, {2}});
         const auto first = f.engine->next();
         QVERIFY(first && first->validKind);

@@ -30,6 +30,11 @@ public:
         if (onShow)
             onShow(shown.last());
     }
+    bool ask(const QString& text, const QString& title) override
+    {
+        show(text, title, MessageIcon::None);
+        return answer;
+    }
 
     QStringList texts() const
     {
@@ -42,6 +47,7 @@ public:
     QList<Message> shown;
     // Runs while the "modal" message is up, e.g. to check what a window looks like at that moment.
     std::function<void(const Message&)> onShow;
+    bool answer = false; // to every question asked
 };
 
 // Hands out scripted fractions; when the script runs dry it continues with a fixed-seed

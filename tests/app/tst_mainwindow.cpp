@@ -595,7 +595,8 @@ private slots:
         QTest::addColumn<int>("fresh");
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("fits") << 123 << 20 << 0 << "Study (123 due, 20 new)";
+        QTest::newRow("fits") << 123 << 20 << 400 << "Study (123 due, 20 new)";
+        QTest::newRow("new player") << 0 << 20 << 0 << "Study (0 due, 20 new)";
         QTest::newRow("too narrow") << 123 << 20 << 90 << "Study (123 due)";
         QTest::newRow("new unknown") << 0 << -1 << 0 << "Study (0 due)";
         QTest::newRow("no history") << -1 << 20 << 0 << "Study";

@@ -124,7 +124,7 @@ void ProgressFigures::describe(ProgressData& data)
     QStringList due;
     for (qsizetype i = 0; i < data.due.size(); ++i)
         due.append(i == 0       ? QStringLiteral("Today")
-                   : i % 2 == 0 ? date(today.addDays(i), "ddd d")
+                   : i % 4 == 0 ? date(today.addDays(i), "ddd d")
                                 : QString(int(i), QLatin1Char(' ')));
     data.dueLabels = due;
 }

@@ -3,9 +3,11 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QDateTimeAxis>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPercentBarSeries>
 #include <QValueAxis>
 
@@ -69,6 +71,19 @@ void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractA
     series->attachAxis(y);
 }
 
+// Days as bars 0, 1, 2...; each non-blank label stands under its bar.
+QCategoryAxis* dayAxis(const QStringList& labels)
+{
+    auto* axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setRange(-0.5, qreal(labels.size()) - 0.5);
+    for (qsizetype i = 0; i < labels.size(); ++i)
+        if (!labels[i].trimmed().isEmpty())
+            axis->append(labels[i], qreal(i));
+    axis->setGridLineVisible(false);
+    return axis;
+}
+
 QBarCategoryAxis* categoryAxis(const QStringList& categories)
 {
     auto* axis = new QBarCategoryAxis;
@@ -88,7 +103,10 @@ void ProgressCharts::fillShares(QChart* chart, const QList<ProgressData::Length>
     QBarSet* fresh = barSet(QStringLiteral("New"), NewColour);
     QStringList categories;
     for (const ProgressData::Length& l : lengths) {
-        categories.append(QStringLiteral("%1 letters").arg(l.length));
+        categories.append(
+            QStringLiteral("%1 letters<br>(%2)")
+                .arg(l.length)
+                .arg(QLocale(QLocale::English).toString(l.known + l.learning + l.newWords)));
         *known << l.known;
         *learning << l.learning;
         *fresh << l.newWords;
@@ -96,7 +114,7 @@ void ProgressCharts::fillShares(QChart* chart, const QList<ProgressData::Length>
     series->append({known, learning, fresh});
     series->setBarWidth(0.6);
     series->setLabelsVisible(true);
-    series->setLabelsFormat(QStringLiteral("@value"));
+    series->setLabelsFormat(QStringLiteral("@value %"));
     auto* shares = new QValueAxis;
     shares->setRange(0, 100);
     shares->setTickCount(5);
@@ -125,6 +143,7 @@ void ProgressCharts::fillKnown(QChart* chart, const ProgressData& data)
         lines.append(line);
     }
     x->setRange(from, from.addDays(std::max<qsizetype>(days - 1, 1)));
+    x->setTickCount(int(std::clamp<qsizetype>(days, 2, 5)));
     QValueAxis* y = countAxis(top);
     for (QLineSeries* line : lines)
         attach(chart, line, x, y);
@@ -143,7 +162,7 @@ void ProgressCharts::fillDue(QChart* chart, const ProgressData& data)
     series->append(due);
     series->setBarWidth(0.8);
     chart->legend()->setVisible(false);
-    attach(chart, series, categoryAxis(data.dueLabels), countAxis(top));
+    attach(chart, series, dayAxis(data.dueLabels), countAxis(top));
 }
 
 void ProgressCharts::fillDays(QChart* chart, const ProgressData& data)
@@ -164,7 +183,7 @@ void ProgressCharts::fillDays(QChart* chart, const ProgressData& data)
     }
     bars->append(answers);
     bars->setBarWidth(0.8);
-    QBarCategoryAxis* x = categoryAxis(data.dayLabels);
+    QCategoryAxis* x = dayAxis(data.dayLabels);
     QValueAxis* count = countAxis(top);
     count->setTitleText(QStringLiteral("answers"));
     auto* percent = new QValueAxis;

@@ -150,9 +150,9 @@ void MainWindow::buildControls()
     text1_->setGeometry(                                                            Twips::rect(240, 300, 7335, 345));
     auto* pb3 = button(this, "PushButton3", QStringLiteral("Help"),                Twips::rect(120, 5025, 7800, 405));
     studyFrame_ = frame("StudyFrame", QStringLiteral("Study what you miss"),        Twips::rect(120, 5505, 7800, 825));
-    studyButton_ = button(studyFrame_, "StudyButton", studyCaption(std::nullopt),  Twips::rect(240, 300, 2520, 405));
+    studyButton_ = button(studyFrame_, "StudyButton", QStringLiteral("Study"),     Twips::rect(240, 300, 2760, 405));
     auto* progress = button(studyFrame_, "ProgressButton", QStringLiteral("Progress"),
-                                                                                    Twips::rect(2880, 300, 1500, 405));
+                                                                                    Twips::rect(3120, 300, 1260, 405));
     auto* settings = button(studyFrame_, "StudySettingsButton", QStringLiteral("Settings"),
                                                                                     Twips::rect(4500, 300, 1380, 405));
     auto* lists = button(studyFrame_, "WordListsButton", QStringLiteral("Word lists..."),
@@ -293,15 +293,28 @@ void MainWindow::runStudy()
         refreshDueCount();
 }
 
-QString MainWindow::studyCaption(std::optional<int> due)
+QString MainWindow::studyCaption(std::optional<int> due, std::optional<int> fresh,
+                                 const QFontMetrics& metrics, int width)
 {
-    return due ? QStringLiteral("Study (%1 due)").arg(*due) : QStringLiteral("Study");
+    if (!due)
+        return QStringLiteral("Study");
+    if (fresh) {
+        // The button's frame and a little air either side of the text.
+        constexpr int Padding = 16;
+        const QString full = QStringLiteral("Study (%1 due, %2 new)").arg(*due).arg(*fresh);
+        if (metrics.horizontalAdvance(full) + Padding <= width)
+            return full;
+    }
+    return QStringLiteral("Study (%1 due)").arg(*due);
 }
 
 void MainWindow::refreshDueCount()
 {
-    if (study_)
-        studyButton_->setText(studyCaption(study_->dueNow()));
+    if (!study_)
+        return;
+    const std::optional<int> due = study_->dueNow();
+    studyButton_->setText(
+        studyCaption(due, study_->newToday(), studyButton_->fontMetrics(), studyButton_->width()));
 }
 
 void MainWindow::showEvent(QShowEvent* event)

@@ -8,6 +8,7 @@
 #include "TestDriver.h"
 
 #include <QCursor>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -75,7 +76,11 @@ public:
     QuestionCountBox* countBox() const { return text1_; }
     // Asks the desk for the due count and shows it on the study button.
     void refreshDueCount();
-    static QString studyCaption(std::optional<int> due);
+    // The study button's caption: "Study (N due, M new)" when the new words are known and that
+    // fits within `width` pixels in `metrics`, else "Study (N due)", or "Study" with no count.
+    static QString studyCaption(std::optional<int> due, std::optional<int> fresh,
+                                const QFontMetrics& metrics, int width);
+
     const std::optional<QCursor>& handCursor() const { return hand_; }
 
     static inline const QString HelpText = QStringLiteral(

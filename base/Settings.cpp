@@ -148,7 +148,8 @@ StudyPreferences StudyPreferences::load()
         prefs.newPerDay = *perDay;
     else
         repair(NewPerDayKey, QString::number(prefs.newPerDay));
-    if (const std::optional<int> pause = readNumber(*settings, PauseKey, MaxPauseMs))
+    if (const std::optional<int> pause = readNumber(*settings, PauseKey, MaxPauseMs);
+        pause && *pause >= MinPauseMs)
         prefs.pauseMs = *pause;
     else
         repair(PauseKey, QString::number(prefs.pauseMs));

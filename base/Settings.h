@@ -32,13 +32,15 @@ public:
 // cannot be read gives its default, so a hand-edited file never stops the drill, and load()
 // writes that default over it, so that the file says what the drill does. "StudyPauseMs"
 // (0 to MaxPauseMs, no control of its own) is how long the outcome of an answer stays before the
-// next question. Without a user config folder the defaults hold and nothing is stored.
+// next question; one shorter than MinPauseMs would hide the outcome, and counts as unreadable.
+// Without a user config folder the defaults hold and nothing is stored.
 struct StudyPreferences
 {
     static constexpr int DefaultNewPerDay = 20;
     static constexpr int MaxNewPerDay = 500;
     static inline const QList<int> AllLengths{2, 3, 4};
     static constexpr int DefaultPauseMs = 1200;
+    static constexpr int MinPauseMs = 300;
     static constexpr int MaxPauseMs = 600000;
 
     int newPerDay = DefaultNewPerDay;

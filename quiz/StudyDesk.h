@@ -15,6 +15,9 @@ public:
     virtual ~StudyDesk() = default;
     // Words due now; nothing when no history can be read.
     virtual std::optional<int> dueNow() = 0;
+    // New words still to come today at the day's pace, as of the last dueNow(); nothing when
+    // unknown.
+    virtual std::optional<int> newToday() { return std::nullopt; }
     // Runs a study session and its summary, modal over parent.
     virtual void study(QWidget* parent) = 0;
     virtual void showProgress(QWidget* parent) = 0;

@@ -2,9 +2,11 @@
 
 #include "Branding.h"
 #include "Meanings.h"
+#include "ProgressFigures.h"
 #include "StudySettingsDialog.h"
 #include "StudyWindow.h"
 #include "WordListsDialog.h"
+#include "WordTimeline.h"
 
 #include <QDialog>
 #include <QDir>
@@ -96,8 +98,11 @@ std::optional<int> StudyRoom::dueNow()
         history_.open();
         if (!inSession_)
             history_.takeUpBackgroundWork();
+        newToday_.reset();
         StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());
-        return engine.dueNow();
+        const int due = engine.dueNow();
+        newToday_ = engine.stats().newLeftToday;
+        return due;
     } catch (const std::exception& e) {
         // No word list to study from: the written tests report that to the player.
         qWarning().noquote() << "No due count:" << e.what();
@@ -185,17 +190,23 @@ ProgressData StudyRoom::data()
 {
     ProgressData data;
     const QDateTime now = clock_.nowUtc();
+    QMap<int, QStringList> lists;
     try {
         for (const History::LengthProgress& l : history_.progressByLength(session_.store))
             data.lengths.append({l.length, l.newWords, l.learning, l.known});
+        for (int length = 2; length <= 4; ++length)
+            lists.insert(length, session_.store.words(length));
     } catch (const std::exception&) {
         // no word list: no words to count
     }
+    ProgressFigures::addTimeline(data, wordTimeline(lists, history_.words(), history_.policy(), now,
+                                                    ProgressFigures::DueDays));
     for (const History::DayProgress& d : history_.lastDays(30, now))
         data.days.append({d.day, d.answers, d.right});
     for (const History::MissedWord& m : history_.mostMissed(100))
         data.missed.append({m.word, m.misses, m.valid,
                             m.valid ? Meanings::of(session_.store, m.word) : QString()});
+    ProgressFigures::describe(data);
     return data;
 }
 

@@ -44,6 +44,7 @@ public:
     // Takes up what the history's background work finished before counting, unless a study
     // session is running (its engine takes it up between questions).
     std::optional<int> dueNow() override;
+    std::optional<int> newToday() override { return newToday_; }
     void study(QWidget* parent) override;
     void showProgress(QWidget* parent) override;
     void editSettings(QWidget* parent) override;
@@ -79,6 +80,7 @@ private:
     History& history_;
     const WallClock& clock_;
     ProgressModule progress_;
+    std::optional<int> newToday_;
     WordListChoice lists_;
     bool inSession_ = false;
     std::function<void()> dueChanged_;

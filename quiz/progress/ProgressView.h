@@ -34,9 +34,28 @@ struct ProgressData
         bool valid = true;
         QString meaning; // "" when the list gives none
     };
+    struct Known
+    {
+        int length = 0;
+        QList<int> counts; // one a day, from knownFrom to today
+    };
+    // What each chart shows, in one line of words: written under it and read by screen readers.
+    struct Texts
+    {
+        QString lengths;
+        QString known;
+        QString due;
+        QString days;
+    };
     QList<Length> lengths;
     QList<Day> days;      // oldest first
     QList<Missed> missed; // most missed first
+    QDate knownFrom;      // the day of the first answer
+    QList<Known> known;
+    QList<int> due;        // words due on each of the coming days, today first
+    QStringList dueLabels; // one a day, blank ones distinct
+    QStringList dayLabels; // under the days' bars, the same way
+    Texts texts;
 };
 
 // What the progress window asks of the program.
@@ -53,8 +72,9 @@ public:
     virtual ProgressData data() = 0;
 };
 
-// The progress window: a chart of new, learning and known words per length, a chart of the last
-// days' answers and share right, and the most missed words.
+// The progress window: charts of the shares of new, learning and known words per length, of the
+// known words over time, of the words due in the coming days and of the last days' answers, each
+// with its figures in words, and the most missed words.
 class ProgressView
 {
 public:

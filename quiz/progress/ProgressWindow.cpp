@@ -1,45 +1,57 @@
 // The progress window, built as the lexitor-progress module over Qt Charts.
 #include "ProgressView.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
+#include "ProgressCharts.h"
+
 #include <QChart>
 #include <QChartView>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineSeries>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
-#include <QStackedBarSeries>
 #include <QVBoxLayout>
-#include <QValueAxis>
 
-#include <algorithm>
+#include <optional>
 
 namespace {
 
-const QColor NewColour(170, 170, 170);
-const QColor LearningColour(230, 160, 30);
-const QColor KnownColour(0, 128, 0);
-
-QChartView* chartView(const QString& title, QWidget* parent)
+// A chart and, under it, its figures in words, which are also the chart's accessible description.
+struct Figure
 {
-    auto* chart = new QChart;
-    chart->setTitle(title);
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    auto* view = new QChartView(chart, parent);
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(360, 280);
-    view->setAccessibleName(title);
-    return view;
-}
+    QChartView* view = nullptr;
+    QLabel* text = nullptr;
+
+    Figure(const QString& title, const QString& name, QWidget* parent, QGridLayout* grid, int cell)
+    {
+        auto* chart = new QChart;
+        chart->setTitle(title);
+        chart->setAnimationOptions(QChart::NoAnimation);
+        chart->legend()->setAlignment(Qt::AlignBottom);
+        chart->setMargins(QMargins(2, 2, 2, 2));
+        view = new QChartView(chart, parent);
+        view->setObjectName(name + QStringLiteral("Chart"));
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setMinimumSize(380, 220);
+        view->setAccessibleName(title);
+        text = new QLabel(parent);
+        text->setObjectName(name + QStringLiteral("Figures"));
+        text->setWordWrap(true);
+        auto* box = new QVBoxLayout;
+        box->addWidget(view, 1);
+        box->addWidget(text);
+        grid->addLayout(box, cell / 2, cell % 2);
+    }
+
+    void describe(const QString& words)
+    {
+        text->setText(words);
+        view->setAccessibleDescription(words);
+    }
+};
 
 class ProgressWindow : public QDialog, public ProgressView
 {
@@ -53,11 +65,13 @@ public:
         setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                        Qt::WindowCloseButtonHint);
 
-        byLength_ = chartView(QStringLiteral("Words by length"), this);
-        byDay_ = chartView(QStringLiteral("Last 30 days"), this);
-        auto* charts = new QHBoxLayout;
-        charts->addWidget(byLength_);
-        charts->addWidget(byDay_);
+        auto* charts = new QGridLayout;
+        shares_.emplace(QStringLiteral("Words by length"), QStringLiteral("Shares"), this, charts,
+                        0);
+        known_.emplace(QStringLiteral("Known words"), QStringLiteral("Known"), this, charts, 1);
+        due_.emplace(QStringLiteral("Due in the next 14 days"), QStringLiteral("Due"), this, charts,
+                     2);
+        days_.emplace(QStringLiteral("Last 30 days"), QStringLiteral("Days"), this, charts, 3);
 
         auto* missedFrame = new QGroupBox(QStringLiteral("Most missed words"), this);
         missed_ = new QListWidget(missedFrame);
@@ -99,7 +113,7 @@ public:
         layout->addWidget(summary_);
         layout->addWidget(missedFrame, 2);
         layout->addWidget(buttons);
-        resize(820, 620);
+        resize(900, 860);
         close->setFocus();
     }
 
@@ -108,8 +122,14 @@ public:
     void setData(const ProgressData& data) override
     {
         data_ = data;
-        fillLengths();
-        fillDays();
+        ProgressCharts::fillShares(shares_->view->chart(), data.lengths);
+        ProgressCharts::fillKnown(known_->view->chart(), data);
+        ProgressCharts::fillDue(due_->view->chart(), data);
+        ProgressCharts::fillDays(days_->view->chart(), data);
+        shares_->describe(data.texts.lengths);
+        known_->describe(data.texts.known);
+        due_->describe(data.texts.due);
+        days_->describe(data.texts.days);
         missed_->clear();
         for (const ProgressData::Missed& m : data.missed) {
             missed_->addItem(
@@ -147,107 +167,12 @@ public:
     }
 
 private:
-    // Takes the chart's series and axes away, ready to be filled afresh.
-    static QChart* emptied(QChart* chart)
-    {
-        chart->removeAllSeries();
-        for (QAbstractAxis* axis : chart->axes()) {
-            chart->removeAxis(axis); // hands the axis back to us
-            delete axis;
-        }
-        return chart;
-    }
-
-    void fillLengths()
-    {
-        QChart* chart = emptied(byLength_->chart());
-        auto* series = new QStackedBarSeries;
-        auto* newSet = new QBarSet(QStringLiteral("New"));
-        auto* learningSet = new QBarSet(QStringLiteral("Learning"));
-        auto* knownSet = new QBarSet(QStringLiteral("Known"));
-        newSet->setColor(NewColour);
-        learningSet->setColor(LearningColour);
-        knownSet->setColor(KnownColour);
-        QStringList categories;
-        int top = 0;
-        for (const ProgressData::Length& l : data_.lengths) {
-            categories.append(QStringLiteral("%1 letters").arg(l.length));
-            *knownSet << l.known;
-            *learningSet << l.learning;
-            *newSet << l.newWords;
-            top = std::max(top, l.known + l.learning + l.newWords);
-        }
-        series->append(knownSet);
-        series->append(learningSet);
-        series->append(newSet);
-        chart->addSeries(series);
-        auto* x = new QBarCategoryAxis;
-        x->append(categories);
-        auto* y = new QValueAxis;
-        y->setRange(0, std::max(top, 1));
-        y->setLabelFormat(QStringLiteral("%d"));
-        chart->addAxis(x, Qt::AlignBottom);
-        chart->addAxis(y, Qt::AlignLeft);
-        series->attachAxis(x);
-        series->attachAxis(y);
-    }
-
-    void fillDays()
-    {
-        QChart* chart = emptied(byDay_->chart());
-        auto* bars = new QBarSeries;
-        auto* answers = new QBarSet(QStringLiteral("Answers"));
-        answers->setColor(QColor(70, 110, 190));
-        auto* share = new QLineSeries;
-        share->setName(QStringLiteral("Right %"));
-        share->setColor(KnownColour);
-        QStringList categories;
-        int top = 0;
-        for (qsizetype i = 0; i < data_.days.size(); ++i) {
-            const ProgressData::Day& d = data_.days[i];
-            // Thirty labels do not fit under the bars: the title names the first and last day
-            // instead, and each category is a distinct blank (the axis keeps only distinct ones).
-            categories.append(QString(int(i) + 1, QLatin1Char(' ')));
-            *answers << d.answers;
-            top = std::max(top, d.answers);
-            if (d.answers > 0)
-                share->append(qreal(i), 100.0 * d.right / d.answers);
-        }
-        bars->append(answers);
-        bars->setBarWidth(0.8);
-        chart->addSeries(bars);
-        chart->addSeries(share);
-        auto* x = new QBarCategoryAxis;
-        x->append(categories);
-        x->setLabelsVisible(false);
-        x->setGridLineVisible(false);
-        if (!data_.days.isEmpty()) {
-            const QString format = QStringLiteral("d MMM");
-            chart->setTitle(QStringLiteral("Last 30 days, ") +
-                            QLocale::c().toString(data_.days.first().day, format) +
-                            QStringLiteral(" to ") +
-                            QLocale::c().toString(data_.days.last().day, format));
-        }
-        auto* count = new QValueAxis;
-        count->setRange(0, std::max(top, 1));
-        count->setLabelFormat(QStringLiteral("%d"));
-        count->setTitleText(QStringLiteral("answers"));
-        auto* percent = new QValueAxis;
-        percent->setRange(0, 100);
-        percent->setLabelFormat(QStringLiteral("%d%%"));
-        chart->addAxis(x, Qt::AlignBottom);
-        chart->addAxis(count, Qt::AlignLeft);
-        chart->addAxis(percent, Qt::AlignRight);
-        bars->attachAxis(x);
-        bars->attachAxis(count);
-        share->attachAxis(x);
-        share->attachAxis(percent);
-    }
-
     ProgressActions* actions_;
     ProgressData data_;
-    QChartView* byLength_;
-    QChartView* byDay_;
+    std::optional<Figure> shares_;
+    std::optional<Figure> known_;
+    std::optional<Figure> due_;
+    std::optional<Figure> days_;
     QListWidget* missed_;
     QPushButton* save_;
     QLabel* summary_;

@@ -587,6 +587,34 @@ private slots:
         QCOMPARE(program.desk.progressShown, 1);
     }
 
+    // The new words join the caption while they fit the button, at its real width too; -1 for
+    // a count the desk does not know.
+    void studyCaption_data()
+    {
+        QTest::addColumn<int>("due");
+        QTest::addColumn<int>("fresh");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("fits") << 123 << 20 << 400 << "Study (123 due, 20 new)";
+        QTest::newRow("new player") << 0 << 20 << 0 << "Study (0 due, 20 new)";
+        QTest::newRow("too narrow") << 123 << 20 << 90 << "Study (123 due)";
+        QTest::newRow("new unknown") << 0 << -1 << 0 << "Study (0 due)";
+        QTest::newRow("no history") << -1 << 20 << 0 << "Study";
+    }
+    void studyCaption()
+    {
+        QFETCH(int, due);
+        QFETCH(int, fresh);
+        QFETCH(int, width);
+        QFETCH(QString, caption);
+        const auto known = [](int n) { return n < 0 ? std::nullopt : std::optional(n); };
+        Program program;
+        const auto* button = program.child<PushButton>("StudyButton");
+        QCOMPARE(MainWindow::studyCaption(known(due), known(fresh), button->fontMetrics(),
+                                          width ? width : button->width()),
+                 caption);
+    }
+
     void controlsFitTheirContainers()
     {
         Program program;

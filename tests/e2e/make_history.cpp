@@ -2,11 +2,15 @@
 // (answered right three times in a quarter of an hour), so it is due for review now. With
 // --spread the words are learnt over the last four weeks instead, and every fifth one is missed
 // once since, as a player's month would leave them (for screenshots).
+// With --days the words are a steady player's DAYS days instead: twenty new ones a day, each
+// reviewed 1, 3, 8, 20 and 45 days after it was learnt, one review in eight missed.
 // With --age the history's answers are moved HOURS back in time instead, and the word states
 // rebuilt from them, as if the player came back that much later.
 //     e2e_make_history [--spread] HISTORY_FILE WORD...
+//     e2e_make_history --days DAYS HISTORY_FILE WORD...
 //     e2e_make_history --age HOURS HISTORY_FILE
 #include "History.h"
+#include "HistoryFill.h"
 #include "Services.h"
 
 #include <QCoreApplication>
@@ -14,6 +18,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -27,6 +32,34 @@ public:
     }
     int shown = 0;
 };
+// The answers of DAYS days of steady study of the words, oldest first.
+QList<AnswerRecord> steadyDays(int days, const QStringList& words, const QDateTime& now)
+{
+    QList<AnswerRecord> answers;
+    for (qsizetype i = 0; i < words.size() && i / 20 < days; ++i) {
+        const QString& word = words[i];
+        QStringList candidates{word};
+        for (int k = 0; k < 3; ++k) {
+            QString decoy = word; // the word with one letter changed
+            decoy[(k + 1) % decoy.size()] = QLatin1Char("QXZ"[k]);
+            candidates.append(decoy);
+        }
+        const QDateTime learnt = now.addDays(-days + i / 20).addSecs(i % 20 * 40);
+        int k = 0;
+        for (int after : {0, 1, 3, 8, 20, 45}) {
+            const QDateTime at = learnt.addDays(after);
+            if (at >= now)
+                break;
+            const bool missed = (i * 7 + k++) % 8 == 3;
+            answers.append({at, QStringLiteral("study"), true, int(word.size()), candidates, 0,
+                            missed ? 1 : 0, 1800});
+        }
+    }
+    std::sort(answers.begin(), answers.end(),
+              [](const AnswerRecord& a, const AnswerRecord& b) { return a.at < b.at; });
+    return answers;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -47,6 +80,11 @@ int main(int argc, char* argv[])
         History history(messages, args[2]);
         history.rebuild();
         return messages.shown == 0 ? 0 : 1;
+    }
+    if (args.size() >= 3 && args.first() == QStringLiteral("--days")) {
+        fillHistory(args[2],
+                    steadyDays(args[1].toInt(), args.mid(3), QDateTime::currentDateTimeUtc()));
+        return 0;
     }
     const bool spread = !args.isEmpty() && args.first() == QStringLiteral("--spread");
     if (spread)

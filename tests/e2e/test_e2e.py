@@ -227,7 +227,8 @@ def study_button(s, acc, due=None):
     """The main window's study button, once it shows a due count (that one, when given)."""
     def ready():
         found = [b for b in s.find_all(acc, "push button")
-                 if b.name.startswith("Study (") and (due is None or b.name == f"Study ({due} due)")]
+                 if b.name.startswith("Study (")
+                 and (due is None or b.name.startswith((f"Study ({due} due)", f"Study ({due} due,")))]
         return found[0] if found else None
     return wait_for(f"the study button to show {due if due is not None else 'a'} due count",
                     ready)
@@ -804,6 +805,21 @@ def measure(build, count, command=None, baseline=None, imported=False):
         session.cleanup(keep=False)
 
 
+def progress_shot(s, folder, name):
+    """Starts the trainer, shoots its progress window into folder/name and ends it."""
+    s.launch()
+    main, acc, box = main_window(s)
+    study_button(s, acc)
+    s.click(main, s.one(acc, "push button", "Progress"))
+    progress = s.wait_window(besides={main}, title="Progress")
+    s.wait_top_level_with("list", "Most missed words")
+    time.sleep(0.5)
+    s.run(["import", "-window", hex(progress), str(folder / name)])
+    s.close_box(progress)
+    s.close_box(main)
+    s.wait_exit()
+
+
 def screenshots(build, folder):
     """Shots of the study window (after a wrong answer), its summary and the progress window,
     over the bundled word list and a month of history."""
@@ -820,6 +836,7 @@ def screenshots(build, folder):
         global STUDY_WORDS
         STUDY_WORDS = words
         (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+        progress_shot(s, folder, "progress-new-player.png")
         learnt = words[:60] + [w for w in words if len(w) == 3][:90]
         s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--spread", str(history_path(s)),
                *learnt])
@@ -847,6 +864,10 @@ def screenshots(build, folder):
         s.close_box(progress)
         s.close_box(main)
         s.wait_exit()
+        history_path(s).unlink()
+        s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
+               str(history_path(s)), *words[::5]])
+        progress_shot(s, folder, "progress-60-days.png")
         log(f"screenshots in {folder}")
     finally:
         s.stop()

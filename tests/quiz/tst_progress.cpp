@@ -1,9 +1,11 @@
 #include "History.h"
+#include "ProgressFigures.h"
 #include "StudyRoom.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "WordList.h"
 #include "WordStore.h"
+#include "WordTimeline.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -77,6 +79,23 @@ struct Fixture
     std::optional<StudyRoom> room;
 };
 
+// States from "WORD first last due stability" (days from now; stability 0 for a word missed last).
+QHash<QString, WordMemory> states(const QStringList& specs, const QDateTime& now)
+{
+    QHash<QString, WordMemory> all;
+    for (const QString& spec : specs) {
+        const QStringList f = spec.split(QLatin1Char(' '));
+        WordMemory& m = all[f[0]];
+        m.word = f[0];
+        m.firstReview = now.addDays(f[1].toInt());
+        m.lastReview = now.addDays(f[2].toInt());
+        m.due = now.addDays(f[3].toInt());
+        m.missedLast = f[4] == QLatin1String("0");
+        m.memory = Fsrs::MemoryState{std::max(f[4].toDouble(), 1.0), 5.0};
+    }
+    return all;
+}
+
 QStringList items(const QDialog& window)
 {
     QStringList all;
@@ -114,9 +133,70 @@ private slots:
                     w->accessibleName().startsWith(QStringLiteral("Last 30")))
                     charts.append(w->accessibleName());
             QCOMPARE(charts.size(), 2);
+            // Each chart's figures in words, for screen readers too.
+            QStringList described;
+            for (const char* name : {"SharesChart", "KnownChart", "DueChart", "DaysChart"})
+                described.append(window.findChild<QWidget*>(QLatin1String(name))
+                                     ->accessibleDescription()
+                                     .section(QLatin1Char(';'), 0, 0));
+            QCOMPARE(described,
+                     QStringList({"2 letters: 0 known (0 %), 4 learning, 16 new",
+                                  "No word known yet: a word counts as known once you remember "
+                                  "it for three weeks.",
+                                  "Due: 4 today, 0 tomorrow, 4 in the next 14 days",
+                                  "Last 30 days: 4 answers, 75 % right"}));
         });
         QVERIFY(shown);
         QVERIFY(fx.t.messages.shown.isEmpty());
+    }
+
+    // The figures and their words, from the states alone: known from the last answer on, overdue
+    // words due today, the lists' shares.
+    void figuresInWords_data()
+    {
+        QTest::addColumn<QStringList>("specs");
+        QTest::addColumn<QList<int>>("known");
+        QTest::addColumn<QList<int>>("due");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("new player")
+            << QStringList() << QList<int>{0} << QList<int>{0, 0, 0}
+            << QStringList{"2 letters: 0 known (0 %), 0 learning, 4 new.",
+                           "No word known yet: a word counts as known once you remember it for "
+                           "three weeks.",
+                           "Nothing due in the next 14 days.", "No answers in the last 30 days."};
+        QTest::newRow("five days")
+            << QStringList{"AA -4 -2 20 30", "AB -3 -1 -2 2", "AC -3 -3 1 0", "AD -1 -1 1 3"}
+            << QList<int>{0, 0, 1, 1, 1} << QList<int>{1, 2, 0}
+            << QStringList{"2 letters: 1 known (25 %), 3 learning, 0 new.",
+                           "Known words from 26 Feb to today: 2 letters 0 to 1.",
+                           "Due: 1 today, 2 tomorrow, 3 in the next 14 days; most on Tue 3 Mar "
+                           "(2).",
+                           "Last 30 days: 4 answers, 75 % right; most on 2 Mar (4)."};
+    }
+    void figuresInWords()
+    {
+        QFETCH(QStringList, specs);
+        QFETCH(QList<int>, known);
+        QFETCH(QList<int>, due);
+        QFETCH(QStringList, texts);
+        const QDateTime now(QDate(2026, 3, 2), QTime(12, 0), Qt::LocalTime);
+        const QStringList words{"AA", "AB", "AC", "AD"};
+        const QHash<QString, WordMemory> all = states(specs, now);
+        const MemoryPolicy policy;
+        const LengthCounts counts = countWords(2, words, all, policy);
+        ProgressData data;
+        data.lengths.append({2, counts.newWords, counts.learning, counts.known});
+        for (int i = 29; i >= 0; --i)
+            data.days.append({now.date().addDays(-i), specs.isEmpty() || i ? 0 : 4, i ? 0 : 3});
+        ProgressFigures::addTimeline(data, wordTimeline({{2, words}}, all, policy, now, 14));
+        ProgressFigures::describe(data);
+        QCOMPARE(data.known.value(0).counts, known);
+        QCOMPARE(data.due.mid(0, 3), due);
+        QCOMPARE(
+            QStringList({data.texts.lengths, data.texts.known, data.texts.due, data.texts.days}),
+            texts);
+        QCOMPARE(data.dueLabels.first(), QStringLiteral("Today"));
+        QCOMPARE(data.dayLabels.last(), QStringLiteral("2 Mar"));
     }
 
     // Forgetting asks first; yes moves the history aside, never deleting it, and the window

@@ -354,10 +354,14 @@ private slots:
                               << "300" << 35 << QList<int>{3, 4} << 300;
         QTest::newRow("set") << "35"
                              << "4,2"
-                             << "0" << 35 << QList<int>{2, 4} << 0;
+                             << "0" << 35 << QList<int>{2, 4} << 1200;
         QTest::newRow("repeated") << " 0 "
                                   << "3, 3"
-                                  << " 5 " << 0 << QList<int>{3} << 5;
+                                  << " 300 " << 0 << QList<int>{3} << 300;
+        // A pause too short to see the outcome in counts as unreadable.
+        QTest::newRow("too short") << "35"
+                                   << "2"
+                                   << "299" << 35 << QList<int>{2} << 1200;
         QTest::newRow("garbage") << "many"
                                  << "2,x"
                                  << "fast" << 20 << QList<int>{2, 3, 4} << 1200;

@@ -92,6 +92,19 @@ QBarCategoryAxis* categoryAxis(const QStringList& categories)
     return axis;
 }
 
+// A share's label needs about an eighth of the bar's height: a set with a thinner part anywhere
+// shows no labels, rather than labels drawn over each other (the text line gives every figure).
+void hideCrowdedLabels(QPercentBarSeries* series, const QList<ProgressData::Length>& lengths)
+{
+    for (QBarSet* set : series->barSets()) {
+        for (qsizetype i = 0; i < lengths.size(); ++i) {
+            const ProgressData::Length& l = lengths[i];
+            const qreal total = l.known + l.learning + l.newWords;
+            if (total > 0 && set->at(i) > 0 && set->at(i) / total < 0.12)
+                set->setLabelColor(Qt::transparent);
+        }
+    }
+}
 } // namespace
 
 void ProgressCharts::fillShares(QChart* chart, const QList<ProgressData::Length>& lengths)
@@ -112,6 +125,7 @@ void ProgressCharts::fillShares(QChart* chart, const QList<ProgressData::Length>
         *fresh << l.newWords;
     }
     series->append({known, learning, fresh});
+    hideCrowdedLabels(series, lengths);
     series->setBarWidth(0.6);
     series->setLabelsVisible(true);
     series->setLabelsFormat(QStringLiteral("@value %"));

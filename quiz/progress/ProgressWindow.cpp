@@ -9,12 +9,15 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -35,7 +38,7 @@ struct Figure
         view = new QChartView(chart, parent);
         view->setObjectName(name + QStringLiteral("Chart"));
         view->setRenderHint(QPainter::Antialiasing);
-        view->setMinimumSize(380, 220);
+        view->setMinimumSize(380, 170);
         view->setAccessibleName(title);
         text = new QLabel(parent);
         text->setObjectName(name + QStringLiteral("Figures"));
@@ -109,15 +112,25 @@ public:
         });
 
         auto* layout = new QVBoxLayout(this);
-        layout->addLayout(charts, 3);
+        layout->addLayout(charts, 4);
         layout->addWidget(summary_);
-        layout->addWidget(missedFrame, 2);
+        layout->addWidget(missedFrame, 1);
         layout->addWidget(buttons);
-        resize(900, 860);
+        fitScreen(parent);
         close->setFocus();
     }
 
     QDialog* dialog() override { return this; }
+
+    // 900 x 860 where there is room; on a smaller screen (1366 x 768 less its panels, say) the
+    // charts give up height so that the buttons at the bottom stay on screen.
+    void fitScreen(QWidget* parent)
+    {
+        const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+        const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 900, 860);
+        constexpr int frame = 40; // the title bar and borders the window manager adds
+        resize(std::min(900, room.width()), std::min(860, room.height() - frame));
+    }
 
     void setData(const ProgressData& data) override
     {

@@ -5,7 +5,6 @@
 #include "DesignUnits.h"
 #include "ErrorReporting.h"
 #include "HandCursor.h"
-#include "Numbers.h"
 #include "ProgramFiles.h"
 #include "ProgramIcon.h"
 #include "PushButton.h"
@@ -18,49 +17,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QFocusEvent>
 #include <QGroupBox>
-#include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
 
-QuestionCountBox::QuestionCountBox(QWidget* parent) : QLineEdit(parent) {}
-
-void QuestionCountBox::focusInEvent(QFocusEvent* event)
-{
-    QLineEdit::focusInEvent(event);
-    // Coming back from another window or from the box's own context menu is not entering the
-    // box: keep the caret and whatever the player selected. The window's first showing is.
-    const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::PopupFocusReason || (reason == Qt::ActiveWindowFocusReason && focusedBefore_))
-        return;
-    focusedBefore_ = true;
-    selectAll();
-    // A click places the cursor after the focus has arrived; select again once it is done.
-    selectOnRelease_ = event->reason() == Qt::MouseFocusReason;
-}
-
-void QuestionCountBox::mouseReleaseEvent(QMouseEvent* event)
-{
-    QLineEdit::mouseReleaseEvent(event);
-    if (selectOnRelease_) {
-        selectOnRelease_ = false;
-        selectAll();
-    }
-}
-
-void QuestionCountBox::focusOutEvent(QFocusEvent* event)
-{
-    QLineEdit::focusOutEvent(event);
-    selectOnRelease_ = false;
-    // Only a move to another control of this window counts as leaving the box; another window
-    // coming to the front (or the program closing) and the context menu do not.
-    const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-        return;
-    if (!Numbers::isNumeric(text()))
-        setText(Fallback);
-}
+#include <array>
 
 void OpenHomePageAtRandom(Environment& env)
 {
@@ -82,6 +43,32 @@ QAccessibleInterface* accessibleMainWindow(const QString& className, QObject* ob
     return nullptr;
 }
 
+// The six test buttons, in the order they are built: the valid-word frame's, then the
+// invalid-word frame's, each frame's from the top.
+struct TestButton
+{
+    const char* name;
+    TestKind kind;
+    int length;
+    int top; // twips, within its frame
+};
+constexpr std::array<TestButton, 6> TestButtons{{
+    {"PushButton1", TestKind::ValidWord, 2, 300},
+    {"PushButton2", TestKind::ValidWord, 3, 810},
+    {"PushButton6", TestKind::ValidWord, 4, 1320},
+    {"PushButton4", TestKind::InvalidWord, 2, 300},
+    {"PushButton5", TestKind::InvalidWord, 3, 810},
+    {"PushButton7", TestKind::InvalidWord, 4, 1320},
+}};
+
+// Tab goes from the count box to Help and the study frame, then to the invalid-word tests and
+// last to the valid-word tests.
+constexpr std::array<const char*, 12> TabOrder{
+    "Text1",           "PushButton3", "StudyButton", "ProgressButton", "StudySettingsButton",
+    "WordListsButton", "PushButton4", "PushButton5", "PushButton7",    "PushButton1",
+    "PushButton2",     "PushButton6",
+};
+
 } // namespace
 
 MainWindow::MainWindow(Session& session, StoreConnection* connection, StudyDesk* study,
@@ -89,7 +76,7 @@ MainWindow::MainWindow(Session& session, StoreConnection* connection, StudyDesk*
     : QWidget(parent), session_(session), env_(session.env),
       ownConnection_(connection ? nullptr : std::make_unique<WordStoreConnection>(session.store)),
       connection_(connection ? *connection : *ownConnection_),
-      driver_(session, [this] { return text1_->text(); }), study_(study)
+      driver_(session, [this] { return countBox_->text(); }), study_(study)
 {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(accessibleMainWindow);
@@ -116,102 +103,115 @@ void MainWindow::buildControls()
     setFont(Fonts::window());
     setFixedSize(Twips::toPixels(8040), Twips::toPixels(6450));
 
-    const auto frame = [this](const char* name, const QString& caption, const QRect& geometry) {
-        auto* box = new QGroupBox(caption, this);
-        box->setObjectName(QLatin1String(name));
-        box->setGeometry(geometry);
-        box->setFocusPolicy(Qt::NoFocus);
-        return box;
-    };
-    const auto button = [](QWidget* container, const char* name, const QString& caption,
-                           const QRect& geometry) {
-        auto* b = new PushButton(caption, container);
-        b->setObjectName(QLatin1String(name));
-        b->setGeometry(geometry);
-        return b;
-    };
-    const QString study2 = QStringLiteral("Study 2 Letter Words");
-    const QString study3 = QStringLiteral("Study 3 Letter Words");
-    const QString study4 = QStringLiteral("Study 4 Letter Words");
-
-    // clang-format off
-    frame2_ = frame("Frame2", QStringLiteral("Test type: Choose the valid word"),   Twips::rect(120, 120, 7800, 1905));
-    auto* pb1 = button(frame2_, "PushButton1", study2,                             Twips::rect(240, 300, 7320, 405));
-    auto* pb2 = button(frame2_, "PushButton2", study3,                             Twips::rect(240, 810, 7320, 405));
-    auto* pb6 = button(frame2_, "PushButton6", study4,                             Twips::rect(240, 1320, 7320, 405));
-    frame3_ = frame("Frame3", QStringLiteral("Test type: Choose the invalid word"), Twips::rect(120, 2100, 7800, 1905));
-    auto* pb4 = button(frame3_, "PushButton4", study2,                             Twips::rect(240, 300, 7320, 405));
-    auto* pb5 = button(frame3_, "PushButton5", study3,                             Twips::rect(240, 810, 7320, 405));
-    auto* pb7 = button(frame3_, "PushButton7", study4,                             Twips::rect(240, 1320, 7320, 405));
-    frame1_ = frame("Frame1", QStringLiteral("How many questions would you like to ask for this test?"),
-                                                                                    Twips::rect(120, 4080, 7800, 825));
-    text1_ = new QuestionCountBox(frame1_);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(                                                            Twips::rect(240, 300, 7335, 345));
-    auto* pb3 = button(this, "PushButton3", QStringLiteral("Help"),                Twips::rect(120, 5025, 7800, 405));
-    studyFrame_ = frame("StudyFrame", QStringLiteral("Study what you miss"),        Twips::rect(120, 5505, 7800, 825));
-    studyButton_ = button(studyFrame_, "StudyButton", QStringLiteral("Study"),     Twips::rect(240, 300, 2760, 405));
-    auto* progress = button(studyFrame_, "ProgressButton", QStringLiteral("Progress"),
-                                                                                    Twips::rect(3120, 300, 1260, 405));
-    auto* settings = button(studyFrame_, "StudySettingsButton", QStringLiteral("Settings"),
-                                                                                    Twips::rect(4500, 300, 1380, 405));
-    auto* lists = button(studyFrame_, "WordListsButton", QStringLiteral("Word lists..."),
-                                                                                    Twips::rect(6000, 300, 1560, 405));
-    // clang-format on
-
-    text1_->setAccessibleName(frame1_->title());
-    text1_->setText(QuestionCountBox::Fallback); // the design-time text, before anything listens
-
-    setTabOrder(text1_, pb3);
-    setTabOrder(pb3, studyButton_);
-    setTabOrder(studyButton_, progress);
-    setTabOrder(progress, settings);
-    setTabOrder(settings, lists);
-    setTabOrder(lists, pb4);
-    setTabOrder(pb4, pb5);
-    setTabOrder(pb5, pb7);
-    setTabOrder(pb7, pb1);
-    setTabOrder(pb1, pb2);
-    setTabOrder(pb2, pb6);
-    text1_->setFocus(Qt::OtherFocusReason);
-
+    buildTestFrames();
+    buildCountFrame();
+    PushButton* help =
+        addButton(this, "PushButton3", QStringLiteral("Help"), Twips::rect(120, 5025, 7800, 405));
+    connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
+    buildStudyFrame();
+    setTabOrderByName();
+    countBox_->setFocus(Qt::OtherFocusReason);
     SetWhiteBackColors(this);
+    CentreOnScreen(this);
+}
+
+QGroupBox* MainWindow::addFrame(const char* name, const QString& caption, const QRect& geometry)
+{
+    auto* box = new QGroupBox(caption, this);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    box->setFocusPolicy(Qt::NoFocus);
+    return box;
+}
+
+PushButton* MainWindow::addButton(QWidget* container, const char* name, const QString& caption,
+                                  const QRect& geometry)
+{
+    auto* b = new PushButton(caption, container);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(geometry);
+    return b;
+}
+
+void MainWindow::buildTestFrames()
+{
+    addTestButtons(addFrame("Frame2", QStringLiteral("Test type: Choose the valid word"),
+                            Twips::rect(120, 120, 7800, 1905)),
+                   TestKind::ValidWord);
+    addTestButtons(addFrame("Frame3", QStringLiteral("Test type: Choose the invalid word"),
+                            Twips::rect(120, 2100, 7800, 1905)),
+                   TestKind::InvalidWord);
+}
+
+void MainWindow::addTestButtons(QGroupBox* frame, TestKind kind)
+{
+    for (const TestButton& t : TestButtons) {
+        if (t.kind != kind)
+            continue;
+        const QString name = QLatin1String(t.name);
+        PushButton* b =
+            addButton(frame, t.name, QStringLiteral("Study %1 Letter Words").arg(t.length),
+                      Twips::rect(240, t.top, 7320, 405));
+        connect(b, &QPushButton::clicked, this, [this, name, kind, length = t.length] {
+            runTest(name + QStringLiteral("_Click"), kind, length);
+        });
+    }
+}
+
+void MainWindow::buildCountFrame()
+{
+    QGroupBox* frame = addFrame(
+        "Frame1", QStringLiteral("How many questions would you like to ask for this test?"),
+        Twips::rect(120, 4080, 7800, 825));
+    countBox_ = new QuestionCountBox(frame);
+    countBox_->setObjectName(QStringLiteral("Text1"));
+    countBox_->setGeometry(Twips::rect(240, 300, 7335, 345));
+    countBox_->setAccessibleName(frame->title());
+    countBox_->setText(QuestionCountBox::Fallback); // the design-time text, before anything listens
 
     // Text1_Change: every change is remembered as it is, number or not.
-    connect(text1_, &QLineEdit::textChanged, this,
+    connect(countBox_, &QLineEdit::textChanged, this,
             [](const QString& text) { QuestionCountSetting().store(text); });
+}
 
-    connect(pb1, &QPushButton::clicked, this,
-            [this] { runTest(QStringLiteral("PushButton1_Click"), TestKind::ValidWord, 2); });
-    connect(pb2, &QPushButton::clicked, this,
-            [this] { runTest(QStringLiteral("PushButton2_Click"), TestKind::ValidWord, 3); });
-    connect(pb6, &QPushButton::clicked, this,
-            [this] { runTest(QStringLiteral("PushButton6_Click"), TestKind::ValidWord, 4); });
-    connect(pb4, &QPushButton::clicked, this,
-            [this] { runTest(QStringLiteral("PushButton4_Click"), TestKind::InvalidWord, 2); });
-    connect(pb5, &QPushButton::clicked, this,
-            [this] { runTest(QStringLiteral("PushButton5_Click"), TestKind::InvalidWord, 3); });
-    connect(pb7, &QPushButton::clicked, this,
-            [this] { runTest(QStringLiteral("PushButton7_Click"), TestKind::InvalidWord, 4); });
-    connect(pb3, &QPushButton::clicked, this, &MainWindow::showHelp);
+void MainWindow::buildStudyFrame()
+{
+    QGroupBox* frame = addFrame("StudyFrame", QStringLiteral("Study what you miss"),
+                                Twips::rect(120, 5505, 7800, 825));
+    studyButton_ =
+        addButton(frame, "StudyButton", QStringLiteral("Study"), Twips::rect(240, 300, 2760, 405));
     connect(studyButton_, &QPushButton::clicked, this, &MainWindow::runStudy);
-    connect(progress, &QPushButton::clicked, this, [this] {
+    // Each of these may change the due count: forgetting all progress, other settings, another
+    // list with another history.
+    connectToDesk(addButton(frame, "ProgressButton", QStringLiteral("Progress"),
+                            Twips::rect(3120, 300, 1260, 405)),
+                  &StudyDesk::showProgress);
+    connectToDesk(addButton(frame, "StudySettingsButton", QStringLiteral("Settings"),
+                            Twips::rect(4500, 300, 1380, 405)),
+                  &StudyDesk::editSettings);
+    connectToDesk(addButton(frame, "WordListsButton", QStringLiteral("Word lists..."),
+                            Twips::rect(6000, 300, 1560, 405)),
+                  &StudyDesk::manageWordLists);
+}
+
+void MainWindow::connectToDesk(PushButton* button, void (StudyDesk::*action)(QWidget*))
+{
+    connect(button, &QPushButton::clicked, this, [this, action] {
         if (study_)
-            study_->showProgress(this);
-        refreshDueCount(); // forgetting all progress changes it
-    });
-    connect(settings, &QPushButton::clicked, this, [this] {
-        if (study_)
-            study_->editSettings(this);
+            (study_->*action)(this);
         refreshDueCount();
     });
-    connect(lists, &QPushButton::clicked, this, [this] {
-        if (study_)
-            study_->manageWordLists(this);
-        refreshDueCount(); // another list, another history
-    });
+}
 
-    CentreOnScreen(this);
+void MainWindow::setTabOrderByName()
+{
+    QWidget* previous = nullptr;
+    for (const char* name : TabOrder) {
+        auto* next = findChild<QWidget*>(QLatin1String(name));
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 MainWindow::StartUp MainWindow::load()
@@ -244,7 +244,7 @@ MainWindow::StartUp MainWindow::load()
 
     p.line(116, [&] { OpenHomePageAtRandom(env_); });
 
-    p.line(134, [&] { text1_->setText(QuestionCountSetting().load()); });
+    p.line(134, [&] { countBox_->setText(QuestionCountSetting().load()); });
 
     p.line(136, [&] { connection_.create(); });
     if (p.test(138, [&] { return connection_.isOpen(); }))

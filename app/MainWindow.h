@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Environment.h"
+#include "QuestionCountBox.h"
 #include "QuestionForm.h"
 #include "Session.h"
 #include "StoreConnection.h"
@@ -9,7 +10,6 @@
 
 #include <QCursor>
 #include <QFontMetrics>
-#include <QLineEdit>
 #include <QWidget>
 
 #include <functional>
@@ -18,26 +18,6 @@
 
 class QGroupBox;
 class PushButton;
-
-// The question-count box. Entering it, by Tab or by a click, selects its whole text so that typing
-// replaces the count; leaving it for another control of the program puts back "20" when the text
-// is no number. Switching to another window or closing the program leaves the text alone.
-class QuestionCountBox : public QLineEdit
-{
-public:
-    explicit QuestionCountBox(QWidget* parent = nullptr);
-
-    static inline const QString Fallback = QStringLiteral("20");
-
-protected:
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    bool selectOnRelease_ = false;
-    bool focusedBefore_ = false;
-};
 
 // Opens the maker's home page at about one start in a hundred: draws k from 1 to 100 and opens the
 // page when k is 7, without waiting. Throws when the desktop cannot open it.
@@ -73,7 +53,7 @@ public:
     void setProgramEnder(std::function<void()> ender) { endProgram_ = std::move(ender); }
     static void endProgram();
 
-    QuestionCountBox* countBox() const { return text1_; }
+    QuestionCountBox* countBox() const { return countBox_; }
     // Asks the desk for the due count and shows it on the study button.
     void refreshDueCount();
     // The study button's caption: "Study (N due, M new)" when the new words are known and that
@@ -94,6 +74,16 @@ protected:
 
 private:
     void buildControls();
+    void buildTestFrames();
+    void addTestButtons(QGroupBox* frame, TestKind kind);
+    void buildCountFrame();
+    void buildStudyFrame();
+    void setTabOrderByName();
+    QGroupBox* addFrame(const char* name, const QString& caption, const QRect& geometry);
+    static PushButton* addButton(QWidget* container, const char* name, const QString& caption,
+                                 const QRect& geometry);
+    // The button calls the study desk's action, if there is a desk, then refreshes the due count.
+    void connectToDesk(PushButton* button, void (StudyDesk::*action)(QWidget*));
     void runTest(const QString& handler, TestKind kind, int length);
     void runStudy();
     // Opens the chosen word list, or the bundled one at that path.
@@ -112,10 +102,6 @@ private:
     bool shownOnce_ = false;
     StudyDesk* study_ = nullptr;
 
-    QGroupBox* frame1_ = nullptr;
-    QGroupBox* frame2_ = nullptr;
-    QGroupBox* frame3_ = nullptr;
-    QGroupBox* studyFrame_ = nullptr;
-    QuestionCountBox* text1_ = nullptr;
+    QuestionCountBox* countBox_ = nullptr;
     PushButton* studyButton_ = nullptr;
 };

@@ -50,22 +50,25 @@ std::optional<QString> UserConfigFolder(const QString& home, const QString& conf
 
 namespace {
 
+// The settings file opened on the program's own section, or nothing (see openSettings).
+std::unique_ptr<QSettings> openProductSection()
+{
+    std::unique_ptr<QSettings> settings = openSettings();
+    if (settings)
+        settings->beginGroup(Branding::ProductName);
+    return settings;
+}
+
 QString loadText(const QString& key, const QString& fallback)
 {
-    const std::unique_ptr<QSettings> settings = openSettings();
-    if (!settings)
-        return fallback;
-    settings->beginGroup(Branding::ProductName);
-    return settings->value(key, fallback).toString();
+    const std::unique_ptr<QSettings> settings = openProductSection();
+    return settings ? settings->value(key, fallback).toString() : fallback;
 }
 
 void storeText(const QString& key, const QString& text)
 {
-    const std::unique_ptr<QSettings> settings = openSettings();
-    if (!settings)
-        return;
-    settings->beginGroup(Branding::ProductName);
-    settings->setValue(key, text);
+    if (const std::unique_ptr<QSettings> settings = openProductSection())
+        settings->setValue(key, text);
 }
 
 } // namespace
@@ -136,10 +139,9 @@ QString lengthsText(const QList<int>& lengths)
 StudyPreferences StudyPreferences::load()
 {
     StudyPreferences prefs;
-    const std::unique_ptr<QSettings> settings = openSettings();
+    const std::unique_ptr<QSettings> settings = openProductSection();
     if (!settings)
         return prefs;
-    settings->beginGroup(Branding::ProductName);
     const auto repair = [&settings](const QString& key, const QString& value) {
         if (settings->contains(key))
             settings->setValue(key, value);
@@ -163,19 +165,14 @@ StudyPreferences StudyPreferences::load()
 void StudyPreferences::store() const
 {
     storeShown();
-    const std::unique_ptr<QSettings> settings = openSettings();
-    if (!settings)
-        return;
-    settings->beginGroup(Branding::ProductName);
-    settings->setValue(PauseKey, QString::number(pauseMs));
+    storeText(PauseKey, QString::number(pauseMs));
 }
 
 void StudyPreferences::storeShown() const
 {
-    const std::unique_ptr<QSettings> settings = openSettings();
+    const std::unique_ptr<QSettings> settings = openProductSection();
     if (!settings)
         return;
-    settings->beginGroup(Branding::ProductName);
     settings->setValue(NewPerDayKey, QString::number(newPerDay));
     settings->setValue(LengthsKey, lengthsText(lengths));
 }

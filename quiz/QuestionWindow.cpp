@@ -14,7 +14,6 @@
 #include "Sounds.h"
 #include "WindowLook.h"
 
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,8 +42,6 @@ constexpr std::array<FillOrder, 4> FillOrders{{
     {{154, 4}, {{{156, 2}, {158, 3}, {160, 1}}}},
 }};
 
-constexpr std::array<int, 4> ButtonTops{300, 810, 1320, 1830};
-
 // Form3 and Form7 were laid out a little taller than the other four windows.
 bool isTallLayout(const QuestionForm& form)
 {
@@ -58,7 +55,7 @@ QuestionWindow::QuestionWindow(Session& session, const QuestionForm& form, QWidg
       form_(form)
 {
     createControls();
-    Form_Load();
+    formLoad();
 }
 
 void QuestionWindow::createControls()
@@ -70,41 +67,25 @@ void QuestionWindow::createControls()
 
     // Text1 lies below the client area, where it is never seen. It comes first in the tab order,
     // so it holds the focus when the window opens and Enter or Space answers nothing.
-    text1_ = new QLineEdit(QStringLiteral("Text1"), this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(tall ? Twips::rect(240, 3810, 2175, 735)
-                             : Twips::rect(240, 3870, 1935, 525));
-    text1_->setAccessibleName(form_.question);
+    hiddenText_ = new QLineEdit(QStringLiteral("Text1"), this);
+    hiddenText_->setObjectName(QStringLiteral("Text1"));
+    hiddenText_->setGeometry(tall ? Twips::rect(240, 3810, 2175, 735)
+                                  : Twips::rect(240, 3870, 1935, 525));
+    hiddenText_->setAccessibleName(form_.question);
 
-    frame1_ = new QGroupBox(form_.question, this);
-    frame1_->setObjectName(QStringLiteral("Frame1"));
-    frame1_->setGeometry(Twips::rect(120, 120, 7800, 2415));
-    for (int k = 1; k <= 4; ++k) {
-        auto* b = new PushButton(QString(), frame1_);
-        b->setObjectName(QStringLiteral("PushButton%1").arg(k));
-        b->setGeometry(Twips::rect(240, ButtonTops[std::size_t(k - 1)], 7320, 405));
-        connect(b, &PushButton::clicked, this, [this, k] { answer(k); });
-        buttons_[std::size_t(k - 1)] = b;
-    }
-
-    frame2_ = new QGroupBox(QStringLiteral("Last Question Status"), this);
-    frame2_->setObjectName(QStringLiteral("Frame2"));
-    frame2_->setGeometry(Twips::rect(120, 2610, 7800, 795));
-    label1_ = new QLabel(QStringLiteral("Status Bar"), frame2_);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(Twips::rect(240, 300, 7320, 300));
-    label1_->setAccessibleName(frame2_->title());
+    answers_ = new AnswerFrame(form_.question, this);
+    connect(answers_, &AnswerFrame::chosen, this, &QuestionWindow::answer);
+    status_ = addStatusFrame(QStringLiteral("Label1"));
+    status_->setText(QStringLiteral("Status Bar"));
 
     // Text1 would take the digits as text; they answer instead.
-    text1_->installEventFilter(this);
+    hiddenText_->installEventFilter(this);
 
-    setTabOrder(text1_, button(1));
-    for (int k = 1; k < 4; ++k)
-        setTabOrder(button(k), button(k + 1));
-    text1_->setFocus();
+    setTabOrder(hiddenText_, button(1));
+    hiddenText_->setFocus();
 }
 
-void QuestionWindow::Form_Load()
+void QuestionWindow::formLoad()
 {
     Environment& env = session_.env;
     TestRunState& state = session_.state;
@@ -146,20 +127,20 @@ void QuestionWindow::Form_Load()
     }
 
     p.line(162, [&] {
-        QPalette palette = label1_->palette();
+        QPalette palette = status_->palette();
         palette.setColor(QPalette::Window, Colors::fromNumber(Colors::White));
-        label1_->setPalette(palette);
-        label1_->setAutoFillBackground(true);
+        status_->setPalette(palette);
+        status_->setAutoFillBackground(true);
     });
     p.line(164, [&] {
-        QPalette palette = label1_->palette();
+        QPalette palette = status_->palette();
         palette.setColor(QPalette::WindowText,
                          Colors::fromNumber(Numbers::toInt32(state.statusColor)));
-        label1_->setPalette(palette);
+        status_->setPalette(palette);
     });
     p.line(166, [&] {
-        label1_->setText(state.statusText);
-        label1_->setAccessibleDescription(state.statusText);
+        status_->setText(state.statusText);
+        status_->setAccessibleDescription(state.statusText);
     });
     if (session_.recorder && session_.clock)
         shownAt_ = session_.clock->nowUtc();
@@ -207,7 +188,7 @@ void QuestionWindow::answer(int k)
 
 bool QuestionWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == text1_ && event->type() == QEvent::KeyPress) {
+    if (watched == hiddenText_ && event->type() == QEvent::KeyPress) {
         if (const int k = answerKeyNumber(static_cast<QKeyEvent*>(event))) {
             button(k)->click();
             return true;

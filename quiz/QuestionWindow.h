@@ -1,15 +1,13 @@
 #pragma once
 
+#include "AnswerFrame.h"
 #include "QuestionForm.h"
 #include "QuizDialog.h"
 #include "Session.h"
 
 #include <QDateTime>
 
-#include <array>
-
 class PushButton;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 
@@ -35,20 +33,18 @@ protected:
 
 private:
     void createControls();
-    void Form_Load();
+    void formLoad();    // Form_Load
     void answer(int k); // PushButton1_Click .. PushButton4_Click
     QString otherWord();
     void recordAnswer(int k);
-    PushButton* button(int k) const { return buttons_[std::size_t(k - 1)]; }
+    PushButton* button(int k) const { return answers_->button(k); }
 
     Session& session_;
     const QuestionForm form_;
     qint16 correctIndex_ = 0;
     QDateTime shownAt_; // for the answer's response time, when answers are recorded
 
-    QLineEdit* text1_ = nullptr;
-    QGroupBox* frame1_ = nullptr;
-    QGroupBox* frame2_ = nullptr;
-    QLabel* label1_ = nullptr;
-    std::array<PushButton*, 4> buttons_{};
+    QLineEdit* hiddenText_ = nullptr; // Text1
+    AnswerFrame* answers_ = nullptr;
+    QLabel* status_ = nullptr;
 };

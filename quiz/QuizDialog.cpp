@@ -3,7 +3,9 @@
 #include "DesignUnits.h"
 #include "WindowLook.h"
 
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 
 QuizDialog::QuizDialog(const QString& name, int clientHeightTwips, QWidget* parent)
     : QDialog(parent)
@@ -15,6 +17,18 @@ QuizDialog::QuizDialog(const QString& name, int clientHeightTwips, QWidget* pare
     setFont(Fonts::window());
     setFixedSize(Twips::rect(0, 0, 8040, clientHeightTwips).size());
     CentreOnScreen(this);
+}
+
+QLabel* QuizDialog::addStatusFrame(const QString& labelName)
+{
+    auto* frame = new QGroupBox(QStringLiteral("Last Question Status"), this);
+    frame->setObjectName(QStringLiteral("Frame2"));
+    frame->setGeometry(Twips::rect(120, 2610, 7800, 795));
+    auto* label = new QLabel(frame);
+    label->setObjectName(labelName);
+    label->setGeometry(Twips::rect(240, 300, 7320, 300));
+    label->setAccessibleName(frame->title());
+    return label;
 }
 
 void QuizDialog::keyPressEvent(QKeyEvent* event)

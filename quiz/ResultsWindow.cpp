@@ -54,28 +54,27 @@ QListWidget* makeList(QGroupBox* frame, const char* name)
 ResultsWindow::ResultsWindow(Session& session, const QString& countText, QWidget* parent)
     : QuizDialog(QStringLiteral("Form4"), 6390, parent), session_(session)
 {
+    auto* summary = new QGroupBox(QStringLiteral("Summary Result"), this);
+    summary->setObjectName(QStringLiteral("Frame1"));
+    summary->setGeometry(Twips::rect(120, 120, 7800, 1575));
+    correctLabel_ = makeLabel(summary, "lblCorrect", QStringLiteral("Number of Correct:"), 360);
+    wrongLabel_ = makeLabel(summary, "lblWrong", QStringLiteral("Number of Wrong:"), 720);
+    percentageLabel_ = makeLabel(summary, "lblPercentage", QStringLiteral("Percentage:"), 1080);
 
-    frame1_ = new QGroupBox(QStringLiteral("Summary Result"), this);
-    frame1_->setObjectName(QStringLiteral("Frame1"));
-    frame1_->setGeometry(Twips::rect(120, 120, 7800, 1575));
-    lblCorrect_ = makeLabel(frame1_, "lblCorrect", QStringLiteral("Number of Correct:"), 360);
-    lblWrong_ = makeLabel(frame1_, "lblWrong", QStringLiteral("Number of Wrong:"), 720);
-    lblPercentage_ = makeLabel(frame1_, "lblPercentage", QStringLiteral("Percentage:"), 1080);
+    auto* correct = new QGroupBox(QStringLiteral("Correct Words"), this);
+    correct->setObjectName(QStringLiteral("Frame2"));
+    correct->setGeometry(Twips::rect(120, 1770, 3840, 3975));
+    correctList_ = makeList(correct, "List1");
 
-    frame2_ = new QGroupBox(QStringLiteral("Correct Words"), this);
-    frame2_->setObjectName(QStringLiteral("Frame2"));
-    frame2_->setGeometry(Twips::rect(120, 1770, 3840, 3975));
-    list1_ = makeList(frame2_, "List1");
+    auto* wrong = new QGroupBox(QStringLiteral("Wrong Words"), this);
+    wrong->setObjectName(QStringLiteral("Frame3"));
+    wrong->setGeometry(Twips::rect(4080, 1770, 3840, 3975));
+    wrongList_ = makeList(wrong, "List2");
 
-    frame3_ = new QGroupBox(QStringLiteral("Wrong Words"), this);
-    frame3_->setObjectName(QStringLiteral("Frame3"));
-    frame3_->setGeometry(Twips::rect(4080, 1770, 3840, 3975));
-    list2_ = makeList(frame3_, "List2");
-
-    pushButton1_ = new PushButton(QStringLiteral("Close Window"), this);
-    pushButton1_->setObjectName(QStringLiteral("PushButton1"));
-    pushButton1_->setGeometry(Twips::rect(120, 5870, 7800, 405));
-    connect(pushButton1_, &QPushButton::clicked, this, &ResultsWindow::pushButton1Click);
+    auto* close = new PushButton(QStringLiteral("Close Window"), this);
+    close->setObjectName(QStringLiteral("PushButton1"));
+    close->setGeometry(Twips::rect(120, 5870, 7800, 405));
+    connect(close, &QPushButton::clicked, this, &ResultsWindow::closeClicked);
 
     formLoad(countText);
 }
@@ -100,19 +99,19 @@ void ResultsWindow::formLoad(const QString& countText)
 void ResultsWindow::fill(const QString& countText)
 {
     const TestRunState& state = session_.state;
-    lblCorrect_->setText(QStringLiteral("Number of Correct: ") +
-                         QString::number(state.correctCount));
-    lblWrong_->setText(QStringLiteral("Number of Wrong: ") + QString::number(state.wrongCount));
-    lblPercentage_->setText(QStringLiteral("Percentage: ") +
-                            ResultsPercentageText(state.correctCount, countText) +
-                            QStringLiteral("%"));
+    correctLabel_->setText(QStringLiteral("Number of Correct: ") +
+                           QString::number(state.correctCount));
+    wrongLabel_->setText(QStringLiteral("Number of Wrong: ") + QString::number(state.wrongCount));
+    percentageLabel_->setText(QStringLiteral("Percentage: ") +
+                              ResultsPercentageText(state.correctCount, countText) +
+                              QStringLiteral("%"));
     for (const QString& word : state.correctWords)
-        list1_->addItem(word);
+        correctList_->addItem(word);
     for (const QString& word : state.wrongWords)
-        list2_->addItem(word);
+        wrongList_->addItem(word);
 }
 
-void ResultsWindow::pushButton1Click()
+void ResultsWindow::closeClicked()
 {
     Procedure p(session_.env.errors, QStringLiteral("Form4"), QStringLiteral("PushButton1_Click"));
     p.line(100, [&] { accept(); });

@@ -5,11 +5,9 @@
 #include <QLocale>
 #include <QString>
 
-class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QListWidget;
-class PushButton;
 
 // The text of the percentage line's number: correctCount / N * 100, N read from countText like
 // the driver reads it, rounded to two places (halves to even) and written in the locale. A count
@@ -30,16 +28,12 @@ public:
 private:
     void formLoad(const QString& countText);
     void fill(const QString& countText);
-    void pushButton1Click();
+    void closeClicked(); // PushButton1_Click
 
     Session& session_;
-    QGroupBox* frame1_;
-    QLabel* lblCorrect_;
-    QLabel* lblWrong_;
-    QLabel* lblPercentage_;
-    QGroupBox* frame2_;
-    QListWidget* list1_;
-    QGroupBox* frame3_;
-    QListWidget* list2_;
-    PushButton* pushButton1_;
+    QLabel* correctLabel_ = nullptr;
+    QLabel* wrongLabel_ = nullptr;
+    QLabel* percentageLabel_ = nullptr;
+    QListWidget* correctList_ = nullptr; // List1
+    QListWidget* wrongList_ = nullptr;   // List2
 };

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr std::array<int, 4> ButtonTops{300, 810, 1320, 1830};
 const QColor RightColour(0, 128, 0);
 const QColor WrongColour(200, 0, 0);
 
@@ -44,31 +43,14 @@ StudyWindow::StudyWindow(Session& session, StudyEngine& engine, int pauseMs, QWi
     pause_.setInterval(pauseMs);
     connect(&pause_, &QTimer::timeout, this, &StudyWindow::advance);
 
-    frame1_ = new QGroupBox(this);
-    frame1_->setObjectName(QStringLiteral("Frame1"));
-    frame1_->setGeometry(Twips::rect(120, 120, 7800, 2415));
-    for (int k = 1; k <= 4; ++k) {
-        auto* b = new PushButton(QString(), frame1_);
-        b->setObjectName(QStringLiteral("PushButton%1").arg(k));
-        b->setGeometry(Twips::rect(240, ButtonTops[std::size_t(k - 1)], 7320, 405));
-        connect(b, &PushButton::clicked, this, [this, k] { choose(k); });
-        buttons_[std::size_t(k - 1)] = b;
-    }
-
-    auto* frame2 = new QGroupBox(QStringLiteral("Last Question Status"), this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
-    frame2->setGeometry(Twips::rect(120, 2610, 7800, 795));
-    status_ = new QLabel(frame2);
-    status_->setObjectName(QStringLiteral("Outcome"));
-    status_->setGeometry(Twips::rect(240, 300, 7320, 300));
+    answers_ = new AnswerFrame(QString(), this);
+    connect(answers_, &AnswerFrame::chosen, this, &StudyWindow::choose);
+    status_ = addStatusFrame(QStringLiteral("Outcome"));
     status_->setAccessibleName(QStringLiteral("Answer the question"));
 
     line_ = new QLabel(this);
     line_->setObjectName(QStringLiteral("StudyLine"));
     line_->setGeometry(Twips::rect(240, 3480, 7560, 300));
-
-    for (int k = 1; k < 4; ++k)
-        setTabOrder(button(k), button(k + 1));
     SetSystemBackColors(this);
 }
 
@@ -98,7 +80,7 @@ void StudyWindow::ask(const StudyQuestion& question)
     outcomeShown_ = false;
     const QuestionForm& form = QuestionForms::find(
         question.validKind ? TestKind::ValidWord : TestKind::InvalidWord, question.length);
-    frame1_->setTitle(form.question);
+    answers_->setTitle(form.question);
     for (int k = 1; k <= 4; ++k) {
         button(k)->setText(QStringLiteral("&%1   %2").arg(k).arg(question.candidates.value(k - 1)));
         paintButton(k, std::nullopt);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerFrame.h"
 #include "QuizDialog.h"
 #include "Session.h"
 #include "StudyEngine.h"
@@ -8,11 +9,9 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <array>
 #include <optional>
 
 class PushButton;
-class QGroupBox;
 class QLabel;
 
 // What a study session did, for its summary.
@@ -63,7 +62,7 @@ private:
     void paintButton(int k, std::optional<bool> right);
     void updateLine();
     void announce(const QString& text, bool right);
-    PushButton* button(int k) const { return buttons_[std::size_t(k - 1)]; }
+    PushButton* button(int k) const { return answers_->button(k); }
 
     Session& session_;
     StudyEngine& engine_;
@@ -73,10 +72,9 @@ private:
     QTimer pause_;
     StudySessionResult result_;
 
-    QGroupBox* frame1_ = nullptr;
+    AnswerFrame* answers_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* line_ = nullptr;
-    std::array<PushButton*, 4> buttons_{};
 };
 
 // The summary after a study session: answers, share right, the words missed and when the next

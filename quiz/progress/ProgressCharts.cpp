@@ -51,6 +51,16 @@ QValueAxis* countAxis(int top)
     return axis;
 }
 
+// A share axis from 0 to 100 %, in four steps.
+QValueAxis* percentAxis()
+{
+    auto* axis = new QValueAxis;
+    axis->setRange(0, 100);
+    axis->setTickCount(5);
+    axis->setLabelFormat(QStringLiteral("%d %%"));
+    return axis;
+}
+
 QBarSet* barSet(const QString& name, const QColor& colour, const QColor& label = Qt::black)
 {
     auto* set = new QBarSet(name);
@@ -129,11 +139,7 @@ void ProgressCharts::fillShares(QChart* chart, const QList<ProgressData::Length>
     series->setBarWidth(0.6);
     series->setLabelsVisible(true);
     series->setLabelsFormat(QStringLiteral("@value %"));
-    auto* shares = new QValueAxis;
-    shares->setRange(0, 100);
-    shares->setTickCount(5);
-    shares->setLabelFormat(QStringLiteral("%d %%"));
-    attach(chart, series, categoryAxis(categories), shares);
+    attach(chart, series, categoryAxis(categories), percentAxis());
 }
 
 void ProgressCharts::fillKnown(QChart* chart, const ProgressData& data)
@@ -200,10 +206,7 @@ void ProgressCharts::fillDays(QChart* chart, const ProgressData& data)
     QCategoryAxis* x = dayAxis(data.dayLabels);
     QValueAxis* count = countAxis(top);
     count->setTitleText(QStringLiteral("answers"));
-    auto* percent = new QValueAxis;
-    percent->setRange(0, 100);
-    percent->setTickCount(5);
-    percent->setLabelFormat(QStringLiteral("%d %%"));
+    QValueAxis* percent = percentAxis();
     percent->setProperty("right", true);
     attach(chart, bars, x, count);
     attach(chart, share, x, percent);

@@ -12,8 +12,8 @@
 // so answers are spread over the forgetting curve) and then new words, up to a day's quota.
 // Every answer is a choose-the-valid question: the player recalls the word with probability R
 // (a new word: it knew it before with probability knownBefore) and otherwise guesses among the
-// four, right once in four. What it learns follows recall, not
-// luck: Good when it recalled the word, Again when it did not.
+// four, right once in four. What it learns follows recall, not luck: Good when it recalled the
+// word, Again when it did not.
 struct SimulatedLearner
 {
     Fsrs::Weights weights = Fsrs::defaultWeights();

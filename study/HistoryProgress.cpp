@@ -2,6 +2,7 @@
 
 #include "History.h"
 #include "HistoryImpl.h"
+#include "HistorySchema.h"
 #include "WordCounts.h"
 #include "WordStore.h"
 
@@ -37,7 +38,8 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
     try {
         QSqlQuery q = d_->db.run(
             QStringLiteral("SELECT (at_ms - ?) / ?, count(*), sum(right_index = chosen_index) "
-                           "FROM answers WHERE at_ms >= ? AND at_ms < ? GROUP BY 1"),
+                           "FROM answers WHERE at_ms >= ? AND at_ms < ? AND %1 GROUP BY 1")
+                .arg(HistorySchema::countsOnly()),
             {starts.first(), QuarterMs, starts.first(), starts.last()});
         while (q.next()) {
             const qint64 at = starts.first() + q.value(0).toLongLong() * QuarterMs;

@@ -160,7 +160,10 @@ qint64 lastAnswerId(const HistoryDb& db)
 
 int answerCount(const HistoryDb& db)
 {
-    return db.scalar(QStringLiteral("SELECT count(*) FROM answers WHERE %1").arg(countsOnly()))
+    // Each undo entry takes back one answer of the file: two counts SQLite keeps at hand.
+    return db
+        .scalar(QStringLiteral("SELECT (SELECT count(*) FROM answers) - "
+                               "(SELECT count(*) FROM undone)"))
         .toInt();
 }
 

@@ -158,8 +158,10 @@ void StudyWindow::choose(int k)
 
 void StudyWindow::takeBack()
 {
+    if (!counted_)
+        return;
     const std::optional<StudyQuestion> again = engine_.takeBack();
-    if (!again || !counted_)
+    if (!again)
         return;
     pause_.stop();
     --result_.answered;

@@ -102,6 +102,7 @@ void StudyWindow::choose(int k)
     ++result_.answered;
     if (outcome.right)
         ++result_.right;
+    counted_ = Counted{outcome.right, {}, {}};
     const QString chosen = question.candidates.value(k - 1);
     if (!outcome.right) {
         // Choosing the valid word, the player took a non-word for real and passed over the word;
@@ -111,9 +112,12 @@ void StudyWindow::choose(int k)
         if (!result_.rejectedWords.contains(word)) {
             result_.rejectedWords.append(word);
             result_.meanings.insert(word, Meanings::of(session_.store, word));
+            counted_->rejectedWord = word;
         }
-        if (!result_.acceptedNonWords.contains(nonWord))
+        if (!result_.acceptedNonWords.contains(nonWord)) {
             result_.acceptedNonWords.append(nonWord);
+            counted_->acceptedNonWord = nonWord;
+        }
     }
 
     paintButton(outcome.rightIndex + 1, true);
@@ -134,9 +138,29 @@ void StudyWindow::choose(int k)
     pause_.start();
 }
 
+void StudyWindow::takeBack()
+{
+    if (!counted_)
+        return;
+    const std::optional<StudyQuestion> again = engine_.takeBack();
+    if (!again)
+        return;
+    pause_.stop();
+    --result_.answered;
+    if (counted_->right)
+        --result_.right;
+    result_.rejectedWords.removeOne(counted_->rejectedWord);
+    result_.meanings.remove(counted_->rejectedWord);
+    result_.acceptedNonWords.removeOne(counted_->acceptedNonWord);
+    counted_.reset();
+    ask(*again);
+    announce(QStringLiteral("Answer taken back"), std::nullopt);
+}
+
 void StudyWindow::advance()
 {
     pause_.stop();
+    counted_.reset();
     outcomeShown_ = false;
     const std::optional<StudyQuestion> next = fetch();
     if (!next) {
@@ -162,10 +186,12 @@ void StudyWindow::paintButton(int k, std::optional<bool> right)
                                        : QStringLiteral("wrong choice"));
 }
 
-void StudyWindow::announce(const QString& text, bool right)
+void StudyWindow::announce(const QString& text, std::optional<bool> right)
 {
     QPalette palette = status_->palette();
-    palette.setColor(QPalette::WindowText, right ? RightColour : WrongColour);
+    palette.setColor(QPalette::WindowText, !right   ? QPalette().color(QPalette::WindowText)
+                                           : *right ? RightColour
+                                                    : WrongColour);
     status_->setPalette(palette);
     // A long meaning is cut short on the line; the whole of it is in the tooltip and is spoken.
     status_->setText(status_->fontMetrics().elidedText(text, Qt::ElideRight, status_->width()));
@@ -195,6 +221,9 @@ bool StudyWindow::event(QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape)
             reject();
+        else if (key->matches(QKeySequence::Undo) ||
+                 (key->key() == Qt::Key_Backspace && key->modifiers() == Qt::NoModifier))
+            takeBack();
         else if (!key->isAutoRepeat() && key->key() != Qt::Key_unknown &&
                  !(key->key() >= Qt::Key_Shift && key->key() <= Qt::Key_Alt)) {
             advance();

@@ -31,10 +31,11 @@ struct StudySessionResult
 // answer (each button shows its number), as do Tab and Space and the mouse. After an answer the
 // right button turns green and a wrong choice red, the cue plays, the outcome is announced to
 // screen readers on the status line, and the next question follows after a pause, or at once on
-// any key or click. The line at the bottom shows due words left, new words left today, answers
-// and the share of right ones. The session ends when today's due and new words are done (when
-// practising, when no word is left at all), or when the player presses Escape or closes the
-// window.
+// any key or click. Ctrl+Z or Backspace during that pause takes the answer back and asks the
+// same question again; once the next question shows, the answer stays. The line at the bottom shows
+// due words left, new words left today, answers and the share of right ones. The session ends when
+// today's due and new words are done (when practising, when no word is left at all), or when the
+// player presses Escape or closes the window.
 class StudyWindow : public QuizDialog
 {
     Q_OBJECT
@@ -59,9 +60,11 @@ private:
     void ask(const StudyQuestion& question);
     void choose(int k); // 1 to 4
     void advance();
+    void takeBack();
     void paintButton(int k, std::optional<bool> right);
     void updateLine();
-    void announce(const QString& text, bool right);
+    // Coloured for a right or wrong outcome; plain otherwise.
+    void announce(const QString& text, std::optional<bool> right);
     PushButton* button(int k) const { return answers_->button(k); }
 
     Session& session_;
@@ -71,6 +74,14 @@ private:
     bool practice_ = false;
     QTimer pause_;
     StudySessionResult result_;
+    // What the last answer added to result_, while it can be taken back.
+    struct Counted
+    {
+        bool right = false;
+        QString rejectedWord; // newly added to the lists, else empty
+        QString acceptedNonWord;
+    };
+    std::optional<Counted> counted_;
 
     AnswerFrame* answers_ = nullptr;
     QLabel* status_ = nullptr;

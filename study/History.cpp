@@ -49,6 +49,10 @@ void History::Impl::tellStartedAfresh(const QString& movedTo)
 QString History::Impl::moveAside(const QString& why)
 {
     stopBackground();
+    // What was written goes with the file: an answer there can no longer be taken back.
+    waitingUndos.clear();
+    if (last && last->where == LastAnswer::Where::Written)
+        last.reset();
     dbOpen = false;
     saving = false;
     return HistoryFile::moveAside(db, why);
@@ -119,8 +123,49 @@ void History::Impl::loadCache()
     } catch (const DbError&) {
         // Whatever was read stays; the next write finds out what is wrong.
     }
+    for (const AnswerRecord& a : std::as_const(unsaved))
+        owner.policy_.apply(cache, a);
+    applyWaiting();
+}
+
+void History::Impl::applyWaiting()
+{
     for (const AnswerRecord& a : std::as_const(waiting))
         owner.policy_.apply(cache, a);
+    QStringList words;
+    for (const Undo& u : std::as_const(waitingUndos))
+        words += u.words;
+    if (!words.isEmpty())
+        refreshWords(words);
+}
+
+void History::Impl::refreshWords(const QStringList& words)
+{
+    if (!cacheLoaded)
+        return; // read in full when next needed
+    QHash<QString, WordMemory> fresh;
+    if (dbOpen) {
+        QList<qint64> skipping;
+        for (const Undo& u : std::as_const(waitingUndos))
+            skipping.append(u.answerId);
+        try {
+            fresh = HistoryRebuild::replayWords(db, owner.policy_, words, skipping);
+        } catch (const DbError&) {
+            cacheLoaded = false;
+            return;
+        }
+    }
+    for (const QList<AnswerRecord>* list : {&unsaved, &waiting})
+        for (const AnswerRecord& a : *list)
+            if (std::any_of(words.cbegin(), words.cend(),
+                            [&](const QString& w) { return a.candidates.contains(w); }))
+                owner.policy_.apply(fresh, a);
+    for (const QString& word : words) {
+        if (const auto it = fresh.constFind(word); it != fresh.constEnd())
+            cache.insert(word, *it);
+        else
+            cache.remove(word);
+    }
 }
 
 QHash<QString, WordMemory> History::Impl::replay()
@@ -201,6 +246,7 @@ void History::rebuild()
         try {
             d_->cache = d_->replay();
             d_->cacheLoaded = true;
+            d_->applyWaiting();
         } catch (const DbError&) {
         }
     }
@@ -261,6 +307,9 @@ bool History::forgetAll(QString* movedTo)
     d_->fitAskedOn = QDate();
     d_->flush(d_->busyWaitMs); // the waiting answers belong to the history set aside
     d_->waiting.clear();
+    d_->waitingUndos.clear();
+    d_->unsaved.clear();
+    d_->last.reset();
     d_->retry.stop();
     d_->closeDb();
     d_->cache.clear();

@@ -35,7 +35,7 @@ class WordStore;
 class History : public AnswerRecorder
 {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
     // How long a write waits for another program's lock before its answer waits in memory.
     static constexpr int DefaultBusyWaitMs = 250;
     // The history of the player running the program: history.sqlite in the per-user data folder,
@@ -63,7 +63,7 @@ public:
     bool isSaving() const;
     // The file is another program's database: left as it is, and nothing is saved.
     bool isForeign() const;
-    // Answers kept in memory until the file takes them.
+    // Answers and undo entries kept in memory until the file takes them.
     int pendingCount() const;
     // Writes the waiting answers now, if the file takes them. True when none are left waiting.
     bool flush();
@@ -74,9 +74,14 @@ public:
 
     // Included at once in the states; written now, or as soon as the file takes it.
     void record(const AnswerRecord& answer) override;
+    // Takes back the last answer recorded, once: it counts nowhere from now on (states, counts,
+    // fits, progress), and its words are as if it had never been given. A written answer stays in
+    // the file, with an undo entry saying when it was taken back (`at`); one still waiting is
+    // simply not written. False when there is nothing to take back.
+    bool takeBack(const QDateTime& at);
     // Drops the derived states and replays every answer, here and now.
     void rebuild();
-    // Every stored answer, oldest first.
+    // Every stored answer that counts (not taken back), oldest first.
     QList<AnswerRecord> answers() const;
 
     // Hands answers one at a time, oldest first, to a sink.
@@ -108,7 +113,7 @@ public:
     // The derived states, by word (opens the history if needed).
     const QHash<QString, WordMemory>& words() const;
     const WordMemory* find(const QString& word) const;
-    // The answers stored in the file.
+    // The answers stored in the file, less those taken back.
     int answerCount() const;
 
     // Progress, for the windows.

@@ -61,18 +61,20 @@ bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
     cacheLoaded = true;
     lastSeenId = outcome.throughId;
     try {
-        // Answers written since were applied to the new states with the old weights: again.
-        if (saving && HistorySchema::lastAnswerId(db) != lastSeenId)
+        // Answers written since were applied to the new states with the old weights: again; and
+        // the words of answers taken back since are replayed without them.
+        if (saving && (HistorySchema::lastAnswerId(db) != lastSeenId ||
+                       HistorySchema::lastUndoId(db) != outcome.throughUndoId))
             db.transaction([&] {
                 lastSeenId = HistoryRebuild::applyLater(db, owner.policy_, cache, lastSeenId);
+                HistoryRebuild::applyUndosAfter(db, owner.policy_, cache, outcome.throughUndoId);
             });
     } catch (const DbError&) {
         cacheLoaded = false; // read them all again
         return true;
     }
-    // And the answers still waiting to be written.
-    for (const AnswerRecord& a : std::as_const(waiting))
-        owner.policy_.apply(cache, a);
+    // And the answers and undo entries still waiting to be written.
+    applyWaiting();
     return true;
 }
 

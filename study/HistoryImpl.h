@@ -44,6 +44,30 @@ public:
 
     // Answers not written yet, oldest first, and how they are retried.
     QList<AnswerRecord> waiting;
+    // Answers already written that the player took back, the undo entry not written yet.
+    struct Undo
+    {
+        qint64 answerId;
+        QDateTime at;
+        QStringList words; // the answer's candidates
+    };
+    QList<Undo> waitingUndos;
+    // Answers of a history kept in memory only, oldest first.
+    QList<AnswerRecord> unsaved;
+    // The last answer recorded, while it can still be taken back, and where it is now.
+    struct LastAnswer
+    {
+        enum class Where
+        {
+            Unsaved,
+            Waiting,
+            Written
+        };
+        AnswerRecord answer;
+        Where where;
+        qint64 id = 0; // when written
+    };
+    std::optional<LastAnswer> last;
     int busyWaitMs = History::DefaultBusyWaitMs;
     QTimer retry;
     int retryDelayMs = 0;
@@ -57,6 +81,13 @@ public:
     QString moveAside(const QString& why);
 
     void loadCache();
+    // The cached states of these words replayed from their answers: those in the file that count
+    // (less the undo entries still waiting), then the unsaved and waiting ones. Words no answer
+    // shows leave the cache.
+    void refreshWords(const QStringList& words);
+    // After the cache was read from the file: the answers still waiting applied, and the words of
+    // the waiting undo entries replayed.
+    void applyWaiting();
     // Replays every stored answer into fresh states.
     QHash<QString, WordMemory> replay();
     // Replays every answer into fresh stored states, here and now.
@@ -65,8 +96,11 @@ public:
     // Writes the waiting answers, waiting at most waitMs for another program's lock. True when
     // none are left waiting.
     bool flush(int waitMs);
-    // Writes every waiting answer and the states it changes in one transaction.
+    // Writes every waiting answer and undo entry and the states they change in one transaction.
     void writeWaiting();
+    // Puts the waiting undo entries in the file, and replays their words; inside writeWaiting's
+    // transaction. Returns the words replayed (gone from `states` when no answer shows them).
+    QStringList writeWaitingUndos(QHash<QString, WordMemory>& states);
     // Opens the file again for writing when it has become writable; throws DbError.
     void reopenForWriting();
     // After a failed write: tells the player about a lasting cause, and tries again later.

@@ -34,10 +34,13 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
     QList<qint64> starts; // the start of each day, and the end of the last
     for (QDate day = first; day <= today.addDays(1); day = day.addDays(1))
         starts.append(MemoryPolicy::dayStart(day).toMSecsSinceEpoch());
-    try {
+    // The answers taken back are counted apart and subtracted: the count of all answers stays
+    // one pass over the table with nothing to look up for each row.
+    const auto add = [&](const QString& which, int sign) {
         QSqlQuery q = d_->db.run(
             QStringLiteral("SELECT (at_ms - ?) / ?, count(*), sum(right_index = chosen_index) "
-                           "FROM answers WHERE at_ms >= ? AND at_ms < ? GROUP BY 1"),
+                           "FROM answers WHERE %1 AND at_ms >= ? AND at_ms < ? GROUP BY 1")
+                .arg(which),
             {starts.first(), QuarterMs, starts.first(), starts.last()});
         while (q.next()) {
             const qint64 at = starts.first() + q.value(0).toLongLong() * QuarterMs;
@@ -45,9 +48,17 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
             const qsizetype index = next - starts.cbegin() - 1;
             if (index < 0 || index >= result.size())
                 continue;
-            result[index].answers += q.value(1).toInt();
-            result[index].right += q.value(2).toInt();
+            result[index].answers += sign * q.value(1).toInt();
+            result[index].right += sign * q.value(2).toInt();
         }
+    };
+    try {
+        d_->db.transaction(
+            [&] {
+                add(QStringLiteral("1"), 1);
+                add(QStringLiteral("id IN (SELECT answer_id FROM undone)"), -1);
+            },
+            HistoryDb::Lock::Late);
     } catch (const DbError&) {
     }
     return result;

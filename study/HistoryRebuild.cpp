@@ -78,9 +78,49 @@ qint64 applyLater(const HistoryDb& db, const MemoryPolicy& policy,
     return last;
 }
 
+QHash<QString, WordMemory> replayWords(const HistoryDb& db, const MemoryPolicy& policy,
+                                       const QStringList& words, const QList<qint64>& skipping)
+{
+    QHash<QString, WordMemory> replayed;
+    HistorySchema::forEachAnswerShowing(db, words, skipping,
+                                        [&](const AnswerRecord& a) { policy.apply(replayed, a); });
+    QHash<QString, WordMemory> states;
+    for (const QString& word : words)
+        if (const auto it = replayed.constFind(word); it != replayed.constEnd())
+            states.insert(word, *it);
+    return states;
+}
+
+void replayWordsInto(const HistoryDb& db, const MemoryPolicy& policy,
+                     QHash<QString, WordMemory>& states, const QStringList& words)
+{
+    const QHash<QString, WordMemory> replayed = replayWords(db, policy, words);
+    for (const QString& word : words) {
+        if (const auto it = replayed.constFind(word); it != replayed.constEnd()) {
+            HistorySchema::writeState(db, *it);
+            states.insert(word, *it);
+        } else {
+            HistorySchema::deleteState(db, word);
+            states.remove(word);
+        }
+    }
+}
+
+qint64 applyUndosAfter(const HistoryDb& db, const MemoryPolicy& policy,
+                       QHash<QString, WordMemory>& states, qint64 afterUndoId)
+{
+    const qint64 last = HistorySchema::lastUndoId(db);
+    if (last != afterUndoId)
+        replayWordsInto(db, policy, states, HistorySchema::wordsTakenBackAfter(db, afterUndoId));
+    return last;
+}
+
 Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
 {
     Outcome out;
+    // An answer taken back while the states are replayed may still be in them: its words are
+    // replayed again at the end.
+    const qint64 undoSnapshot = HistorySchema::lastUndoId(db);
     const qint64 snapshot = HistorySchema::lastAnswerId(db);
     MemoryPolicy policy = order.policy;
     int answerCount = 0;
@@ -113,6 +153,7 @@ Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
         if (out.rebuilt) {
             HistorySchema::replaceStatesWithStaged(db);
             out.throughId = applyLater(db, policy, out.states, snapshot);
+            out.throughUndoId = applyUndosAfter(db, policy, out.states, undoSnapshot);
             HistorySchema::setMeta(db, QStringLiteral("grading"), policy.rulesVersion());
         }
         if (out.newWeights)

@@ -32,6 +32,7 @@ struct Outcome
     bool rebuilt = false;
     QHash<QString, WordMemory> states; // when rebuilt: the stored states, as of throughId
     qint64 throughId = 0;
+    qint64 throughUndoId = 0; // and of the undo entries up to this one
 };
 
 // Whether the weights were fitted on that study day.
@@ -48,5 +49,19 @@ QHash<QString, WordMemory> replay(const HistoryDb& db, const MemoryPolicy& polic
 // Inside a write transaction. Returns the id of the last answer.
 qint64 applyLater(const HistoryDb& db, const MemoryPolicy& policy,
                   QHash<QString, WordMemory>& states, qint64 afterId);
+
+// The states of these words alone, replayed from the answers that showed them (a word's state
+// depends on those answers only), leaving out the answers `skipping` too. A word no answer
+// shows has none.
+QHash<QString, WordMemory> replayWords(const HistoryDb& db, const MemoryPolicy& policy,
+                                       const QStringList& words,
+                                       const QList<qint64>& skipping = {});
+// Inside a write transaction: these words replayed into states and word_state alike.
+void replayWordsInto(const HistoryDb& db, const MemoryPolicy& policy,
+                     QHash<QString, WordMemory>& states, const QStringList& words);
+// Inside a write transaction: the words of the answers taken back after the undo entry
+// `afterUndoId` replayed into states and word_state. Returns the id of the last undo entry.
+qint64 applyUndosAfter(const HistoryDb& db, const MemoryPolicy& policy,
+                       QHash<QString, WordMemory>& states, qint64 afterUndoId);
 
 } // namespace HistoryRebuild

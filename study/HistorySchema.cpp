@@ -34,6 +34,8 @@ const QList<QStringList>& migrations()
         CreateV1,
         {QStringLiteral(
             "ALTER TABLE word_state ADD COLUMN missed_last INTEGER NOT NULL DEFAULT 0")},
+        {QStringLiteral("CREATE TABLE undone(id INTEGER PRIMARY KEY, "
+                        "answer_id INTEGER NOT NULL UNIQUE, at_ms INTEGER NOT NULL)")},
     };
     return all;
 }
@@ -127,8 +129,9 @@ qint64 forEachAnswer(const HistoryDb& db, const std::function<void(const AnswerR
                      qint64 afterId, qint64 throughId)
 {
     QSqlQuery q =
-        db.run(QStringLiteral("SELECT %1, id FROM answers WHERE id > ? AND id <= ? ORDER BY id")
-                   .arg(AnswerColumns),
+        db.run(QStringLiteral("SELECT %1, id FROM answers WHERE id > ? AND id <= ? AND %2 "
+                              "ORDER BY id")
+                   .arg(AnswerColumns, countsOnly()),
                {afterId, throughId});
     qint64 last = afterId;
     while (q.next()) {
@@ -157,7 +160,76 @@ qint64 lastAnswerId(const HistoryDb& db)
 
 int answerCount(const HistoryDb& db)
 {
-    return db.scalar(QStringLiteral("SELECT count(*) FROM answers")).toInt();
+    // Each undo entry takes back one answer of the file: two counts SQLite keeps at hand.
+    return db
+        .scalar(QStringLiteral("SELECT (SELECT count(*) FROM answers) - "
+                               "(SELECT count(*) FROM undone)"))
+        .toInt();
+}
+
+QString countsOnly()
+{
+    return QStringLiteral("id NOT IN (SELECT answer_id FROM undone)");
+}
+
+namespace {
+
+// "?,?,?" for n values.
+QString places(qsizetype n)
+{
+    QStringList marks(n, QStringLiteral("?"));
+    return marks.join(QLatin1Char(','));
+}
+
+} // namespace
+
+void forEachAnswerShowing(const HistoryDb& db, const QStringList& words,
+                          const QList<qint64>& skipping,
+                          const std::function<void(const AnswerRecord&)>& sink)
+{
+    if (words.isEmpty())
+        return;
+    const QString in = places(words.size());
+    QVariantList values;
+    for (qint64 id : skipping)
+        values.append(id);
+    for (int column = 0; column < 4; ++column)
+        for (const QString& w : words)
+            values.append(w);
+    QSqlQuery q = db.run(QStringLiteral("SELECT %1 FROM answers WHERE %2 AND id NOT IN (%3) AND "
+                                        "(word1 IN (%4) OR word2 IN (%4) OR word3 IN (%4) OR "
+                                        "word4 IN (%4)) ORDER BY id")
+                             .arg(AnswerColumns, countsOnly(), places(skipping.size()), in),
+                         values);
+    while (q.next())
+        sink(readAnswer(q));
+    throwIfFailed(q);
+}
+
+void insertUndo(const HistoryDb& db, qint64 answerId, const QDateTime& at)
+{
+    db.run(QStringLiteral("INSERT OR IGNORE INTO undone(answer_id, at_ms) VALUES(?, ?)"),
+           {answerId, at.toMSecsSinceEpoch()});
+}
+
+qint64 lastUndoId(const HistoryDb& db)
+{
+    return db.scalar(QStringLiteral("SELECT coalesce(max(id), 0) FROM undone")).toLongLong();
+}
+
+QStringList wordsTakenBackAfter(const HistoryDb& db, qint64 afterUndoId)
+{
+    QSqlQuery q = db.run(QStringLiteral("SELECT word1, word2, word3, word4 FROM answers JOIN "
+                                        "undone ON undone.answer_id = answers.id "
+                                        "WHERE undone.id > ?"),
+                         {afterUndoId});
+    QStringList words;
+    while (q.next())
+        for (int i = 0; i < 4; ++i)
+            if (!words.contains(q.value(i).toString()))
+                words.append(q.value(i).toString());
+    throwIfFailed(q);
+    return words;
 }
 
 namespace {
@@ -187,14 +259,11 @@ QHash<QString, WordMemory> readStatesOf(const HistoryDb& db, const QStringList& 
 {
     if (words.isEmpty())
         return {};
-    QStringList marks;
     QVariantList values;
-    for (const QString& w : words) {
-        marks.append(QStringLiteral("?"));
+    for (const QString& w : words)
         values.append(w);
-    }
-    return readStateRows(
-        db, QStringLiteral(" WHERE word IN (%1)").arg(marks.join(QLatin1Char(','))), values);
+    return readStateRows(db, QStringLiteral(" WHERE word IN (%1)").arg(places(words.size())),
+                         values);
 }
 
 namespace {
@@ -227,6 +296,11 @@ void writeState(const HistoryDb& db, const WordMemory& m)
     db.run(QStringLiteral("INSERT OR REPLACE INTO word_state(%1) VALUES(%2)")
                .arg(StateColumns, StatePlaces),
            stateValues(m));
+}
+
+void deleteState(const HistoryDb& db, const QString& word)
+{
+    db.run(QStringLiteral("DELETE FROM word_state WHERE word = ?"), {word});
 }
 
 void clearStates(const HistoryDb& db)

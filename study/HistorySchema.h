@@ -17,6 +17,8 @@ class HistoryDb;
 // the layout.
 //
 //   answers     the raw facts of every answer, never changed once written
+//   undone      the answers the player took back, each with the time it was taken back: such an
+//               answer stays in the log and counts nowhere
 //   word_state  each word's memory state, derived from the answers (a cache)
 //   meta        key/value: the rules the states follow ("grading"), the fitted weights
 //               ("weights"), how many answers they were fitted to ("fitted_answers") and the
@@ -24,7 +26,7 @@ class HistoryDb;
 //               eye for fakes ("fake_spotting", 0 to 1)
 namespace HistorySchema {
 
-constexpr int Version = 2;
+constexpr int Version = 3;
 // Marks the file as this program's history in its header (PRAGMA application_id): "LXTH".
 constexpr int ApplicationId = 0x4C585448;
 
@@ -43,20 +45,36 @@ Kind identify(const HistoryDb& db, int* version);
 // transaction.
 void migrate(const HistoryDb& db, int from);
 
-// Answers, oldest first, handed one at a time to `sink`: those after `afterId` up to `throughId`.
-// Returns the id of the last one.
+// Answers, oldest first, handed one at a time to `sink`: those after `afterId` up to `throughId`,
+// leaving out those taken back. Returns the id of the last one.
 qint64 forEachAnswer(const HistoryDb& db, const std::function<void(const AnswerRecord&)>& sink,
                      qint64 afterId = 0, qint64 throughId = std::numeric_limits<qint64>::max());
 // Appends one answer and returns its id.
 qint64 insertAnswer(const HistoryDb& db, const AnswerRecord& a);
+// The last answer written, taken back or not.
 qint64 lastAnswerId(const HistoryDb& db);
+// The answers that count: those not taken back.
 int answerCount(const HistoryDb& db);
+// A condition on the answers table, true of the answers that count.
+QString countsOnly();
+// The answers that count and show one of these words, oldest first, leaving out `skipping` too.
+void forEachAnswerShowing(const HistoryDb& db, const QStringList& words,
+                          const QList<qint64>& skipping,
+                          const std::function<void(const AnswerRecord&)>& sink);
+
+// Records that the answer with this id was taken back at `at`; once is enough.
+void insertUndo(const HistoryDb& db, qint64 answerId, const QDateTime& at);
+// The last undo entry's own id (0 for none): undo entries are numbered as they are written.
+qint64 lastUndoId(const HistoryDb& db);
+// The words shown by the answers taken back by the undo entries after `afterUndoId`.
+QStringList wordsTakenBackAfter(const HistoryDb& db, qint64 afterUndoId);
 
 // Every stored state, by word.
 QHash<QString, WordMemory> readStates(const HistoryDb& db);
 // The stored states of these words only.
 QHash<QString, WordMemory> readStatesOf(const HistoryDb& db, const QStringList& words);
 void writeState(const HistoryDb& db, const WordMemory& m);
+void deleteState(const HistoryDb& db, const QString& word);
 void clearStates(const HistoryDb& db);
 
 // A rebuild gathers its states in a temporary table of its own connection, which takes no lock

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -30,6 +31,7 @@ void History::Impl::writeWaiting()
     qint64 before = 0;
     qint64 id = 0;
     QHash<QString, WordMemory> words;
+    QStringList replayed;
     db.transaction([&] {
         before = HistorySchema::lastAnswerId(db);
         for (const AnswerRecord& a : std::as_const(waiting)) {
@@ -42,17 +44,41 @@ void History::Impl::writeWaiting()
                 words.insert(m.word, m);
             }
         }
+        replayed = writeWaitingUndos(words);
     });
-    waiting.clear();
-    if (cacheLoaded) {
-        if (before != lastSeenId) {
-            cacheLoaded = false; // another program wrote meanwhile: read it all again
-        } else {
-            for (const WordMemory& m : std::as_const(words))
-                cache.insert(m.word, m);
+    const bool othersWrote = before != lastSeenId;
+    if (!waiting.isEmpty()) {
+        if (last && last->where == LastAnswer::Where::Waiting) {
+            last->where = LastAnswer::Where::Written;
+            last->id = id;
         }
+        lastSeenId = id;
     }
-    lastSeenId = id;
+    waiting.clear();
+    waitingUndos.clear();
+    if (!cacheLoaded)
+        return;
+    if (othersWrote) {
+        cacheLoaded = false; // another program wrote meanwhile: read it all again
+        return;
+    }
+    for (const WordMemory& m : std::as_const(words))
+        cache.insert(m.word, m);
+    for (const QString& word : std::as_const(replayed))
+        if (!words.contains(word))
+            cache.remove(word);
+}
+
+QStringList History::Impl::writeWaitingUndos(QHash<QString, WordMemory>& states)
+{
+    QStringList replayed;
+    for (const Undo& u : std::as_const(waitingUndos)) {
+        HistorySchema::insertUndo(db, u.answerId, u.at);
+        replayed += u.words;
+    }
+    if (!replayed.isEmpty())
+        HistoryRebuild::replayWordsInto(db, owner.policy_, states, replayed);
+    return replayed;
 }
 
 void History::Impl::reopenForWriting()
@@ -119,7 +145,7 @@ void History::Impl::failed(const DbError& e)
 
 bool History::Impl::flush(int waitMs)
 {
-    if (waiting.isEmpty())
+    if (waiting.isEmpty() && waitingUndos.isEmpty())
         return true;
     for (int attempt = 0; keepsFile; ++attempt) {
         try {
@@ -148,17 +174,43 @@ bool History::Impl::flush(int waitMs)
 
 void History::record(const AnswerRecord& answer)
 {
+    using Where = Impl::LastAnswer::Where;
     d_->open();
     if (!d_->keepsFile) {
         // Kept in memory for this run only.
         d_->loadCache();
+        d_->unsaved.append(answer);
+        d_->last = {answer, Where::Unsaved};
         policy_.apply(d_->cache, answer);
         return;
     }
     d_->waiting.append(answer);
+    d_->last = {answer, Where::Waiting};
     if (d_->cacheLoaded)
         policy_.apply(d_->cache, answer);
     d_->flush(d_->busyWaitMs);
+}
+
+bool History::takeBack(const QDateTime& at)
+{
+    using Where = Impl::LastAnswer::Where;
+    if (!d_->last)
+        return false;
+    const Impl::LastAnswer last = *std::exchange(d_->last, std::nullopt);
+    switch (last.where) {
+    case Where::Unsaved:
+        d_->unsaved.removeLast();
+        break;
+    case Where::Waiting:
+        d_->waiting.removeLast(); // never written: nothing to log
+        break;
+    case Where::Written:
+        d_->waitingUndos.append({last.id, at, last.answer.candidates});
+        break;
+    }
+    d_->refreshWords(last.answer.candidates);
+    d_->flush(d_->busyWaitMs);
+    return true;
 }
 
 bool History::flush()
@@ -168,7 +220,7 @@ bool History::flush()
 
 int History::pendingCount() const
 {
-    return int(d_->waiting.size());
+    return int(d_->waiting.size() + d_->waitingUndos.size());
 }
 
 void History::setBusyWaitMs(int ms)

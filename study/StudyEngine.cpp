@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -312,9 +313,18 @@ void StudyEngine::calibrateOncePerDay()
     history_.recalibrateInBackground(today);
 }
 
+// Before a new question: the last answer stays for good, and its feedback joins those held back.
+void StudyEngine::moveOn()
+{
+    answered_.reset();
+    while (revealed_.size() > HoldBackQuestions)
+        revealed_.removeFirst();
+    calibrateOncePerDay();
+}
+
 std::optional<StudyQuestion> StudyEngine::next()
 {
-    calibrateOncePerDay();
+    moveOn();
     current_ = build(false);
     shownAt_ = clock_.nowUtc();
     return current_;
@@ -322,7 +332,7 @@ std::optional<StudyQuestion> StudyEngine::next()
 
 StudyQuestion StudyEngine::nextPractice()
 {
-    calibrateOncePerDay();
+    moveOn();
     current_ = build(false);
     if (!current_)
         current_ = build(true);
@@ -336,7 +346,7 @@ StudyOutcome StudyEngine::answer(int chosenIndex)
     if (!current_)
         return outcome;
     const StudyQuestion q = *current_;
-    current_.reset();
+    answered_ = std::exchange(current_, std::nullopt);
     outcome.rightIndex = q.rightIndex;
     outcome.right = chosenIndex == q.rightIndex;
     outcome.rightWord = q.candidates.value(q.rightIndex);
@@ -352,9 +362,17 @@ StudyOutcome StudyEngine::answer(int chosenIndex)
     record.responseMs = std::max<qint64>(0, shownAt_.msecsTo(record.at));
     history_.record(record);
     revealed_.append({record.at, {outcome.rightWord, q.candidates.value(chosenIndex)}});
-    while (revealed_.size() > HoldBackQuestions)
-        revealed_.removeFirst();
     return outcome;
+}
+
+std::optional<StudyQuestion> StudyEngine::takeBack()
+{
+    if (!answered_ || !history_.takeBack(clock_.nowUtc()))
+        return std::nullopt;
+    revealed_.removeLast();
+    current_ = std::exchange(answered_, std::nullopt);
+    shownAt_ = clock_.nowUtc();
+    return current_;
 }
 
 StudyStats StudyEngine::stats() const

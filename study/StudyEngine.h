@@ -73,6 +73,10 @@ public:
     StudyQuestion nextPractice();
     // Scores the last question (chosenIndex 0 to 3) and records it.
     StudyOutcome answer(int chosenIndex);
+    // Takes the last answer back, as long as no question has been asked since: the history
+    // forgets it (see History::takeBack), the feedback it showed is no longer held back, and the
+    // same question is to be answered again. nullopt when there is nothing to take back.
+    std::optional<StudyQuestion> takeBack();
 
     StudyStats stats() const;
     int dueNow() const;
@@ -102,13 +106,14 @@ private:
     RandomSource& random_;
     StudySettings settings_;
     std::optional<StudyQuestion> current_;
+    std::optional<StudyQuestion> answered_; // the question just answered, until the next one
     QDateTime shownAt_;
     // The word lists of the studied lengths, read once.
     QHash<int, QStringList> words_;
     QSet<QString> wordSet_;
     Phonies phonies_{words_, wordSet_};
     // When each of the last HoldBackQuestions answers was given and what its feedback showed,
-    // the latest last.
+    // the latest last (one more while the last answer can still be taken back).
     QList<std::pair<QDateTime, QStringList>> revealed_;
 
     // Per length: the words that need attention now, most urgent first.
@@ -135,5 +140,6 @@ private:
     // New words still allowed today (the pace counts words, not questions).
     int newLeftToday() const;
     void calibrateOncePerDay();
+    void moveOn();
     bool asked_ = false; // a question of this session has been built
 };

@@ -707,6 +707,51 @@ CASES = {
 }
 
 
+# Taking a study answer back.
+
+def test_study_undo(s):
+    """A study answer given wrongly, taken back with Ctrl+Z during the pause: the same question
+    comes back; answered rightly, then Escape: the summary counts one right answer and no miss,
+    and the history file keeps the answer taken back, with its undo entry."""
+    import sqlite3
+    prepare_study(s)
+    before = answer_count(history_path(s))
+    s.launch()
+    main, acc, box = main_window(s)
+    window, study = open_study(s, main, acc, box)
+
+    def status(start):
+        return wait_for(f'"{start}" on the status line', lambda: [
+            label for label in s.find_all(study, "label") if (label.name or "").startswith(start)])
+    buttons, words, _, good = read_study(s, study)
+    s.key(str((good + 1) % 4 + 1))
+    status("Wrong: ")
+    s.key("ctrl+z")
+    status("Answer taken back")
+    buttons, again, _, _ = read_study(s, study)
+    check(again == words and not [b for b in buttons if b.description], f"{again} after {words}")
+    s.key(str(good + 1))
+    status("Right: ")
+    s.key("Escape")
+    summary = s.wait_top_level_with("panel", "Study Session")
+    labels = [s.content(label) for label in s.find_all(summary, "label")]
+    lists = [s.content(item) for item in s.find_all(summary, "list item")]
+    check(labels[:2] == ["Answered: 1", "Right: 100%"] and lists == ["none", "none"],
+          f"summary {labels} {lists}")
+    s.key("Return")
+    s.wait_active(main, acc)
+    s.close_box(main)
+    check(s.wait_exit() == 0, "exit code")
+    with sqlite3.connect(history_path(s)) as db:
+        undone = db.execute("SELECT a.chosen_index = a.right_index FROM undone u "
+                            "JOIN answers a ON a.id = u.answer_id").fetchall()
+    check(answer_count(history_path(s)) == before + 2 and undone == [(0,)],
+          f"{answer_count(history_path(s)) - before} answers logged, undo entries {undone}")
+
+
+CASES["study_undo"] = test_study_undo
+
+
 def run_case(build, name):
     session = Session(build, name)
     ok = False

@@ -206,6 +206,46 @@ private slots:
         QCOMPARE(w.sessionResult().answered, 1);
     }
 
+    // Ctrl+Z or Backspace in the pause after an answer takes it back and asks the same question
+    // again, as if it had never been answered; once the next question shows, they do nothing.
+    void undoKeysTakeTheAnswerBack_data()
+    {
+        QTest::addColumn<QKeySequence>("undo");
+        QTest::addColumn<bool>("right");
+        QTest::newRow("ctrl+z, wrong") << QKeySequence(Qt::CTRL | Qt::Key_Z) << false;
+        QTest::newRow("backspace, right") << QKeySequence(Qt::Key_Backspace) << true;
+    }
+    void undoKeysTakeTheAnswerBack()
+    {
+        QFETCH(QKeySequence, undo);
+        QFETCH(bool, right);
+        Fixture fx;
+        StudyWindow w(fx.session, *fx.engine, 600000);
+        QVERIFY(w.start());
+        const auto line = [&w] { return w.findChild<QLabel*>("StudyLine")->text(); };
+        const QStringList words = fx.candidates(w), states = snapshot(fx.history);
+        const QString lineBefore = line();
+        const int good = fx.rightButton(w);
+        QTest::keyClick(&w, Qt::Key(Qt::Key_0 + (right ? good : good % 4 + 1)));
+        QTest::keySequence(&w, undo);
+        QVERIFY(!w.showingOutcome());
+        QCOMPARE(fx.candidates(w), words);
+        QCOMPARE(w.findChild<QLabel*>("Outcome")->accessibleName(), "Answer taken back");
+        QCOMPARE(buttonColour(w, good), buttonColour(w, good % 4 + 1));
+        QCOMPARE(snapshot(fx.history), states);
+        QCOMPARE(line(), lineBefore);
+        QVERIFY(w.sessionResult().rejectedWords.isEmpty());
+        QVERIFY(w.sessionResult().acceptedNonWords.isEmpty());
+
+        QTest::keyClick(&w, Qt::Key(Qt::Key_0 + good));
+        QTest::keyClick(&w, Qt::Key_Space);
+        const QStringList next = fx.candidates(w);
+        QTest::keySequence(&w, undo);
+        QCOMPARE(fx.candidates(w), next);
+        QCOMPARE(w.sessionResult().answered, 1);
+        QCOMPARE(fx.history.answerCount(), 1);
+    }
+
     // The session ends by itself when today's new words are done.
     void endsWhenTodaysWorkIsDone()
     {

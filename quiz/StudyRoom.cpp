@@ -5,6 +5,7 @@
 #include "ProgressFigures.h"
 #include "StudySettingsDialog.h"
 #include "StudyWindow.h"
+#include "WordCounts.h"
 #include "WordListsDialog.h"
 #include "WordTimeline.h"
 
@@ -192,10 +193,12 @@ ProgressData StudyRoom::data()
     const QDateTime now = clock_.nowUtc();
     QMap<int, QStringList> lists;
     try {
-        for (const History::LengthProgress& l : history_.progressByLength(session_.store))
-            data.lengths.append({l.length, l.newWords, l.learning, l.known});
-        for (int length = 2; length <= 4; ++length)
+        for (int length = 2; length <= 4; ++length) {
             lists.insert(length, session_.store.words(length));
+            const LengthCounts l =
+                countWords(length, lists[length], history_.words(), history_.policy());
+            data.lengths.append({l.length, l.newWords, l.learning, l.known});
+        }
     } catch (const std::exception&) {
         // no word list: no words to count
     }

@@ -2,10 +2,38 @@
 
 #include "History.h"
 #include "HistoryImpl.h"
+#include "HistorySchema.h"
 #include "WordCounts.h"
 #include "WordStore.h"
 
 #include <algorithm>
+
+namespace {
+
+// A file opened read-only before it had the index by time: one pass over every answer, counted
+// by quarter hour in SQL, then by day here (every day starts on a quarter hour after the first
+// one, daylight saving time or not).
+QList<History::DayProgress> countDays(const HistoryDb& db, QList<History::DayProgress> result,
+                                      const QList<qint64>& starts)
+{
+    constexpr qint64 QuarterMs = 15 * 60 * 1000;
+    QSqlQuery q = db.run(QStringLiteral("SELECT (at_ms - ?) / ?, count(*), sum(right_index = "
+                                        "chosen_index) FROM answers WHERE at_ms >= ? AND at_ms < ? "
+                                        "GROUP BY 1"),
+                         {starts.first(), QuarterMs, starts.first(), starts.last()});
+    while (q.next()) {
+        const qint64 at = starts.first() + q.value(0).toLongLong() * QuarterMs;
+        const auto next = std::upper_bound(starts.cbegin(), starts.cend(), at);
+        const qsizetype index = next - starts.cbegin() - 1;
+        if (index < 0 || index >= result.size())
+            continue;
+        result[index].answers += q.value(1).toInt();
+        result[index].right += q.value(2).toInt();
+    }
+    return result;
+}
+
+} // namespace
 
 QList<History::LengthProgress> History::progressByLength(const WordStore& store) const
 {
@@ -22,31 +50,31 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
         return result;
     const QDate today = MemoryPolicy::studyDay(now);
     const QDate first = today.addDays(-(days - 1));
-    for (QDate day = first; day <= today; day = day.addDays(1))
-        result.append({day, 0, 0});
-    d_->open();
-    if (!d_->dbOpen)
-        return result;
-    // Counted by quarter hour in SQL, then by day here: every day starts on a quarter hour after
-    // the first one, daylight saving time or not, and a history of 100,000 answers is summed in
-    // a few milliseconds instead of converting each answer's time.
-    constexpr qint64 QuarterMs = 15 * 60 * 1000;
     QList<qint64> starts; // the start of each day, and the end of the last
     for (QDate day = first; day <= today.addDays(1); day = day.addDays(1))
         starts.append(MemoryPolicy::dayStart(day).toMSecsSinceEpoch());
+    for (qsizetype i = 0; i + 1 < starts.size(); ++i)
+        result.append({first.addDays(i), 0, 0});
+    d_->open();
+    if (!d_->dbOpen)
+        return result;
     try {
-        QSqlQuery q = d_->db.run(
-            QStringLiteral("SELECT (at_ms - ?) / ?, count(*), sum(right_index = chosen_index) "
-                           "FROM answers WHERE at_ms >= ? AND at_ms < ? GROUP BY 1"),
-            {starts.first(), QuarterMs, starts.first(), starts.last()});
-        while (q.next()) {
-            const qint64 at = starts.first() + q.value(0).toLongLong() * QuarterMs;
-            const auto next = std::upper_bound(starts.cbegin(), starts.cend(), at);
-            const qsizetype index = next - starts.cbegin() - 1;
-            if (index < 0 || index >= result.size())
-                continue;
-            result[index].answers += q.value(1).toInt();
-            result[index].right += q.value(2).toInt();
+        if (d_->db
+                .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
+                                       "'index' AND name = '%1'")
+                            .arg(HistorySchema::AnswersByTime))
+                .toInt() == 0)
+            return countDays(d_->db, result, starts);
+        // Each day read off its own stretch of the index by time: the days' answers only.
+        for (qsizetype i = 0; i < result.size(); ++i) {
+            QSqlQuery q = d_->db.run(
+                QStringLiteral("SELECT count(*), total(right_index = chosen_index) FROM answers "
+                               "WHERE at_ms >= ? AND at_ms < ?"),
+                {starts[i], starts[i + 1]});
+            if (q.next()) {
+                result[i].answers = q.value(0).toInt();
+                result[i].right = q.value(1).toInt();
+            }
         }
     } catch (const DbError&) {
     }

@@ -121,6 +121,10 @@ void migrate(const HistoryDb& db, int from)
             db.run(QStringLiteral("PRAGMA user_version=%1").arg(v + 1));
         });
     }
+    // An index and no change of layout: older versions read and write the file as before.
+    db.run(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON answers(at_ms, right_index, "
+                          "chosen_index)")
+               .arg(AnswersByTime));
 }
 
 qint64 forEachAnswer(const HistoryDb& db, const std::function<void(const AnswerRecord&)>& sink,

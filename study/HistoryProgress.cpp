@@ -2,38 +2,10 @@
 
 #include "History.h"
 #include "HistoryImpl.h"
-#include "HistorySchema.h"
 #include "WordCounts.h"
 #include "WordStore.h"
 
 #include <algorithm>
-
-namespace {
-
-// A file opened read-only before it had the index by time: one pass over every answer, counted
-// by quarter hour in SQL, then by day here (every day starts on a quarter hour after the first
-// one, daylight saving time or not).
-QList<History::DayProgress> countDays(const HistoryDb& db, QList<History::DayProgress> result,
-                                      const QList<qint64>& starts)
-{
-    constexpr qint64 QuarterMs = 15 * 60 * 1000;
-    QSqlQuery q = db.run(QStringLiteral("SELECT (at_ms - ?) / ?, count(*), sum(right_index = "
-                                        "chosen_index) FROM answers WHERE at_ms >= ? AND at_ms < ? "
-                                        "GROUP BY 1"),
-                         {starts.first(), QuarterMs, starts.first(), starts.last()});
-    while (q.next()) {
-        const qint64 at = starts.first() + q.value(0).toLongLong() * QuarterMs;
-        const auto next = std::upper_bound(starts.cbegin(), starts.cend(), at);
-        const qsizetype index = next - starts.cbegin() - 1;
-        if (index < 0 || index >= result.size())
-            continue;
-        result[index].answers += q.value(1).toInt();
-        result[index].right += q.value(2).toInt();
-    }
-    return result;
-}
-
-} // namespace
 
 QList<History::LengthProgress> History::progressByLength(const WordStore& store) const
 {
@@ -59,13 +31,9 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
     if (!d_->dbOpen)
         return result;
     try {
-        if (d_->db
-                .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
-                                       "'index' AND name = '%1'")
-                            .arg(HistorySchema::AnswersByTime))
-                .toInt() == 0)
-            return countDays(d_->db, result, starts);
-        // Each day read off its own stretch of the index by time: the days' answers only.
+        // Each day read off its own stretch of the index by time, which reads the days'
+        // answers only. (A file read-only since before it had that index is read whole, a day
+        // at a time.)
         for (qsizetype i = 0; i < result.size(); ++i) {
             QSqlQuery q = d_->db.run(
                 QStringLiteral("SELECT count(*), total(right_index = chosen_index) FROM answers "

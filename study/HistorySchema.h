@@ -38,9 +38,6 @@ enum class Kind
 // What the open file holds, found by reading only.
 Kind identify(const HistoryDb& db, int* version);
 
-// The answers' index by time (with what tells a right answer), for the figures of each day.
-inline const char* const AnswersByTime = "answers_by_time";
-
 // Brings the file from `from` to Version, one transaction per step, marks it as ours and gives
 // it the index by time.
 // Another program may have migrated it meanwhile; each step checks the version again inside its

@@ -770,7 +770,8 @@ def test_progress_figures(s):
         drill = subprocess.run([str(s.prefix / "bin" / "lexitor-drill"), "--words",
                                 str(s.program_dir / "dbWords.mdb"), "--history",
                                 str(history_path(s)), "--lengths", str(n)],
-                               input="STATS\nQUIT\n", env=s.env, capture_output=True, text=True)
+                               input="STATS\nQUIT\n", env=s.env, capture_output=True, text=True,
+                               timeout=DEADLINE)
         seen, _, learned = (int(v) for v in drill.stdout.split()[1:4])
         check(known + learning + new == sizes[n] and (known + learning, known) == (seen, learned)
               and known_now[n] == known, f"{n} letters: {known} known, {learning} learning, "
@@ -785,6 +786,7 @@ def test_progress_figures(s):
 
 
 CASES["progress_figures"] = test_progress_figures
+
 
 def run_case(build, name):
     session = Session(build, name)

@@ -5,6 +5,7 @@
 #include "ProgressFigures.h"
 #include "StudySettingsDialog.h"
 #include "StudyWindow.h"
+#include "WordCounts.h"
 #include "WordListsDialog.h"
 #include "WordTimeline.h"
 
@@ -28,16 +29,34 @@ ProgressModule::ProgressModule(QString programFolder)
     : modulePath_(QDir(programFolder).filePath(moduleFileName()))
 {}
 
+ProgressModule::~ProgressModule()
+{
+    if (loading_.valid())
+        loading_.wait();
+}
+
+void ProgressModule::startLoading()
+{
+    if (tried_ || loading_.valid())
+        return;
+    loading_ = std::async(std::launch::async, [path = modulePath_] {
+        // Never unloaded: Qt Charts keeps static data that must outlive every chart.
+        QLibrary module(path);
+        module.setLoadHints(QLibrary::PreventUnloadHint);
+        const auto factory =
+            reinterpret_cast<ProgressViewFactory>(module.resolve(LEXITOR_PROGRESS_FACTORY));
+        return Loaded{factory, factory ? QString() : module.errorString()};
+    });
+}
+
 std::unique_ptr<ProgressView> ProgressModule::create(ProgressActions* actions, QWidget* parent)
 {
     if (!tried_) {
+        startLoading();
+        const Loaded loaded = loading_.get();
         tried_ = true;
-        // Never unloaded: Qt Charts keeps static data that must outlive every chart.
-        QLibrary module(modulePath_);
-        module.setLoadHints(QLibrary::PreventUnloadHint);
-        factory_ = reinterpret_cast<ProgressViewFactory>(module.resolve(LEXITOR_PROGRESS_FACTORY));
-        if (!factory_)
-            error_ = module.errorString();
+        factory_ = loaded.factory;
+        error_ = loaded.error;
     }
     if (!factory_)
         return nullptr;
@@ -159,6 +178,8 @@ bool StudyRoom::allSaved()
 
 void StudyRoom::showProgress(QWidget* parent)
 {
+    progress_.startLoading();
+    const ProgressData figures = data();
     std::unique_ptr<ProgressView> view = progress_.create(this, parent);
     if (!view) {
         session_.env.messages.show(QStringLiteral("The progress window cannot be shown: ") +
@@ -166,7 +187,7 @@ void StudyRoom::showProgress(QWidget* parent)
                                    session_.env.appTitle, MessageIcon::Warning);
         return;
     }
-    view->setData(data());
+    view->setData(figures);
     view->dialog()->exec();
 }
 
@@ -192,10 +213,12 @@ ProgressData StudyRoom::data()
     const QDateTime now = clock_.nowUtc();
     QMap<int, QStringList> lists;
     try {
-        for (const History::LengthProgress& l : history_.progressByLength(session_.store))
-            data.lengths.append({l.length, l.newWords, l.learning, l.known});
-        for (int length = 2; length <= 4; ++length)
+        for (int length = 2; length <= 4; ++length) {
             lists.insert(length, session_.store.words(length));
+            const LengthCounts l =
+                countWords(length, lists[length], history_.words(), history_.policy());
+            data.lengths.append({l.length, l.newWords, l.learning, l.known});
+        }
     } catch (const std::exception&) {
         // no word list: no words to count
     }

@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 // Loads the progress window's module (Qt Charts and all) the first time the window opens. Tried
@@ -20,12 +21,22 @@ class ProgressModule
 public:
     static QString moduleFileName();
     explicit ProgressModule(QString programFolder);
+    ~ProgressModule();
+    // Starts loading the module on another thread, so that the figures can be worked out
+    // meanwhile; nothing once it has been tried.
+    void startLoading();
     // A new view, or null with errorString() set.
     std::unique_ptr<ProgressView> create(ProgressActions* actions, QWidget* parent);
     QString errorString() const { return error_; }
 
 private:
+    struct Loaded
+    {
+        ProgressViewFactory factory = nullptr;
+        QString error;
+    };
     QString modulePath_;
+    std::future<Loaded> loading_; // valid until taken up by create()
     bool tried_ = false;
     ProgressViewFactory factory_ = nullptr;
     QString error_;

@@ -40,7 +40,8 @@ enum class Kind
 // What the open file holds, found by reading only.
 Kind identify(const HistoryDb& db, int* version);
 
-// Brings the file from `from` to Version, one transaction per step, and marks it as ours.
+// Brings the file from `from` to Version, one transaction per step, marks it as ours and gives
+// it the index by time.
 // Another program may have migrated it meanwhile; each step checks the version again inside its
 // transaction.
 void migrate(const HistoryDb& db, int from);

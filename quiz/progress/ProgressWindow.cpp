@@ -3,6 +3,7 @@
 
 #include "ProgressCharts.h"
 
+#include <QAccessibleWidget>
 #include <QChart>
 #include <QChartView>
 #include <QDialog>
@@ -21,6 +22,15 @@
 #include <optional>
 
 namespace {
+
+// Qt reports a chart view as a scrolled client area; screen readers say "chart" only when it
+// reports itself as one.
+QAccessibleInterface* accessibleChart(const QString&, QObject* object)
+{
+    if (auto* view = qobject_cast<QChartView*>(object))
+        return new QAccessibleWidget(view, QAccessible::Chart);
+    return nullptr;
+}
 
 // A chart and, under it, its figures in words, which are also the chart's accessible description.
 struct Figure
@@ -43,6 +53,7 @@ struct Figure
         text = new QLabel(parent);
         text->setObjectName(name + QStringLiteral("Figures"));
         text->setWordWrap(true);
+        text->setBuddy(view); // the line under a chart labels it for screen readers
         auto* box = new QVBoxLayout;
         box->addWidget(view, 1);
         box->addWidget(text);
@@ -61,6 +72,11 @@ class ProgressWindow : public QDialog, public ProgressView
 public:
     ProgressWindow(ProgressActions* actions, QWidget* parent) : QDialog(parent), actions_(actions)
     {
+        static const bool factoryInstalled = [] {
+            QAccessible::installFactory(accessibleChart);
+            return true;
+        }();
+        Q_UNUSED(factoryInstalled);
         setObjectName(QStringLiteral("Progress"));
         setWindowTitle(QStringLiteral("Progress"));
         if (parent)

@@ -752,6 +752,87 @@ def test_study_undo(s):
 CASES["study_undo"] = test_study_undo
 
 
+# ----- the progress window as a screen reader reads it ---------------------------------------
+
+CHARTS = ("Words by length", "Known words", "Due in the next 14 days", "Last 30 days")
+
+
+def read_progress(s, main, acc):
+    """Opens Progress through the button's accessible action and reads each chart's description,
+    which must be what the line labelling the chart says; closes the window."""
+    s.wait_active(main, acc)
+    s.one(acc, "push button", "Progress").queryAction().doAction(0)
+    window = s.wait_window(besides={main}, title="Progress")
+    progress = s.wait_top_level_with("chart", CHARTS[0])
+    figures = {}
+    for name in CHARTS:
+        chart = s.one(progress, "chart", name)
+        lines = [s.content(r.getTarget(0)) for r in chart.getRelationSet()
+                 if r.getRelationType() == s._atspi.RELATION_LABELLED_BY]
+        check(chart.description and lines == [chart.description],
+              f'"{name}" says "{chart.description}", its labels {lines}')
+        figures[name] = chart.description
+        log(f"{name}: {chart.description}")
+    s.close_box(window)
+    return figures
+
+
+def test_progress_figures(s):
+    """The progress window read through the accessibility tree, its figures checked against the
+    bundled word list for a new player, then against lexitor-drill and the history file after
+    25 days of steady study."""
+    import re
+    import sqlite3
+    import subprocess
+    words = [w.strip().upper() for w in (pathlib.Path(__file__).resolve().parents[2] / "data" /
+                                         "words.txt").read_text().splitlines()
+             if w.strip() and not w.startswith("#")]
+    sizes = {n: sum(len(w) == n for w in words) for n in (2, 3, 4)}
+    s.install(words)
+    for studied in (False, True):
+        if studied:  # twenty new words a day, each reviewed on a steady plan
+            s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "25",
+                   str(history_path(s)), *words[::9]])
+        s.launch()
+        main, acc, _ = main_window(s)
+        study_button(s, acc)
+        figures = read_progress(s, main, acc)
+        s.close_box(main)
+        check(s.wait_exit() == 0, "exit code")
+        if not studied:
+            check(list(figures.values())[2:] == ["Nothing due in the next 14 days.",
+                                                 "No answers in the last 30 days."] and
+                  figures[CHARTS[0]] == "; ".join(f"{n} letters: 0 known (0 %), 0 learning, "
+                                                  f"{k:,} new" for n, k in sizes.items()) + ".",
+                  f"a new player's figures {figures}")
+    number = lambda text: int(text.replace(",", ""))  # noqa: E731
+    shares = {int(n): (number(k), number(l), number(w)) for n, k, l, w in re.findall(
+        r"(\d) letters: ([\d,]+) known \(\d+ %\), ([\d,]+) learning, ([\d,]+) new",
+        figures[CHARTS[0]])}
+    known_now = {int(n): number(k) for n, k in
+                 re.findall(r"(\d) letters [\d,]+ to ([\d,]+)", figures[CHARTS[1]])}
+    for n, (known, learning, new) in shares.items():
+        drill = subprocess.run([str(s.prefix / "bin" / "lexitor-drill"), "--words",
+                                str(s.program_dir / "dbWords.mdb"), "--history",
+                                str(history_path(s)), "--lengths", str(n)],
+                               input="STATS\nQUIT\n", env=s.env, capture_output=True, text=True,
+                               timeout=DEADLINE)
+        seen, _, learned = (int(v) for v in drill.stdout.split()[1:4])
+        check(known + learning + new == sizes[n] and (known + learning, known) == (seen, learned)
+              and known_now[n] == known, f"{n} letters: {known} known, {learning} learning, "
+              f"{new} new; {sizes[n]} listed, drill {drill.stdout.strip()}")
+    check(len(shares) == 3 and sum(k for k, _, _ in shares.values()) > 0, "nothing known")
+    with sqlite3.connect(history_path(s)) as db:
+        answers, right = db.execute(
+            "SELECT count(*), sum(right_index = chosen_index) FROM answers").fetchone()
+    check(figures[CHARTS[3]].startswith(f"Last 30 days: {answers:,} answers, "
+                                        f"{round(100 * right / answers)} % right;"),
+          f"{answers} answers, {right} right")
+
+
+CASES["progress_figures"] = test_progress_figures
+
+
 def run_case(build, name):
     session = Session(build, name)
     ok = False

@@ -123,7 +123,7 @@ private:
     };
     QHash<int, Pools> pools(const QDateTime& now) const;
     int lengthWithNewWords(const QHash<int, Pools>& pools);
-    int chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice);
+    int chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice, bool& freshOnly);
     std::optional<StudyQuestion> uniform();
     std::optional<StudyQuestion> build(bool practice);
     StudyQuestion assemble(bool validKind, int length, const QStringList& answers,
@@ -136,4 +136,7 @@ private:
     int newLeftToday() const;
     void calibrateOncePerDay();
     bool asked_ = false; // a question of this session has been built
+    // The day's new words come in every other question while words are due, so that a player
+    // behind with reviews still gets the day's pace.
+    bool newTurn_ = false;
 };

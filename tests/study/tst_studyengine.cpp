@@ -144,6 +144,47 @@ private slots:
         QCOMPARE(stats.seen, known + learning);
     }
 
+    // The second day of a player at 3 new words a day (9 on the first day, answered all right or
+    // all wrong): the day's new words come in among the reviews, not after them; going on after
+    // the day's work brings more only while the player holds their words. The Leitner baseline
+    // keeps reviews first and the set pace.
+    void newWordsAmongReviewsAndBeyondThePace_data()
+    {
+        QTest::addColumn<bool>("leitner");
+        QTest::addColumn<bool>("dayOneRight");
+        QTest::addColumn<bool>("dayTwoRight");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("atLeast");
+        QTest::addColumn<int>("atMost");
+        QTest::newRow("behind with reviews") << false << false << true << 2 << 12 << 12;
+        QTest::newRow("Leitner, behind") << true << false << true << 2 << 9 << 9;
+        QTest::newRow("holding") << false << true << true << 40 << 20 << 60;
+        QTest::newRow("failing") << false << true << false << 40 << 12 << 12;
+        QTest::newRow("Leitner, holding") << true << true << true << 40 << 12 << 12;
+    }
+    void newWordsAmongReviewsAndBeyondThePace()
+    {
+        QFETCH(bool, leitner);
+        QFETCH(bool, dayOneRight);
+        QFETCH(bool, dayTwoRight);
+        QFETCH(int, asked);
+        QFETCH(int, atLeast);
+        QFETCH(int, atMost);
+        const QStringList words = WordDatabase::sequentialWords(2, 60);
+        MemoryPolicy policy;
+        policy.leitner = leitner;
+        Fixture f(words, {3, {2}}, policy);
+        f.session(dayOneRight ? all(words) : QSet<QString>());
+        QCOMPARE(f.engine->stats().seen, 9);
+        f.clock.advanceDays(1);
+        for (int n = 0; n < asked; ++n, f.clock.advanceSecs(10)) {
+            const StudyQuestion q = f.engine->nextPractice();
+            f.engine->answer(dayTwoRight ? q.rightIndex : (q.rightIndex + 1) % 4);
+        }
+        const int seen = f.engine->stats().seen;
+        QVERIFY2(seen >= atLeast && seen <= atMost, qPrintable(QString::number(seen)));
+    }
+
     // Known words leave the day's work, and come due again days later, three to a question.
     void knownWordsComeDueDaysLaterThreeAtATime()
     {

@@ -211,7 +211,9 @@ int StudyEngine::lengthWithNewWords(const QHash<int, Pools>& pools)
 int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice,
                               bool& freshOnly)
 {
-    if (newTurn_ && newLeft > 0 && !history_.policy().leitner) {
+    const bool missedDue = std::any_of(pools.cbegin(), pools.cend(),
+                                       [](const Pools& p) { return !p.missed.isEmpty(); });
+    if (newTurn_ && !missedDue && newLeft > 0 && !history_.policy().leitner) {
         const int fresh = lengthWithNewWords(pools);
         if (fresh) {
             freshOnly = true;

@@ -136,7 +136,7 @@ private:
     int newLeftToday() const;
     void calibrateOncePerDay();
     bool asked_ = false; // a question of this session has been built
-    // The day's new words come in every other question while words are due, so that a player
-    // behind with reviews still gets the day's pace.
+    // The day's new words come in every other question while reviews are due (after the words
+    // missed last time), so that a player behind with reviews still gets the day's pace.
     bool newTurn_ = false;
 };

@@ -1,6 +1,7 @@
 #include "StudyEngine.h"
 
 #include "ErrorReporting.h"
+#include "NewWordPace.h"
 #include "Random.h"
 #include "WordCounts.h"
 #include "WordSchema.h"
@@ -118,21 +119,10 @@ StudyQuestion StudyEngine::assemble(bool validKind, int length, const QStringLis
 
 int StudyEngine::newLeftToday() const
 {
-    const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
-    const QDateTime from = MemoryPolicy::dayStart(today);
-    const QDateTime to = MemoryPolicy::dayStart(today.addDays(1));
-    int introduced = 0;
-    bool seenBefore = false;
-    for (const WordMemory& m : history_.words()) {
-        if (m.isNew() || !m.valid || !wordSet_.contains(m.word))
-            continue;
-        if (m.firstReview < from)
-            seenBefore = true;
-        else if (m.firstReview < to)
-            ++introduced;
-    }
-    const int allowance = seenBefore ? settings_.newPerDay : settings_.newPerDay * FirstDayPace;
-    return std::max(0, allowance - introduced);
+    const DayPace pace = dayPace(history_.words(), wordSet_, clock_.nowUtc());
+    const int allowance =
+        pace.seenBefore ? settings_.newPerDay : settings_.newPerDay * FirstDayPace;
+    return std::max(0, allowance - pace.introduced);
 }
 
 std::optional<StudyQuestion> StudyEngine::uniform()
@@ -170,8 +160,16 @@ QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
             else
                 p.learning.append(&*it);
         }
-        auto byDue = [](const WordMemory* a, const WordMemory* b) {
-            return a->due != b->due ? a->due < b->due : a->word < b->word;
+        // Words due the same day: the one answered longest ago first, so that a player behind
+        // with reviews goes round them all instead of the same ones each day (the Leitner
+        // baseline keeps its alphabetical order).
+        const bool byLastReview = !policy.leitner;
+        auto byDue = [byLastReview](const WordMemory* a, const WordMemory* b) {
+            if (a->due != b->due)
+                return a->due < b->due;
+            if (byLastReview && a->lastReview != b->lastReview)
+                return a->lastReview < b->lastReview;
+            return a->word < b->word;
         };
         std::sort(p.missed.begin(), p.missed.end(), byDue);
         std::sort(p.learning.begin(), p.learning.end(), byDue);
@@ -208,10 +206,21 @@ int StudyEngine::lengthWithNewWords(const QHash<int, Pools>& pools)
 }
 
 // The length with the most missed words due, then the most words due; else, at the day's pace,
-// one with new words; else, when practising, the one whose seen words have faded most; else, when
-// nothing seen has faded at all, one with new words beyond the day's pace.
-int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice)
+// one with new words; else, when practising, one with new words beyond the day's pace if the
+// player holds today's words (DayPace::takesMore) or nothing seen has faded at all; else the
+// length whose seen words have faded most.
+int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice,
+                              bool& freshOnly)
 {
+    const bool missedDue = std::any_of(pools.cbegin(), pools.cend(),
+                                       [](const Pools& p) { return !p.missed.isEmpty(); });
+    if (newTurn_ && !missedDue && newLeft > 0 && !history_.policy().leitner) {
+        const int fresh = lengthWithNewWords(pools);
+        if (fresh) {
+            freshOnly = true;
+            return fresh;
+        }
+    }
     int length = 0;
     std::pair<qsizetype, qsizetype> mostDue{0, 0};
     for (int l : std::as_const(settings_.lengths)) {
@@ -228,16 +237,21 @@ int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool
     if (length || !practice)
         return length;
     double lowest = 1.0; // a word answered this very moment has not faded
+    int faded = 0;
     for (int l : std::as_const(settings_.lengths))
         if (pools[l].lowestRecall < lowest) {
             lowest = pools[l].lowestRecall;
-            length = l;
+            faded = l;
         }
-    if (!length) {
-        newLeft = std::numeric_limits<int>::max();
-        length = lengthWithNewWords(pools);
+    if (!faded ||
+        dayPace(history_.words(), wordSet_, clock_.nowUtc()).takesMore(history_.policy(), lowest)) {
+        const int fresh = lengthWithNewWords(pools);
+        if (fresh) {
+            newLeft = std::numeric_limits<int>::max();
+            return fresh;
+        }
     }
-    return length;
+    return faded;
 }
 
 std::optional<StudyQuestion> StudyEngine::build(bool practice)
@@ -249,7 +263,9 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
 
     QHash<int, Pools> all = pools(clock_.nowUtc());
     int newLeft = newLeftToday();
-    const int length = chooseLength(all, newLeft, practice);
+    bool freshOnly = false;
+    const int length = chooseLength(all, newLeft, practice, freshOnly);
+    newTurn_ = !freshOnly;
     if (!length)
         return std::nullopt;
 
@@ -261,6 +277,11 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     // come in threes too, as a first sighting teaches the word while its answer proves little
     // either way. Fewer than three: a choose-the-valid question on the first.
     Pools& p = all[length];
+    if (freshOnly) {
+        p.missed.clear();
+        p.learning.clear();
+        p.review.clear();
+    }
     // A word the feedback has just shown waits its turn (see HoldBackQuestions).
     const QStringList held = heldBack();
     const auto missed = std::find_if(p.missed.cbegin(), p.missed.cend(),

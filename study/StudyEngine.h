@@ -63,13 +63,13 @@ public:
     StudyEngine(const StudyEngine&) = delete; // its phonies refer to its own word lists
     StudyEngine& operator=(const StudyEngine&) = delete;
 
-    // The next question of today's work: due words, then new words up to the day's pace.
-    // nullopt when both are done.
+    // The next question of today's work: the due words missed last time, then the other due
+    // words with new words up to the day's pace every other question. nullopt when all are done.
     std::optional<StudyQuestion> next();
-    // A question even when today's work is done: today's due and new words first, then the
-    // seen words whose recall has faded most, and new words beyond the day's pace only when no
-    // seen word has faded at all (each was answered this very moment). Used when the player
-    // goes on.
+    // A question even when today's work is done: today's due and new words first, then new
+    // words beyond the day's pace while the player holds their words (DayPace::takesMore) or
+    // no seen word has faded at all, else the seen words whose recall has faded most. Used when
+    // the player goes on.
     StudyQuestion nextPractice();
     // Scores the last question (chosenIndex 0 to 3) and records it.
     StudyOutcome answer(int chosenIndex);
@@ -128,7 +128,7 @@ private:
     };
     QHash<int, Pools> pools(const QDateTime& now) const;
     int lengthWithNewWords(const QHash<int, Pools>& pools);
-    int chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice);
+    int chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice, bool& freshOnly);
     std::optional<StudyQuestion> uniform();
     std::optional<StudyQuestion> build(bool practice);
     StudyQuestion assemble(bool validKind, int length, const QStringList& answers,
@@ -142,4 +142,7 @@ private:
     void calibrateOncePerDay();
     void moveOn();
     bool asked_ = false; // a question of this session has been built
+    // The day's new words come in every other question while reviews are due (after the words
+    // missed last time), so that a player behind with reviews still gets the day's pace.
+    bool newTurn_ = false;
 };

@@ -144,6 +144,47 @@ private slots:
         QCOMPARE(stats.seen, known + learning);
     }
 
+    // A player at 3 new words a day (9 on the first day, all answered right), a day or a month
+    // later: the day's new words come in among the reviews, not after them; going on after the
+    // day's work brings more only while the player holds their words. The Leitner baseline keeps
+    // reviews first and the set pace.
+    void newWordsAmongReviewsAndBeyondThePace_data()
+    {
+        QTest::addColumn<bool>("leitner");
+        QTest::addColumn<int>("gapDays");
+        QTest::addColumn<bool>("laterRight");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("atLeast");
+        QTest::addColumn<int>("atMost");
+        QTest::newRow("behind with reviews") << false << 30 << true << 2 << 12 << 12;
+        QTest::newRow("Leitner, behind") << true << 30 << true << 2 << 9 << 9;
+        QTest::newRow("holding") << false << 1 << true << 40 << 20 << 60;
+        QTest::newRow("failing") << false << 1 << false << 40 << 12 << 12;
+        QTest::newRow("Leitner, holding") << true << 1 << true << 40 << 12 << 12;
+    }
+    void newWordsAmongReviewsAndBeyondThePace()
+    {
+        QFETCH(bool, leitner);
+        QFETCH(int, gapDays);
+        QFETCH(bool, laterRight);
+        QFETCH(int, asked);
+        QFETCH(int, atLeast);
+        QFETCH(int, atMost);
+        const QStringList words = WordDatabase::sequentialWords(2, 60);
+        MemoryPolicy policy;
+        policy.leitner = leitner;
+        Fixture f(words, {3, {2}}, policy);
+        f.session(all(words));
+        QCOMPARE(f.engine->stats().seen, 9);
+        f.clock.advanceDays(gapDays);
+        for (int n = 0; n < asked; ++n, f.clock.advanceSecs(10)) {
+            const StudyQuestion q = f.engine->nextPractice();
+            f.engine->answer(laterRight ? q.rightIndex : (q.rightIndex + 1) % 4);
+        }
+        const int seen = f.engine->stats().seen;
+        QVERIFY2(seen >= atLeast && seen <= atMost, qPrintable(QString::number(seen)));
+    }
+
     // Known words leave the day's work, and come due again days later, three to a question.
     void knownWordsComeDueDaysLaterThreeAtATime()
     {

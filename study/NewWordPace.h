@@ -1,0 +1,29 @@
+#pragma once
+
+#include "WordMemory.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+// Where the player stands with today's words: how many new ones came in, and how today's answers
+// went. The set pace counts the first; whether more new words may come in once the day's work is
+// done depends on the second and on the memory model fitted to the player.
+struct DayPace
+{
+    int introduced = 0;      // words of the list first graded today
+    bool seenBefore = false; // some word of the list was first graded on an earlier day
+    int graded = 0;          // words of the list graded today
+    int missed = 0;          // of those, the ones whose last answer was wrong
+
+    // More new words than the set pace, once the day's due words and paced new words are done:
+    // only from the second day on (the model has seen the player keep words overnight), while
+    // no more of today's words are missed than the retention the schedule aims at allows, and
+    // the model predicts every seen word still recalled at least that well (lowestRecall).
+    // Never under the Leitner baseline, which has no model of the player.
+    bool takesMore(const MemoryPolicy& policy, double lowestRecall) const;
+};
+
+DayPace dayPace(const QHash<QString, WordMemory>& words, const QSet<QString>& list,
+                const QDateTime& now);

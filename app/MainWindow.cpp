@@ -194,11 +194,11 @@ void MainWindow::buildStudyFrame()
                   &StudyDesk::manageWordLists);
 }
 
-void MainWindow::connectToDesk(PushButton* button, void (StudyDesk::*action)(QWidget*))
+void MainWindow::connectToDesk(PushButton* button, std::function<void(StudyDesk&, QWidget*)> action)
 {
-    connect(button, &QPushButton::clicked, this, [this, action] {
+    connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
         if (study_)
-            (study_->*action)(this);
+            action(*study_, this);
         refreshDueCount();
     });
 }

@@ -83,7 +83,7 @@ private:
     static PushButton* addButton(QWidget* container, const char* name, const QString& caption,
                                  const QRect& geometry);
     // The button calls the study desk's action, if there is a desk, then refreshes the due count.
-    void connectToDesk(PushButton* button, void (StudyDesk::*action)(QWidget*));
+    void connectToDesk(PushButton* button, std::function<void(StudyDesk&, QWidget*)> action);
     void runTest(const QString& handler, TestKind kind, int length);
     void runStudy();
     // Opens the chosen word list, or the bundled one at that path.

@@ -35,8 +35,10 @@ StudyEngine::StudyEngine(const WordStore& store, History& history, const WallClo
             continue;
         const QStringList list = store_.words(length);
         words_.insert(length, list);
-        for (const QString& word : list)
-            wordSet_.insert(word);
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            wordSet_.insert(list[i]);
+            position_.insert(list[i], i);
+        }
     }
     settings_.lengths.clear();
     for (auto it = words_.cbegin(); it != words_.cend(); ++it)
@@ -145,21 +147,28 @@ QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
     const MemoryPolicy& policy = history_.policy();
     const QHash<QString, WordMemory>& all = history_.words();
     QHash<int, Pools> pools;
+    QHash<int, std::vector<qsizetype>> graded; // positions in each length's list
+    for (int length : std::as_const(settings_.lengths))
+        pools[length];
+    // The graded words of the lists, from the history (the fresh ones are the rest of each list).
+    for (auto it = all.cbegin(); it != all.cend(); ++it) {
+        const auto at = position_.constFind(it.key());
+        const auto p = pools.find(int(it.key().size()));
+        if (at == position_.constEnd() || p == pools.end() || it->isNew())
+            continue;
+        graded[p.key()].push_back(*at);
+        if (it->due > now)
+            p->ahead.append(&*it);
+        else if (it->missedLast && it->valid)
+            p->missed.append(&*it);
+        else if (policy.isGraduated(*it))
+            p->review.append(&*it);
+        else
+            p->learning.append(&*it);
+    }
     for (int length : std::as_const(settings_.lengths)) {
         Pools& p = pools[length];
-        for (const QString& word : words_.value(length)) {
-            const auto it = all.constFind(word);
-            if (it == all.constEnd() || it->isNew())
-                p.fresh.append(word);
-            else if (it->due > now)
-                p.ahead.append(&*it);
-            else if (it->missedLast && it->valid)
-                p.missed.append(&*it);
-            else if (policy.isGraduated(*it))
-                p.review.append(&*it);
-            else
-                p.learning.append(&*it);
-        }
+        p.fresh = FreshWords(&*words_.constFind(length), std::move(graded[length]));
         // Words due the same day: the one answered longest ago first, so that a player behind
         // with reviews goes round them all instead of the same ones each day (the Leitner
         // baseline keeps its alphabetical order).

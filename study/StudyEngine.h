@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FreshWords.h"
 #include "History.h"
 #include "Phonies.h"
 #include "Services.h"
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 class WordStore;
 
@@ -111,6 +113,7 @@ private:
     // The word lists of the studied lengths, read once.
     QHash<int, QStringList> words_;
     QSet<QString> wordSet_;
+    QHash<QString, qsizetype> position_; // of each word in its length's list
     Phonies phonies_{words_, wordSet_};
     // When each of the last HoldBackQuestions answers was given and what its feedback showed,
     // the latest last (one more while the last answer can still be taken back).
@@ -123,7 +126,7 @@ private:
         QList<const WordMemory*> learning; // in their learning steps and due
         QList<const WordMemory*> review;   // graduated and due
         QList<const WordMemory*> ahead;    // seen and not due, most faded first
-        QStringList fresh;                 // never graded
+        FreshWords fresh;                  // never graded
         double lowestRecall = 1.0;         // the recall of the first of ahead
     };
     QHash<int, Pools> pools(const QDateTime& now) const;

@@ -1,3 +1,4 @@
+#include "FreshWords.h"
 #include "History.h"
 #include "HistoryFill.h"
 #include "StudyEngine.h"
@@ -186,6 +187,34 @@ private slots:
     }
 
     // Known words leave the day's work, and come due again days later, three to a question.
+    // The fresh words are the list less the graded positions, in the list's order, each once.
+    void freshWordsSkipTheGraded_data()
+    {
+        QTest::addColumn<std::vector<qsizetype>>("graded");
+        QTest::addColumn<QList<qsizetype>>("takes");
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("none graded")
+            << std::vector<qsizetype>{} << QList<qsizetype>{0, 0, 3} << "ABF";
+        QTest::newRow("graded, any order")
+            << std::vector<qsizetype>{4, 0, 2} << QList<qsizetype>{0, 0, 1, 0} << "BDGF";
+        QTest::newRow("all but the last")
+            << std::vector<qsizetype>{5, 1, 3, 0, 2, 4} << QList<qsizetype>{0} << "G";
+    }
+
+    void freshWordsSkipTheGraded()
+    {
+        QFETCH(std::vector<qsizetype>, graded);
+        QFETCH(QList<qsizetype>, takes);
+        QFETCH(QString, taken);
+        const QStringList list{"A", "B", "C", "D", "E", "F", "G"};
+        FreshWords fresh(&list, graded);
+        QString words;
+        for (qsizetype k : takes)
+            words += fresh.takeAt(k);
+        QCOMPARE(words, taken);
+        QCOMPARE(fresh.size(), list.size() - qsizetype(graded.size()) - takes.size());
+    }
+
     void knownWordsComeDueDaysLaterThreeAtATime()
     {
         const QStringList words = WordDatabase::sequentialWords(3, 6);

@@ -534,17 +534,24 @@ private slots:
     void schemaCarriesItsVersion_data()
     {
         QTest::addColumn<int>("rows");
-        QTest::newRow("new") << 0;
-        QTest::newRow("version 2") << 20;
+        QTest::addColumn<QStringList>("downgrade");
+        QTest::newRow("new") << 0 << QStringList{};
+        QTest::newRow("version 2")
+            << 20 << QStringList{"DROP TABLE undone", "PRAGMA user_version=2"};
+        QTest::newRow("version 1")
+            << 20
+            << QStringList{"DROP TABLE undone", "ALTER TABLE word_state DROP COLUMN missed_last",
+                           "PRAGMA application_id=0", "PRAGMA user_version=1"};
     }
     void schemaCarriesItsVersion()
     {
         QFETCH(int, rows);
+        QFETCH(QStringList, downgrade);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         if (rows > 0) {
             fillHistory(path, answers(rows));
-            WordDatabase::execute(path, {"DROP TABLE undone", "PRAGMA user_version=2"});
+            WordDatabase::execute(path, downgrade);
         }
         RecordingMessageBoxes messages;
         History history(messages, path);
@@ -555,6 +562,30 @@ private slots:
         QCOMPARE(countIn(path, "SELECT count(*) FROM undone"), 1);
         QCOMPARE(countIn(path, "PRAGMA user_version"), History::SchemaVersion);
         QVERIFY(messages.shown.isEmpty());
+    }
+
+    // A history from a newer trainer is read as it stands: its answers count, nothing is written
+    // into it, and the player is told once why progress is not saved.
+    void newerHistoryIsReadNotWritten()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        fillHistory(path, answers(20));
+        WordDatabase::execute(
+            path, {QStringLiteral("PRAGMA user_version=%1").arg(History::SchemaVersion + 1)});
+        const QByteArray hash = WordDatabase::fileHash(path);
+        RecordingMessageBoxes messages;
+        {
+            History history(messages, path);
+            QCOMPARE(history.answerCount(), 20);
+            history.record(answer(20));
+            history.record(answer(21));
+            QVERIFY(!history.isSaving());
+            QCOMPARE(snapshot(history), expectedStates(22));
+        }
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown.first().text.contains(QStringLiteral("newer version")));
+        QCOMPARE(WordDatabase::fileHash(path), hash);
     }
 };
 

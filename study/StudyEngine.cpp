@@ -3,6 +3,7 @@
 #include "ErrorReporting.h"
 #include "NewWordPace.h"
 #include "Random.h"
+#include "ReviewOrder.h"
 #include "WordCounts.h"
 #include "WordSchema.h"
 #include "WordStore.h"
@@ -148,6 +149,8 @@ QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
     const QHash<QString, WordMemory>& all = history_.words();
     QHash<int, Pools> pools;
     QHash<int, std::vector<qsizetype>> graded; // positions in each length's list
+    qsizetype due = 0;
+    qsizetype answeredLastDay = 0;
     for (int length : std::as_const(settings_.lengths))
         pools[length];
     // The graded words of the lists, from the history (the fresh ones are the rest of each list).
@@ -157,6 +160,8 @@ QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
         if (at == position_.constEnd() || p == pools.end() || it->isNew())
             continue;
         graded[p.key()].push_back(*at);
+        answeredLastDay += it->lastReview > now.addDays(-1) ? 1 : 0;
+        due += it->due > now ? 0 : 1;
         if (it->due > now)
             p->ahead.append(&*it);
         else if (it->missedLast && it->valid)
@@ -166,23 +171,13 @@ QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
         else
             p->learning.append(&*it);
     }
+    const ReviewOrder order(policy, now, due, answeredLastDay);
     for (int length : std::as_const(settings_.lengths)) {
         Pools& p = pools[length];
         p.fresh = FreshWords(&*words_.constFind(length), std::move(graded[length]));
-        // Words due the same day: the one answered longest ago first, so that a player behind
-        // with reviews goes round them all instead of the same ones each day (the Leitner
-        // baseline keeps its alphabetical order).
-        const bool byLastReview = !policy.leitner;
-        auto byDue = [byLastReview](const WordMemory* a, const WordMemory* b) {
-            if (a->due != b->due)
-                return a->due < b->due;
-            if (byLastReview && a->lastReview != b->lastReview)
-                return a->lastReview < b->lastReview;
-            return a->word < b->word;
-        };
-        std::sort(p.missed.begin(), p.missed.end(), byDue);
-        std::sort(p.learning.begin(), p.learning.end(), byDue);
-        std::sort(p.review.begin(), p.review.end(), byDue);
+        order.sort(p.missed);
+        order.sort(p.learning);
+        order.sort(p.review);
         QList<std::pair<double, const WordMemory*>> faded;
         for (const WordMemory* m : std::as_const(p.ahead))
             faded.append({policy.recall(*m, now), m});

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "WordMemory.h"
+
+#include <QDateTime>
+#include <QList>
+
+// The order in which the due words of one length are asked: the one due first, and of those due
+// the same day, the one answered longest ago, so that a player a little behind goes round them
+// all instead of the same ones each day.
+//
+// A player far behind (more words due than BehindDays of their answering) cannot go round them
+// all: a word then comes back only after its recall has gone, and every answer is a lapse. The
+// words first met in the last YoungWordDays come first then, newest first: those need their
+// early reviews most and are still held, and the older words wait until the player catches up.
+// Measured on simulated learners, a learner who forgets fast holds about a third more words by
+// day 60 this way; learners who keep up are never behind and see no change.
+class ReviewOrder
+{
+public:
+    static constexpr int BehindDays = 2;
+    static constexpr int YoungWordDays = 14;
+    // A player back after a break has answered nothing lately: count at least this many a day.
+    static constexpr qsizetype LeastWordsADay = 50;
+
+    // due: the words due now; answeredLastDay: the words answered in the last 24 hours. The
+    // Leitner baseline keeps its plain order: by due day, then alphabetical.
+    ReviewOrder(const MemoryPolicy& policy, const QDateTime& now, qsizetype due,
+                qsizetype answeredLastDay);
+
+    bool behind() const { return behind_; }
+    void sort(QList<const WordMemory*>& words) const;
+
+private:
+    bool before(const WordMemory* a, const WordMemory* b) const;
+
+    bool byLastReview_;
+    bool behind_;
+    QDateTime youngSince_;
+};

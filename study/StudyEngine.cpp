@@ -151,6 +151,7 @@ QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
     QHash<int, std::vector<qsizetype>> graded; // positions in each length's list
     qsizetype due = 0;
     qsizetype answeredLastDay = 0;
+    const QDateTime dayAgo = now.addDays(-1);
     for (int length : std::as_const(settings_.lengths))
         pools[length];
     // The graded words of the lists, from the history (the fresh ones are the rest of each list).
@@ -160,7 +161,7 @@ QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
         if (at == position_.constEnd() || p == pools.end() || it->isNew())
             continue;
         graded[p.key()].push_back(*at);
-        answeredLastDay += it->lastReview > now.addDays(-1) ? 1 : 0;
+        answeredLastDay += it->lastReview > dayAgo ? 1 : 0;
         due += it->due > now ? 0 : 1;
         if (it->due > now)
             p->ahead.append(&*it);

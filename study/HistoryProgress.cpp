@@ -2,6 +2,7 @@
 
 #include "History.h"
 #include "HistoryImpl.h"
+#include "HistorySchema.h"
 #include "WordCounts.h"
 #include "WordStore.h"
 
@@ -33,13 +34,13 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
     // Each day read off its own stretch of the index by time, which reads the days' answers only
     // (a file read-only since before it had that index is read whole, a day at a time); answers
     // taken back count nowhere. One read transaction, so the days agree with each other.
+    const QString oneDay =
+        QStringLiteral("SELECT count(*), total(right_index = chosen_index) FROM answers "
+                       "WHERE at_ms >= ? AND at_ms < ? AND %1")
+            .arg(HistorySchema::countsOnly());
     const auto readDays = [&] {
         for (qsizetype i = 0; i < result.size(); ++i) {
-            QSqlQuery q = d_->db.run(
-                QStringLiteral("SELECT count(*), total(right_index = chosen_index) FROM answers "
-                               "WHERE at_ms >= ? AND at_ms < ? "
-                               "AND id NOT IN (SELECT answer_id FROM undone)"),
-                {starts[i], starts[i + 1]});
+            QSqlQuery q = d_->db.run(oneDay, {starts[i], starts[i + 1]});
             if (q.next()) {
                 result[i].answers = q.value(0).toInt();
                 result[i].right = q.value(1).toInt();

@@ -162,10 +162,12 @@ QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
             continue;
         graded[p.key()].push_back(*at);
         answeredLastDay += it->lastReview > dayAgo ? 1 : 0;
-        due += it->due > now ? 0 : 1;
-        if (it->due > now)
+        if (it->due > now) {
             p->ahead.append(&*it);
-        else if (it->missedLast && it->valid)
+            continue;
+        }
+        ++due;
+        if (it->missedLast && it->valid)
             p->missed.append(&*it);
         else if (policy.isGraduated(*it))
             p->review.append(&*it);

@@ -179,6 +179,9 @@ class Tally:
         self.asked = self.right = self.idle_days = self.short_days = self.unfair = 0
         self.kinds = {"valid": 0, "invalid": 0}
         self.nonwords = self.wordlike = 0  # non-words shown, and those that look like words
+        # Choose-the-invalid questions whose fake the learner saw through, by its look or by
+        # remembering it: their right answers say nothing of the three words beside it.
+        self.fakes_spotted = 0
         self.daily = []  # mastery at the end of each day
         self.to_80 = None
 
@@ -205,6 +208,7 @@ def play_question(drill, learner, tally, now):
     kind, candidates = parts[1], parts[3:]
     tally.question(learner, kind, candidates)
     picked, recalled, spotted = learner.answer(kind, candidates, now)
+    tally.fakes_spotted += kind == "invalid" and any(spotted.values())
     reply = drill.ask(str(picked + 1))
     parts = reply.split()
     if len(parts) != 3 or parts[0] != "A" or not parts[1].isdigit() \
@@ -262,6 +266,7 @@ def run(args, learner_name, mode, words):
         "mastery_at": {str(d): daily[d - 1] for d in checkpoints(args.days) if d <= len(daily)},
         "questions_to_80": tally.to_80, "kinds": tally.kinds,
         "nonwords_shown": tally.nonwords, "wordlike_nonwords": tally.wordlike,
+        "fakes_spotted": tally.fakes_spotted,
         "unfair_questions": tally.unfair, "drill_stats": stats,
         "seconds": time.monotonic() - started,
         "slowest_reply": {"seconds": drill.slowest[0], "request": drill.slowest[1]},
@@ -299,21 +304,24 @@ def checkpoints(days):
 
 def report(results, days, out):
     """The table: profile x scheduler x mastery at three days and questions to 80 %, with the
-    split of question kinds and the share of word-like non-words. Every line of figures says
+    split of question kinds, the share of word-like non-words and the share of choose-the-invalid
+    questions whose fake the learner saw through. Every line of figures says
     "mastery" so that a filter on the word keeps them."""
     marks = checkpoints(days)
     print(f"{'learner':<15} {'mode':<8}{' mastery':8}" + "".join(f"{'day ' + str(d):>8}"
           for d in marks) + f"{'to 80%':>9}{'asked':>7}{'right':>7}{'valid':>7}{'invalid':>8}"
-          f"{'wordlike':>9}{'short':>6}{'secs':>7}", file=out)
+          f"{'wordlike':>9}{'spotted':>8}{'short':>6}{'secs':>7}", file=out)
     for r in results:
         cells = "".join(f"{100 * r['mastery'][d - 1]:7.1f}%" if d <= len(r["mastery"])
                         else f"{'-':>8}" for d in marks)
         to80 = str(r["questions_to_80"]) if r["questions_to_80"] is not None else "never"
         shown = r["nonwords_shown"]
         wordlike = f"{100 * r['wordlike_nonwords'] / shown:8.1f}%" if shown else f"{'-':>9}"
+        invalid = r["kinds"]["invalid"]
+        spotted = f"{100 * r['fakes_spotted'] / invalid:7.1f}%" if invalid else f"{'-':>8}"
         print(f"{r['learner']:<15} {r['mode']:<8} mastery{cells}{to80:>9}{r['questions']:>7}"
               f"{100 * r['accuracy']:6.1f}%{r['kinds']['valid']:>7}{r['kinds']['invalid']:>8}"
-              f"{wordlike}{r['short_days']:>6}{r['seconds']:7.1f}", file=out)
+              f"{wordlike}{spotted}{r['short_days']:>6}{r['seconds']:7.1f}", file=out)
     for r in results:
         if r["error"]:
             print(f"mastery of {r['learner']} in {r['mode']} mode is incomplete: {r['error']}",

@@ -276,13 +276,14 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     if (!length)
         return std::nullopt;
 
-    // The kind follows what the words need. A word missed last time is asked alone, as the one
-    // word to find among three phonies: the player must tell it from its near misses, and a right
-    // answer is hard to guess, so it proves the word relearnt. Otherwise three words of that
-    // length (due reviews, then new words at the day's pace, then the most faded of the others
-    // as company) make a choose-the-invalid question that reviews them all at once; new words
-    // come in threes too, as a first sighting teaches the word while its answer proves little
-    // either way. Fewer than three: a choose-the-valid question on the first.
+    // The kind follows what the words need. A word missed last time and often before
+    // (AloneAfterMisses) is asked alone, as the one word to find among three phonies: the player
+    // must tell it from its near misses, and a right answer is hard to guess, so it proves the word
+    // relearnt. Otherwise three words of that length (missed and due reviews, then new words at the
+    // day's pace, then the most faded of the others as company) make a choose-the-invalid question
+    // that reviews them all at once; new words come in threes too, as a first sighting teaches the
+    // word while its answer proves little either way. Fewer than three: a choose-the-valid question
+    // on the first.
     Pools& p = all[length];
     if (freshOnly) {
         p.missed.clear();
@@ -291,8 +292,9 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     }
     // A word the feedback has just shown waits its turn (see HoldBackQuestions).
     const QStringList held = heldBack();
-    const auto missed = std::find_if(p.missed.cbegin(), p.missed.cend(),
-                                     [&](const WordMemory* m) { return !held.contains(m->word); });
+    const auto missed = std::find_if(p.missed.cbegin(), p.missed.cend(), [&](const WordMemory* m) {
+        return m->lapses >= AloneAfterMisses && !held.contains(m->word);
+    });
     if (missed != p.missed.cend())
         return assemble(true, length, {(*missed)->word}, nonWords(length, 3, {}));
     QStringList chosen;

@@ -28,7 +28,6 @@ public:
     ReviewOrder(const MemoryPolicy& policy, const QDateTime& now, qsizetype due,
                 qsizetype answeredLastDay);
 
-    bool behind() const { return behind_; }
     void sort(QList<const WordMemory*>& words) const;
 
 private:

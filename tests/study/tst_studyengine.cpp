@@ -405,9 +405,9 @@ private slots:
         QCOMPARE(f.random.draws, 58);
     }
 
-    // What the feedback of a missed question showed is shown again only several
-    // questions later (yet within the session), or at once after a long pause: the non-word
-    // passed for real, and (with a 0-minute learning step) the word taken for the fake.
+    // What the feedback of a missed question showed is shown again only several questions later
+    // (yet within the session), or at once after a long pause: the non-word passed for real, and
+    // (with a 0-minute learning step) the word taken for the fake.
     void revealedAnswersComeBackLater_data()
     {
         QTest::addColumn<bool>("choice"); // follows the wrong choice, else the right answer

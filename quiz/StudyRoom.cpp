@@ -138,6 +138,14 @@ void StudyRoom::study(QWidget* parent)
     try {
         history_.open();
         StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());
+        if (engine.settings().lengths.isEmpty()) {
+            session_.env.messages.show(
+                StudyWindow::missingLengthsText(engine.emptyLengths()) +
+                    QStringLiteral(", so there is nothing to study.\r\rChoose other lengths in "
+                                   "Settings, or another word list."),
+                Branding::ProductName, MessageIcon::None);
+            return;
+        }
         bool practice = false;
         for (;;) {
             StudyWindow window(session_, engine, pauseMs.value_or(StudyPreferences::load().pauseMs),
@@ -249,21 +257,28 @@ void StudyRoom::saveWordList(QWidget* parent, const QStringList& words)
         // no word list to check against: nothing can be saved as a word
     }
     QStringList real, others;
-    for (const QString& word : words)
+    QHash<QString, QString> meanings;
+    for (const QString& word : words) {
         (known.contains(word) ? real : others).append(word);
-    if (!writeWordList(path, real, others))
+        if (known.contains(word))
+            meanings.insert(word, Meanings::of(session_.store, word));
+    }
+    if (!writeWordList(path, real, others, meanings))
         session_.env.messages.show(QStringLiteral("The word list could not be saved to ") + path,
                                    session_.env.appTitle, MessageIcon::Warning);
 }
 
 bool StudyRoom::writeWordList(const QString& path, const QStringList& words,
-                              const QStringList& nonWords)
+                              const QStringList& nonWords, const QHash<QString, QString>& meanings)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    for (const QString& word : words)
-        file.write(word.toUtf8() + '\n');
+    for (const QString& word : words) {
+        // One line a word: a meaning that held a line break would end it early.
+        const QString meaning = meanings.value(word).simplified();
+        file.write((meaning.isEmpty() ? word : word + QLatin1Char(' ') + meaning).toUtf8() + '\n');
+    }
     if (!nonWords.isEmpty())
         file.write("# Missed too, but not words:\n");
     for (const QString& nonWord : nonWords)

@@ -8,6 +8,7 @@
 #include "StudyEngine.h"
 #include "WordListChoice.h"
 
+#include <QHash>
 #include <QObject>
 
 #include <functional>
@@ -76,10 +77,12 @@ public:
     // The pause after each answer, from the setting "StudyPauseMs" unless set.
     std::optional<int> pauseMs;
 
-    // Writes the words to path, one a line, with LF line ends, then the non-words as comment
-    // lines ("# " before each). False when it could not.
+    // Writes the words to path, one a line with its meaning after a blank where it has one, with
+    // LF line ends, then the non-words as comment lines ("# " before each): a list the import
+    // reads back whole. False when it could not.
     static bool writeWordList(const QString& path, const QStringList& words,
-                              const QStringList& nonWords = {});
+                              const QStringList& nonWords = {},
+                              const QHash<QString, QString>& meanings = {});
 
 private:
     StudySettings settings() const;

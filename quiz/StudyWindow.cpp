@@ -9,6 +9,7 @@
 #include "QuestionForm.h"
 #include "Sounds.h"
 #include "WindowLook.h"
+#include "WordList.h"
 
 #include <QAccessible>
 #include <QGroupBox>
@@ -61,7 +62,18 @@ bool StudyWindow::start(bool practice)
     if (!first)
         return false;
     ask(*first);
+    if (const QList<int> empty = engine_.emptyLengths(); !empty.isEmpty())
+        announce(missingLengthsText(empty), std::nullopt);
     return true;
+}
+
+QString StudyWindow::missingLengthsText(const QList<int>& lengths)
+{
+    QStringList names;
+    for (int length : lengths)
+        names.append(WordList::lengthName(length));
+    return QStringLiteral("The word list in use has no %1 words")
+        .arg(names.join(QStringLiteral(" or ")));
 }
 
 std::optional<StudyQuestion> StudyWindow::fetch()

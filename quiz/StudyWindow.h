@@ -49,6 +49,8 @@ public:
     // it, with the words whose recall has faded most.
     bool start(bool practice = false);
     const StudySessionResult& sessionResult() const { return result_; }
+    // "The word list in use has no three-letter words" (or "no two-letter or three-letter").
+    static QString missingLengthsText(const QList<int>& lengths);
     bool showingOutcome() const { return outcomeShown_; }
 
 protected:

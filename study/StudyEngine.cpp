@@ -426,6 +426,16 @@ StudyStats StudyEngine::stats() const
     return s;
 }
 
+QList<int> StudyEngine::emptyLengths() const
+{
+    QList<int> empty;
+    for (auto it = words_.cbegin(); it != words_.cend(); ++it)
+        if (it.value().isEmpty())
+            empty.append(it.key());
+    std::sort(empty.begin(), empty.end());
+    return empty;
+}
+
 int StudyEngine::dueNow() const
 {
     return stats().due;

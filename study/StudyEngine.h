@@ -82,6 +82,8 @@ public:
 
     StudyStats stats() const;
     int dueNow() const;
+    // The studied lengths of which the list holds no word, in order: study leaves them out.
+    QList<int> emptyLengths() const;
     // When the first word falls due after what has been done so far (invalid when nothing will).
     QDateTime nextReviewAfterSession() const;
 

@@ -48,10 +48,16 @@ QString refusal(const WordList& list)
         return QStringLiteral("line %1 is longer than %2 bytes: this is not a word list")
             .arg(list.lines())
             .arg(WordList::MaxLineBytes);
+    // A list of some lengths only is a list: the tests of a length it lacks show no words.
     QStringList reasons;
-    for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length)
-        if (const QString reason = list.refusal(length, false); !reason.isEmpty())
+    qint64 words = 0;
+    for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length) {
+        words += list.count(length);
+        if (const QString reason = list.refusal(length, true); !reason.isEmpty())
             reasons.append(QStringLiteral("the list ") + reason);
+    }
+    if (words == 0)
+        reasons.append(QStringLiteral("the list holds no words of 2 to 4 letters A-Z"));
     return reasons.join(QStringLiteral("; "));
 }
 

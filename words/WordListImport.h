@@ -5,8 +5,8 @@
 #include <functional>
 
 // Builds a word database from a word list file, with the reader and the rules of lexitor-words:
-// the list's encoding and line ends, the reasons a line is rejected, at most 32,767 words and at
-// least one word of each length. The database is built beside the target under a temporary name
+// the list's encoding and line ends, the reasons a line is rejected, at most 32,767 words a length and
+// at least one word in all. The database is built beside the target under a temporary name
 // and renamed over it only when it is complete, so a failed or cancelled import leaves nothing
 // behind and the target as it was.
 namespace WordListImport {

@@ -4,6 +4,7 @@
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "WordList.h"
+#include "WordListImport.h"
 #include "WordStore.h"
 #include "WordTimeline.h"
 
@@ -36,8 +37,10 @@ struct Fixture
         : store(t.random), session(t.env, store),
           history(t.messages, t.path(QStringLiteral("history.sqlite")))
     {
+        // Two-letter words only, as an imported list may be; a meaning with a line break.
         WordDatabase::write(t.path(QStringLiteral("dbWords.mdb")),
-                            WordDatabase::sequentialWords(2, 20));
+                            WordDatabase::sequentialWords(2, 20),
+                            {{"AD", "an advertisement,\nin short"}});
         store.create();
         store.open(t.path(QStringLiteral("dbWords.mdb")));
         const QString module = ProgressModule::moduleFileName();
@@ -123,8 +126,9 @@ private slots:
         fx.whileShown([&](QDialog& window) {
             shown = true;
             QVERIFY(chartsLoaded());
-            QCOMPARE(items(window),
-                     QStringList({"AD   missed 1 time", "XJ   missed 1 time (not a word)"}));
+            // A line break in a meaning shows as a blank.
+            QCOMPARE(items(window), QStringList({"AD   missed 1 time: an advertisement, in short",
+                                                 "XJ   missed 1 time (not a word)"}));
             const QString summary = window.findChild<QLabel*>(QStringLiteral("Summary"))->text();
             QVERIFY2(summary.contains(QStringLiteral("4 answers, 75% right")), qPrintable(summary));
             QStringList charts;
@@ -230,8 +234,9 @@ private slots:
         QCOMPARE(fx.t.messages.shown.size(), yes ? 1 : 0);
     }
 
-    // Only words of the word list are saved as words; the non-words follow as comment lines,
-    // which the word list reader skips.
+    // Only words of the word list are saved as words, each with its meaning on its line; the
+    // non-words follow as comment lines, which the word list reader skips. The import takes the
+    // file back, meanings and all, though it holds words of one length only.
     void savesTheMissedWordsAsAPlainList()
     {
         Fixture fx;
@@ -244,12 +249,17 @@ private slots:
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QByteArray text = saved.readAll();
-        QCOMPARE(text, QByteArray("AD\n# Missed too, but not words:\n# XJ\n"));
+        QCOMPARE(text,
+                 QByteArray("AD an advertisement, in short\n# Missed too, but not words:\n# XJ\n"));
         WordList list;
         QVERIFY(list.feed(text.constData(), std::size_t(text.size())) && list.finish());
         QCOMPARE(list.words(), QStringList{"AD"});
         for (int reason = 0; reason < WordList::ReasonCount; ++reason)
             QCOMPARE(list.rejected(WordList::Reason(reason)), 0);
+        const QString imported = fx.t.path(QStringLiteral("missed.mdb"));
+        const WordListImport::Outcome outcome = WordListImport::build(path, imported);
+        QVERIFY2(outcome.written, qPrintable(outcome.error));
+        QCOMPARE(WordDatabase::meanings(imported), QStringList{"AD an advertisement, in short"});
         QVERIFY(!StudyRoom::writeWordList(fx.t.path(QStringLiteral("no/such/folder.txt")), {"AA"}));
     }
 };

@@ -1,6 +1,8 @@
 #include "ErrorReporting.h"
 #include "HistoryFile.h"
 #include "Settings.h"
+#include "StudyRoom.h"
+#include "StudyWindow.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "WordListChoice.h"
@@ -8,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -68,8 +71,11 @@ private slots:
             << "2-letter words: 1\n3-letter words: 1\n4-letter words: 1\nrejected lines: 1\n"
                "  not letters A-Z: 1\n";
         QTest::newRow("a length missing")
-            << QByteArray("qi\nquiz\n") << false << "the list holds no three-letter words"
-            << "";
+            << QByteArray("qi\tvital force\nfoo bar\n") << false << ""
+            << "2-letter words: 1\n3-letter words: 1\n4-letter words: 0\nrejected lines: 0\n";
+        QTest::newRow("no word at all") << QByteArray("quizzes\n# a comment\n") << false
+                                        << "the list holds no words of 2 to 4 letters"
+                                        << "";
         QTest::newRow("too many words")
             << WordDatabase::sequentialWords(4, 32768).join(QLatin1Char('\n')).toLatin1() +
                    "\nqi\nfoo"
@@ -122,6 +128,55 @@ private slots:
         fx.choice.use(QString());
         QCOMPARE(fx.store.words(2), QStringList{"AA"});
         QCOMPARE(fx.history.path(), HistoryFile::defaultPath());
+    }
+
+    // Study on a list without words of a studied length says so: on the first question's line
+    // when other lengths remain, instead of a session when none does.
+    void studyOnAListWithoutALength_data()
+    {
+        QTest::addColumn<QList<int>>("lengths");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<bool>("session");
+        QTest::newRow("one of two")
+            << QList<int>{2, 3} << "The word list in use has no three-letter words" << true;
+        QTest::newRow("all") << QList<int>{3, 4}
+                             << "The word list in use has no three-letter or four-letter words, "
+                                "so there is nothing to study."
+                             << false;
+    }
+    void studyOnAListWithoutALength()
+    {
+        QFETCH(QList<int>, lengths);
+        QFETCH(QString, said);
+        QFETCH(bool, session);
+        Fixture fx;
+        QString name;
+        QVERIFY(fx.choice.import(fx.writeList("qi\nza\n"), &name).written);
+        fx.choice.use(name);
+        StudyPreferences prefs;
+        prefs.lengths = lengths;
+        prefs.store();
+        ManualWallClock clock;
+        StudyRoom room(fx.session, fx.history, clock);
+        room.pauseMs = 600000;
+        QString line;
+        QTimer poll; // the study window, then its summary
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* window = qobject_cast<StudyWindow*>(modal)) {
+                line = window->findChild<QLabel*>(QStringLiteral("Outcome"))->accessibleName();
+                window->reject();
+            } else if (modal) {
+                modal->close();
+            }
+        });
+        poll.start(5);
+        room.study(nullptr);
+        QCOMPARE(line, session ? said : QString());
+        QCOMPARE(fx.t.messages.shown.size(), session ? 0 : 1);
+        if (!session)
+            QVERIFY2(fx.t.messages.shown[0].text.startsWith(said),
+                     qPrintable(fx.t.messages.shown[0].text));
     }
 
     // Through the window: import, use, and remove after asking, which brings back the bundled list.

@@ -946,6 +946,48 @@ def progress_shot(s, folder, name):
     s.wait_exit()
 
 
+def word_lists_shots(s, folder):
+    """Shots of the word-lists window with twenty lists, one of them damaged, and of the report
+    of an import with rejected lines."""
+    lists = history_path(s).parent / "lists"
+    lists.mkdir(parents=True, exist_ok=True)
+    source = s.root / "Collins sample.txt"
+    source.write_text("aa\trough, cindery lava\nqi\tvital force\nza pizza\nfoo\nquiz\n"
+                      "zest\tkeen enjoyment\n")
+    s.run([str(s.prefix / "bin" / "lexitor-words"), "--quiet", str(source),
+           str(lists / "Collins sample.mdb")])
+    for n in range(2, 20):
+        (lists / f"Club list {n:02}.mdb").write_bytes((lists / "Collins sample.mdb").read_bytes())
+    (lists / "Old backup.mdb").write_bytes(b"SQLite format 3\0" + bytes(4080))
+    listing = s.root / "My words.txt"
+    listing.write_text("qi\tvital force\nza\tpizza\nété\tsummer\ncat\ndog\nq1\nzzzzz\n"
+                       "cat\nquiz\ta test\nŋa\n")
+    s.launch()
+    main, acc, box = main_window(s)
+    window, _ = word_lists_window(s, main, acc)
+    time.sleep(0.5)
+    s.run(["import", "-window", hex(window), str(folder / "word-lists.png")])
+    s.click(window, s.one(s.wait_top_level_with("list", "Word lists"), "push button",
+                          "Import..."))
+    dialog = s.wait_window(besides={main, window}, title="Import a word list")
+    s.type_text(str(listing))
+    s.key("Return")
+    if dialog in s.visible_windows("Import a word list"):
+        time.sleep(0.5)  # the completer's popup may take the first Return
+        if dialog in s.visible_windows("Import a word list"):
+            s.key("Return")
+    wait_for("the import report", lambda: [
+        label for label in s.find_all(s.app_accessible(), "label")
+        if "is imported" in (s.content(label) or "")])
+    report = s.wait_window(besides={main, window, dialog})
+    time.sleep(0.3)
+    s.run(["import", "-window", hex(report), str(folder / "import-report.png")])
+    s.key("Return")
+    s.close_box(window)
+    s.close_box(main)
+    s.wait_exit()
+
+
 def screenshots(build, folder):
     """Shots of the study window (after a wrong answer), its summary and the progress window,
     over the bundled word list and a month of history."""
@@ -994,6 +1036,7 @@ def screenshots(build, folder):
         s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
                str(history_path(s)), *words[::5]])
         progress_shot(s, folder, "progress-60-days.png")
+        word_lists_shots(s, folder)
         log(f"screenshots in {folder}")
     finally:
         s.stop()

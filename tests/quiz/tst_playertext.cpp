@@ -25,8 +25,6 @@ private slots:
         const QString markup =
             QStringLiteral("<font color=#ff00ff>MMMM</font><img src=/some/picture.png>");
         QTest::newRow("markup") << markup << markup;
-        QTest::newRow("dressed as right") << QStringLiteral("<font color=green>Right!</font>")
-                                          << QStringLiteral("<font color=green>Right!</font>");
         QTest::newRow("controls") << QStringLiteral("a\x1b[31mb\r\nc\u2028d\u202Ee\tf")
                                   << QStringLiteral("a [31mb  c d e f");
     }

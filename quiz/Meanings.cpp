@@ -1,6 +1,7 @@
 #include "Meanings.h"
 
 #include "ErrorReporting.h"
+#include "PlainText.h"
 #include "WordStore.h"
 
 namespace Meanings {
@@ -8,7 +9,9 @@ namespace Meanings {
 QString of(const WordStore& store, const QString& word)
 {
     try {
-        return store.meaning(word);
+        // Lists imported before their meanings were cleaned on reading, and a database built
+        // by other means, may still hold control characters.
+        return PlainText::cleaned(store.meaning(word)).trimmed();
     } catch (const AppError&) {
         return QString(); // no list to ask: the word simply shows no meaning
     }

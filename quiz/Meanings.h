@@ -9,7 +9,8 @@ class WordStore;
 // The meanings of words as the windows show them. A word its list gives no meaning shows none.
 namespace Meanings {
 
-// The word's meaning in the store's list; "" when it has none or the list can't be read.
+// The word's meaning in the store's list, control characters as spaces; "" when it has none or
+// the list can't be read.
 QString of(const WordStore& store, const QString& word);
 
 // What an answer in study taught, for the feedback line: "AA is a word: rough lava" when the

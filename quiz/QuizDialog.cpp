@@ -26,6 +26,7 @@ QLabel* QuizDialog::addStatusFrame(const QString& labelName)
     frame->setGeometry(Twips::rect(120, 2610, 7800, 795));
     auto* label = new QLabel(frame);
     label->setObjectName(labelName);
+    label->setTextFormat(Qt::PlainText); // it shows words and meanings from the word list
     label->setGeometry(Twips::rect(240, 300, 7320, 300));
     label->setAccessibleName(frame->title());
     return label;

@@ -3,6 +3,7 @@
 #include "Branding.h"
 #include "Meanings.h"
 #include "ProgressFigures.h"
+#include "QtMessageBoxes.h"
 #include "StudySettingsDialog.h"
 #include "StudyWindow.h"
 #include "WordCounts.h"
@@ -14,7 +15,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLibrary>
-#include <QMessageBox>
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <QSet>
@@ -68,7 +68,7 @@ StudyRoom::StudyRoom(Session& session, History& history, const WallClock& clock)
       lists_(session, history)
 {
     confirm = [](QWidget* parent, const QString& text) {
-        return QMessageBox::question(parent, Branding::ProductName, text) == QMessageBox::Yes;
+        return QtMessageBoxes::ask(parent, text, Branding::ProductName);
     };
     askSavePath = [](QWidget* parent) {
         return QFileDialog::getSaveFileName(parent, QStringLiteral("Save the missed words"),

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QTextDocument>
 
 #include <cmath>
 
@@ -207,7 +208,7 @@ void StudyWindow::announce(const QString& text, std::optional<bool> right)
     status_->setPalette(palette);
     // A long meaning is cut short on the line; the whole of it is in the tooltip and is spoken.
     status_->setText(status_->fontMetrics().elidedText(text, Qt::ElideRight, status_->width()));
-    status_->setToolTip(text);
+    status_->setToolTip(Qt::convertFromPlainText(text)); // a tooltip takes markup for markup
     // Screen readers speak a changed name of the status line.
     status_->setAccessibleName(text);
     QAccessibleEvent event(status_, QAccessible::NameChanged);

@@ -1,5 +1,7 @@
 #include "WordList.h"
 
+#include "PlainText.h"
+#include "WordFolding.h"
 #include "WordSchema.h"
 
 namespace {
@@ -59,8 +61,8 @@ bool isUtf8(std::string_view s)
 
 } // namespace
 
-WordList::WordList(RejectionHandler onRejected)
-    : onRejected_(std::move(onRejected)), firstLines_(FirstSlot[5] / BlockSize)
+WordList::WordList(RejectionHandler onRejected, Letters letters)
+    : onRejected_(std::move(onRejected)), letters_(letters), firstLines_(FirstSlot[5] / BlockSize)
 {}
 
 bool WordList::feed(const char* data, std::size_t size)
@@ -237,8 +239,12 @@ void WordList::takeLine(std::string_view line)
         return reject(line, Reason::InvalidText);
     // A rejected word is shown with its meaning, unless the meaning is no text.
     const std::string_view shown = meaning.empty() || isUtf8(meaning) ? line : word;
-    if (!letters)
-        return reject(shown, Reason::NotLetters);
+    if (!letters) {
+        if (ascii || letters_ != Letters::Folded)
+            return reject(shown, Reason::NotLetters);
+        if (!foldWord(word, shown))
+            return;
+    }
     const int length = int(word.size());
     if (!WordSchema::isWordLength(length))
         return reject(shown, Reason::WrongLength);
@@ -256,10 +262,25 @@ void WordList::takeLine(std::string_view line)
         keepMeaning(slot, meaning);
 }
 
+bool WordList::foldWord(std::string_view& word, std::string_view shown)
+{
+    const WordFolding::Outcome outcome = WordFolding::fold(word, folded_);
+    if (outcome == WordFolding::Outcome::Folded) {
+        word = folded_;
+        return true;
+    }
+    reject(shown,
+           outcome == WordFolding::Outcome::Unfoldable ? Reason::Unfoldable : Reason::NotLetters);
+    return false;
+}
+
 void WordList::keepMeaning(std::size_t slot, std::string_view meaning)
 {
     // fromUtf8 puts U+FFFD in place of bytes that are not UTF-8.
-    QString text = QString::fromUtf8(meaning.data(), qsizetype(meaning.size()));
+    QString text =
+        PlainText::cleaned(QString::fromUtf8(meaning.data(), qsizetype(meaning.size()))).trimmed();
+    if (text.isEmpty())
+        return;
     if (text.size() > MaxMeaningChars) {
         text.truncate(MaxMeaningChars); // a surrogate pair cut in two is dropped with the blank
         const qsizetype blank = text.lastIndexOf(QLatin1Char(' '));
@@ -282,9 +303,11 @@ std::int64_t& WordList::firstLine(std::size_t slot)
 
 void WordList::reject(std::string_view text, Reason reason, std::int64_t firstLine)
 {
-    ++rejected_[std::size_t(reason)];
+    const Rejection rejection{lines_, text, reason, firstLine};
+    if (++rejected_[std::size_t(reason)] <= ExamplesPerReason)
+        samples_.push_back({lines_, shownText(rejection), reason, firstLine});
     if (onRejected_)
-        onRejected_({lines_, text, reason, firstLine});
+        onRejected_(rejection);
 }
 
 std::int64_t WordList::count(int length) const
@@ -335,59 +358,4 @@ void WordList::addMeaningsFrom(const WordList& other)
         if (block && block[slot % BlockSize] != 0)
             meanings_.try_emplace(slot, meaning);
     }
-}
-
-QString WordList::describe(Reason reason, Encoding encoding)
-{
-    switch (reason) {
-    case Reason::NotLetters:
-        return QStringLiteral("not letters A-Z");
-    case Reason::WrongLength:
-        return QStringLiteral("wrong length");
-    case Reason::Duplicate:
-        return QStringLiteral("duplicate");
-    case Reason::InvalidText:
-        return encoding == Encoding::Utf8 ? QStringLiteral("not valid UTF-8")
-                                          : QStringLiteral("not valid UTF-16");
-    }
-    return QString();
-}
-
-QString WordList::lengthName(int length)
-{
-    switch (length) {
-    case 2:
-        return QStringLiteral("two-letter");
-    case 3:
-        return QStringLiteral("three-letter");
-    default:
-        return QStringLiteral("four-letter");
-    }
-}
-
-QString WordList::report() const
-{
-    QString text;
-    for (int length = WordSchema::ShortestWord; length <= WordSchema::LongestWord; ++length)
-        text += QStringLiteral("%1-letter words: %2\n").arg(length).arg(count(length));
-    std::int64_t total = 0;
-    QString reasons;
-    for (int reason = 0; reason < ReasonCount; ++reason) {
-        const std::int64_t n = rejected(Reason(reason));
-        total += n;
-        if (n > 0)
-            reasons += QStringLiteral("  %1: %2\n").arg(describe(Reason(reason), encoding_)).arg(n);
-    }
-    return text + QStringLiteral("rejected lines: %1\n").arg(total) + reasons;
-}
-
-QString WordList::refusal(int length, bool allowEmpty) const
-{
-    if (count(length) > WordSchema::MaxWordsPerLength)
-        return QStringLiteral("holds %1 %2 words, more than the 32,767 one word length can hold")
-            .arg(count(length))
-            .arg(lengthName(length));
-    if (count(length) == 0 && !allowEmpty)
-        return QStringLiteral("holds no %1 words").arg(lengthName(length));
-    return QString();
 }

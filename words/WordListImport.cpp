@@ -94,14 +94,14 @@ Outcome build(const QString& listFile, const QString& target, const Progress& pr
         outcome.error = QStringLiteral("it can't be read: ") + file.errorString();
         return outcome;
     }
-    WordList list;
+    WordList list({}, WordList::Letters::Folded);
     if (!read(file, list, progress, &outcome.error)) {
         outcome.cancelled = true;
         return outcome;
     }
     if (!outcome.error.isEmpty())
         return outcome;
-    outcome.report = list.report();
+    outcome.report = list.report(QLocale(), WordList::Samples::Listed);
     outcome.error = refusal(list);
     if (!outcome.error.isEmpty())
         return outcome;

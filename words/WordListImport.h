@@ -4,11 +4,11 @@
 
 #include <functional>
 
-// Builds a word database from a word list file, with the reader and the rules of lexitor-words:
-// the list's encoding and line ends, the reasons a line is rejected, at most 32,767 words a length and
-// at least one word in all. The database is built beside the target under a temporary name
-// and renamed over it only when it is complete, so a failed or cancelled import leaves nothing
-// behind and the target as it was.
+// Builds a word database from a word list file, with the reader and the rules of lexitor-words
+// --fold: the list's encoding and line ends, letters with diacritics folded to A-Z, the reasons a
+// line is rejected, at most 32,767 words a length and at least one word in all. The database is
+// built beside the target under a temporary name and renamed over it only when it is complete,
+// so a failed or cancelled import leaves nothing behind and the target as it was.
 namespace WordListImport {
 
 // Told how far the reading has got, once a piece; answers false to cancel.
@@ -18,8 +18,10 @@ struct Outcome
 {
     bool written = false;
     bool cancelled = false;
-    QString error;  // why nothing was written, for the player; "" when written or cancelled
-    QString report; // the words kept per length and the lines rejected per reason
+    QString error; // why nothing was written, for the player; "" when written or cancelled
+    // The words kept per length and the lines rejected per reason, with the first of each, in
+    // the locale's figures.
+    QString report;
 };
 
 Outcome build(const QString& listFile, const QString& target, const Progress& progress = {});

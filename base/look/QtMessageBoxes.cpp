@@ -71,8 +71,13 @@ void QtMessageBoxes::show(const QString& text, const QString& title, MessageIcon
 
 bool QtMessageBoxes::ask(const QString& text, const QString& title)
 {
+    return ask(nullptr, text, title);
+}
+
+bool QtMessageBoxes::ask(QWidget* parent, const QString& text, const QString& title)
+{
     UnwrappedMessageBox box(QMessageBox::Question, title, displayText(text),
-                            QMessageBox::Yes | QMessageBox::No);
+                            QMessageBox::Yes | QMessageBox::No, parent);
     box.setTextFormat(Qt::PlainText);
     box.setWindowIcon(ProgramIcon());
     box.setWindowModality(Qt::ApplicationModal);

@@ -1,7 +1,7 @@
 // Feeds the word-list reader of lexitor-words arbitrary bytes, once whole and once in small
-// pieces, as a pipe may deliver them: both readings must agree in every detail, every kept word
-// must be storable, and a rejected line's text must be valid UTF-8 exactly when the reason is not
-// invalid text.
+// pieces, as a pipe may deliver them, with letters A-Z only and with letters folded to A-Z: both
+// readings must agree in every detail, every kept word must be storable, and a rejected line's text
+// must be valid UTF-8 exactly when the reason is not invalid text.
 
 #include "WordList.h"
 #include "WordSchema.h"
@@ -31,10 +31,11 @@ void check(bool condition)
         std::abort();
 }
 
-Reading read(const std::uint8_t* data, std::size_t size, std::size_t firstPiece)
+Reading read(const std::uint8_t* data, std::size_t size, std::size_t firstPiece,
+             WordList::Letters letters)
 {
     Reading reading;
-    WordList list([&](const WordList::Rejection& r) {
+    const auto onRejected = [&](const WordList::Rejection& r) {
         const bool invalid = r.reason == WordList::Reason::InvalidText;
         const QByteArray bytes(r.text.data(), qsizetype(r.text.size()));
         // A byte-order mark inside the list is a character like any other.
@@ -45,7 +46,8 @@ Reading read(const std::uint8_t* data, std::size_t size, std::size_t firstPiece)
         check(r.line > 0 && r.line > r.firstLine && r.firstLine >= 0);
         reading.rejections.push_back(std::to_string(r.line) + ' ' + std::to_string(int(r.reason)) +
                                      ' ' + std::to_string(r.firstLine) + ' ' + std::string(r.text));
-    });
+    };
+    WordList list(onRejected, letters);
     const char* bytes = reinterpret_cast<const char*>(data);
     std::size_t piece = firstPiece;
     for (std::size_t at = 0; at < size && list.feed(bytes + at, std::min(piece, size - at));
@@ -69,8 +71,10 @@ Reading read(const std::uint8_t* data, std::size_t size, std::size_t firstPiece)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const Reading whole = read(data, size, size == 0 ? 1 : size);
-    const Reading pieces = read(data, size, size % 13 + 1);
-    check(whole == pieces);
+    for (const WordList::Letters letters : {WordList::Letters::AToZ, WordList::Letters::Folded}) {
+        const Reading whole = read(data, size, size == 0 ? 1 : size, letters);
+        const Reading pieces = read(data, size, size % 13 + 1, letters);
+        check(whole == pieces);
+    }
     return 0;
 }

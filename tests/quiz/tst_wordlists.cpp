@@ -58,7 +58,11 @@ class WordListsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
 
     void import_data()
     {
@@ -69,7 +73,14 @@ private slots:
         QTest::newRow("with meanings")
             << QByteArray("qi\tvital force\r\nfoo bar\nquiz\nq1\n") << false << ""
             << "2-letter words: 1\n3-letter words: 1\n4-letter words: 1\nrejected lines: 1\n"
-               "  not letters A-Z: 1\n";
+               "  not letters A-Z: 1\n    line 4: \"q1\"\n";
+        // Letters with diacritics fold to A-Z, and the figures are the locale's.
+        QTest::newRow("folded")
+            << WordDatabase::sequentialWords(4, 1200).join(u'\n').toLatin1() +
+                   "\nqi\tvital force\nfoo bar\n\xC3\xA9t\xC3\xA9\nq\xC3\xA9\n\xCF\x89\xCE\xBC\n"
+            << false << ""
+            << "2-letter words: 2\n3-letter words: 2\n4-letter words: 1,200\nrejected lines: 1\n"
+               "  letters that don't fold to A-Z: 1\n    line 1,205: \"\u03C9\u03BC\"\n";
         QTest::newRow("a length missing")
             << QByteArray("qi\tvital force\nfoo bar\n") << false << ""
             << "2-letter words: 1\n3-letter words: 1\n4-letter words: 0\nrejected lines: 0\n";

@@ -56,8 +56,11 @@ void writeWords(const QTemporaryDir& dir)
 {
     QStringList words = WordDatabase::sequentialWords(2, 30);
     words += WordDatabase::sequentialWords(3, 30);
-    WordDatabase::write(dir.filePath(QStringLiteral("dbWords.mdb")), words,
-                        {{words.first(), QStringLiteral("the first word")}});
+    // AC's meaning as a database built by other means may hold it.
+    WordDatabase::write(
+        dir.filePath(QStringLiteral("dbWords.mdb")), words,
+        {{words.first(), QStringLiteral("the first word")},
+         {words.at(2), QStringLiteral("\tred\x1b[31m\a\r\nink\u2028\u202Eevil\x85")}});
 }
 
 // A time zone (POSIX TZ) whose local time is now the given time of day.
@@ -110,6 +113,29 @@ private slots:
                                  << QStringLiteral("^M AA the first word$");
         QTest::newRow("no meaning") << QStringList{"MEAN AB"} << QStringLiteral("^M AB -$");
         QTest::newRow("meaning of no word") << QStringList{"MEAN"} << QStringLiteral("^E .+");
+        QTest::newRow("meaning's controls as spaces")
+            << QStringList{"MEAN ac"} << QStringLiteral("^M AC red \\[31m   ink  evil$");
+        QTest::newRow("long word quoted in part") << QStringList{"MEAN " + QString(100000, u'x')}
+                                                  << QStringLiteral("^M X{60}\\.\\.\\. -$");
+        // Each control character of the word asked comes back written out, on one line.
+        const QList<std::pair<QString, const char*>> controls{
+            {QStringLiteral("\x1b[2J"), "\\\\x1b\\[2J"},
+            {QStringLiteral("\a"), "\\\\x07"},
+            {QString(QChar(0)), "\\\\x00"},
+            {QStringLiteral("\r"), "\\\\x0d"},
+            {QStringLiteral("\u0085"), "\\\\x85"},
+            {QStringLiteral("\u2028"), "\\\\u2028"},
+            {QStringLiteral("\u2029"), "\\\\u2029"},
+            {QStringLiteral("\u202E"), "\\\\u202e"},
+            {QStringLiteral("\u2066"), "\\\\u2066"}};
+        for (const auto& [control, written] : controls) {
+            QTest::addRow("MEAN with %s", written)
+                << QStringList{QStringLiteral("MEAN a") + control + QStringLiteral("b")}
+                << QStringLiteral("^M A%1B -$").arg(QLatin1String(written));
+            QTest::addRow("unknown request with %s", written)
+                << QStringList{QStringLiteral("HI") + control + QStringLiteral("!")}
+                << QStringLiteral("^E unknown request: HI%1!$").arg(QLatin1String(written));
+        }
         QTest::newRow("carries on after an error") << QStringList{"HELLO", "NEXT"} << question;
     }
     void replies()

@@ -146,6 +146,19 @@ private slots:
         QCOMPARE(run.out, QString());
     }
 
+    // With --fold, letters with diacritics fold to A-Z (without it they are rejected, above).
+    void foldOption()
+    {
+        writeFile(list, "CAF\xC3\x89\n\xC3\x89T\xC3\x89\nete\n\xCF\x89\xCE\xBC\nqi\n");
+        const Run run = runTool({QStringLiteral("--fold"), list, output});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(WordDatabase::listWords(output, 3), QStringList{"ETE"});
+        QCOMPARE(WordDatabase::listWords(output, 4), QStringList{"CAFE"});
+        QVERIFY2(run.err.contains(list + ":3: \"ete\": duplicate of line 2\n" + list +
+                                  ":4: \"\u03C9\u03BC\": letters that don't fold to A-Z\n"),
+                 qPrintable(run.err));
+    }
+
     void meaningsFile()
     {
         // The list's own meaning wins; the file fills in the others and adds no words.

@@ -7,6 +7,10 @@
 //   MEAN <w>    -> M <WORD> <meaning>, or M <WORD> - when the list gives it none
 //   QUIT or end of input: exit 0; anything else -> E <message>
 //
+// A reply never repeats more than 60 characters of what it was sent (a longer one ends in ...),
+// and writes its control characters out (\x1b, \u2028): one reply is always one line that
+// does nothing to a terminal. A meaning shows its control characters as spaces.
+//
 // On the player's own history the clock is the real one, and WAIT is refused: it would stamp
 // their answers in the future. On a history named with --history (or none, in uniform mode) the
 // clock starts at the real time, or with --seed at 12:00 local time of the day the run starts (a
@@ -15,6 +19,7 @@
 
 #include "ErrorReporting.h"
 #include "History.h"
+#include "PlainText.h"
 #include "Random.h"
 #include "StudyEngine.h"
 #include "WordStore.h"
@@ -36,7 +41,7 @@ namespace {
 
 constexpr qint64 SecondsPerAnswer = 10;
 constexpr double MaxWaitHours = 87600.0; // ten years
-constexpr qsizetype MaxQuoted = 60;      // characters of a request an error reply repeats
+constexpr qsizetype MaxQuoted = 60;      // characters of a request a reply repeats
 
 void print(FILE* stream, const QString& text)
 {
@@ -86,21 +91,11 @@ QDateTime seededStart(const History& history)
     return start.toUTC();
 }
 
-// A request as an error reply repeats it: its first MaxQuoted characters, control characters
-// written as \xNN.
+// A request, or a part of one, as a reply repeats it: its first MaxQuoted characters, and "..."
+// when there were more, control characters written out (\x1b, \u2028).
 QString quoted(const QString& request)
 {
-    QString text;
-    for (QChar c : request.left(MaxQuoted)) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u < 0xA0))
-            text += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
-        else
-            text += c;
-    }
-    if (request.size() > MaxQuoted)
-        text += QStringLiteral("...");
-    return text;
+    return PlainText::escaped(PlainText::shortened(request, MaxQuoted));
 }
 
 // The bundled word database: beside the tool in the build, in the program folder once
@@ -297,8 +292,10 @@ private:
     }
     QString mean(const QString& word) const
     {
-        const QString meaning = store_.meaning(word);
-        return QStringLiteral("M %1 %2").arg(word,
+        // A list imported before meanings were cleaned, or a rebuilt database, may still hold
+        // control characters.
+        const QString meaning = PlainText::cleaned(store_.meaning(word)).trimmed();
+        return QStringLiteral("M %1 %2").arg(quoted(word),
                                              meaning.isEmpty() ? QStringLiteral("-") : meaning);
     }
 

@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -40,9 +39,6 @@ const char* const ExitCodeHelp = "Exit codes:\n"
                                  "  3  the database could not be written, or OUTPUT is a file\n"
                                  "     that is not to be replaced\n";
 
-// Rejected lines shown for each reason without --verbose.
-constexpr qint64 ExamplesPerReason = 5;
-
 void print(FILE* stream, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
@@ -53,15 +49,6 @@ void error(const QString& message)
 {
     print(stderr,
           QCoreApplication::applicationName() + QStringLiteral(": ") + message + QLatin1Char('\n'));
-}
-
-// A rejected line as shown in the report: control characters would garble the terminal.
-QString printable(QString text)
-{
-    for (QChar& c : text)
-        if (!c.isPrint())
-            c = QLatin1Char('?');
-    return text;
 }
 
 // A read error in words a user can act on.
@@ -111,7 +98,7 @@ QString addMeanings(const QString& file, WordList& list)
     const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return QStringLiteral("cannot read %1: %2").arg(file, readError(errno));
-    WordList meanings;
+    WordList meanings({}, list.letters());
     QString failure = readInto(fd, meanings);
     ::close(fd);
     if (failure.isEmpty() && meanings.lineTooLong())
@@ -124,23 +111,6 @@ QString addMeanings(const QString& file, WordList& list)
     return QString();
 }
 
-// Shows a rejected line: text as it is, bytes that are not as \xHH, control characters as '?'.
-QString shown(const WordList::Rejection& rejection)
-{
-    if (rejection.reason != WordList::Reason::InvalidText)
-        return printable(
-            QString::fromUtf8(rejection.text.data(), qsizetype(rejection.text.size())));
-    QString text;
-    for (const char c : rejection.text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80)
-            text += QStringLiteral("\\x") + QString::number(byte, 16).toUpper();
-        else
-            text += printable(QString(QLatin1Char(c)));
-    }
-    return text;
-}
-
 struct Options
 {
     QString input;
@@ -151,6 +121,7 @@ struct Options
     bool verbose = false;
     bool force = false;
     bool allowEmpty = false;
+    WordList::Letters letters = WordList::Letters::AToZ;
     QString meanings;
 };
 
@@ -164,7 +135,8 @@ QString description()
                "skipped,\n"
                "and surrounding whitespace is ignored. The two-, three- and\n"
                "four-letter words made only of the letters A to Z are kept, upper-cased, once "
-               "each.\n"
+               "each\n"
+               "(with --fold, letters with diacritics are folded to A-Z first: ETE for été).\n"
                "The rejected lines are counted by reason, with the first %1 of each shown. One "
                "word\n"
                "length can hold at most 32,767 words, and each length needs at least one word.\n"
@@ -181,7 +153,7 @@ QString description()
                "it,\n"
                "so a failure or an interruption never leaves a half-written file or damages an\n"
                "existing one.")
-        .arg(ExamplesPerReason)
+        .arg(WordList::ExamplesPerReason)
         .arg(WordList::MaxLineBytes);
 }
 
@@ -211,7 +183,12 @@ std::optional<int> parseArguments(const QCoreApplication& app, Options& options)
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"),
         QStringLiteral("Show every rejected line, not only the first %1 of each reason.")
-            .arg(ExamplesPerReason));
+            .arg(WordList::ExamplesPerReason));
+    const QCommandLineOption foldOption(
+        QStringLiteral("fold"),
+        QStringLiteral("Fold letters with diacritics to A-Z: decomposed, without their marks (É "
+                       "is E, Ç is C); ß is SS, Æ AE, Œ OE, Ø O, Đ D, Ł L, ı I. Words with "
+                       "letters that don't fold are rejected."));
     const QCommandLineOption forceOption(
         QStringLiteral("force"),
         QStringLiteral("Replace OUTPUT even when it is a regular file that is not a word "
@@ -224,7 +201,8 @@ std::optional<int> parseArguments(const QCoreApplication& app, Options& options)
         QStringLiteral("Take the meanings of words that the list gives none from FILE, a list of "
                        "the same form (WORD, then a tab or space, then its meaning)."),
         QStringLiteral("FILE"));
-    parser.addOptions({quietOption, verboseOption, forceOption, allowEmptyOption, meaningsOption});
+    parser.addOptions(
+        {quietOption, verboseOption, foldOption, forceOption, allowEmptyOption, meaningsOption});
     parser.addPositionalArgument(QStringLiteral("LIST"),
                                  QStringLiteral("The word list; - reads standard input."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"),
@@ -265,6 +243,8 @@ std::optional<int> parseArguments(const QCoreApplication& app, Options& options)
     options.source = options.fromStdin ? QStringLiteral("<stdin>") : input;
     options.force = parser.isSet(forceOption);
     options.allowEmpty = parser.isSet(allowEmptyOption);
+    if (parser.isSet(foldOption))
+        options.letters = WordList::Letters::Folded;
     options.meanings = parser.value(meaningsOption);
     return std::nullopt;
 }
@@ -291,20 +271,27 @@ std::optional<int> openInput(const Options& o, bool stdinClosed, int* fd, struct
     return std::nullopt;
 }
 
+// Shows a rejected line: "LIST:7: \"AA\": duplicate of line 1".
+void printRejected(const Options& o, const WordList::Sample& sample, WordList::Encoding encoding)
+{
+    print(stderr,
+          QStringLiteral("%1:%2: %3\n")
+              .arg(o.source, QString::number(sample.line), WordList::describe(sample, encoding)));
+}
+
 // Reports what was kept and rejected. True when the words can make a database.
-bool reportAndCheck(const Options& o, const WordList& list,
-                    const std::array<qint64, WordList::ReasonCount>& shownCount)
+bool reportAndCheck(const Options& o, const WordList& list)
 {
     if (!o.quiet) {
         print(stderr, list.report());
         bool someNotShown = false;
         for (int reason = 0; reason < WordList::ReasonCount; ++reason)
-            someNotShown = someNotShown || list.rejected(WordList::Reason(reason)) >
-                                               shownCount[std::size_t(reason)];
+            someNotShown = someNotShown || (!o.verbose && list.rejected(WordList::Reason(reason)) >
+                                                              WordList::ExamplesPerReason);
         if (someNotShown)
             print(stderr, QStringLiteral("(only the first %1 lines of each reason are shown; "
                                          "--verbose shows them all)\n")
-                              .arg(ExamplesPerReason));
+                              .arg(WordList::ExamplesPerReason));
     }
 
     bool refused = false;
@@ -338,23 +325,20 @@ int run(const Options& o, bool stdinClosed)
         return CannotWrite;
     }
 
-    std::array<qint64, WordList::ReasonCount> shownCount{};
+    // Every rejected line as it comes with --verbose, else the list's samples once it is read.
     const WordList* reader = nullptr;
-    WordList list([&](const WordList::Rejection& r) {
-        qint64& shownOfReason = shownCount[std::size_t(r.reason)];
-        if (o.quiet || (!o.verbose && shownOfReason == ExamplesPerReason))
-            return;
-        ++shownOfReason;
-        QString line = QStringLiteral("%1:%2: \"%3\": %4")
-                           .arg(o.source)
-                           .arg(r.line)
-                           .arg(shown(r), WordList::describe(r.reason, reader->encoding()));
-        if (r.reason == WordList::Reason::Duplicate)
-            line += QStringLiteral(" of line %1").arg(r.firstLine);
-        print(stderr, line + QLatin1Char('\n'));
-    });
+    WordList::RejectionHandler everyLine;
+    if (o.verbose)
+        everyLine = [&](const WordList::Rejection& r) {
+            printRejected(o, {r.line, WordList::shownText(r), r.reason, r.firstLine},
+                          reader->encoding());
+        };
+    WordList list(everyLine, o.letters);
     reader = &list;
     const QString readFailure = readInto(fd, list);
+    if (!o.quiet && !o.verbose)
+        for (const WordList::Sample& sample : list.samples())
+            printRejected(o, sample, list.encoding());
     if (!readFailure.isEmpty()) {
         error(QStringLiteral("cannot read %1: %2").arg(o.source, readFailure));
         return Refused;
@@ -368,7 +352,7 @@ int run(const Options& o, bool stdinClosed)
         return Refused;
     }
 
-    if (!reportAndCheck(o, list, shownCount))
+    if (!reportAndCheck(o, list))
         return Refused;
 
     if (!o.meanings.isEmpty()) {

@@ -43,9 +43,9 @@ StudyEngine::StudyEngine(const WordStore& store, History& history, const WallClo
     }
     settings_.lengths.clear();
     for (auto it = words_.cbegin(); it != words_.cend(); ++it)
-        if (!it.value().isEmpty())
-            settings_.lengths.append(it.key());
+        (it.value().isEmpty() ? emptyLengths_ : settings_.lengths).append(it.key());
     std::sort(settings_.lengths.begin(), settings_.lengths.end());
+    std::sort(emptyLengths_.begin(), emptyLengths_.end());
 }
 
 // A random string of the given length that is not a word: two different letters, or three or
@@ -424,16 +424,6 @@ StudyStats StudyEngine::stats() const
         s.newLeftToday = std::min(newLeftToday(), unseen);
     }
     return s;
-}
-
-QList<int> StudyEngine::emptyLengths() const
-{
-    QList<int> empty;
-    for (auto it = words_.cbegin(); it != words_.cend(); ++it)
-        if (it.value().isEmpty())
-            empty.append(it.key());
-    std::sort(empty.begin(), empty.end());
-    return empty;
 }
 
 int StudyEngine::dueNow() const

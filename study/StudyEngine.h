@@ -83,7 +83,7 @@ public:
     StudyStats stats() const;
     int dueNow() const;
     // The studied lengths of which the list holds no word, in order: study leaves them out.
-    QList<int> emptyLengths() const;
+    const QList<int>& emptyLengths() const { return emptyLengths_; }
     // When the first word falls due after what has been done so far (invalid when nothing will).
     QDateTime nextReviewAfterSession() const;
 
@@ -122,6 +122,7 @@ private:
     QDateTime shownAt_;
     // The word lists of the studied lengths, read once.
     QHash<int, QStringList> words_;
+    QList<int> emptyLengths_;
     QSet<QString> wordSet_;
     QHash<QString, qsizetype> position_; // of each word in its length's list
     Phonies phonies_{words_, wordSet_};

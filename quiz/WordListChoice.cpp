@@ -16,9 +16,9 @@ QString WordListChoice::pathOf(const QString& name) const
 
 QList<WordListChoice::Entry> WordListChoice::entries() const
 {
-    QList<Entry> entries{{QString(), WordSchema::wordCounts(pathOf(QString()))}};
+    QList<Entry> entries{Entry{QString(), {}, false}};
     for (const QString& name : catalog_.names())
-        entries.append({name, WordSchema::wordCounts(catalog_.pathOf(name))});
+        entries.append(Entry{name, {}, false});
     return entries;
 }
 
@@ -30,6 +30,8 @@ void WordListChoice::opened(const QString& name)
 
 void WordListChoice::use(const QString& name)
 {
+    // Read within the time limit first: the store would open a list whose views never end.
+    WordSchema::countWords(pathOf(name));
     WordStore& store = session_.store;
     if (store.isOpen())
         store.close();

@@ -16,6 +16,10 @@
 
 namespace {
 
+// A view named like a word view whose rows never end.
+const QString EndlessView = QStringLiteral("WITH RECURSIVE c(fldword) AS (SELECT 'XI' UNION ALL "
+                                           "SELECT fldword FROM c) SELECT fldword FROM c");
+
 // The bundled list in the program folder, an empty lists folder and a history of the bundled
 // list, each in folders of the test's own.
 struct Fixture
@@ -38,6 +42,13 @@ struct Fixture
     QStringList listFiles() const
     {
         return QDir(lists.path()).entryList(QDir::Files | QDir::Hidden);
+    }
+    // An imported list as another trainer would have put it there.
+    QString addList(const QString& name, const QStringList& words = {"XI", "XIS", "XYST"})
+    {
+        const QString path = WordListCatalog(lists.path()).pathOf(name);
+        WordDatabase::write(path, words);
+        return path;
     }
 
     TestEnvironment t;
@@ -103,6 +114,43 @@ private slots:
                      (QStringList{"FOO bar", "QI vital force"}));
     }
 
+    // A list that can't be read does not hold the window up: it opens, the other lists are
+    // counted, and the list shows as damaged, where it can be removed but not used.
+    void damagedListInTheWindow_data()
+    {
+        QTest::addColumn<bool>("endless"); // else no database at all
+        QTest::newRow("a view that never ends") << true;
+        QTest::newRow("random bytes") << false;
+    }
+    void damagedListInTheWindow()
+    {
+        QFETCH(bool, endless);
+        Fixture fx;
+        fx.addList(QStringLiteral("good"));
+        const QString bad = fx.addList(QStringLiteral("bad"));
+        if (endless)
+            WordDatabase::replaceView(bad, 2, EndlessView);
+        else
+            WordDatabase::writeRandomBytes(bad);
+        WordListsDialog dialog(
+            fx.choice, fx.t.messages,
+            {[](QWidget*) { return QString(); }, [](QWidget*, const QString&) { return true; }});
+        auto* lists = dialog.findChild<QListWidget*>(QStringLiteral("ListOfWordLists"));
+        QCOMPARE(lists->count(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(lists->item(1)->text(), QStringLiteral("bad: damaged"), 10000);
+        QTRY_COMPARE(lists->item(2)->text(),
+                     QStringLiteral("good: 1 / 1 / 1 words of 2 / 3 / 4 letters"));
+        lists->setCurrentRow(1);
+        emit lists->itemActivated(lists->item(1));
+        QCOMPARE(fx.choice.active(), QString());
+        QCOMPARE(fx.t.messages.shown.size(), 1);
+        for (QPushButton* b : dialog.findChildren<QPushButton*>())
+            if (b->text() == QStringLiteral("&Remove..."))
+                b->click();
+        QVERIFY(!QFile::exists(bad));
+        QCOMPARE(lists->count(), 2);
+    }
+
     // The store, the history and the remembered choice change together, or not at all.
     void use()
     {
@@ -138,8 +186,8 @@ private slots:
                                 }});
         auto* lists = dialog.findChild<QListWidget*>(QStringLiteral("ListOfWordLists"));
         QCOMPARE(lists->count(), 1);
-        QVERIFY(lists->item(0)->text().endsWith(QStringLiteral("1 / 1 / 1 words of 2 / 3 / 4 "
-                                                               "letters (in use)")));
+        QTRY_VERIFY(lists->item(0)->text().endsWith(QStringLiteral("1 / 1 / 1 words of 2 / 3 / 4 "
+                                                                   "letters (in use)")));
         const auto click = [&](const QString& caption) {
             for (QPushButton* b : dialog.findChildren<QPushButton*>())
                 if (b->text() == caption)
@@ -148,8 +196,8 @@ private slots:
         click(QStringLiteral("&Import..."));
         QCOMPARE(fx.t.messages.shown.size(), 1);
         QVERIFY(fx.t.messages.shown[0].text.startsWith("The word list \"My list\" is imported."));
-        QCOMPARE(lists->currentItem()->text(),
-                 QStringLiteral("My list: 1 / 1 / 1 words of 2 / 3 / 4 letters"));
+        QTRY_COMPARE(lists->currentItem()->text(),
+                     QStringLiteral("My list: 1 / 1 / 1 words of 2 / 3 / 4 letters"));
         click(QStringLiteral("&Use"));
         QCOMPARE(fx.choice.active(), QStringLiteral("My list"));
         QCOMPARE(fx.store.meaning(QStringLiteral("QI")), QStringLiteral("vital force"));

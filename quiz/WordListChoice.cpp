@@ -7,7 +7,12 @@
 
 WordListChoice::WordListChoice(Session& session, History& history, WordListCatalog catalog)
     : session_(session), history_(history), catalog_(std::move(catalog))
-{}
+{
+    catalog_.reserve([](const QString& name) {
+        return WordListCatalog::foldName(name) == WordListCatalog::foldName(BundledName) ||
+               HistoryFile::isArchiveName(name);
+    });
+}
 
 QString WordListChoice::pathOf(const QString& name) const
 {
@@ -57,8 +62,9 @@ WordListImport::Outcome WordListChoice::import(const QString& listFile, QString*
         outcome.error = QStringLiteral("there is no home folder to keep it in");
         return outcome;
     }
-    *name = catalog_.freeName(listFile);
-    return WordListImport::build(listFile, catalog_.pathOf(*name), progress);
+    WordListImport::Outcome outcome = WordListImport::build(listFile, catalog_, progress);
+    *name = outcome.name;
+    return outcome;
 }
 
 bool WordListChoice::remove(const QString& name)

@@ -16,9 +16,10 @@ class WordListChoice
 {
 public:
     static inline const QString BundledFile = QStringLiteral("dbWords.mdb");
-    // What the player sees for the bundled list.
+    // What the player sees for the bundled list; no imported list can be named like it.
     static inline const QString BundledName = QStringLiteral("Bundled list");
 
+    // The catalog's names keep out the bundled list's and those of set-aside histories.
     WordListChoice(Session& session, History& history, WordListCatalog catalog = WordListCatalog());
 
     struct Entry
@@ -39,7 +40,8 @@ public:
     // choice. Throws AppError with the database's message when the list can't be opened or read
     // (a view that never ends); the store then stays on the list it had.
     void use(const QString& name);
-    // Builds a new list from the file under a name of its own (given back in name).
+    // Builds a new list from the file under a name of its own, claimed when the list is in place
+    // (given back in name).
     WordListImport::Outcome import(const QString& listFile, QString* name,
                                    const WordListImport::Progress& progress = {});
     // Deletes an imported list; when it is the one in use, the bundled list takes over first.

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "WordListCatalog.h"
+
 #include <QString>
 
 #include <functional>
 
 // Builds a word database from a word list file, with the reader and the rules of lexitor-words:
 // the list's encoding and line ends, the reasons a line is rejected, at most 32,767 words and at
-// least one word of each length. The database is built beside the target under a temporary name
-// and renamed over it only when it is complete, so a failed or cancelled import leaves nothing
-// behind and the target as it was.
+// least one word of each length. The database is built in the catalog's folder as a locked draft
+// (ListDraft) and takes a name of its own there only when it is complete (WordListCatalog::claim),
+// so a failed or cancelled import leaves nothing behind and no list is ever replaced.
 namespace WordListImport {
 
 // Told how far the reading has got, once a piece; answers false to cancel.
@@ -20,8 +22,10 @@ struct Outcome
     bool cancelled = false;
     QString error;  // why nothing was written, for the player; "" when written or cancelled
     QString report; // the words kept per length and the lines rejected per reason
+    QString name;   // the name the list took, when written
 };
 
-Outcome build(const QString& listFile, const QString& target, const Progress& progress = {});
+Outcome build(const QString& listFile, const WordListCatalog& catalog,
+              const Progress& progress = {});
 
 } // namespace WordListImport

@@ -8,11 +8,19 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
+#include <QLockFile>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -31,9 +39,9 @@ struct Fixture
         store.open(t.path(WordListChoice::BundledFile));
         WordListSetting().store(QString());
     }
-    QString writeList(const QByteArray& bytes)
+    QString writeList(const QByteArray& bytes, const QString& name = QStringLiteral("My list.txt"))
     {
-        const QString path = t.folder.filePath(QStringLiteral("My list.txt"));
+        const QString path = t.folder.filePath(name);
         QFile file(path);
         file.open(QIODevice::WriteOnly);
         file.write(bytes);
@@ -112,6 +120,182 @@ private slots:
         if (outcome.written)
             QCOMPARE(WordDatabase::meanings(fx.choice.pathOf(name)),
                      (QStringList{"FOO bar", "QI vital force"}));
+    }
+
+    // The name a list takes beside the lists there: never one a player can't tell from another,
+    // nor the bundled list's, nor one whose history would be a set-aside history.
+    void takenName_data()
+    {
+        QTest::addColumn<QStringList>("there");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("free") << QStringList() << "My list"
+                              << "My list";
+        QTest::newRow("taken") << QStringList{"My list"} << "My list"
+                               << "My list (2)";
+        QTest::newRow("in other capitals") << QStringList{"words"} << "WORDS"
+                                           << "WORDS (2)";
+        QTest::newRow("a Cyrillic o") << QStringList{"words"} << "w\u043Erds"
+                                      << "w\u043Erds (2)";
+        QTest::newRow("a Greek capital alpha") << QStringList{"Alpha"} << "\u0391lpha"
+                                               << "\u0391lpha (2)";
+        QTest::newRow("full-width letters")
+            << QStringList{"words"} << "\uFF57\uFF4F\uFF52\uFF44\uFF53"
+            << "\uFF57\uFF4F\uFF52\uFF44\uFF53 (2)";
+        QTest::newRow("like a suffixed name") << QStringList{"words", "words (2)"} << "w\u043Erds"
+                                              << "w\u043Erds (3)";
+        QTest::newRow("the bundled list's") << QStringList() << "Bundled list"
+                                            << "Bundled list (2)";
+        QTest::newRow("the bundled list's, in capitals") << QStringList() << "BUNDLED LIST"
+                                                         << "BUNDLED LIST (2)";
+        QTest::newRow("the bundled list's forgotten history")
+            << QStringList() << "forgotten-20261209-080107"
+            << "forgotten-20261209-080107 (2)";
+        QTest::newRow("a list's damaged history") << QStringList{"X"} << "X-damaged-20261209-080107"
+                                                  << "X-damaged-20261209-080107 (2)";
+        QTest::newRow("a second history set aside in one second")
+            << QStringList() << "damaged-20261209-080107-2"
+            << "damaged-20261209-080107-2 (2)";
+        QTest::newRow("no history's") << QStringList() << "forgotten-2026"
+                                      << "forgotten-2026";
+    }
+    void takenName()
+    {
+        QFETCH(QStringList, there);
+        QFETCH(QString, file);
+        QFETCH(QString, taken);
+        Fixture fx;
+        for (const QString& name : there)
+            fx.addList(name);
+        QString name;
+        QVERIFY(fx.choice.import(fx.writeList("qi\nfoo\nquiz\n", file + ".txt"), &name).written);
+        QCOMPARE(name, taken);
+        for (const QString& other : there)
+            QCOMPARE(WordDatabase::listWords(fx.choice.pathOf(other), 2), QStringList{"XI"});
+    }
+
+    // The names the history really gives what it sets aside are kept from lists.
+    void setAsideHistoryKeepsItsName_data()
+    {
+        QTest::addColumn<bool>("damaged"); // else forgotten
+        QTest::newRow("forgotten") << false;
+        QTest::newRow("damaged") << true;
+    }
+    void setAsideHistoryKeepsItsName()
+    {
+        QFETCH(bool, damaged);
+        Fixture fx;
+        const QString list = QStringLiteral("tst-wordlists-X");
+        const QString path = HistoryFile::pathForList(list);
+        const QDir data = QFileInfo(path).dir();
+        QVERIFY(data.mkpath(QStringLiteral(".")));
+        for (const QString& file : data.entryList({"history-" + list + "*"}, QDir::Files))
+            QFile::remove(data.filePath(file)); // left by a run that failed
+        {
+            History history(fx.t.messages, path);
+            if (damaged)
+                WordDatabase::writeRandomBytes(path);
+            QVERIFY(history.open());
+            if (!damaged)
+                QVERIFY(history.forgetAll(nullptr));
+        }
+        const QStringList archives = data.entryList({"history-" + list + "-*.sqlite"}, QDir::Files);
+        QCOMPARE(archives.size(), 1);
+        const QString archiveName = archives[0].mid(8).chopped(7); // history-NAME.sqlite
+        QString name;
+        QVERIFY(
+            fx.choice.import(fx.writeList("qi\nfoo\nquiz\n", archiveName + ".txt"), &name).written);
+        QVERIFY2(!QFile::exists(HistoryFile::pathForList(name)), qPrintable(name));
+        QFile::remove(data.filePath(archives[0]));
+        QFile::remove(path);
+    }
+
+    // Another trainer takes the name while this one reads its file: each list keeps a name of
+    // its own, and the player is told the one this list took.
+    void nameTakenMeanwhile_data()
+    {
+        QTest::addColumn<bool>("underLock"); // else by an import of this trainer
+        QTest::newRow("an import of the same name") << false;
+        QTest::newRow("a trainer holding the folder's lock") << true;
+    }
+    void nameTakenMeanwhile()
+    {
+        QFETCH(bool, underLock);
+        Fixture fx;
+        const QString file = fx.writeList("qi\nfoo\nquiz\n");
+        QLockFile lock(fx.lists.path() + QStringLiteral("/.lock"));
+        std::thread other;
+        bool first = true;
+        const auto meanwhile = [&](qint64, qint64) {
+            if (!std::exchange(first, false))
+                return true;
+            if (!underLock) {
+                QTemporaryDir folder;
+                const QString same = folder.filePath(QStringLiteral("My list.txt"));
+                QFile::copy(fx.writeList("xi\nxis\nxyst\n", "other.txt"), same);
+                QString name;
+                [&] { QCOMPARE(fx.choice.import(same, &name).name, QStringLiteral("My list")); }();
+                return true;
+            }
+            // Holds the folder while this import would claim, then puts its list there.
+            [&] { QVERIFY(lock.tryLock(0)); }();
+            other = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                fx.addList(QStringLiteral("My list"));
+                lock.unlock();
+            });
+            return true;
+        };
+        QString name;
+        const WordListImport::Outcome outcome = fx.choice.import(file, &name, meanwhile);
+        if (other.joinable())
+            other.join();
+        QVERIFY2(outcome.written, qPrintable(outcome.error));
+        QCOMPARE(name, QStringLiteral("My list (2)"));
+        QCOMPARE(WordDatabase::listWords(fx.choice.pathOf(QStringLiteral("My list")), 2),
+                 QStringList{"XI"});
+        QCOMPARE(WordDatabase::listWords(fx.choice.pathOf(name), 2), QStringList{"QI"});
+    }
+
+    // What imports left behind: the next import removes a killed one's files, never those of
+    // one that runs (it holds its draft locked), nor anything else.
+    void leftovers_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("running"); // the first file is locked as by a running import
+        QTest::addColumn<QStringList>("kept");
+        const QString draft = QStringLiteral(".words.mdb.a1B2c3");
+        const QString journal = draft + QStringLiteral("-journal");
+        QTest::newRow("a killed import's") << QStringList{draft, journal} << false << QStringList();
+        QTest::newRow("a journal a full disk left")
+            << QStringList{journal} << false << QStringList();
+        QTest::newRow("a running import's")
+            << QStringList{draft, journal} << true << QStringList{draft, journal};
+        const QStringList others{".hidden", ".words.mdb.bak", "words.mdb.a1B2c3", "words.mdb"};
+        QTest::newRow("no import's") << others << false << others;
+    }
+    void leftovers()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, running);
+        QFETCH(QStringList, kept);
+        Fixture fx;
+        for (const QString& file : files) {
+            QFile f(QDir(fx.lists.path()).filePath(file));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        const int fd = ::open(QFile::encodeName(QDir(fx.lists.path()).filePath(files[0])),
+                              O_RDONLY | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        QVERIFY(!running || ::flock(fd, LOCK_EX | LOCK_NB) == 0);
+        QString name;
+        QVERIFY(fx.choice.import(fx.writeList("qi\nfoo\nquiz\n"), &name).written);
+        ::close(fd);
+        kept.append(name + QStringLiteral(".mdb"));
+        kept.sort();
+        QStringList left = fx.listFiles();
+        left.sort();
+        QCOMPARE(left, kept);
     }
 
     // A list that can't be read does not hold the window up: it opens, the other lists are

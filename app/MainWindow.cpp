@@ -11,6 +11,7 @@
 #include "Settings.h"
 #include "WindowLook.h"
 #include "WordListCatalog.h"
+#include "WordSchema.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -261,6 +262,9 @@ void MainWindow::openWordList(const QString& bundled)
     if (const QString name = WordListSetting().load(); !name.isEmpty()) {
         const QString path = WordListCatalog().pathOf(name);
         try {
+            // Read within the time limit first: a list whose views never end opens, then gives
+            // no word.
+            WordSchema::countWords(path);
             connection_.open(path);
             if (study_)
                 study_->wordListOpened(name);

@@ -7,7 +7,12 @@
 
 WordListChoice::WordListChoice(Session& session, History& history, WordListCatalog catalog)
     : session_(session), history_(history), catalog_(std::move(catalog))
-{}
+{
+    catalog_.reserve([](const QString& name) {
+        return WordListCatalog::foldName(name) == WordListCatalog::foldName(BundledName) ||
+               HistoryFile::isArchiveName(name);
+    });
+}
 
 QString WordListChoice::pathOf(const QString& name) const
 {
@@ -16,9 +21,9 @@ QString WordListChoice::pathOf(const QString& name) const
 
 QList<WordListChoice::Entry> WordListChoice::entries() const
 {
-    QList<Entry> entries{{QString(), WordSchema::wordCounts(pathOf(QString()))}};
+    QList<Entry> entries{Entry{QString(), {}, false}};
     for (const QString& name : catalog_.names())
-        entries.append({name, WordSchema::wordCounts(catalog_.pathOf(name))});
+        entries.append(Entry{name, {}, false});
     return entries;
 }
 
@@ -30,6 +35,8 @@ void WordListChoice::opened(const QString& name)
 
 void WordListChoice::use(const QString& name)
 {
+    // Read within the time limit first: the store would open a list whose views never end.
+    WordSchema::countWords(pathOf(name));
     WordStore& store = session_.store;
     if (store.isOpen())
         store.close();
@@ -55,8 +62,9 @@ WordListImport::Outcome WordListChoice::import(const QString& listFile, QString*
         outcome.error = QStringLiteral("there is no home folder to keep it in");
         return outcome;
     }
-    *name = catalog_.freeName(listFile);
-    return WordListImport::build(listFile, catalog_.pathOf(*name), progress);
+    WordListImport::Outcome outcome = WordListImport::build(listFile, catalog_, progress);
+    *name = outcome.name;
+    return outcome;
 }
 
 bool WordListChoice::remove(const QString& name)

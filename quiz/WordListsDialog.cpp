@@ -59,10 +59,12 @@ WordListsDialog::WordListsDialog(WordListChoice& choice, MessageBoxes& messages,
     lists_->setFocus();
 }
 
+WordListsDialog::~WordListsDialog() = default;
+
 QString WordListsDialog::entryText(const WordListChoice::Entry& entry, bool inUse)
 {
-    const QString name = entry.name.isEmpty() ? QStringLiteral("Bundled list") : entry.name;
-    QString counts = QStringLiteral("can't be read");
+    const QString name = entry.name.isEmpty() ? WordListChoice::BundledName : entry.name;
+    QString counts = entry.damaged ? QStringLiteral("damaged") : QStringLiteral("counting...");
     if (entry.counts.size() == 3) {
         const QLocale locale;
         counts = QStringLiteral("%1 / %2 / %3 words of 2 / 3 / 4 letters")
@@ -74,14 +76,34 @@ QString WordListsDialog::entryText(const WordListChoice::Entry& entry, bool inUs
 
 void WordListsDialog::refill(const QString& select)
 {
+    counter_.reset();
     lists_->clear();
-    for (const WordListChoice::Entry& entry : choice_.entries()) {
+    QList<WordListCounter::List> uncounted;
+    for (const WordListChoice::Entry& listed : choice_.entries()) {
+        const WordListChoice::Entry entry = counted_.value(listed.name, listed);
         auto* item = new QListWidgetItem(entryText(entry, entry.name == choice_.active()), lists_);
         item->setData(Qt::UserRole, entry.name);
         if (entry.name == select)
             lists_->setCurrentItem(item);
+        if (!counted_.contains(entry.name))
+            uncounted.append({entry.name, choice_.pathOf(entry.name)});
     }
     remove_->setEnabled(!selectedName().isEmpty());
+    if (uncounted.isEmpty())
+        return;
+    counter_ = std::make_unique<WordListCounter>(uncounted);
+    connect(counter_.get(), &WordListCounter::counted, this, &WordListsDialog::showCounts);
+    counter_->start();
+}
+
+void WordListsDialog::showCounts(const QString& name, const QList<qint64>& counts,
+                                 const QString& error)
+{
+    const WordListChoice::Entry entry{name, counts, !error.isEmpty()};
+    counted_.insert(name, entry);
+    for (int row = 0; row < lists_->count(); ++row)
+        if (QListWidgetItem* item = lists_->item(row); item->data(Qt::UserRole).toString() == name)
+            item->setText(entryText(entry, name == choice_.active()));
 }
 
 QString WordListsDialog::selectedName() const
@@ -114,6 +136,7 @@ void WordListsDialog::importList()
     progress.reset();
     if (outcome.cancelled)
         return;
+    counted_.remove(name);
     const QString report = QString(outcome.report).replace(QLatin1Char('\n'), QLatin1Char('\r'));
     if (!outcome.written) {
         tell(QStringLiteral("The word list was not imported: %1.\r\r%2").arg(outcome.error, report),
@@ -132,6 +155,10 @@ void WordListsDialog::useSelected()
     const QString name = selectedName();
     if (!lists_->currentItem() || name == choice_.active())
         return;
+    if (counted_.value(name).damaged) {
+        tell(QStringLiteral("This word list can't be used: it is damaged."), MessageIcon::Warning);
+        return;
+    }
     try {
         choice_.use(name);
     } catch (const AppError& e) {
@@ -149,6 +176,7 @@ void WordListsDialog::removeSelected()
                                                "is kept, for the day you import it again.")
                                     .arg(name)))
         return;
+    counted_.remove(name);
     try {
         if (!choice_.remove(name))
             tell(QStringLiteral("The word list \"%1\" could not be removed.").arg(name),

@@ -68,7 +68,7 @@ void History::Impl::open()
     QString reason;
     HistoryFile::Outcome outcome = HistoryFile::open(db, &reason);
     if (outcome == HistoryFile::Outcome::Damaged) {
-        const QString movedTo = moveAside(QStringLiteral("damaged"));
+        const QString movedTo = moveAside(HistoryFile::DamagedMark);
         if (movedTo.isEmpty()) {
             tellNotSaving(QStringLiteral("it is damaged and can't be moved aside"));
             return;
@@ -318,7 +318,7 @@ bool History::forgetAll(QString* movedTo)
     d_->tried = false;
     QString target;
     if (!path_.isEmpty() && QFile::exists(path_)) {
-        target = d_->moveAside(QStringLiteral("forgotten"));
+        target = d_->moveAside(HistoryFile::ForgottenMark);
         if (target.isEmpty())
             return false;
     }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace HistoryFile {
 
@@ -22,6 +23,15 @@ QString pathForList(const QString& listName)
         return QString();
     return folder + (listName.isEmpty() ? QStringLiteral("/history.sqlite")
                                         : QStringLiteral("/history-%1.sqlite").arg(listName));
+}
+
+bool isArchiveName(const QString& listName)
+{
+    // moveAside's "-<why>-yyyyMMdd-HHmmss", then "-N" when that name was taken.
+    static const QRegularExpression archive(
+        QStringLiteral("(^|-)(%1|%2)-\\d{8}-\\d{6}(-\\d+)?$").arg(DamagedMark, ForgottenMark),
+        QRegularExpression::CaseInsensitiveOption);
+    return archive.match(listName).hasMatch();
 }
 
 namespace {

@@ -15,6 +15,14 @@ QString defaultPath();
 // beside it for the imported list NAME, so that progress on one list never counts for another.
 QString pathForList(const QString& listName);
 
+// Why a file was moved aside, part of its new name (moveAside).
+inline const QString DamagedMark = QStringLiteral("damaged");
+inline const QString ForgottenMark = QStringLiteral("forgotten");
+// True when pathForList(listName) is a name moveAside gives: "forgotten-20261209-080107" is the
+// set-aside history of the bundled list, "X-damaged-20261209-080107-2" one of list X. No list may
+// take such a name, or it would take over that history.
+bool isArchiveName(const QString& listName);
+
 enum class Outcome
 {
     Ready,      // open for writing, of our schema

@@ -104,7 +104,7 @@ void History::Impl::reopenForWriting()
 
 bool History::Impl::startAfresh(const DbError& e)
 {
-    const QString movedTo = moveAside(QStringLiteral("damaged"));
+    const QString movedTo = moveAside(HistoryFile::DamagedMark);
     if (movedTo.isEmpty()) {
         keepsFile = false;
         tellNotSaving(e.cause());

@@ -1,15 +1,14 @@
 #include "WordListImport.h"
 
 #include "ErrorReporting.h"
+#include "ListDraft.h"
 #include "WordList.h"
 #include "WordSchema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
-#include <cstdio>
 #include <vector>
 
 namespace WordListImport {
@@ -61,27 +60,20 @@ QString refusal(const WordList& list)
     return reasons.join(QStringLiteral("; "));
 }
 
-// Writes the database beside target and renames it into place.
-void write(const WordList& list, const QString& target)
+// Writes the database as a draft in the lists folder and claims a name for it there.
+QString write(const WordList& list, const WordListCatalog& catalog, const QString& wanted)
 {
-    const QFileInfo info(target);
-    if (!QDir().mkpath(info.absolutePath()))
-        throw AppError(QStringLiteral("the folder %1 can't be made").arg(info.absolutePath()));
-    QTemporaryFile temporary(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                             QStringLiteral(".XXXXXX"));
-    if (!temporary.open())
-        throw AppError(temporary.errorString());
-    temporary.close();
-    WordSchema::writeDatabase(temporary.fileName(), list.words(), list.meanings());
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
-                    QFile::encodeName(target).constData()) != 0)
-        throw AppError(QStringLiteral("it can't be saved as %1").arg(target));
-    temporary.setAutoRemove(false);
+    if (!QDir().mkpath(catalog.folder()))
+        throw AppError(QStringLiteral("the folder %1 can't be made").arg(catalog.folder()));
+    ListDraft::removeLeftovers(catalog.folder());
+    const ListDraft draft(catalog.folder(), wanted);
+    WordSchema::writeDatabase(draft.path(), list.words(), list.meanings());
+    return catalog.claim(draft.path(), wanted);
 }
 
 } // namespace
 
-Outcome build(const QString& listFile, const QString& target, const Progress& progress)
+Outcome build(const QString& listFile, const WordListCatalog& catalog, const Progress& progress)
 {
     Outcome outcome;
     QFile file(listFile);
@@ -106,7 +98,7 @@ Outcome build(const QString& listFile, const QString& target, const Progress& pr
     if (!outcome.error.isEmpty())
         return outcome;
     try {
-        write(list, target);
+        outcome.name = write(list, catalog, WordListCatalog::wantedName(listFile));
         outcome.written = true;
     } catch (const AppError& e) {
         outcome.error = e.description();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WordListCatalog.h"
+
 #include <QString>
 
 #include <functional>
@@ -7,8 +9,9 @@
 // Builds a word database from a word list file, with the reader and the rules of lexitor-words
 // --fold: the list's encoding and line ends, letters with diacritics folded to A-Z, the reasons a
 // line is rejected, at most 32,767 words a length and at least one word in all. The database is
-// built beside the target under a temporary name and renamed over it only when it is complete,
-// so a failed or cancelled import leaves nothing behind and the target as it was.
+// built in the catalog's folder as a locked draft (ListDraft) and takes a name of its own there
+// only when it is complete (WordListCatalog::claim), so a failed or cancelled import leaves
+// nothing behind and no list is ever replaced.
 namespace WordListImport {
 
 // Told how far the reading has got, once a piece; answers false to cancel.
@@ -22,8 +25,10 @@ struct Outcome
     // The words kept per length and the lines rejected per reason, with the first of each, in
     // the locale's figures.
     QString report;
+    QString name; // the name the list took, when written
 };
 
-Outcome build(const QString& listFile, const QString& target, const Progress& progress = {});
+Outcome build(const QString& listFile, const WordListCatalog& catalog,
+              const Progress& progress = {});
 
 } // namespace WordListImport

@@ -1,6 +1,7 @@
 #include "WordSchema.h"
 
 #include "ErrorReporting.h"
+#include "StatementLimit.h"
 
 #include <QAtomicInt>
 #include <QFile>
@@ -199,24 +200,25 @@ const QString ReadOnly = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"
 
 } // namespace
 
-QList<qint64> wordCounts(const QString& path)
+QList<qint64> countWords(const QString& path, const std::atomic<bool>* cancelled,
+                         std::chrono::milliseconds timeLimit)
 {
+    StatementLimit limit{QDeadlineTimer(timeLimit), cancelled};
+    // SQLite would wait in open() for a writer to a FIFO.
     if (!QFileInfo(path).isFile())
-        return {};
-    try {
-        WriterConnection connection(immutableUri(path), ReadOnly);
-        QSqlQuery query(connection.database());
-        QList<qint64> counts;
-        for (int length = ShortestWord; length <= LongestWord; ++length) {
-            if (!query.exec(QStringLiteral("SELECT count(*) FROM %1").arg(viewName(length))) ||
-                !query.next())
-                return {};
-            counts.append(query.value(0).toLongLong());
-        }
-        return counts;
-    } catch (const AppError&) {
-        return {};
+        throw AppError(QStringLiteral("unable to open database file"));
+    WriterConnection connection(immutableUri(path), ReadOnly);
+    limit.watch(connection.database());
+    QSqlQuery query(connection.database());
+    QList<qint64> counts;
+    for (int length = ShortestWord; length <= LongestWord; ++length) {
+        if (!query.exec(QStringLiteral("SELECT count(*) FROM %1").arg(viewName(length))))
+            throw statementError(query.lastError());
+        if (!query.next())
+            throw statementError(query.lastError());
+        counts.append(query.value(0).toLongLong());
     }
+    return counts;
 }
 
 bool isWordDatabase(const QString& path)

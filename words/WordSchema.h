@@ -1,8 +1,13 @@
 #pragma once
 
+#include "StatementLimit.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <atomic>
+#include <chrono>
 
 // The layout of dbWords.mdb, kept in this one place for the word store, the lexitor-words tool and
 // the tests.
@@ -59,9 +64,12 @@ QStringList createStatements();
 void writeDatabase(const QString& path, const QStringList& words,
                    const QHash<QString, QString>& meanings = {});
 
-// The number of words of each length (2, 3 and 4, in that order) in the word database at path;
-// empty when it can't be read. Writes nothing beside the file.
-QList<qint64> wordCounts(const QString& path);
+// The number of words of each length (2, 3 and 4, in that order) in the word database at path,
+// read within the time limit (the word store's by default) and cut short once cancelled is set.
+// Throws AppError with why the file can't be read ("Query timeout expired" for a view that never
+// ends). Writes nothing beside the file.
+QList<qint64> countWords(const QString& path, const std::atomic<bool>* cancelled = nullptr,
+                         std::chrono::milliseconds limit = StatementLimit::Default);
 
 // True when the regular file at path is an SQLite database holding the three word tables. Reads
 // the file without writing anything beside it.

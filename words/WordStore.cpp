@@ -2,17 +2,15 @@
 
 #include "ErrorReporting.h"
 #include "Random.h"
+#include "StatementLimit.h"
 #include "WordSchema.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
-
-#include <sqlite3.h>
 
 #include <limits>
 
@@ -25,19 +23,6 @@ AppError notSet()
     return AppError(QStringLiteral("Object variable or With block variable not set"));
 }
 
-AppError databaseError(const QSqlError& error)
-{
-    // The progress handler stopped a statement that ran past its time.
-    if (error.nativeErrorCode() == QString::number(SQLITE_INTERRUPT))
-        return AppError(QStringLiteral("Query timeout expired"));
-    const QString text = error.databaseText();
-    if (!text.isEmpty())
-        return AppError(text);
-    if (!error.text().isEmpty())
-        return AppError(error.text());
-    return AppError(QStringLiteral("Unknown database error"));
-}
-
 // A query on the connection, prepared and checked: a failed prepare reported at once instead of as
 // a "Parameter count mismatch" at exec().
 QSqlQuery prepared(const QSqlDatabase& db, const QString& statement)
@@ -47,14 +32,14 @@ QSqlQuery prepared(const QSqlDatabase& db, const QString& statement)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(statement))
-        throw databaseError(query.lastError());
+        throw statementError(query.lastError());
     return query;
 }
 
 void execute(QSqlQuery& query)
 {
     if (!query.exec())
-        throw databaseError(query.lastError());
+        throw statementError(query.lastError());
 }
 
 // Steps to the next row; false at the end, an exception when stepping failed.
@@ -63,24 +48,8 @@ bool nextRow(QSqlQuery& query)
     if (query.next())
         return true;
     if (query.lastError().isValid())
-        throw databaseError(query.lastError());
+        throw statementError(query.lastError());
     return false;
-}
-
-// Called by SQLite every thousand or so steps of a statement; a non-zero answer interrupts it.
-int pastDeadline(void* deadline)
-{
-    return static_cast<const QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0;
-}
-
-void watchDeadline(const QSqlDatabase& db, QDeadlineTimer* deadline)
-{
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
-    if (connection)
-        sqlite3_progress_handler(connection, 1000, pastDeadline, deadline);
 }
 
 // Closes and removes the named connection. No QSqlDatabase copy of it may be alive, or Qt warns
@@ -130,7 +99,7 @@ void WordStore::create()
         QString message;
         {
             const QSqlDatabase db = QSqlDatabase::addDatabase(Driver, probe);
-            message = databaseError(db.lastError()).description();
+            message = statementError(db.lastError()).description();
         }
         QSqlDatabase::removeDatabase(probe);
         throw AppError(message);
@@ -141,7 +110,7 @@ void WordStore::create()
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(Driver, ConnectionName);
         if (!db.isValid()) {
-            const AppError error = databaseError(db.lastError());
+            const AppError error = statementError(db.lastError());
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(ConnectionName);
             throw error;
@@ -171,8 +140,8 @@ void WordStore::open(const QString& databasePath)
         throw AppError(QStringLiteral("unable to open database file"));
     db.setDatabaseName(immutableUri(databasePath));
     if (!db.open())
-        throw databaseError(db.lastError());
-    watchDeadline(db, &deadline_);
+        throw statementError(db.lastError());
+    limit_.watch(db);
     startClock();
 
     // SQLite opens any file, even an empty one or one of random bytes, and only the first query

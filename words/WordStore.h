@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Services.h"
+#include "StatementLimit.h"
 
-#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +24,7 @@ class WordStore
 {
 public:
     static inline const QString ConnectionName = QStringLiteral("WordConnection");
-    static constexpr std::chrono::milliseconds TimeLimit{2000};
+    static constexpr std::chrono::milliseconds TimeLimit = StatementLimit::Default;
 
     explicit WordStore(RandomSource& random);
     ~WordStore();
@@ -61,11 +61,11 @@ private:
     QSqlDatabase connection() const;
 
     // Starts the clock of one operation; the connection's progress handler watches the deadline.
-    void startClock() const { deadline_ = QDeadlineTimer(timeLimit_); }
+    void startClock() const { limit_.deadline = QDeadlineTimer(timeLimit_); }
 
     RandomSource& random_;
     bool created_ = false;
     bool hasMeanings_ = false; // the open database has a table of meanings
     std::chrono::milliseconds timeLimit_ = TimeLimit;
-    mutable QDeadlineTimer deadline_; // restarted by every operation, reads included
+    mutable StatementLimit limit_; // restarted by every operation, reads included
 };

@@ -255,12 +255,15 @@ private slots:
     // player is told once and the bundled list takes over, for good.
     void chosenWordList_data()
     {
-        QTest::addColumn<QString>("file"); // "missing", "noise" or "list"
+        QTest::addColumn<QString>("file"); // "missing", "noise", "endless" or "list"
         QTest::addColumn<QString>("opened");
         QTest::newRow("missing") << "missing"
                                  << "";
         QTest::newRow("damaged") << "noise"
                                  << "";
+        // Opens as a database, then no view gives a word within the time limit.
+        QTest::newRow("a view that never ends") << "endless"
+                                                << "";
         QTest::newRow("readable") << "list"
                                   << "tst-mainwindow-list";
     }
@@ -275,10 +278,15 @@ private slots:
         QFile::remove(path);
         if (file != QLatin1String("missing"))
             touch(path, QByteArray(4096, 'x'));
-        if (file == QLatin1String("list")) {
+        if (file == QLatin1String("list") || file == QLatin1String("endless")) {
             touch(path);
             WordDatabase::write(path, {"QI", "ZAX", "QUIZ"});
         }
+        if (file == QLatin1String("endless"))
+            WordDatabase::replaceView(path, 2,
+                                      QStringLiteral("WITH RECURSIVE c(fldword) AS (SELECT 'QI' "
+                                                     "UNION ALL SELECT fldword FROM c) "
+                                                     "SELECT fldword FROM c"));
         WordListSetting().store(name);
 
         QCOMPARE(program.window.load(), MainWindow::StartUp::Show);

@@ -4,6 +4,7 @@
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "WordList.h"
+#include "WordListCatalog.h"
 #include "WordListImport.h"
 #include "WordStore.h"
 #include "WordTimeline.h"
@@ -256,10 +257,11 @@ private slots:
         QCOMPARE(list.words(), QStringList{"AD"});
         for (int reason = 0; reason < WordList::ReasonCount; ++reason)
             QCOMPARE(list.rejected(WordList::Reason(reason)), 0);
-        const QString imported = fx.t.path(QStringLiteral("missed.mdb"));
-        const WordListImport::Outcome outcome = WordListImport::build(path, imported);
+        const WordListCatalog catalog(fx.t.path(QStringLiteral("lists")));
+        const WordListImport::Outcome outcome = WordListImport::build(path, catalog);
         QVERIFY2(outcome.written, qPrintable(outcome.error));
-        QCOMPARE(WordDatabase::meanings(imported), QStringList{"AD an advertisement, in short"});
+        QCOMPARE(WordDatabase::meanings(catalog.pathOf(outcome.name)),
+                 QStringList{"AD an advertisement, in short"});
         QVERIFY(!StudyRoom::writeWordList(fx.t.path(QStringLiteral("no/such/folder.txt")), {"AA"}));
     }
 };

@@ -32,6 +32,7 @@ WordListsDialog::WordListsDialog(WordListChoice& choice, MessageBoxes& messages,
     lists_->setObjectName(QStringLiteral("ListOfWordLists"));
     lists_->setAccessibleName(QStringLiteral("Word lists"));
     lists_->setMinimumWidth(Twips::toPixels(7200));
+    lists_->setMinimumHeight(Twips::toPixels(3600)); // a dozen lists without scrolling
     auto* import = new QPushButton(QStringLiteral("&Import..."), this);
     use_ = new QPushButton(QStringLiteral("&Use"), this);
     remove_ = new QPushButton(QStringLiteral("&Remove..."), this);

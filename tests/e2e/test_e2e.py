@@ -947,7 +947,7 @@ def progress_shot(s, folder, name):
 
 
 def word_lists_shots(s, folder):
-    """Shots of the word-lists window with twenty lists, one of them damaged, and of the report
+    """Shots of the word-lists window with ten lists, one of them damaged, and of the report
     of an import with rejected lines."""
     lists = history_path(s).parent / "lists"
     lists.mkdir(parents=True, exist_ok=True)
@@ -956,7 +956,7 @@ def word_lists_shots(s, folder):
                       "zest\tkeen enjoyment\n")
     s.run([str(s.prefix / "bin" / "lexitor-words"), "--quiet", str(source),
            str(lists / "Collins sample.mdb")])
-    for n in range(2, 20):
+    for n in range(2, 10):
         (lists / f"Club list {n:02}.mdb").write_bytes((lists / "Collins sample.mdb").read_bytes())
     (lists / "Old backup.mdb").write_bytes(b"SQLite format 3\0" + bytes(4080))
     listing = s.root / "My words.txt"

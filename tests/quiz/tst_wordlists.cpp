@@ -1,5 +1,6 @@
 #include "ErrorReporting.h"
 #include "HistoryFile.h"
+#include "HistoryFill.h"
 #include "Settings.h"
 #include "StudyRoom.h"
 #include "StudyWindow.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -128,6 +130,30 @@ private slots:
         fx.choice.use(QString());
         QCOMPARE(fx.store.words(2), QStringList{"AA"});
         QCOMPARE(fx.history.path(), HistoryFile::defaultPath());
+    }
+
+    // The study button's due count follows the background rebuild that the history of a list
+    // switched to needs.
+    void rebuildAfterASwitchRefreshesTheDueCount()
+    {
+        Fixture fx;
+        QString name;
+        QVERIFY(fx.choice.import(fx.writeList("qi\nza\n"), &name).written);
+        const QString path = HistoryFile::pathForList(name);
+        const auto remove = qScopeGuard([&] {
+            for (const char* end : {"", "-wal", "-shm"})
+                QFile::remove(path + QLatin1String(end));
+        });
+        const QDateTime at(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+        fillHistory(path, {answerOn(QStringLiteral("QI"), at), answerOn(QStringLiteral("ZA"), at)});
+        WordDatabase::execute(path, {"UPDATE meta SET value = 0 WHERE key = 'grading'"});
+        ManualWallClock clock;
+        StudyRoom room(fx.session, fx.history, clock);
+        int changed = 0;
+        room.setDueChanged([&] { ++changed; });
+        fx.choice.use(name);
+        QVERIFY(fx.history.open()); // starts the rebuild
+        QTRY_COMPARE(changed, 1);
     }
 
     // Study on a list without words of a studied length says so: on the first question's line

@@ -19,7 +19,7 @@ constexpr qint64 QuarterHourMs = 15 * 60 * 1000;
 constexpr quint32 MaxWords = (1u << 28) - 1;
 
 // A replay asks whether to stop this often: a few milliseconds of work.
-constexpr std::size_t GradingsBetweenCheckpoints = 4096;
+constexpr std::size_t GradingsBetweenCheckpoints = 1024;
 
 bool wellFormed(const AnswerRecord& a)
 {

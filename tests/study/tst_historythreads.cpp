@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <atomic>
 #include <optional>
 #include <thread>
@@ -190,6 +191,54 @@ private slots:
         QCOMPARE(fit->calls.loadRelaxed(), 1);
         QVERIFY(history.takeUpBackgroundWork());
         QVERIFY(history.policy().model.weights() != Fsrs::defaultWeights());
+    }
+
+    // Thousands of answers on two lists, switched every fifty answers, another program taking
+    // the lock now and then, and a fit that runs until a switch or the exit stops it: every
+    // answer lands once, in order, in the history of the list it was given on.
+    void manyAnswersSwitchesAndStops()
+    {
+        QTemporaryDir dir;
+        const QStringList paths{dir.filePath(QStringLiteral("0.sqlite")),
+                                dir.filePath(QStringLiteral("1.sqlite"))};
+        std::array<QList<int>, 2> given{range(0, 300), range(300, 600)};
+        fillHistory(paths[0], {});
+        fillHistory(paths[1], {});
+        RecordingMessageBoxes messages;
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->hold = true;
+        {
+            History history(messages, paths[0]);
+            history.setBusyWaitMs(2);
+            history.setFitter(scripted(fit));
+            for (int list : {0, 1}) { // enough answers in each for a fit
+                history.switchTo(paths[list]);
+                for (int n : given[list])
+                    history.record(answer(n));
+            }
+            std::optional<Lock> lock;
+            int list = 1;
+            for (int n = 600; n < 3000; ++n) {
+                if (n % 50 == 0) {
+                    lock.reset();
+                    list = 1 - list;
+                    history.switchTo(paths[list]);
+                    history.recalibrateInBackground(QDate(2026, 1, 1).addDays(n));
+                }
+                if (n % 37 == 0)
+                    lock.emplace(paths[list]);
+                else if (n % 37 == 20)
+                    lock.reset();
+                history.record(answer(n));
+                given[list].append(n);
+            }
+            lock.reset();
+            QVERIFY(history.flush());
+        }
+        QCOMPARE_GT(fit->calls.loadRelaxed(), 10);
+        for (int list : {0, 1})
+            QCOMPARE(timesIn(paths[list]), timesOf(given[list]));
+        QVERIFY(messages.shown.isEmpty());
     }
 
     // A connection that can be stopped gives up as soon as it is asked: in a statement that

@@ -182,6 +182,8 @@ private slots:
         StudyPreferences prefs;
         prefs.lengths = lengths;
         prefs.store();
+        // The test-mode settings outlive this program: the next test's study must not inherit.
+        const auto defaults = qScopeGuard([] { StudyPreferences().store(); });
         ManualWallClock clock;
         StudyRoom room(fx.session, fx.history, clock);
         room.pauseMs = 600000;

@@ -80,10 +80,7 @@ StudyRoom::StudyRoom(Session& session, History& history, const WallClock& clock)
                                             QDir::homePath(),
                                             QStringLiteral("Word lists (*.txt);;All files (*)"));
     };
-    history_.setBackgroundDone([this] {
-        QMetaObject::invokeMethod(
-            &context_, [this] { backgroundDone(); }, Qt::QueuedConnection);
-    });
+    history_.setBackgroundDone([this] { backgroundDone(); });
 }
 
 StudyRoom::~StudyRoom()

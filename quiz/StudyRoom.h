@@ -98,5 +98,4 @@ private:
     WordListChoice lists_;
     bool inSession_ = false;
     std::function<void()> dueChanged_;
-    QObject context_; // receives the history's news on the window's thread
 };

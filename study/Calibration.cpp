@@ -63,9 +63,9 @@ Comparison compare(const Replay& replay, std::size_t later, const Fsrs::Weights&
 } // namespace
 
 std::optional<Result> fit(const AnswerStream& answers, const MemoryPolicy& current,
-                          int minimumReviews)
+                          int minimumReviews, Checkpoint checkpoint)
 {
-    const Replay replay(answers, current, MaxEvents);
+    const Replay replay(answers, current, MaxEvents, std::move(checkpoint));
     const int total = replay.scored(0, replay.size());
     if (total < std::max(minimumReviews, 2))
         return std::nullopt;

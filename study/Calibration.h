@@ -27,6 +27,8 @@ namespace Calibration {
 using AnswerSink = std::function<void(const AnswerRecord&)>;
 // Hands every answer to the sink, oldest first.
 using AnswerStream = std::function<void(const AnswerSink&)>;
+// Called every few milliseconds of a fit's work; throws to stop it.
+using Checkpoint = std::function<void()>;
 
 struct Result
 {
@@ -66,7 +68,7 @@ inline constexpr std::array<FittedWeight, 9> FittedWeights{{
 // answers better than the policy's; nothing otherwise, or with fewer than minimumReviews
 // scored answers. The answers are read once.
 std::optional<Result> fit(const AnswerStream& answers, const MemoryPolicy& current,
-                          int minimumReviews = MinimumReviews);
+                          int minimumReviews = MinimumReviews, Checkpoint checkpoint = {});
 std::optional<Result> fit(const QList<AnswerRecord>& answers, const MemoryPolicy& current,
                           int minimumReviews = MinimumReviews);
 

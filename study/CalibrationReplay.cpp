@@ -18,6 +18,9 @@ constexpr qint64 QuarterHourMs = 15 * 60 * 1000;
 
 constexpr quint32 MaxWords = (1u << 28) - 1;
 
+// A replay asks whether to stop this often: a few milliseconds of work.
+constexpr std::size_t GradingsBetweenCheckpoints = 1024;
+
 bool wellFormed(const AnswerRecord& a)
 {
     return a.candidates.size() == 4 && a.rightIndex >= 0 && a.rightIndex <= 3 &&
@@ -41,8 +44,9 @@ qint32 narrow(qint64 value)
 
 } // namespace
 
-Replay::Replay(const AnswerStream& answers, const MemoryPolicy& policy, std::size_t maxEvents)
-    : priorRecall_(policy.priorRecallOfNewWord)
+Replay::Replay(const AnswerStream& answers, const MemoryPolicy& policy, std::size_t maxEvents,
+               Checkpoint checkpoint)
+    : checkpoint_(std::move(checkpoint)), priorRecall_(policy.priorRecallOfNewWord)
 {
     read(answers, policy);
     if (events_.size() > maxEvents)
@@ -176,6 +180,8 @@ std::vector<double> Replay::predict(const Fsrs::Weights& weights, std::size_t be
     std::vector<double> predictions;
     predictions.reserve(std::size_t(scored(begin, end)));
     for (std::size_t i = 0; i < end; ++i) {
+        if (i % GradingsBetweenCheckpoints == 0 && checkpoint_)
+            checkpoint_();
         const Event& e = events_[i];
         State& s = states[e.word];
         const double guess = guessChances_[e.guess];

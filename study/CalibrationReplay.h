@@ -15,8 +15,10 @@ public:
     // Reads the answers once. When they grade more than maxEvents words, only the whole
     // histories of a fixed pseudo-random subset of the words are kept, about maxEvents gradings
     // in all: the weights are shared by every word, so a large random subset tells as much
-    // about them as the whole, and each kept word still replays exactly.
-    Replay(const AnswerStream& answers, const MemoryPolicy& policy, std::size_t maxEvents);
+    // about them as the whole, and each kept word still replays exactly. A replay calls the
+    // checkpoint, if any, every few thousand gradings.
+    Replay(const AnswerStream& answers, const MemoryPolicy& policy, std::size_t maxEvents,
+           Checkpoint checkpoint = {});
 
     std::size_t size() const { return events_.size(); }
     // Gradings a day or more after the word's previous one: the ones whose outcome is scored.
@@ -46,6 +48,7 @@ private:
     quint32 guessIndex(double chance);
     void keepSomeWords(std::size_t maxEvents);
 
+    Checkpoint checkpoint_;
     std::vector<Event> events_;
     quint32 words_ = 0;
     std::array<double, 4> guessChances_{};

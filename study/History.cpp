@@ -5,15 +5,17 @@
 #include "HistoryImpl.h"
 #include "HistorySchema.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 
 #include <algorithm>
 
-History::Impl::Impl(History& owner) : owner(owner), db(owner.path_)
+History::Impl::Impl(History& owner, QString path, MemoryPolicy policy)
+    : owner(owner), path(std::move(path)), policy(std::move(policy)), db(this->path)
 {
     retry.setSingleShot(true);
-    retry.callOnTimeout([this] { flush(busyWaitMs); });
+    retry.callOnTimeout([this] { flush(this->owner.busyWaitMs_); });
 }
 
 void History::Impl::closeDb()
@@ -33,7 +35,7 @@ void History::Impl::tellNotSaving(const QString& reason)
     owner.messages_.show(
         QStringLiteral("Your progress is not being saved.\r\n\r\nThe study history\r\n%1\r\n"
                        "can't be written: %2\r\n\r\nEvery test still works.")
-            .arg(QDir::toNativeSeparators(owner.path_), reason),
+            .arg(QDir::toNativeSeparators(path), reason),
         Branding::ProductName, MessageIcon::Warning);
 }
 
@@ -63,7 +65,7 @@ void History::Impl::open()
     if (tried)
         return;
     tried = true;
-    if (owner.path_.isEmpty())
+    if (path.isEmpty())
         return; // a history kept in memory on purpose
     QString reason;
     HistoryFile::Outcome outcome = HistoryFile::open(db, &reason);
@@ -85,16 +87,15 @@ void History::Impl::open()
         try {
             saving = true;
             if (const auto weights = HistorySchema::storedWeights(db))
-                owner.policy_.model = Fsrs::Model(*weights);
+                policy.model = Fsrs::Model(*weights);
             const QVariant spotting = HistorySchema::meta(db, QStringLiteral("fake_spotting"));
             if (!spotting.isNull())
-                owner.policy_.fakeSpotting = std::clamp(spotting.toDouble(), 0.0, 1.0);
+                policy.fakeSpotting = std::clamp(spotting.toDouble(), 0.0, 1.0);
             // States derived under other rules serve until the background rebuild is taken up.
             const QVariant grading = HistorySchema::meta(db, QStringLiteral("grading"));
-            if (grading.isNull() || grading.toInt() != owner.policy_.rulesVersion()) {
+            if (grading.isNull() || grading.toInt() != policy.rulesVersion()) {
                 if (HistorySchema::lastAnswerId(db) == 0)
-                    HistorySchema::setMeta(db, QStringLiteral("grading"),
-                                           owner.policy_.rulesVersion());
+                    HistorySchema::setMeta(db, QStringLiteral("grading"), policy.rulesVersion());
                 else
                     startBackground(order(true, QDate()));
             }
@@ -124,14 +125,14 @@ void History::Impl::loadCache()
         // Whatever was read stays; the next write finds out what is wrong.
     }
     for (const AnswerRecord& a : std::as_const(unsaved))
-        owner.policy_.apply(cache, a);
+        policy.apply(cache, a);
     applyWaiting();
 }
 
 void History::Impl::applyWaiting()
 {
     for (const AnswerRecord& a : std::as_const(waiting))
-        owner.policy_.apply(cache, a);
+        policy.apply(cache, a);
     QStringList words;
     for (const Undo& u : std::as_const(waitingUndos))
         words += u.words;
@@ -149,7 +150,7 @@ void History::Impl::refreshWords(const QStringList& words)
         for (const Undo& u : std::as_const(waitingUndos))
             skipping.append(u.answerId);
         try {
-            fresh = HistoryRebuild::replayWords(db, owner.policy_, words, skipping);
+            fresh = HistoryRebuild::replayWords(db, policy, words, skipping);
         } catch (const DbError&) {
             cacheLoaded = false;
             return;
@@ -159,7 +160,7 @@ void History::Impl::refreshWords(const QStringList& words)
         for (const AnswerRecord& a : *list)
             if (std::any_of(words.cbegin(), words.cend(),
                             [&](const QString& w) { return a.candidates.contains(w); }))
-                owner.policy_.apply(fresh, a);
+                policy.apply(fresh, a);
     for (const QString& word : words) {
         if (const auto it = fresh.constFind(word); it != fresh.constEnd())
             cache.insert(word, *it);
@@ -172,7 +173,7 @@ QHash<QString, WordMemory> History::Impl::replay()
 {
     lastSeenId = HistorySchema::lastAnswerId(db);
     Uninterrupted control;
-    return HistoryRebuild::replay(db, owner.policy_, lastSeenId, control);
+    return HistoryRebuild::replay(db, policy, lastSeenId, control);
 }
 
 void History::Impl::rebuildStored()
@@ -187,31 +188,53 @@ QString History::defaultPath()
 }
 
 History::History(MessageBoxes& messages, QString path, MemoryPolicy policy)
-    : messages_(messages), path_(std::move(path)), policy_(std::move(policy)),
-      initialPolicy_(policy_), d_(new Impl(*this))
+    : messages_(messages), path_(std::move(path)), initialPolicy_(std::move(policy)),
+      d_(new Impl(*this, path_, initialPolicy_))
 {}
 
 void History::switchTo(const QString& path)
 {
     if (path == path_)
         return;
-    // The waiting answers belong to the list they were given on.
-    d_->flush(HistoryDb::BusyTimeoutMs);
-    d_->closeDb();
-    delete d_;
+    d_->stopBackground();
+    dropWritten();
+    // The waiting answers belong to the list they were given on: its history stays behind,
+    // retrying on its own timer, until the file takes them.
+    if (d_->waiting.isEmpty() && d_->waitingUndos.isEmpty())
+        delete d_;
+    else
+        leftBehind_.emplace_back(d_);
     d_ = nullptr;
     path_ = path;
-    policy_ = initialPolicy_;
-    d_ = new Impl(*this);
+    const auto behind = std::find_if(leftBehind_.begin(), leftBehind_.end(),
+                                     [&](const auto& impl) { return impl->path == path; });
+    if (behind != leftBehind_.end()) { // back to a list whose answers still wait
+        d_ = behind->release();
+        leftBehind_.erase(behind);
+    } else {
+        d_ = new Impl(*this, path_, initialPolicy_);
+    }
+}
+
+void History::dropWritten()
+{
+    std::erase_if(leftBehind_, [](const std::unique_ptr<Impl>& impl) {
+        return impl->waiting.isEmpty() && impl->waitingUndos.isEmpty();
+    });
 }
 
 History::~History()
 {
-    // The last chance for the waiting answers: worth waiting for another program's lock now.
-    // The windows may be gone: no more messages.
-    d_->toldNotSaving = true;
-    d_->flush(HistoryDb::BusyTimeoutMs);
-    delete d_;
+    // The last chance for the waiting answers: worth waiting for another program's lock now,
+    // within one bound for every list. The windows may be gone: no more messages.
+    d_->stopBackground();
+    const QDeadlineTimer deadline(HistoryDb::BusyTimeoutMs);
+    leftBehind_.emplace_back(d_);
+    d_ = nullptr;
+    for (const std::unique_ptr<Impl>& impl : leftBehind_) {
+        impl->toldNotSaving = true;
+        impl->flush(int(std::max<qint64>(deadline.remainingTime(), 1)));
+    }
 }
 
 bool History::open()
@@ -281,7 +304,7 @@ int History::answerCount() const
 const MemoryPolicy& History::policy() const
 {
     d_->open();
-    return policy_;
+    return d_->policy;
 }
 
 QList<AnswerRecord> History::answers() const
@@ -303,10 +326,12 @@ bool History::forgetAll(QString* movedTo)
     d_->open();
     if (d_->foreign)
         return false; // not ours to move
+    // The waiting answers belong to the history set aside: it goes only once they are in it.
+    if (d_->keepsFile && !d_->flush(busyWaitMs_))
+        return false;
     d_->stopBackground();
     d_->fitAskedOn = QDate();
-    d_->flush(d_->busyWaitMs); // the waiting answers belong to the history set aside
-    d_->waiting.clear();
+    d_->waiting.clear(); // a file no longer kept takes nothing
     d_->waitingUndos.clear();
     d_->unsaved.clear();
     d_->last.reset();

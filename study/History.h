@@ -12,7 +12,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 class WordStore;
 
@@ -22,7 +24,7 @@ class WordStore;
 //
 // Fits and rebuilds run on a background thread with a connection of its own; the states already
 // stored serve until the new ones are taken up (takeUpBackgroundWork), which the caller does
-// between questions.
+// between questions. The thread's news comes back queued to the thread that made the History.
 //
 // Nothing touches the disk until the first use. A damaged file is moved aside under a dated name
 // and a fresh one started, with one message. Each answer is written as it comes, in a transaction,
@@ -50,8 +52,11 @@ public:
     History& operator=(const History&) = delete;
 
     const QString& path() const { return path_; }
-    // Closes this history and goes on with the one at path (another word list's), as if newly
-    // made: nothing is opened before it is needed, and the rules start from the defaults again.
+    // Goes on with the history at path (another word list's), as if newly made: nothing is
+    // opened before it is needed, and the rules start from the defaults again. The answers still
+    // waiting stay with the list they were given on, and are written to its history as soon as it
+    // takes them (or at exit); switching back to it finds them there. The fitter, the busy wait
+    // and the background's done callback stay as set.
     void switchTo(const QString& path);
     // The rules the states follow, with the weights fitted to this player once there are enough
     // answers (opens the history if needed).
@@ -63,9 +68,11 @@ public:
     bool isSaving() const;
     // The file is another program's database: left as it is, and nothing is saved.
     bool isForeign() const;
-    // Answers and undo entries kept in memory until the file takes them.
+    // Answers and undo entries kept in memory until the file takes them, those of the lists
+    // switched from included.
     int pendingCount() const;
-    // Writes the waiting answers now, if the file takes them. True when none are left waiting.
+    // Writes the waiting answers now (the other lists' too), if the files take them. True when
+    // none are left waiting.
     bool flush();
     void setBusyWaitMs(int ms);
     // For tests: caps the file, on this program's connection, at its size now plus `pages` pages,
@@ -87,10 +94,12 @@ public:
     // Hands answers one at a time, oldest first, to a sink.
     using AnswerSink = std::function<void(const AnswerRecord&)>;
     using AnswerFeed = std::function<void(const AnswerSink&)>;
+    // Called at least every 50 ms of a fit's work; throws to stop it.
+    using Checkpoint = std::function<void()>;
     // Fits the model's weights to the answers, starting from the policy's; nothing when there
     // are too few to say. Called on the background thread.
-    using Fitter =
-        std::function<std::optional<Fsrs::Weights>(const AnswerFeed&, const MemoryPolicy&)>;
+    using Fitter = std::function<std::optional<Fsrs::Weights>(
+        const AnswerFeed&, const MemoryPolicy&, const Checkpoint&)>;
     // Calibration::fit by default.
     void setFitter(Fitter fitter);
 
@@ -107,7 +116,8 @@ public:
     bool backgroundBusy() const;
     // Waits for the background work; false when it is still running after `ms`.
     bool waitForBackgroundWork(int ms) const;
-    // Called on the background thread when finished work is ready to be taken up; null for none.
+    // Called, queued on the thread that made the History, when finished work is ready to be
+    // taken up; null for none.
     void setBackgroundDone(std::function<void()> done);
 
     // The derived states, by word (opens the history if needed).
@@ -136,13 +146,22 @@ public:
     QList<MissedWord> mostMissed(int limit) const;
 
     // Moves the file aside (never deletes it) and starts afresh. movedTo gets the new name.
+    // False, with nothing moved, when it is another program's file or answers given on it can't
+    // be written to it yet.
     bool forgetAll(QString* movedTo);
 
 private:
     class Impl;
     MessageBoxes& messages_;
     QString path_;
-    MemoryPolicy policy_;
     MemoryPolicy initialPolicy_; // before any weights fitted to the player
+    int busyWaitMs_ = DefaultBusyWaitMs;
+    Fitter fitter_;
+    std::function<void()> backgroundDone_;
     Impl* d_;
+    // The histories of lists switched from, while answers given on them wait to be written.
+    std::vector<std::unique_ptr<Impl>> leftBehind_;
+
+    // Drops the histories left behind that have written everything.
+    void dropWritten();
 };

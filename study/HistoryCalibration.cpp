@@ -9,10 +9,12 @@
 namespace {
 
 std::optional<Fsrs::Weights> fitByCalibration(const History::AnswerFeed& answers,
-                                              const MemoryPolicy& policy)
+                                              const MemoryPolicy& policy,
+                                              const History::Checkpoint& checkpoint)
 {
     // Read as a stream: a long history is never held in memory at once.
-    const std::optional<Calibration::Result> result = Calibration::fit(answers, policy);
+    const std::optional<Calibration::Result> result =
+        Calibration::fit(answers, policy, Calibration::MinimumReviews, checkpoint);
     if (!result)
         return std::nullopt;
     return result->weights;
@@ -22,39 +24,48 @@ std::optional<Fsrs::Weights> fitByCalibration(const History::AnswerFeed& answers
 
 HistoryRebuild::Order History::Impl::order(bool rulesChanged, const QDate& fitDay) const
 {
-    return {owner.policy_, rulesChanged, fitDay, fitter ? fitter : fitByCalibration};
+    return {policy, rulesChanged, fitDay, owner.fitter_ ? owner.fitter_ : fitByCalibration};
 }
 
 bool History::Impl::startBackground(HistoryRebuild::Order order)
 {
     {
-        std::lock_guard lock(handoff->mutex);
-        if (handoff->outcome)
+        std::lock_guard lock(mailbox.mutex);
+        if (mailbox.outcome)
             return false; // to be taken up first: the order must start from its weights
     }
-    return worker.start(owner.path_, [order = std::move(order),
-                                      handoff = handoff](HistoryDb& db, WorkControl& control) {
-        HistoryRebuild::Outcome outcome = HistoryRebuild::run(db, order, control);
-        std::lock_guard lock(handoff->mutex);
-        handoff->outcome = std::move(outcome);
-        if (handoff->done)
-            handoff->done();
-    });
+    return worker.start(
+        path, [this, order = std::move(order)](HistoryDb& db, WorkControl& control) {
+            HistoryRebuild::Outcome outcome = HistoryRebuild::run(db, order, control);
+            {
+                std::lock_guard lock(mailbox.mutex);
+                mailbox.outcome = std::move(outcome);
+            }
+            // The worker is joined before the inbox goes, and a queued call dies with it.
+            QMetaObject::invokeMethod(
+                &inbox, [this] { backgroundFinished(); }, Qt::QueuedConnection);
+        });
+}
+
+void History::Impl::backgroundFinished()
+{
+    if (isCurrent() && owner.backgroundDone_)
+        owner.backgroundDone_();
 }
 
 void History::Impl::stopBackground()
 {
     worker.stop();
-    std::lock_guard lock(handoff->mutex);
-    handoff->outcome.reset();
+    std::lock_guard lock(mailbox.mutex);
+    mailbox.outcome.reset();
 }
 
 bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
 {
     if (outcome.newWeights)
-        owner.policy_.model = Fsrs::Model(*outcome.newWeights);
+        policy.model = Fsrs::Model(*outcome.newWeights);
     if (outcome.newFakeSpotting)
-        owner.policy_.fakeSpotting = *outcome.newFakeSpotting;
+        policy.fakeSpotting = *outcome.newFakeSpotting;
     if (!outcome.rebuilt)
         return false;
     cache = std::move(outcome.states);
@@ -66,8 +77,8 @@ bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
         if (saving && (HistorySchema::lastAnswerId(db) != lastSeenId ||
                        HistorySchema::lastUndoId(db) != outcome.throughUndoId))
             db.transaction([&] {
-                lastSeenId = HistoryRebuild::applyLater(db, owner.policy_, cache, lastSeenId);
-                HistoryRebuild::applyUndosAfter(db, owner.policy_, cache, outcome.throughUndoId);
+                lastSeenId = HistoryRebuild::applyLater(db, policy, cache, lastSeenId);
+                HistoryRebuild::applyUndosAfter(db, policy, cache, outcome.throughUndoId);
             });
     } catch (const DbError&) {
         cacheLoaded = false; // read them all again
@@ -80,7 +91,7 @@ bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
 
 void History::setFitter(Fitter fitter)
 {
-    d_->fitter = std::move(fitter);
+    fitter_ = std::move(fitter);
 }
 
 bool History::recalibrate(const QDate& today)
@@ -108,7 +119,7 @@ bool History::recalibrate(const QDate& today)
 void History::recalibrateInBackground(const QDate& today)
 {
     d_->open();
-    if (!d_->saving || policy_.leitner || d_->fitAskedOn == today)
+    if (!d_->saving || d_->policy.leitner || d_->fitAskedOn == today)
         return;
     try {
         if (HistoryRebuild::fittedOn(d_->db, today)) {
@@ -126,8 +137,8 @@ bool History::takeUpBackgroundWork()
 {
     std::optional<HistoryRebuild::Outcome> outcome;
     {
-        std::lock_guard lock(d_->handoff->mutex);
-        outcome.swap(d_->handoff->outcome);
+        std::lock_guard lock(d_->mailbox.mutex);
+        outcome.swap(d_->mailbox.outcome);
     }
     return outcome && d_->adopt(std::move(*outcome));
 }
@@ -144,6 +155,5 @@ bool History::waitForBackgroundWork(int ms) const
 
 void History::setBackgroundDone(std::function<void()> done)
 {
-    std::lock_guard lock(d_->handoff->mutex);
-    d_->handoff->done = std::move(done);
+    backgroundDone_ = std::move(done);
 }

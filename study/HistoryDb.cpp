@@ -19,6 +19,12 @@ sqlite3* handleOf(const QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
+// SQLite's progress handler: a non-zero answer interrupts the statement.
+int stopRequested(void* flag)
+{
+    return static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed) ? 1 : 0;
+}
+
 } // namespace
 
 bool existsUnwritable(const QString& path)
@@ -26,6 +32,11 @@ bool existsUnwritable(const QString& path)
     // access(2) rather than the mode bits: it also sees immutable files and read-only mounts.
     const QByteArray name = QFile::encodeName(path);
     return ::access(name.constData(), F_OK) == 0 && ::access(name.constData(), W_OK) != 0;
+}
+
+bool DbError::interrupted() const
+{
+    return code == SQLITE_INTERRUPT;
 }
 
 bool DbError::damaged() const
@@ -111,6 +122,7 @@ void HistoryDb::open(Access access)
         throw error;
     }
     open_ = true;
+    installStopHandlers();
 }
 
 void HistoryDb::close()
@@ -135,8 +147,36 @@ void HistoryDb::close()
 
 void HistoryDb::setBusyTimeout(int ms) const
 {
+    watch_.timeoutMs = ms;
+    if (watch_.stop)
+        return; // the stop's busy handler reads the timeout
     if (sqlite3* handle = handleOf(db()))
         sqlite3_busy_timeout(handle, ms);
+}
+
+void HistoryDb::stopWhen(const std::atomic<bool>* stop)
+{
+    watch_.stop = stop;
+    installStopHandlers();
+}
+
+int HistoryDb::waitUnlessStopped(void* watch, int attempts)
+{
+    const auto* w = static_cast<const StopWatch*>(watch);
+    if (w->stop->load(std::memory_order_relaxed) || attempts * StopPollMs >= w->timeoutMs)
+        return 0;
+    sqlite3_sleep(StopPollMs);
+    return 1;
+}
+
+void HistoryDb::installStopHandlers() const
+{
+    sqlite3* handle = handleOf(db());
+    if (!handle || !watch_.stop)
+        return;
+    sqlite3_progress_handler(handle, 1000, stopRequested,
+                             const_cast<std::atomic<bool>*>(watch_.stop));
+    sqlite3_busy_handler(handle, waitUnlessStopped, &watch_);
 }
 
 void HistoryDb::checkSharedMemory() const

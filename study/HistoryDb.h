@@ -7,6 +7,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <atomic>
+
 class QSqlError;
 
 // A failed statement, with what SQLite said and its result code.
@@ -15,6 +17,8 @@ struct DbError
     QString text;
     int code = 0; // SQLite's primary result code
 
+    // A statement stopped because its owner asked the work to stop.
+    bool interrupted() const;
     // The file itself is damaged (or is no database at all).
     bool damaged() const;
     // Another program holds the file for the moment: worth trying again soon.
@@ -57,6 +61,11 @@ public:
     void close();
     // How long a statement waits for another program's lock before failing as busy.
     void setBusyTimeout(int ms) const;
+    // For background work: once *stop is set, a running statement fails as interrupted within
+    // a few thousand steps of SQLite's, and a wait for another program's lock gives up within
+    // StopPollMs. The flag outlives the connection.
+    void stopWhen(const std::atomic<bool>* stop);
+    static constexpr int StopPollMs = 10;
 
     // Runs one statement; throws DbError.
     QSqlQuery run(const QString& statement, const QVariantList& values = {}) const;
@@ -89,6 +98,13 @@ private:
     QString connection_;
     bool open_ = false;
     Access access_ = Access::ReadWrite;
+    // What the stop's handlers read: SQLite holds its address.
+    struct StopWatch
+    {
+        const std::atomic<bool>* stop = nullptr;
+        int timeoutMs = BusyTimeoutMs;
+    };
+    mutable StopWatch watch_;
 
     QSqlDatabase db() const;
     void rollback() const;
@@ -96,6 +112,10 @@ private:
     // written (made read-only or immutable under it): SQLite maps that file, and a store into
     // the mapping would then kill the process with SIGBUS instead of failing.
     void checkSharedMemory() const;
+    void installStopHandlers() const;
+    // SQLite's busy handler for a connection that can be stopped: waits in short steps, giving
+    // up when asked to stop or past the timeout.
+    static int waitUnlessStopped(void* watch, int attempts);
 };
 
 // Times are stored as milliseconds since the epoch, null when unset.

@@ -11,25 +11,29 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QObject>
 #include <QTimer>
 
-#include <memory>
 #include <mutex>
 
-// Where the background thread leaves its outcome for the window's thread.
-struct BackgroundHandoff
+// Where the background thread leaves its outcome for the thread that owns the history. It is
+// only ever held to move the outcome in or out.
+struct BackgroundMailbox
 {
     std::mutex mutex;
     std::optional<HistoryRebuild::Outcome> outcome;
-    std::function<void()> done;
 };
 
+// One history file and what is kept of it in memory. The History's current one, or one of a list
+// switched from, left behind until its waiting answers are written.
 class History::Impl
 {
 public:
-    explicit Impl(History& owner);
+    Impl(History& owner, QString path, MemoryPolicy policy);
 
     History& owner;
+    const QString path;
+    MemoryPolicy policy;
     HistoryDb db;
     bool tried = false;
     bool dbOpen = false;    // the file is open (for reading at least) and of our schema
@@ -68,7 +72,6 @@ public:
         qint64 id = 0; // when written
     };
     std::optional<LastAnswer> last;
-    int busyWaitMs = History::DefaultBusyWaitMs;
     QTimer retry;
     int retryDelayMs = 0;
     QElapsedTimer busySince; // another program has held the file since
@@ -108,15 +111,18 @@ public:
     // Moves a damaged file aside and starts a fresh one; false when it could not be moved.
     bool startAfresh(const DbError& e);
     // Fits and rebuilds; see HistoryRebuild.
-    History::Fitter fitter;
     QDate fitAskedOn; // the study day this History last looked for a fit
-    HistoryWorker worker;
-    std::shared_ptr<BackgroundHandoff> handoff = std::make_shared<BackgroundHandoff>();
+    BackgroundMailbox mailbox;
+    QObject inbox;        // on the owner's thread: the worker's news is queued to it
+    HistoryWorker worker; // last: stopped before the rest goes
     HistoryRebuild::Order order(bool rulesChanged, const QDate& fitDay) const;
     // Starts the order on the background thread, unless work is running or waiting.
     bool startBackground(HistoryRebuild::Order order);
     // Stops the background work and forgets what it left (the file is going away).
     void stopBackground();
+    // On the owner's thread, queued by the worker: finished work waits in the mailbox.
+    void backgroundFinished();
+    bool isCurrent() const { return owner.d_ == this; }
     // Takes up an outcome: the weights, and the states with the answers written since applied.
     // True when the states changed.
     bool adopt(HistoryRebuild::Outcome outcome);

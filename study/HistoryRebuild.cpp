@@ -127,7 +127,7 @@ Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
     const bool fitting = fitDue(db, order, &answerCount);
     if (fitting) {
         const std::optional<Fsrs::Weights> weights =
-            order.fitter(feed(db, snapshot, control), policy);
+            order.fitter(feed(db, snapshot, control), policy, [&control] { control.checkpoint(); });
         control.checkpoint();
         if (weights && *weights != policy.model.weights()) {
             out.newWeights = weights;
@@ -146,7 +146,7 @@ Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
         HistorySchema::stageStates(db, out.states);
         control.checkpoint();
     }
-    control.claimFinish();
+    control.checkpoint();
     if (!fitting && !out.rebuilt)
         return out;
     db.transaction([&] {

@@ -38,7 +38,7 @@ void History::Impl::writeWaiting()
             id = HistorySchema::insertAnswer(db, a);
             QHash<QString, WordMemory> touched =
                 HistorySchema::readStatesOf(db, MemoryPolicy::touchedWords(a));
-            owner.policy_.apply(touched, a);
+            policy.apply(touched, a);
             for (const WordMemory& m : std::as_const(touched)) {
                 HistorySchema::writeState(db, m);
                 words.insert(m.word, m);
@@ -77,14 +77,14 @@ QStringList History::Impl::writeWaitingUndos(QHash<QString, WordMemory>& states)
         replayed += u.words;
     }
     if (!replayed.isEmpty())
-        HistoryRebuild::replayWordsInto(db, owner.policy_, states, replayed);
+        HistoryRebuild::replayWordsInto(db, policy, states, replayed);
     return replayed;
 }
 
 void History::Impl::reopenForWriting()
 {
     // The cheap checks come first: this runs with every answer while the file can't be written.
-    QString reason = HistoryFile::whyNotWritable(owner.path_);
+    QString reason = HistoryFile::whyNotWritable(path);
     if (reason.isEmpty()) {
         // The folder is made only on the first opening: one removed since stays removed.
         const HistoryFile::Outcome outcome = HistoryFile::open(db, &reason, false);
@@ -126,7 +126,7 @@ void History::Impl::failed(const DbError& e)
             tellNotSaving(e.cause());
     } else {
         const bool writing = db.isOpen() && !db.isReadOnly();
-        if (writing && (e.ioFailed() || !HistoryFile::whyNotWritable(owner.path_).isEmpty())) {
+        if (writing && (e.ioFailed() || !HistoryFile::whyNotWritable(path).isEmpty())) {
             // Nothing more goes through this connection: read on through a read-only one while
             // the file can't be written.
             QString reason;
@@ -149,7 +149,7 @@ bool History::Impl::flush(int waitMs)
         return true;
     for (int attempt = 0; keepsFile; ++attempt) {
         try {
-            if (!writer || !db.isOpen() || !QFileInfo::exists(owner.path_))
+            if (!writer || !db.isOpen() || !QFileInfo::exists(path))
                 reopenForWriting();
             db.setBusyTimeout(waitMs);
             writeWaiting();
@@ -181,14 +181,15 @@ void History::record(const AnswerRecord& answer)
         d_->loadCache();
         d_->unsaved.append(answer);
         d_->last = {answer, Where::Unsaved};
-        policy_.apply(d_->cache, answer);
+        d_->policy.apply(d_->cache, answer);
         return;
     }
     d_->waiting.append(answer);
     d_->last = {answer, Where::Waiting};
     if (d_->cacheLoaded)
-        policy_.apply(d_->cache, answer);
-    d_->flush(d_->busyWaitMs);
+        d_->policy.apply(d_->cache, answer);
+    d_->flush(busyWaitMs_);
+    dropWritten();
 }
 
 bool History::takeBack(const QDateTime& at)
@@ -209,23 +210,29 @@ bool History::takeBack(const QDateTime& at)
         break;
     }
     d_->refreshWords(last.answer.candidates);
-    d_->flush(d_->busyWaitMs);
+    d_->flush(busyWaitMs_);
     return true;
 }
 
 bool History::flush()
 {
-    return d_->flush(d_->busyWaitMs);
+    for (const std::unique_ptr<Impl>& behind : leftBehind_)
+        behind->flush(busyWaitMs_);
+    dropWritten();
+    return d_->flush(busyWaitMs_) && leftBehind_.empty();
 }
 
 int History::pendingCount() const
 {
-    return int(d_->waiting.size() + d_->waitingUndos.size());
+    qsizetype count = d_->waiting.size() + d_->waitingUndos.size();
+    for (const std::unique_ptr<Impl>& behind : leftBehind_)
+        count += behind->waiting.size() + behind->waitingUndos.size();
+    return int(count);
 }
 
 void History::setBusyWaitMs(int ms)
 {
-    d_->busyWaitMs = ms;
+    busyWaitMs_ = ms;
 }
 
 void History::capSizeForTest(int pages)

@@ -1,5 +1,6 @@
 #include "ErrorReporting.h"
 #include "HistoryFile.h"
+#include "HistoryFill.h"
 #include "Settings.h"
 #include "StudyRoom.h"
 #include "StudyWindow.h"
@@ -15,6 +16,7 @@
 #include <QListWidget>
 #include <QLockFile>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -373,6 +375,30 @@ private slots:
         QCOMPARE(fx.history.path(), HistoryFile::defaultPath());
     }
 
+    // The study button's due count follows the background rebuild that the history of a list
+    // switched to needs.
+    void rebuildAfterASwitchRefreshesTheDueCount()
+    {
+        Fixture fx;
+        QString name;
+        QVERIFY(fx.choice.import(fx.writeList("qi\nza\n"), &name).written);
+        const QString path = HistoryFile::pathForList(name);
+        const auto remove = qScopeGuard([&] {
+            for (const char* end : {"", "-wal", "-shm"})
+                QFile::remove(path + QLatin1String(end));
+        });
+        const QDateTime at(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+        fillHistory(path, {answerOn(QStringLiteral("QI"), at), answerOn(QStringLiteral("ZA"), at)});
+        WordDatabase::execute(path, {"UPDATE meta SET value = 0 WHERE key = 'grading'"});
+        ManualWallClock clock;
+        StudyRoom room(fx.session, fx.history, clock);
+        int changed = 0;
+        room.setDueChanged([&] { ++changed; });
+        fx.choice.use(name);
+        QVERIFY(fx.history.open()); // starts the rebuild
+        QTRY_COMPARE(changed, 1);
+    }
+
     // Study on a list without words of a studied length says so: on the first question's line
     // when other lengths remain, instead of a session when none does.
     void studyOnAListWithoutALength_data()
@@ -399,6 +425,8 @@ private slots:
         StudyPreferences prefs;
         prefs.lengths = lengths;
         prefs.store();
+        // The test-mode settings outlive this program: the next test's study must not inherit.
+        const auto defaults = qScopeGuard([] { StudyPreferences().store(); });
         ManualWallClock clock;
         StudyRoom room(fx.session, fx.history, clock);
         room.pauseMs = 600000;

@@ -99,6 +99,44 @@ private slots:
         QCOMPARE_LT(recallGap(answers, player.weights, result->weights), 0.03);
     }
 
+    // A fit asks whether to stop all along its work and stops where asked; asked and let go on,
+    // it finds the weights of a fit never asked.
+    void fitStopsWhenAsked_data()
+    {
+        QTest::addColumn<int>("stopAt"); // the call of the checkpoint that stops it; 0: none
+        QTest::newRow("reading") << 1;
+        QTest::newRow("solving") << 40;
+        QTest::newRow("never") << 0;
+    }
+    void fitStopsWhenAsked()
+    {
+        QFETCH(int, stopAt);
+        struct Stop
+        {};
+        const QList<AnswerRecord> answers = learner({{8, 1.4}, {20, 0.4}}).answers(8000);
+        const auto stream = [&](const Calibration::AnswerSink& sink) {
+            for (const AnswerRecord& a : answers)
+                sink(a);
+        };
+        int calls = 0;
+        const auto checkpoint = [&] {
+            if (++calls == stopAt)
+                throw Stop();
+        };
+        if (stopAt > 0) {
+            QVERIFY_THROWS_EXCEPTION(
+                Stop,
+                Calibration::fit(stream, MemoryPolicy(), Calibration::MinimumReviews, checkpoint));
+            return;
+        }
+        const auto asked =
+            Calibration::fit(stream, MemoryPolicy(), Calibration::MinimumReviews, checkpoint);
+        const auto unasked = Calibration::fit(answers, MemoryPolicy());
+        QVERIFY(asked && unasked);
+        QCOMPARE(asked->weights, unasked->weights);
+        QCOMPARE_GT(calls, 40);
+    }
+
     // Little data, or what comes after a fit, must not throw the weights around: the refit is
     // not adopted, or predicts nearly the same recall, with no weight at a bound.
     void laterAnswersDoNotUnsettleTheFit_data()

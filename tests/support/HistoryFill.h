@@ -62,18 +62,18 @@ struct ScriptedFit
     QAtomicInt calls, answers; // answers: how many the last call was fed
 };
 
-// The fit's copies share it, and may outlive the test case on a thread left behind.
+// The fit's copies share it. A held fit checks, as the real one does, whether to stop.
 inline History::Fitter scripted(std::shared_ptr<ScriptedFit> fit)
 {
-    return [fit](const History::AnswerFeed& feed,
-                 const MemoryPolicy& policy) -> std::optional<Fsrs::Weights> {
+    return [fit](const History::AnswerFeed& feed, const MemoryPolicy& policy,
+                 const History::Checkpoint& checkpoint) -> std::optional<Fsrs::Weights> {
         fit->calls.ref();
         int n = 0;
         feed([&](const AnswerRecord&) { ++n; });
         fit->answers.storeRelaxed(n);
         fit->entered.release();
-        if (fit->hold)
-            fit->released.acquire();
+        while (fit->hold && !fit->released.tryAcquire(1, 10))
+            checkpoint();
         if (fit->scale == 0.0)
             return std::nullopt;
         Fsrs::Weights weights = policy.model.weights();

@@ -35,6 +35,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int
 {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
     label->setGeometry(Twips::rect(240, top, 7320, 300));
     return label;
 }

@@ -52,6 +52,7 @@ struct Figure
         view->setAccessibleName(title);
         text = new QLabel(parent);
         text->setObjectName(name + QStringLiteral("Figures"));
+        text->setTextFormat(Qt::PlainText);
         text->setWordWrap(true);
         text->setBuddy(view); // the line under a chart labels it for screen readers
         auto* box = new QVBoxLayout;
@@ -107,6 +108,7 @@ public:
 
         summary_ = new QLabel(this);
         summary_->setObjectName(QStringLiteral("Summary"));
+        summary_->setTextFormat(Qt::PlainText);
 
         auto* buttons = new QDialogButtonBox(this);
         auto* forget = buttons->addButton(QStringLiteral("&Forget all progress..."),

@@ -624,6 +624,24 @@ def word_lists_window(s, main, acc):
     return window, s.wait_top_level_with("list", "Word lists")
 
 
+def import_list(s, main, window, listing):
+    """Imports listing through the word-lists window's Import... and its file dialog; returns
+    the report's texts and the file dialog's X id."""
+    s.click(window, s.one(s.wait_top_level_with("list", "Word lists"), "push button",
+                          "Import..."))
+    dialog = s.wait_window(besides={main, window}, title="Import a word list")
+    s.type_text(str(listing))
+    s.key("Return")
+    if dialog in s.visible_windows("Import a word list"):
+        time.sleep(0.5)  # the completer's popup may take the first Return
+        if dialog in s.visible_windows("Import a word list"):
+            s.key("Return")
+    message = wait_for("the import report", lambda: [
+        s.content(label) for label in s.find_all(s.app_accessible(), "label")
+        if "is imported" in (s.content(label) or "")])
+    return message, dialog
+
+
 def use_list(s, window, lists, prefix):
     """Selects the entry starting with prefix and clicks Use; it then shows "(in use)"."""
     entry = wait_for(f'the entry "{prefix}"', lambda: [i for i in s.find_all(lists, "list item")
@@ -650,18 +668,7 @@ def test_word_lists(s):
     answers_before = answer_count(history_path(s))
 
     window, lists = word_lists_window(s, main, acc)
-    s.click(window, s.one(s.wait_top_level_with("list", "Word lists"), "push button",
-                          "Import..."))
-    dialog = s.wait_window(besides={main, window}, title="Import a word list")
-    s.type_text(str(listing))
-    s.key("Return")
-    if dialog in s.visible_windows("Import a word list"):
-        time.sleep(0.5)  # the completer's popup may take the first Return
-        if dialog in s.visible_windows("Import a word list"):
-            s.key("Return")
-    message = wait_for("the import report", lambda: [
-        s.content(label) for label in s.find_all(s.app_accessible(), "label")
-        if "is imported" in (s.content(label) or "")])
+    message, _ = import_list(s, main, window, listing)
     log(f"import report: {message}")
     check("not letters A-Z: 1" in message[0], f"report {message}")
     s.key("Return")
@@ -967,18 +974,7 @@ def word_lists_shots(s, folder):
     window, _ = word_lists_window(s, main, acc)
     time.sleep(0.5)
     s.run(["import", "-window", hex(window), str(folder / "word-lists.png")])
-    s.click(window, s.one(s.wait_top_level_with("list", "Word lists"), "push button",
-                          "Import..."))
-    dialog = s.wait_window(besides={main, window}, title="Import a word list")
-    s.type_text(str(listing))
-    s.key("Return")
-    if dialog in s.visible_windows("Import a word list"):
-        time.sleep(0.5)  # the completer's popup may take the first Return
-        if dialog in s.visible_windows("Import a word list"):
-            s.key("Return")
-    wait_for("the import report", lambda: [
-        label for label in s.find_all(s.app_accessible(), "label")
-        if "is imported" in (s.content(label) or "")])
+    _, dialog = import_list(s, main, window, listing)
     report = s.wait_window(besides={main, window, dialog})
     time.sleep(0.3)
     s.run(["import", "-window", hex(report), str(folder / "import-report.png")])

@@ -135,6 +135,9 @@ void HistoryWriter::run()
             job.taken = true;
             batch.push_back(job);
         }
+        // A try a new job or a flush asked for leaves the pause as it is: only the pauses
+        // themselves grow.
+        const bool asked = fresh_ || hurryMs_ > 0;
         const int waitMs = hurryMs_ > 0 ? hurryMs_ : busyWaitMs_.load();
         hurryMs_ = 0;
         fresh_ = false;
@@ -148,8 +151,9 @@ void HistoryWriter::run()
         if (report.error) {
             for (WriteJob& job : queue_)
                 job.taken = false;
-            delayMs = std::min(delayMs == 0 ? FirstRetryMs : delayMs * 2,
-                               report.error->busy() ? LongestBusyRetryMs : LongestRetryMs);
+            const int longest = report.error->busy() ? LongestBusyRetryMs : LongestRetryMs;
+            delayMs =
+                delayMs == 0 ? FirstRetryMs : std::min(asked ? delayMs : delayMs * 2, longest);
             paused_ = report.error->damaged();
             notOurs_ = report.notOurs;
         } else {

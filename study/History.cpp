@@ -13,10 +13,7 @@
 
 History::Impl::Impl(History& owner, QString path, MemoryPolicy policy)
     : owner(owner), path(std::move(path)), policy(std::move(policy)), db(this->path)
-{
-    retry.setSingleShot(true);
-    retry.callOnTimeout([this] { flush(this->owner.busyWaitMs_); });
-}
+{}
 
 void History::Impl::closeDb()
 {
@@ -52,8 +49,9 @@ QString History::Impl::moveAside(const QString& why)
 {
     stopBackground();
     // What was written goes with the file: an answer there can no longer be taken back.
-    waitingUndos.clear();
-    if (last && last->where == LastAnswer::Where::Written)
+    if (last && last->queued &&
+        std::none_of(waiting.cbegin(), waiting.cend(),
+                     [&](const Queued& q) { return q.seq == last->seq; }))
         last.reset();
     dbOpen = false;
     saving = false;
@@ -131,13 +129,8 @@ void History::Impl::loadCache()
 
 void History::Impl::applyWaiting()
 {
-    for (const AnswerRecord& a : std::as_const(waiting))
-        policy.apply(cache, a);
-    QStringList words;
-    for (const Undo& u : std::as_const(waitingUndos))
-        words += u.words;
-    if (!words.isEmpty())
-        refreshWords(words);
+    for (const Queued& q : std::as_const(waiting))
+        policy.apply(cache, q.answer);
 }
 
 void History::Impl::refreshWords(const QStringList& words)
@@ -146,21 +139,17 @@ void History::Impl::refreshWords(const QStringList& words)
         return; // read in full when next needed
     QHash<QString, WordMemory> fresh;
     if (dbOpen) {
-        QList<qint64> skipping;
-        for (const Undo& u : std::as_const(waitingUndos))
-            skipping.append(u.answerId);
         try {
-            fresh = HistoryRebuild::replayWords(db, policy, words, skipping);
+            fresh = HistoryRebuild::replayWords(db, policy, words);
         } catch (const DbError&) {
             cacheLoaded = false;
             return;
         }
     }
-    for (const QList<AnswerRecord>* list : {&unsaved, &waiting})
-        for (const AnswerRecord& a : *list)
-            if (std::any_of(words.cbegin(), words.cend(),
-                            [&](const QString& w) { return a.candidates.contains(w); }))
-                policy.apply(fresh, a);
+    for (const AnswerRecord& a : std::as_const(unsaved))
+        if (std::any_of(words.cbegin(), words.cend(),
+                        [&](const QString& w) { return a.candidates.contains(w); }))
+            policy.apply(fresh, a);
     for (const QString& word : words) {
         if (const auto it = fresh.constFind(word); it != fresh.constEnd())
             cache.insert(word, *it);
@@ -199,7 +188,7 @@ void History::switchTo(const QString& path)
     d_->stopBackground();
     dropWritten();
     // The waiting answers belong to the list they were given on: its history stays behind,
-    // retrying on its own timer, until the file takes them.
+    // its writer trying on, until the file takes them.
     if (d_->waiting.isEmpty() && d_->waitingUndos.isEmpty())
         delete d_;
     else
@@ -231,10 +220,9 @@ History::~History()
     const QDeadlineTimer deadline(HistoryDb::BusyTimeoutMs);
     leftBehind_.emplace_back(d_);
     d_ = nullptr;
-    for (const std::unique_ptr<Impl>& impl : leftBehind_) {
-        impl->toldNotSaving = true;
-        impl->flush(int(std::max<qint64>(deadline.remainingTime(), 1)));
-    }
+    for (const std::unique_ptr<Impl>& impl : leftBehind_)
+        if (impl->writeThread && impl->keepsFile)
+            impl->writeThread->flush(int(std::max<qint64>(deadline.remainingTime(), 1)));
 }
 
 bool History::open()
@@ -257,9 +245,11 @@ bool History::isForeign() const
 void History::rebuild()
 {
     d_->open();
+    d_->flush(HistoryDb::BusyTimeoutMs);
     if (d_->saving) {
         try {
             d_->rebuildStored();
+            d_->flush(HistoryDb::BusyTimeoutMs);
             return;
         } catch (const DbError& e) {
             d_->tellNotSaving(e.text);
@@ -330,12 +320,12 @@ bool History::forgetAll(QString* movedTo)
     if (d_->keepsFile && !d_->flush(busyWaitMs_))
         return false;
     d_->stopBackground();
+    d_->writeThread.reset(); // its connection closes before the file moves
     d_->fitAskedOn = QDate();
     d_->waiting.clear(); // a file no longer kept takes nothing
     d_->waitingUndos.clear();
     d_->unsaved.clear();
     d_->last.reset();
-    d_->retry.stop();
     d_->closeDb();
     d_->cache.clear();
     d_->cacheLoaded = false;

@@ -27,18 +27,19 @@ class WordStore;
 // between questions. The thread's news comes back queued to the thread that made the History.
 //
 // Nothing touches the disk until the first use. A damaged file is moved aside under a dated name
-// and a fresh one started, with one message. Each answer is written as it comes, in a transaction,
-// so a crash loses only answers not yet written. Several programs may share one file: a write waits
-// a moment for another's, then the answer waits in memory, in order, and is written with the next
-// answer, on a timer or at exit. When the file can't be written for a lasting reason (a full disk,
-// a read-only file, its folder gone) the player is told once that progress is not being saved, and
-// the waiting answers are written as soon as the cause goes away. Another program's database is
-// never written nor moved: the history then lives in memory.
+// and a fresh one started, with one message. Each answer goes to the history's writer thread,
+// which writes it in a transaction within a moment, so a crash loses only answers not yet
+// written. Several programs may share one file: while another holds it, answers wait in memory,
+// in order, counted in the states, and the writer tries again (with the next answer, after a
+// pause, on flush() or at exit). When the file can't be written for a lasting reason (a full
+// disk, a read-only file, its folder gone) the player is told once that progress is not being
+// saved, and the waiting answers are written as soon as the cause goes away. Another program's
+// database is never written nor moved: the history then lives in memory.
 class History : public AnswerRecorder
 {
 public:
     static constexpr int SchemaVersion = 3;
-    // How long a write waits for another program's lock before its answer waits in memory.
+    // How long each of the writer's tries waits for another program's lock.
     static constexpr int DefaultBusyWaitMs = 250;
     // The history of the player running the program: history.sqlite in the per-user data folder,
     // under the same organisation and application names as the settings. Empty without a home
@@ -71,20 +72,21 @@ public:
     // Answers and undo entries kept in memory until the file takes them, those of the lists
     // switched from included.
     int pendingCount() const;
-    // Writes the waiting answers now (the other lists' too), if the files take them. True when
-    // none are left waiting.
+    // Waits while the writers write the waiting answers (the other lists' too), each try waiting
+    // at most the busy wait for a lock. True when none are left waiting.
     bool flush();
     void setBusyWaitMs(int ms);
     // For tests: caps the file, on this program's connection, at its size now plus `pages` pages,
     // as a full disk would; a negative count lifts the cap.
     void capSizeForTest(int pages);
 
-    // Included at once in the states; written now, or as soon as the file takes it.
+    // Included at once in the states; handed to the writer, which writes it as soon as the file
+    // takes it. Never waits for the disk or a lock.
     void record(const AnswerRecord& answer) override;
     // Takes back the last answer recorded, once: it counts nowhere from now on (states, counts,
-    // fits, progress), and its words are as if it had never been given. A written answer stays in
-    // the file, with an undo entry saying when it was taken back (`at`); one still waiting is
-    // simply not written. False when there is nothing to take back.
+    // fits, progress), and its words are as if it had never been given. An answer the writer has
+    // taken stays in the file, with an undo entry saying when it was taken back (`at`); one still
+    // waiting in the queue is simply not written. False when there is nothing to take back.
     bool takeBack(const QDateTime& at);
     // Drops the derived states and replays every answer, here and now.
     void rebuild();

@@ -68,23 +68,24 @@ bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
         policy.fakeSpotting = *outcome.newFakeSpotting;
     if (!outcome.rebuilt)
         return false;
+    if (keepsFile) {
+        // Shown at once, with the answers still waiting; the writer's report corrects them for
+        // answers it wrote meanwhile.
+        cache = outcome.states;
+        cacheLoaded = true;
+        applyWaiting();
+        // The writer brings the states up to the file's end: the answers written since the swap
+        // applied again with the new weights, the words of those taken back replayed. Its report
+        // puts them in place, the answers still waiting applied on top.
+        writes().push({.kind = WriteJob::Kind::Adopt,
+                       .seq = nextSeq++,
+                       .policy = policy,
+                       .outcome = std::make_shared<HistoryRebuild::Outcome>(std::move(outcome))});
+        return true;
+    }
     cache = std::move(outcome.states);
     cacheLoaded = true;
     lastSeenId = outcome.throughId;
-    try {
-        // Answers written since were applied to the new states with the old weights: again; and
-        // the words of answers taken back since are replayed without them.
-        if (saving && (HistorySchema::lastAnswerId(db) != lastSeenId ||
-                       HistorySchema::lastUndoId(db) != outcome.throughUndoId))
-            db.transaction([&] {
-                lastSeenId = HistoryRebuild::applyLater(db, policy, cache, lastSeenId);
-                HistoryRebuild::applyUndosAfter(db, policy, cache, outcome.throughUndoId);
-            });
-    } catch (const DbError&) {
-        cacheLoaded = false; // read them all again
-        return true;
-    }
-    // And the answers and undo entries still waiting to be written.
     applyWaiting();
     return true;
 }
@@ -97,6 +98,7 @@ void History::setFitter(Fitter fitter)
 bool History::recalibrate(const QDate& today)
 {
     d_->open();
+    d_->flush(HistoryDb::BusyTimeoutMs);
     if (!d_->saving || d_->fitAskedOn == today)
         return false;
     while (!d_->worker.wait(std::chrono::seconds(1))) {
@@ -109,6 +111,7 @@ bool History::recalibrate(const QDate& today)
             HistoryRebuild::run(d_->db, d_->order(false, today), control);
         const bool changed = outcome.newWeights.has_value();
         d_->adopt(std::move(outcome));
+        d_->flush(HistoryDb::BusyTimeoutMs); // the in-line fit's states are in place on return
         return changed;
     } catch (const DbError& e) {
         d_->tellNotSaving(e.text);

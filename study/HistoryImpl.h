@@ -8,11 +8,11 @@
 #include "HistoryDb.h"
 #include "HistoryRebuild.h"
 #include "HistoryWorker.h"
+#include "HistoryWriter.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
-#include <QTimer>
+#include <QSet>
 
 #include <mutex>
 
@@ -46,35 +46,32 @@ public:
     QHash<QString, WordMemory> cache; // the stored states with the waiting answers applied
     qint64 lastSeenId = 0;
 
-    // Answers not written yet, oldest first, and how they are retried.
-    QList<AnswerRecord> waiting;
-    // Answers already written that the player took back, the undo entry not written yet.
+    // Answers handed to the writer and not yet reported written, oldest first, by number.
+    struct Queued
+    {
+        qint64 seq;
+        AnswerRecord answer;
+    };
+    QList<Queued> waiting;
+    // Answers taken back after the writer took them, the undo entry not reported written yet.
     struct Undo
     {
-        qint64 answerId;
-        QDateTime at;
+        qint64 seq;
         QStringList words; // the answer's candidates
     };
     QList<Undo> waitingUndos;
+    qint64 nextSeq = 1;
     // Answers of a history kept in memory only, oldest first.
     QList<AnswerRecord> unsaved;
-    // The last answer recorded, while it can still be taken back, and where it is now.
+    // The last answer recorded, while it can still be taken back, and its words' states before.
     struct LastAnswer
     {
-        enum class Where
-        {
-            Unsaved,
-            Waiting,
-            Written
-        };
         AnswerRecord answer;
-        Where where;
-        qint64 id = 0; // when written
+        bool queued = false; // handed to the writer (else kept in memory only)
+        qint64 seq = 0;
+        QHash<QString, WordMemory> before;
     };
     std::optional<LastAnswer> last;
-    QTimer retry;
-    int retryDelayMs = 0;
-    QElapsedTimer busySince; // another program has held the file since
 
     void open();
     void closeDb();
@@ -96,25 +93,27 @@ public:
     // Replays every answer into fresh stored states, here and now.
     void rebuildStored();
 
-    // Writes the waiting answers, waiting at most waitMs for another program's lock. True when
-    // none are left waiting.
+    // The history's writer, started on first use.
+    HistoryWriter& writes();
+    // Waits at most waitMs for another program's lock while the writer writes what it holds,
+    // and takes its reports. True when none are left waiting.
     bool flush(int waitMs);
-    // Writes every waiting answer and undo entry and the states they change in one transaction.
-    void writeWaiting();
-    // Puts the waiting undo entries in the file, and replays their words; inside writeWaiting's
-    // transaction. Returns the words replayed (gone from `states` when no answer shows them).
-    QStringList writeWaitingUndos(QHash<QString, WordMemory>& states);
-    // Opens the file again for writing when it has become writable; throws DbError.
-    void reopenForWriting();
-    // After a failed write: tells the player about a lasting cause, and tries again later.
-    void failed(const DbError& e);
+    // On the owner's thread: what the writer reported since.
+    void takeReports();
+    void takeReport(WriteReport report);
+    // The states of these words set from `base` (absent: none), with the answers still waiting
+    // applied again; the words of undo entries still waiting keep their states.
+    void rebase(const QHash<QString, WordMemory>& base, const QSet<QString>& words);
+    // After a failed write: tells the player about a lasting cause.
+    void failed(const WriteReport& report);
     // Moves a damaged file aside and starts a fresh one; false when it could not be moved.
     bool startAfresh(const DbError& e);
     // Fits and rebuilds; see HistoryRebuild.
     QDate fitAskedOn; // the study day this History last looked for a fit
     BackgroundMailbox mailbox;
     QObject inbox;        // on the owner's thread: the worker's news is queued to it
-    HistoryWorker worker; // last: stopped before the rest goes
+    HistoryWorker worker; // stopped before the rest goes
+    std::unique_ptr<HistoryWriter> writeThread; // stopped first
     HistoryRebuild::Order order(bool rulesChanged, const QDate& fitDay) const;
     // Starts the order on the background thread, unless work is running or waiting.
     bool startBackground(HistoryRebuild::Order order);

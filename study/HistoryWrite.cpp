@@ -1,105 +1,103 @@
-// The write path of the history: answers wait in memory, in order, until the file takes them.
+// The write path of the history, on the owner's side: answers go to the writer's queue, count at
+// once in the states, and leave the waiting list when the writer reports them written.
 
 #include "History.h"
 #include "HistoryFile.h"
 #include "HistoryImpl.h"
 #include "HistorySchema.h"
 
-#include <QAbstractEventDispatcher>
-#include <QFileInfo>
-
-#include <sqlite3.h>
-
-#include <algorithm>
-#include <climits>
 #include <utility>
 
-namespace {
-
-// Retries start soon and slow down while the cause stays, up to a pause of half a minute.
-constexpr int FirstRetryMs = 250;
-constexpr int LongestRetryMs = 30000;
-// Another program holding the file this long is no passing moment: the player hears of it.
-constexpr qint64 LockLastsMs = 60000;
-
-} // namespace
-
-void History::Impl::writeWaiting()
+HistoryWriter& History::Impl::writes()
 {
-    // The states are read inside the transaction, so answers written meanwhile by another
-    // program are built upon.
-    qint64 before = 0;
-    qint64 id = 0;
-    QHash<QString, WordMemory> words;
-    QStringList replayed;
-    db.transaction([&] {
-        before = HistorySchema::lastAnswerId(db);
-        for (const AnswerRecord& a : std::as_const(waiting)) {
-            id = HistorySchema::insertAnswer(db, a);
-            QHash<QString, WordMemory> touched =
-                HistorySchema::readStatesOf(db, MemoryPolicy::touchedWords(a));
-            policy.apply(touched, a);
-            for (const WordMemory& m : std::as_const(touched)) {
-                HistorySchema::writeState(db, m);
-                words.insert(m.word, m);
-            }
-        }
-        replayed = writeWaitingUndos(words);
-    });
-    const bool othersWrote = before != lastSeenId;
-    if (!waiting.isEmpty()) {
-        if (last && last->where == LastAnswer::Where::Waiting) {
-            last->where = LastAnswer::Where::Written;
-            last->id = id;
-        }
-        lastSeenId = id;
+    if (!writeThread)
+        writeThread = std::make_unique<HistoryWriter>(path, policy, lastSeenId, [this] {
+            // The writer is joined before the inbox goes, and a queued call dies with it.
+            QMetaObject::invokeMethod(
+                &inbox, [this] { takeReports(); }, Qt::QueuedConnection);
+        });
+    writeThread->setBusyWaitMs(owner.busyWaitMs_);
+    return *writeThread;
+}
+
+bool History::Impl::flush(int waitMs)
+{
+    if (!writeThread)
+        return waiting.isEmpty() && waitingUndos.isEmpty();
+    if (keepsFile)
+        writeThread->flush(waitMs);
+    takeReports();
+    return writeThread->idle();
+}
+
+void History::Impl::takeReports()
+{
+    if (!writeThread)
+        return;
+    for (WriteReport& report : writeThread->takeReports())
+        takeReport(std::move(report));
+}
+
+void History::Impl::takeReport(WriteReport report)
+{
+    if (report.error) {
+        failed(report);
+        return;
     }
-    waiting.clear();
-    waitingUndos.clear();
+    if (!saving && db.isReadOnly()) {
+        // Writable again: read through a connection that sees the writer's answers as they come.
+        QString reason;
+        closeDb();
+        writer = HistoryFile::open(db, &reason, false) == HistoryFile::Outcome::Ready;
+        dbOpen = db.isOpen();
+    }
+    saving = true;
+    toldNotSaving = false; // a later lasting failure is news again
+    const auto done = [&](const auto& item) { return item.seq <= report.through; };
+    waiting.removeIf(done);
+    waitingUndos.removeIf(done);
+    if (!cacheLoaded && !report.full)
+        return; // read in full when next needed
     if (!cacheLoaded)
-        return;
-    if (othersWrote) {
-        cacheLoaded = false; // another program wrote meanwhile: read it all again
-        return;
+        cache.clear();
+    cacheLoaded = true;
+    QSet<QString> words;
+    if (report.full) {
+        for (auto it = cache.cbegin(); it != cache.cend(); ++it)
+            words.insert(it.key());
     }
-    for (const WordMemory& m : std::as_const(words))
-        cache.insert(m.word, m);
-    for (const QString& word : std::as_const(replayed))
-        if (!words.contains(word))
+    for (auto it = report.states.cbegin(); it != report.states.cend(); ++it)
+        words.insert(it.key());
+    for (const QString& word : std::as_const(report.gone))
+        words.insert(word);
+    rebase(report.states, words);
+}
+
+void History::Impl::rebase(const QHash<QString, WordMemory>& base, const QSet<QString>& words)
+{
+    QSet<QString> held;
+    for (const Undo& u : std::as_const(waitingUndos))
+        for (const QString& word : u.words)
+            held.insert(word);
+    QHash<QString, WordMemory> fresh;
+    for (const QString& word : words)
+        if (!held.contains(word))
+            if (const auto it = base.constFind(word); it != base.constEnd())
+                fresh.insert(word, *it);
+    for (const Queued& q : std::as_const(waiting))
+        for (const QString& word : MemoryPolicy::touchedWords(q.answer))
+            if (words.contains(word) && !held.contains(word)) {
+                policy.apply(fresh, q.answer);
+                break;
+            }
+    for (const QString& word : words) {
+        if (held.contains(word))
+            continue;
+        if (const auto it = fresh.constFind(word); it != fresh.constEnd())
+            cache.insert(word, *it);
+        else
             cache.remove(word);
-}
-
-QStringList History::Impl::writeWaitingUndos(QHash<QString, WordMemory>& states)
-{
-    QStringList replayed;
-    for (const Undo& u : std::as_const(waitingUndos)) {
-        HistorySchema::insertUndo(db, u.answerId, u.at);
-        replayed += u.words;
     }
-    if (!replayed.isEmpty())
-        HistoryRebuild::replayWordsInto(db, policy, states, replayed);
-    return replayed;
-}
-
-void History::Impl::reopenForWriting()
-{
-    // The cheap checks come first: this runs with every answer while the file can't be written.
-    QString reason = HistoryFile::whyNotWritable(path);
-    if (reason.isEmpty()) {
-        // The folder is made only on the first opening: one removed since stays removed.
-        const HistoryFile::Outcome outcome = HistoryFile::open(db, &reason, false);
-        dbOpen = db.isOpen() && outcome != HistoryFile::Outcome::Damaged;
-        writer = outcome == HistoryFile::Outcome::Ready;
-        if (writer)
-            return;
-        if (outcome == HistoryFile::Outcome::Damaged)
-            throw DbError{reason, SQLITE_CORRUPT};
-        if (outcome == HistoryFile::Outcome::Foreign || outcome == HistoryFile::Outcome::Newer) {
-            keepsFile = false; // another program put its own file in our place
-            foreign = outcome == HistoryFile::Outcome::Foreign;
-        }
-    }
-    throw DbError{reason, 0};
 }
 
 bool History::Impl::startAfresh(const DbError& e)
@@ -111,106 +109,90 @@ bool History::Impl::startAfresh(const DbError& e)
         return false;
     }
     tellStartedAfresh(movedTo);
-    cacheLoaded = false; // the old states went with the old file; the waiting answers stay
+    waitingUndos.clear(); // what they would take back went with the old file
+    cacheLoaded = false;  // the old states went with the old file; the waiting answers stay
     tried = false;
     open();
-    return keepsFile;
+    if (!keepsFile)
+        return false;
+    loadCache(); // before the writer goes on: nothing it writes is counted twice
+    writeThread->resume(lastSeenId);
+    return true;
 }
 
-void History::Impl::failed(const DbError& e)
+void History::Impl::failed(const WriteReport& report)
 {
-    if (e.busy()) {
-        if (!busySince.isValid())
-            busySince.start();
-        else if (busySince.elapsed() >= LockLastsMs)
-            tellNotSaving(e.cause());
-    } else {
-        const bool writing = db.isOpen() && !db.isReadOnly();
-        if (writing && (e.ioFailed() || !HistoryFile::whyNotWritable(path).isEmpty())) {
-            // Nothing more goes through this connection: read on through a read-only one while
-            // the file can't be written.
-            QString reason;
-            closeDb();
-            writer = HistoryFile::open(db, &reason, false) == HistoryFile::Outcome::Ready;
-            dbOpen = db.isOpen();
-        }
-        tellNotSaving(e.cause());
+    const DbError& e = *report.error;
+    if (e.damaged()) {
+        startAfresh(e);
+        return;
     }
-    // Answers failing meanwhile leave a pending retry as it is; a failed retry waits longer.
-    if (!keepsFile || retry.isActive() || !QAbstractEventDispatcher::instance())
-        return; // without an event loop, the next answer or the exit tries again
-    retryDelayMs = retryDelayMs == 0 ? FirstRetryMs : std::min(retryDelayMs * 2, LongestRetryMs);
-    retry.start(retryDelayMs);
-}
-
-bool History::Impl::flush(int waitMs)
-{
-    if (waiting.isEmpty() && waitingUndos.isEmpty())
-        return true;
-    for (int attempt = 0; keepsFile; ++attempt) {
+    if (report.notOurs)
+        keepsFile = false; // another program put its own file in our place
+    if (!report.lasting)
+        return;
+    const bool writing = db.isOpen() && !db.isReadOnly();
+    if (writing && (e.ioFailed() || !HistoryFile::whyNotWritable(path).isEmpty())) {
+        // Nothing more goes through this connection: read on through one that leaves SQLite's
+        // files beside it alone, so that the writer's finds them as they are once writable.
+        closeDb();
         try {
-            if (!writer || !db.isOpen() || !QFileInfo::exists(path))
-                reopenForWriting();
-            db.setBusyTimeout(waitMs);
-            writeWaiting();
-            db.setBusyTimeout(HistoryDb::BusyTimeoutMs);
-            saving = true;
-            toldNotSaving = false; // a later lasting failure is news again
-            busySince.invalidate();
-            retryDelayMs = 0;
-            retry.stop();
-            return true;
-        } catch (const DbError& e) {
-            if (db.isOpen())
-                db.setBusyTimeout(HistoryDb::BusyTimeoutMs);
-            if (e.damaged() && attempt == 0 && startAfresh(e))
-                continue;
-            failed(e);
-            return false;
+            db.open(HistoryDb::Access::Frozen);
+        } catch (const DbError&) {
         }
+        dbOpen = db.isOpen();
     }
-    return false;
+    tellNotSaving(e.cause());
 }
 
 void History::record(const AnswerRecord& answer)
 {
-    using Where = Impl::LastAnswer::Where;
     d_->open();
+    d_->loadCache();
+    Impl::LastAnswer last{answer, d_->keepsFile, 0, {}};
+    for (const QString& word : MemoryPolicy::touchedWords(answer))
+        if (const WordMemory* m = find(word))
+            last.before.insert(word, *m);
+    d_->policy.apply(d_->cache, answer);
     if (!d_->keepsFile) {
-        // Kept in memory for this run only.
-        d_->loadCache();
-        d_->unsaved.append(answer);
-        d_->last = {answer, Where::Unsaved};
-        d_->policy.apply(d_->cache, answer);
-        return;
+        d_->unsaved.append(answer); // kept in memory for this run only
+    } else {
+        last.seq = d_->nextSeq++;
+        d_->waiting.append({last.seq, answer});
+        d_->writes().push({.kind = WriteJob::Kind::Answer, .seq = last.seq, .answer = answer});
     }
-    d_->waiting.append(answer);
-    d_->last = {answer, Where::Waiting};
-    if (d_->cacheLoaded)
-        d_->policy.apply(d_->cache, answer);
-    d_->flush(busyWaitMs_);
+    d_->last = std::move(last);
     dropWritten();
 }
 
 bool History::takeBack(const QDateTime& at)
 {
-    using Where = Impl::LastAnswer::Where;
     if (!d_->last)
         return false;
     const Impl::LastAnswer last = *std::exchange(d_->last, std::nullopt);
-    switch (last.where) {
-    case Where::Unsaved:
+    const QStringList& words = last.answer.candidates;
+    if (!last.queued) {
         d_->unsaved.removeLast();
-        break;
-    case Where::Waiting:
-        d_->waiting.removeLast(); // never written: nothing to log
-        break;
-    case Where::Written:
-        d_->waitingUndos.append({last.id, at, last.answer.candidates});
-        break;
+        d_->refreshWords(words);
+        return true;
     }
-    d_->refreshWords(last.answer.candidates);
-    d_->flush(busyWaitMs_);
+    if (d_->writeThread->drop(last.seq)) {
+        d_->waiting.removeLast(); // never written: nothing to log
+    } else {
+        const qint64 seq = d_->nextSeq++;
+        d_->waitingUndos.append({seq, words});
+        d_->writes().push({.kind = WriteJob::Kind::Undo,
+                           .seq = seq,
+                           .answer = last.answer,
+                           .undoes = last.seq,
+                           .at = at});
+    }
+    // Its words as they were before it (the writer's replay of them follows, for an undo entry).
+    for (const QString& word : MemoryPolicy::touchedWords(last.answer))
+        if (const auto it = last.before.constFind(word); it != last.before.constEnd())
+            d_->cache.insert(word, *it);
+        else
+            d_->cache.remove(word);
     return true;
 }
 
@@ -238,6 +220,6 @@ void History::setBusyWaitMs(int ms)
 void History::capSizeForTest(int pages)
 {
     d_->open();
-    const int now = d_->db.scalar(QStringLiteral("PRAGMA page_count")).toInt();
-    d_->db.run(QStringLiteral("PRAGMA max_page_count=%1").arg(pages < 0 ? INT_MAX : now + pages));
+    d_->loadCache();
+    d_->writes().capPages(pages);
 }

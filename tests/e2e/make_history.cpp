@@ -122,5 +122,5 @@ int main(int argc, char* argv[])
             ++recorded;
         }
     }
-    return messages.shown == 0 && history.answerCount() == recorded ? 0 : 1;
+    return messages.shown == 0 && history.flush() && history.answerCount() == recorded ? 0 : 1;
 }

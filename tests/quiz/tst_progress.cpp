@@ -60,6 +60,7 @@ struct Fixture
         // Took XJ for a word, passing over AD.
         history.record(
             {start, QStringLiteral("study"), true, 2, {"AD", "QZ", "XJ", "VK"}, 0, 2, 900});
+        QVERIFY(history.flush()); // the window reads the file
         room.emplace(session, history, clock);
     }
 

@@ -243,6 +243,7 @@ private slots:
         QTest::keySequence(&w, undo);
         QCOMPARE(fx.candidates(w), next);
         QCOMPARE(w.sessionResult().answered, 1);
+        QVERIFY(fx.history.flush());
         QCOMPARE(fx.history.answerCount(), 1);
     }
 

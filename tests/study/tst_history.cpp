@@ -116,6 +116,7 @@ private slots:
             QVERIFY(!QFile::exists(path)); // nothing happens before the first use
             for (int n = 0; n < 40; ++n)
                 history.record(answer(n));
+            QVERIFY(history.flush());
             QVERIFY(history.isSaving());
             QCOMPARE(history.answerCount(), 40);
             before = snapshot(history);
@@ -161,6 +162,7 @@ private slots:
         History history(messages, path);
         history.record(answer(0));
         history.record(answer(1));
+        QVERIFY(history.flush());
         QCOMPARE(messages.shown.size(), 1);
         QVERIFY(messages.shown[0].text.contains(QStringLiteral("damaged")));
         const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("*-damaged-*")});
@@ -271,8 +273,10 @@ private slots:
             if (!lock)
                 history.capSizeForTest(0);
             QVERIFY(!lock || hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
-            while (history.pendingCount() < 5 && count < 2000)
+            while (history.pendingCount() < 5 && count < 2000) {
                 history.record(answer(count++));
+                history.flush(); // the writer's word on it taken
+            }
             QCOMPARE(history.pendingCount(), 5);
             QCOMPARE(snapshot(history), expectedStates(count));
             // A lock is a passing moment; a full disk is told, once.
@@ -282,9 +286,10 @@ private slots:
             if (!lock)
                 history.capSizeForTest(-1);
             QVERIFY(!lock || hold.exec(QStringLiteral("COMMIT")));
-            if (landing == QLatin1String("answer"))
-                history.record(answer(count++));
-            else if (landing == QLatin1String("flush"))
+            if (landing == QLatin1String("answer")) {
+                history.record(answer(count++)); // wakes the writer at once
+                QTRY_COMPARE_WITH_TIMEOUT(history.pendingCount(), 0, 1000);
+            } else if (landing == QLatin1String("flush"))
                 QVERIFY(history.flush());
             else if (landing == QLatin1String("timer"))
                 QTRY_COMPARE_WITH_TIMEOUT(history.pendingCount(), 0, 10000);
@@ -314,6 +319,7 @@ private slots:
         RecordingMessageBoxes messages;
         std::optional<History> history(std::in_place, messages, path);
         history->record(answer(0));
+        QVERIFY(history->flush());
         if (!whileOpen)
             history.reset();
         if (!setImmutable(files, true))
@@ -322,6 +328,7 @@ private slots:
             history.emplace(messages, path);
         for (int n = 1; n < 4; ++n)
             history->record(answer(n));
+        QVERIFY(!history->flush());
         QCOMPARE(messages.shown.size(), 1);
         QVERIFY(!history->isSaving());
         QCOMPARE(history->pendingCount(), 3);
@@ -329,6 +336,7 @@ private slots:
 
         QVERIFY(setImmutable(files, false));
         history->record(answer(4));
+        QVERIFY(history->flush());
         QCOMPARE(history->pendingCount(), 0);
         history.reset();
         QVERIFY(storedInOrder(path, 5));
@@ -345,13 +353,16 @@ private slots:
         History second(messages, path);
         first.words(); // both hold their states in memory from the start
         second.words();
-        for (int n = 0; n < 30; ++n)
-            (n % 2 ? second : first).record(answer(n));
+        for (int n = 0; n < 30; ++n) {
+            History& turn = n % 2 ? second : first;
+            turn.record(answer(n));
+            QVERIFY(turn.flush()); // in turns
+        }
         QCOMPARE(first.answerCount(), 30);
-        QCOMPARE(snapshot(first), snapshot(second));
         History third(messages, path);
+        QCOMPARE(snapshot(second), snapshot(third)); // the last to write saw every answer
         third.rebuild();
-        QCOMPARE(snapshot(third), snapshot(first));
+        QCOMPARE(snapshot(third), snapshot(second));
         QVERIFY(messages.shown.isEmpty());
     }
 
@@ -484,6 +495,7 @@ private slots:
                 if (n == 298 && locked)
                     QVERIFY(other.open() && hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
                 if (n == 300 && fit->hold) {
+                    QVERIFY(history.flush()); // the fit reads what the file holds
                     history.recalibrateInBackground(day);
                     fit->entered.acquire();
                 }
@@ -493,6 +505,7 @@ private slots:
                         fit->released.release();
                         QVERIFY(history.waitForBackgroundWork(30000));
                     }
+                    QCOMPARE(history.flush(), !locked); // written, or waiting for the lock
                     QVERIFY(history.takeBack(all[n].at.addSecs(2)));
                     QVERIFY(!history.takeBack(all[n].at.addSecs(3))); // once only
                 }
@@ -500,10 +513,13 @@ private slots:
                     QVERIFY(hold.exec(QStringLiteral("COMMIT")));
             }
             QCOMPARE(snapshot(history), expectedStates(330, 300));
+            QVERIFY(history.flush());
+            QCOMPARE(snapshot(history), expectedStates(330, 300));
             QCOMPARE(history.answerCount(), path.isEmpty() ? 0 : 329);
             if (fit->hold) {
                 QCOMPARE(fit->answers.loadRelaxed(), 300);
                 QVERIFY(history.takeUpBackgroundWork());
+                QVERIFY(history.flush());
                 const QStringList adopted = snapshot(history);
                 history.rebuild(); // the states taken up are those of the answers that count
                 QCOMPARE(snapshot(history), adopted);
@@ -558,7 +574,9 @@ private slots:
         QCOMPARE(history.answerCount(), rows);
         QCOMPARE(snapshot(history), expectedStates(rows));
         history.record(answer(rows));
+        QVERIFY(history.flush()); // written: taken back with an undo entry
         QVERIFY(history.takeBack(answer(rows).at));
+        QVERIFY(history.flush());
         QCOMPARE(countIn(path, "SELECT count(*) FROM undone"), 1);
         QCOMPARE(countIn(path, "PRAGMA user_version"), History::SchemaVersion);
         QVERIFY(messages.shown.isEmpty());

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <array>
 #include <atomic>
@@ -82,6 +83,18 @@ struct Lock
     bool held = false;
 };
 
+// Messages, noting whether any came on a thread other than the one that made the history.
+struct WindowThreadMessages : RecordingMessageBoxes
+{
+    void show(const QString& text, const QString& title, MessageIcon icon) override
+    {
+        offThread = offThread || QThread::currentThread() != owner;
+        RecordingMessageBoxes::show(text, title, icon);
+    }
+    QThread* owner = QThread::currentThread();
+    bool offThread = false;
+};
+
 } // namespace
 
 class HistoryThreadsTest : public QObject
@@ -111,6 +124,7 @@ private slots:
         std::optional<History> history(std::in_place, messages, first);
         history->setBusyWaitMs(20);
         history->record(answer(0));
+        QVERIFY(history->flush());
         Lock lock(first);
         QVERIFY(lock.held);
         for (int n = 1; n < 6; ++n)
@@ -132,6 +146,7 @@ private slots:
             QCOMPARE(snapshot(*history), statesOf(onFirst));
             history->record(answer(9));
             onFirst.append(9);
+            QVERIFY(history->flush());
             QCOMPARE(history->pendingCount(), 0);
         }
         history.reset();
@@ -139,6 +154,73 @@ private slots:
         QCOMPARE(timesIn(second), timesOf(range(6, 9)));
         QCOMPARE(snapshot(History(messages, first)), statesOf(onFirst));
         QVERIFY(messages.shown.isEmpty());
+    }
+
+    // Answers given while another program holds the file: record() only hands them on (the
+    // writer waits for the lock for ten minutes, and this thread holds it, so a record() that
+    // waited would never return). Once the lock goes, each lands once, in order; one taken back
+    // meanwhile counts nowhere, however far the writer had got with it. A full disk is told
+    // once, from the history's own thread, and the answers land when it has room again.
+    void answersBehindAHeldLock_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("takeBack"); // which answer is taken back, if any
+        QTest::newRow("lock") << "lock"
+                              << "";
+        QTest::newRow("lock, take back the waiting") << "lock"
+                                                     << "waiting";
+        QTest::newRow("lock, take back the written") << "lock"
+                                                     << "written";
+        QTest::newRow("full disk") << "full"
+                                   << "";
+        QTest::newRow("full disk, take back the waiting") << "full"
+                                                          << "waiting";
+    }
+    void answersBehindAHeldLock()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, takeBack);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        WindowThreadMessages messages;
+        QList<int> kept{0};
+        {
+            History history(messages, path);
+            history.setBusyWaitMs(600000);
+            history.record(answer(0));
+            QVERIFY(history.flush());
+            if (takeBack == QLatin1String("written"))
+                QVERIFY(history.takeBack(answer(0).at.addSecs(1)));
+            std::optional<Lock> lock;
+            int n = 1;
+            if (fault == QLatin1String("lock")) {
+                lock.emplace(path);
+                for (; n < 8; ++n)
+                    history.record(answer(n));
+            } else { // until the disk is full, told by the writer's report
+                history.capSizeForTest(0);
+                for (; messages.shown.isEmpty() && n < 2000; ++n) {
+                    history.record(answer(n));
+                    QCoreApplication::processEvents();
+                }
+                QCOMPARE(messages.shown.size(), 1);
+            }
+            kept = range(takeBack == QLatin1String("written") ? 1 : 0, n);
+            if (takeBack == QLatin1String("waiting")) {
+                QVERIFY(history.takeBack(answer(n - 1).at.addSecs(1)));
+                kept.removeLast();
+            }
+            QCOMPARE(snapshot(history), statesOf(kept));
+            if (fault == QLatin1String("full"))
+                history.capSizeForTest(-1);
+            lock.reset();
+            QTRY_COMPARE_WITH_TIMEOUT(history.pendingCount(), 0, 10000);
+            QCOMPARE(snapshot(history), statesOf(kept));
+        }
+        QCOMPARE(timesIn(path), timesOf(kept));
+        QCOMPARE(snapshot(History(messages, path)), statesOf(kept));
+        QCOMPARE(messages.shown.size(), fault == QLatin1String("full") ? 1 : 0);
+        QVERIFY(!messages.offThread);
     }
 
     // Forgetting waits for the answers given on the history: behind a lock nothing is moved,
@@ -151,6 +233,7 @@ private slots:
         History history(messages, path);
         history.setBusyWaitMs(20);
         history.record(answer(0));
+        QVERIFY(history.flush());
         Lock lock(path);
         history.record(answer(1));
         QString movedTo;

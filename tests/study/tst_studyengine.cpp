@@ -355,6 +355,7 @@ private slots:
         QVERIFY(f.engine->next());
         QVERIFY(f.history->policy().model.weights() != before);
 
+        QVERIFY(f.history->flush());
         RecordingMessageBoxes messages;
         History stored(messages, path);
         QCOMPARE(snapshot(stored), snapshot(*f.history));

@@ -234,8 +234,8 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
 class Protocol
 {
 public:
-    Protocol(const WordStore& store, StudyEngine& engine, DrillClock& clock)
-        : store_(store), engine_(engine), clock_(clock)
+    Protocol(const WordStore& store, History& history, StudyEngine& engine, DrillClock& clock)
+        : store_(store), history_(history), engine_(engine), clock_(clock)
     {}
 
     QString reply(const QString& line)
@@ -286,6 +286,7 @@ private:
             return QStringLiteral("E no question to answer: send NEXT first");
         pending_.reset();
         const StudyOutcome outcome = engine_.answer(chosenIndex);
+        history_.flush(); // the reply comes once the answer is in the file
         if (!clock_.real)
             clock_.now = clock_.now.addSecs(SecondsPerAnswer);
         return QStringLiteral("A %1 %2").arg(outcome.rightIndex + 1).arg(outcome.rightWord);
@@ -312,6 +313,7 @@ private:
     }
 
     const WordStore& store_;
+    History& history_;
     StudyEngine& engine_;
     DrillClock& clock_;
     std::optional<StudyQuestion> pending_;
@@ -359,7 +361,7 @@ int main(int argc, char* argv[])
         error(QStringLiteral("cannot read %1: %2").arg(options.wordsPath, e.description()));
         return 1;
     }
-    Protocol protocol(store, *engine, clock);
+    Protocol protocol(store, log, *engine, clock);
     std::string raw;
     while (!protocol.quit && std::getline(std::cin, raw)) {
         const QString reply =

@@ -176,9 +176,9 @@ void StudyRoom::study(QWidget* parent)
     }
 }
 
-bool StudyRoom::allSaved()
+bool StudyRoom::allSaved() const
 {
-    return history_.flush() && history_.isSaving();
+    return history_.isSaving();
 }
 
 void StudyRoom::showProgress(QWidget* parent)

@@ -86,8 +86,9 @@ public:
 
 private:
     StudySettings settings() const;
-    // Every answer is in the history file, so a next review can be promised.
-    bool allSaved();
+    // The history file takes the answers (those on their way to it included), so a next review
+    // can be promised. Never waits for the disk.
+    bool allSaved() const;
     void backgroundDone();
 
     Session& session_;

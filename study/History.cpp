@@ -90,12 +90,16 @@ void History::Impl::open()
             if (!spotting.isNull())
                 policy.fakeSpotting = std::clamp(spotting.toDouble(), 0.0, 1.0);
             // States derived under other rules serve until the background rebuild is taken up.
+            // With no answers there is nothing to replay: the writer notes the rules at once.
             const QVariant grading = HistorySchema::meta(db, QStringLiteral("grading"));
             if (grading.isNull() || grading.toInt() != policy.rulesVersion()) {
-                if (HistorySchema::lastAnswerId(db) == 0)
-                    HistorySchema::setMeta(db, QStringLiteral("grading"), policy.rulesVersion());
-                else
+                if (HistorySchema::lastAnswerId(db) == 0) {
+                    HistoryRebuild::Outcome nothing;
+                    nothing.rebuilt = true;
+                    adopt(std::move(nothing));
+                } else {
                     startBackground(order(true, QDate()));
+                }
             }
             return;
         } catch (const DbError& e) {

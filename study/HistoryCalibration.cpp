@@ -66,23 +66,27 @@ bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
         policy.model = Fsrs::Model(*outcome.newWeights);
     if (outcome.newFakeSpotting)
         policy.fakeSpotting = *outcome.newFakeSpotting;
-    if (!outcome.rebuilt)
-        return false;
-    if (keepsFile) {
-        // Shown at once, with the answers still waiting; the writer's report corrects them for
-        // answers it wrote meanwhile.
-        cache = outcome.states;
-        cacheLoaded = true;
-        applyWaiting();
-        // The writer brings the states up to the file's end: the answers written since the swap
-        // applied again with the new weights, the words of those taken back replayed. Its report
-        // puts them in place, the answers still waiting applied on top.
+    const bool rebuilt = outcome.rebuilt;
+    if (keepsFile && outcome.any()) {
+        if (rebuilt) {
+            // Shown at once, with the answers still waiting; the writer's report corrects them
+            // for answers it wrote meanwhile.
+            cache = outcome.states;
+            cacheLoaded = true;
+            applyWaiting();
+        }
+        // The writer stores the weights and states and brings the states up to the file's end:
+        // the answers written since applied again with the new weights, the words of those
+        // taken back replayed. Its report puts them in place, the answers still waiting applied
+        // on top.
         writes().push({.kind = WriteJob::Kind::Adopt,
                        .seq = nextSeq++,
                        .policy = policy,
                        .outcome = std::make_shared<HistoryRebuild::Outcome>(std::move(outcome))});
-        return true;
+        return rebuilt;
     }
+    if (!rebuilt)
+        return false;
     cache = std::move(outcome.states);
     cacheLoaded = true;
     lastSeenId = outcome.throughId;

@@ -141,34 +141,35 @@ Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
         }
     }
     out.rebuilt = order.rulesChanged || out.newWeights || out.newFakeSpotting;
-    if (out.rebuilt) {
-        out.states = replay(db, policy, snapshot, control);
-        HistorySchema::stageStates(db, out.states);
-        control.checkpoint();
-    }
-    control.checkpoint();
-    if (!fitting && !out.rebuilt)
-        return out;
-    db.transaction([&] {
-        if (out.rebuilt) {
-            HistorySchema::replaceStatesWithStaged(db);
-            out.throughId = applyLater(db, policy, out.states, snapshot);
-            out.throughUndoId = applyUndosAfter(db, policy, out.states, undoSnapshot);
-            HistorySchema::setMeta(db, QStringLiteral("grading"), policy.rulesVersion());
-        }
-        if (out.newWeights)
-            HistorySchema::storeWeights(db, *out.newWeights);
-        if (out.newFakeSpotting)
-            HistorySchema::setMeta(db, QStringLiteral("fake_spotting"), *out.newFakeSpotting);
-        if (fitting) {
-            HistorySchema::setMeta(db, QStringLiteral("fitted_on"),
-                                   order.fitDay.toString(Qt::ISODate));
-            HistorySchema::setMeta(db, QStringLiteral("fitted_answers"), answerCount);
-        }
-    });
     if (out.rebuilt)
-        HistorySchema::dropStaged(db);
+        out.states = replay(db, policy, snapshot, control);
+    control.checkpoint();
+    out.throughId = snapshot;
+    out.throughUndoId = undoSnapshot;
+    if (fitting) {
+        out.fittedOn = order.fitDay;
+        out.fittedAnswers = answerCount;
+    }
     return out;
+}
+
+void store(const HistoryDb& db, const MemoryPolicy& policy, Outcome& outcome)
+{
+    if (outcome.rebuilt) {
+        HistorySchema::replaceStates(db, outcome.states);
+        outcome.throughId = applyLater(db, policy, outcome.states, outcome.throughId);
+        outcome.throughUndoId = applyUndosAfter(db, policy, outcome.states, outcome.throughUndoId);
+        HistorySchema::setMeta(db, QStringLiteral("grading"), policy.rulesVersion());
+    }
+    if (outcome.newWeights)
+        HistorySchema::storeWeights(db, *outcome.newWeights);
+    if (outcome.newFakeSpotting)
+        HistorySchema::setMeta(db, QStringLiteral("fake_spotting"), *outcome.newFakeSpotting);
+    if (outcome.fittedOn.isValid()) {
+        HistorySchema::setMeta(db, QStringLiteral("fitted_on"),
+                               outcome.fittedOn.toString(Qt::ISODate));
+        HistorySchema::setMeta(db, QStringLiteral("fitted_answers"), outcome.fittedAnswers);
+    }
 }
 
 } // namespace HistoryRebuild

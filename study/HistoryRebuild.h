@@ -10,11 +10,11 @@
 class HistoryDb;
 class WorkControl;
 
-// Fitting the weights to the player's answers and rebuilding the word states from them, without
-// holding the file's write lock while it computes: the answers up to the last one there was are
-// replayed first, the states gathered on the side, and only then, in one short transaction, the
-// answers written meanwhile are applied too and the new states put in place. Runs on the
-// history's background thread, or on the caller's.
+// Fitting the weights to the player's answers and rebuilding the word states from them. run()
+// only reads: it fits and replays the answers up to the last one there was, on the history's
+// background thread (or the caller's). Its outcome goes to the history's writer, whose store()
+// puts the states in place in one short transaction, with the answers written meanwhile applied
+// too.
 namespace HistoryRebuild {
 
 struct Order
@@ -33,13 +33,22 @@ struct Outcome
     QHash<QString, WordMemory> states; // when rebuilt: the stored states, as of throughId
     qint64 throughId = 0;
     qint64 throughUndoId = 0; // and of the undo entries up to this one
+    QDate fittedOn;           // a fit ran, on this study day (invalid: none)
+    int fittedAnswers = 0;    // over this many answers
+
+    // Whether anything is to be stored.
+    bool any() const { return rebuilt || fittedOn.isValid(); }
 };
 
 // Whether the weights were fitted on that study day.
 bool fittedOn(const HistoryDb& db, const QDate& day);
 
-// Does what the order asks; throws DbError, or WorkCancelled from control.
+// Does what the order asks, reading only; throws DbError, or WorkCancelled from control.
 Outcome run(const HistoryDb& db, const Order& order, WorkControl& control);
+
+// Inside a write transaction: the outcome put in place under the policy it was reached with,
+// brought up to the file's end. Its states and ids become those stored now.
+void store(const HistoryDb& db, const MemoryPolicy& policy, Outcome& outcome);
 
 // The states of every answer from the first through throughId.
 QHash<QString, WordMemory> replay(const HistoryDb& db, const MemoryPolicy& policy, qint64 throughId,

@@ -312,40 +312,20 @@ void clearStates(const HistoryDb& db)
     db.run(QStringLiteral("DELETE FROM word_state"));
 }
 
-void stageStates(const HistoryDb& db, const QHash<QString, WordMemory>& states)
+void replaceStates(const HistoryDb& db, const QHash<QString, WordMemory>& states)
 {
-    db.run(QStringLiteral("PRAGMA temp_store=MEMORY"));
-    dropStaged(db);
-    db.run(QStringLiteral("CREATE TEMP TABLE staged_state AS SELECT %1 FROM main.word_state "
-                          "WHERE 0")
-               .arg(StateColumns));
+    db.run(QStringLiteral("DELETE FROM main.word_state"));
+    if (states.isEmpty())
+        return;
     QList<QVariantList> columns(stateValues(WordMemory()).size());
     for (const WordMemory& m : states) {
         const QVariantList row = stateValues(m);
         for (qsizetype i = 0; i < row.size(); ++i)
             columns[i].append(row[i]);
     }
-    if (states.isEmpty())
-        return;
-    db.transaction(
-        [&] {
-            db.runBatch(QStringLiteral("INSERT INTO temp.staged_state(%1) VALUES(%2)")
-                            .arg(StateColumns, StatePlaces),
-                        columns);
-        },
-        HistoryDb::Lock::Late);
-}
-
-void replaceStatesWithStaged(const HistoryDb& db)
-{
-    db.run(QStringLiteral("DELETE FROM main.word_state"));
-    db.run(QStringLiteral("INSERT INTO main.word_state(%1) SELECT %1 FROM temp.staged_state")
-               .arg(StateColumns));
-}
-
-void dropStaged(const HistoryDb& db)
-{
-    db.run(QStringLiteral("DROP TABLE IF EXISTS temp.staged_state"));
+    db.runBatch(
+        QStringLiteral("INSERT INTO main.word_state(%1) VALUES(%2)").arg(StateColumns, StatePlaces),
+        columns);
 }
 
 QVariant meta(const HistoryDb& db, const QString& key)

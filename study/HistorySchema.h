@@ -78,12 +78,8 @@ void writeState(const HistoryDb& db, const WordMemory& m);
 void deleteState(const HistoryDb& db, const QString& word);
 void clearStates(const HistoryDb& db);
 
-// A rebuild gathers its states in a temporary table of its own connection, which takes no lock
-// on the file however long it takes to fill, then puts them in place of word_state at once.
-void stageStates(const HistoryDb& db, const QHash<QString, WordMemory>& states);
-// Inside a write transaction: word_state becomes the staged states.
-void replaceStatesWithStaged(const HistoryDb& db);
-void dropStaged(const HistoryDb& db);
+// Inside a write transaction: word_state becomes these states, in one batch.
+void replaceStates(const HistoryDb& db, const QHash<QString, WordMemory>& states);
 
 QVariant meta(const HistoryDb& db, const QString& key);
 void setMeta(const HistoryDb& db, const QString& key, const QVariant& value);

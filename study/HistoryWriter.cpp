@@ -256,11 +256,14 @@ WriteReport HistoryWriter::write(HistoryDb& db, std::vector<WriteJob>& batch)
                     HistoryRebuild::replayWordsInto(db, policy, states, job.answer.candidates);
                 } else {
                     policy = job.policy;
-                    states = std::move(job.outcome->states);
-                    HistoryRebuild::applyLater(db, policy, states, job.outcome->throughId);
-                    HistoryRebuild::applyUndosAfter(db, policy, states, job.outcome->throughUndoId);
-                    report.full = true;
-                    othersWrote = false;
+                    // A copy: the job stays queued, outcome and all, should this try fail.
+                    HistoryRebuild::Outcome outcome = *job.outcome;
+                    HistoryRebuild::store(db, policy, outcome);
+                    if (outcome.rebuilt) {
+                        states = std::move(outcome.states);
+                        report.full = true;
+                        othersWrote = false;
+                    }
                 }
             }
             if (othersWrote) {

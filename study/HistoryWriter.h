@@ -24,7 +24,7 @@ struct WriteJob
     {
         Answer, // the answer is logged and its words' states stepped on
         Undo,   // the answer numbered `undoes` is taken back; `answer` is that answer
-        Adopt   // new stored states from the background work, brought up to the file's end
+        Adopt   // the background work's outcome stored, its states brought up to the file's end
     };
     Kind kind = Kind::Answer;
     qint64 seq = 0;

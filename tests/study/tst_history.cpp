@@ -405,7 +405,7 @@ private slots:
     }
 
     // New grading rules: the stored states serve at once while the rebuild runs in the
-    // background; it is taken up when asked, and kept.
+    // background; it is taken up when asked, and kept by the writer.
     void rulesChangeRebuildsInTheBackground()
     {
         QTemporaryDir dir;
@@ -422,6 +422,7 @@ private slots:
         QCOMPARE(history.find(QStringLiteral("AA"))->reviews, 99);
         QVERIFY(history.takeUpBackgroundWork());
         QCOMPARE(snapshot(history), rebuilt);
+        QVERIFY(history.flush()); // the writer stores them
         History reopened(messages, path);
         QCOMPARE(snapshot(reopened), rebuilt);
         QVERIFY(!reopened.backgroundBusy());

@@ -276,6 +276,49 @@ private slots:
         QVERIFY(history.policy().model.weights() != Fsrs::defaultWeights());
     }
 
+    // The background rebuild's states go to the file through the writer: behind another
+    // program's lock or a full disk they wait whole, through failed tries, and land once the
+    // cause goes, with the answers given meanwhile built upon them.
+    void rebuildThroughFailedWrites_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("lock") << "lock";
+        QTest::newRow("full disk") << "full";
+    }
+    void rebuildThroughFailedWrites()
+    {
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        QList<AnswerRecord> answers;
+        for (int n = 0; n < 300; ++n)
+            answers.append(answer(n));
+        fillHistory(path, answers);
+        WordDatabase::execute(path, {"UPDATE meta SET value = 0 WHERE key = 'grading'"});
+        RecordingMessageBoxes messages;
+        {
+            History history(messages, path);
+            history.setBusyWaitMs(20);
+            QVERIFY(history.open());
+            QVERIFY(history.waitForBackgroundWork(30000));
+            std::optional<Lock> lock;
+            if (fault == QLatin1String("lock"))
+                lock.emplace(path);
+            else
+                history.capSizeForTest(0);
+            QVERIFY(history.takeUpBackgroundWork());
+            for (int n = 300; n < 340; ++n)
+                history.record(answer(n));
+            QVERIFY(!history.flush());
+            QVERIFY(!history.flush()); // a second failed try still holds every state
+            lock.reset();
+            history.capSizeForTest(-1);
+            QVERIFY(history.flush());
+            QCOMPARE(snapshot(history), statesOf(range(0, 340)));
+        }
+        QCOMPARE(snapshot(History(messages, path)), statesOf(range(0, 340)));
+    }
+
     // Thousands of answers on two lists, switched every fifty answers, another program taking
     // the lock now and then, and a fit that runs until a switch or the exit stops it: every
     // answer lands once, in order, in the history of the list it was given on.

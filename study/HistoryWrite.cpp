@@ -112,11 +112,12 @@ bool History::Impl::startAfresh(const DbError& e)
     waitingUndos.clear(); // what they would take back went with the old file
     cacheLoaded = false;  // the old states went with the old file; the waiting answers stay
     tried = false;
+    const qint64 firstFresh = nextSeq; // the jobs of the fresh file's opening start here
     open();
     if (!keepsFile)
         return false;
     loadCache(); // before the writer goes on: nothing it writes is counted twice
-    writeThread->resume(lastSeenId);
+    writeThread->resume(lastSeenId, firstFresh);
     return true;
 }
 

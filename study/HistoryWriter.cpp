@@ -88,13 +88,14 @@ bool HistoryWriter::idle() const
     return queue_.empty();
 }
 
-void HistoryWriter::resume(qint64 lastSeenId)
+void HistoryWriter::resume(qint64 lastSeenId, qint64 firstFresh)
 {
     {
         std::lock_guard lock(mutex_);
         // What was written went with the old file: its undo entries and states go too.
-        std::erase_if(queue_,
-                      [](const WriteJob& job) { return job.kind != WriteJob::Kind::Answer; });
+        std::erase_if(queue_, [&](const WriteJob& job) {
+            return job.kind != WriteJob::Kind::Answer && job.seq < firstFresh;
+        });
         lastSeen_ = lastSeenId;
         lastWrittenSeq_ = 0;
         paused_ = false;

@@ -73,8 +73,9 @@ public:
     bool flush(int ms);
     bool idle() const;
     // After a damaged file: the writer stops until resume() (the file has been started afresh),
-    // which drops what referred to the old file.
-    void resume(qint64 lastSeenId);
+    // which drops what referred to the old file: the undo entries and outcomes queued before
+    // the job numbered firstFresh.
+    void resume(qint64 lastSeenId, qint64 firstFresh);
     void setBusyWaitMs(int ms) { busyWaitMs_ = ms; }
     // For tests: applied to the writer's connection before its next write.
     void capPages(int pages);

@@ -100,18 +100,7 @@ private slots:
         words_ = folder_.filePath(QStringLiteral("dbWords.mdb"));
         WordDatabase::write(words_, words);
         // 200,000 answers over the last 120 days, spread over 6,000 words, one in five wrong.
-        QList<AnswerRecord> answers;
-        const QDateTime start = now_.addDays(-120);
-        for (int i = 0; i < Answers; ++i) {
-            const QString word = words[(i * 7919) % 6000];
-            const int right = i % 4;
-            QStringList candidates{QStringLiteral("QZ"), QStringLiteral("XJ"),
-                                   QStringLiteral("VK")};
-            candidates.insert(right, word);
-            answers.append({start.addSecs(qint64(i) * 120 * 86400 / Answers),
-                            QStringLiteral("study"), true, int(word.size()), candidates, right,
-                            i % 5 == 0 ? (right + 1) % 4 : right, 1200});
-        }
+        const QList<AnswerRecord> answers = spreadAnswers(words.mid(0, 6000), Answers, now_, 120);
         history_ = folder_.filePath(QStringLiteral("history.sqlite"));
         QElapsedTimer filling;
         filling.start();

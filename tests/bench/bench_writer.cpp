@@ -52,32 +52,6 @@ void holdTheLockInTurns(const QString& path, const std::atomic<bool>& stop)
     QSqlDatabase::removeDatabase(name);
 }
 
-// Answers on the list's words over the 100 days before `now`, one in five wrong.
-QList<AnswerRecord> pastAnswers(const QStringList& words, const QDateTime& now)
-{
-    QList<AnswerRecord> answers;
-    const QDateTime start = now.addDays(-100);
-    for (int i = 0; i < Stored; ++i) {
-        const QString& word = words[(i * 7919) % words.size()];
-        const int right = i % 4;
-        QStringList candidates{QStringLiteral("QZ"), QStringLiteral("XJ"), QStringLiteral("VK")};
-        candidates.insert(right, word);
-        answers.append({start.addSecs(qint64(i) * 100 * 86400 / Stored), QStringLiteral("study"),
-                        true, int(word.size()), candidates, right,
-                        i % 5 == 0 ? (right + 1) % 4 : right, 1200});
-    }
-    return answers;
-}
-
-// The CPU time this thread has had: on a loaded machine, a question much longer on the clock
-// than on the CPU was kept waiting, for the CPU or for something else.
-qint64 threadCpuNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
-
 } // namespace
 
 class WriterBench : public QObject
@@ -97,7 +71,7 @@ private slots:
         ManualWallClock clock;
         clock.now = QDateTime::currentDateTimeUtc();
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
-        fillHistory(path, pastAnswers(words, clock.now));
+        fillHistory(path, spreadAnswers(words, Stored, clock.now, 100));
         SeededRandom random(1);
         WordStore store(random);
         store.create();

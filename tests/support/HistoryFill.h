@@ -46,6 +46,25 @@ inline QStringList snapshot(const History& history)
     return lines;
 }
 
+// `count` study answers on the words, spread evenly over the `days` days before `end`: the words
+// taken in a fixed scramble, one answer in five wrong.
+inline QList<AnswerRecord> spreadAnswers(const QStringList& words, int count, const QDateTime& end,
+                                         int days)
+{
+    QList<AnswerRecord> answers;
+    const QDateTime start = end.addDays(-days);
+    for (int i = 0; i < count; ++i) {
+        const QString& word = words[(i * 7919) % words.size()];
+        const int right = i % 4;
+        QStringList candidates{QStringLiteral("QZ"), QStringLiteral("XJ"), QStringLiteral("VK")};
+        candidates.insert(right, word);
+        answers.append({start.addSecs(qint64(i) * days * 86400 / count), QStringLiteral("study"),
+                        true, int(word.size()), candidates, right,
+                        i % 5 == 0 ? (right + 1) % 4 : right, 1200});
+    }
+    return answers;
+}
+
 // A choose-the-valid answer on word among three non-words, right or wrong.
 inline AnswerRecord answerOn(const QString& word, const QDateTime& at, bool right = true)
 {

@@ -52,6 +52,15 @@ void holdTheLockInTurns(const QString& path, const std::atomic<bool>& stop)
     QSqlDatabase::removeDatabase(name);
 }
 
+// The CPU time this thread has had: on a loaded machine, a question much longer on the clock
+// than on the CPU was kept waiting, for the CPU or for something else.
+qint64 threadCpuNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
 } // namespace
 
 class WriterBench : public QObject

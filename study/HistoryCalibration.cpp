@@ -41,9 +41,7 @@ bool History::Impl::startBackground(HistoryRebuild::Order order)
                 std::lock_guard lock(mailbox.mutex);
                 mailbox.outcome = std::move(outcome);
             }
-            // The worker is joined before the inbox goes, and a queued call dies with it.
-            QMetaObject::invokeMethod(
-                &inbox, [this] { backgroundFinished(); }, Qt::QueuedConnection);
+            workerNews.post(); // the worker is joined before the inbox goes
         });
 }
 

@@ -9,6 +9,7 @@
 #include "HistoryRebuild.h"
 #include "HistoryWorker.h"
 #include "HistoryWriter.h"
+#include "ThreadInbox.h"
 
 #include <QHash>
 #include <QObject>
@@ -111,8 +112,10 @@ public:
     // Fits and rebuilds; see HistoryRebuild.
     QDate fitAskedOn; // the study day this History last looked for a fit
     BackgroundMailbox mailbox;
-    QObject inbox;        // on the owner's thread: the worker's news is queued to it
-    HistoryWorker worker; // stopped before the rest goes
+    // On the owner's thread: the worker's and the writer's news, queued. They outlive both.
+    ThreadInbox workerNews{[this] { backgroundFinished(); }};
+    ThreadInbox writerNews{[this] { takeReports(); }};
+    HistoryWorker worker;                       // stopped before the rest goes
     std::unique_ptr<HistoryWriter> writeThread; // stopped first
     HistoryRebuild::Order order(bool rulesChanged, const QDate& fitDay) const;
     // Starts the order on the background thread, unless work is running or waiting.

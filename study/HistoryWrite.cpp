@@ -11,11 +11,8 @@
 HistoryWriter& History::Impl::writes()
 {
     if (!writeThread)
-        writeThread = std::make_unique<HistoryWriter>(path, policy, lastSeenId, [this] {
-            // The writer is joined before the inbox goes, and a queued call dies with it.
-            QMetaObject::invokeMethod(
-                &inbox, [this] { takeReports(); }, Qt::QueuedConnection);
-        });
+        writeThread = std::make_unique<HistoryWriter>(path, policy, lastSeenId,
+                                                      [this] { writerNews.post(); });
     writeThread->setBusyWaitMs(owner.busyWaitMs_);
     return *writeThread;
 }

@@ -405,6 +405,21 @@ private slots:
         QCOMPARE(f.random.draws, 58);
     }
 
+    // Uniform mode drops a pair of alike letters whole, where the written tests draw the second
+    // letter again: seeded runs keep their questions.
+    void uniformModeDropsAnAlikePairWhole()
+    {
+        Fixture f(WordDatabase::sequentialWords(2, 5), {0, {2}, StudySettings::Mode::Uniform});
+        f.random.push(0, 0, 1); // choose the valid word
+        f.random.push(0, 0, 0); // the one length
+        f.random.push(2, 0, 4); // AC
+        f.random.pushLetters(QStringLiteral("QQZXBCDF"));
+        f.random.push(0, 0, 3); // the word first
+        const auto q = f.engine->next();
+        QVERIFY(q);
+        QCOMPARE(q->candidates, (QStringList{"AC", "ZX", "BC", "DF"}));
+    }
+
     // What the feedback of a missed question showed is shown again only several questions later
     // (yet within the session), or at once after a long pause: the non-word passed for real, and
     // (with a 0-minute learning step) the word taken for the fake.

@@ -2,6 +2,7 @@
 #include "History.h"
 #include "HistoryFill.h"
 #include "StudyEngine.h"
+#include "StudyFixture.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "WordStore.h"
@@ -11,67 +12,11 @@
 
 #include <memory>
 
-namespace {
-
-// A player who knows every word of `known` and nothing else: picks the right answer when it
-// involves only known words, else the first candidate that is not the right one.
-int play(const StudyQuestion& q, const QSet<QString>& known)
-{
-    bool knows = true;
-    for (int i = 0; i < 4; ++i)
-        if ((q.validKind && i == q.rightIndex) || (!q.validKind && i != q.rightIndex))
-            knows = knows && known.contains(q.candidates[i]);
-    return knows ? q.rightIndex : (q.rightIndex + 1) % 4;
-}
-
-} // namespace
-
 class StudyEngineTest : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
-    {
-        QTemporaryDir dir;
-        ScriptedRandom random;
-        RecordingMessageBoxes messages;
-        ManualWallClock clock;
-        WordStore store{random};
-        std::unique_ptr<History> history;
-        std::unique_ptr<StudyEngine> engine;
-
-        Fixture(const QStringList& words, StudySettings settings,
-                MemoryPolicy policy = MemoryPolicy())
-        {
-            const QString path = dir.filePath(QStringLiteral("dbWords.mdb"));
-            WordDatabase::write(path, words);
-            store.create();
-            store.open(path);
-            history = std::make_unique<History>(
-                messages, dir.filePath(QStringLiteral("history.sqlite")), policy);
-            engine = std::make_unique<StudyEngine>(store, *history, clock, random, settings);
-        }
-        // Answers questions 10 s apart until the day's work is done, waiting for words in their
-        // learning steps (minutes) but not for the next day.
-        int session(const QSet<QString>& known, int limit = 1000)
-        {
-            int asked = 0;
-            while (asked < limit) {
-                const auto q = engine->next();
-                if (!q) {
-                    const QDateTime next = engine->nextReviewAfterSession();
-                    if (!next.isValid() || next > clock.now.addSecs(1800))
-                        break;
-                    clock.now = std::max(next, clock.now);
-                    continue;
-                }
-                engine->answer(play(*q, known));
-                clock.advanceSecs(10);
-                ++asked;
-            }
-            return asked;
-        }
-    };
+    using Fixture = StudyFixture;
 
     static QSet<QString> all(const QStringList& words) { return {words.begin(), words.end()}; }
 

@@ -37,17 +37,21 @@ qint64 SystemClock::nanosecondsOfDay() const
     return msecs * 1'000'000 + fine % 1'000'000;
 }
 
-namespace {
-// One splitmix64 step, as a float: the top 24 bits give every float in [0, 1) on a 2^-24 grid,
-// never 1.
-float SplitMixFraction(quint64& state)
+quint64 SplitMix64(quint64& state)
 {
     state += 0x9E3779B97F4A7C15ull;
     quint64 z = state;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
-    return float(z >> 40) * (1.0f / 16777216.0f);
+    return z ^ (z >> 31);
+}
+
+namespace {
+// One SplitMix64 step, as a float: the top 24 bits give every float in [0, 1) on a 2^-24 grid,
+// never 1.
+float SplitMixFraction(quint64& state)
+{
+    return float(SplitMix64(state) >> 40) * (1.0f / 16777216.0f);
 }
 } // namespace
 

@@ -4,6 +4,10 @@
 
 #include <QtGlobal>
 
+// One SplitMix64 step: moves state on by the golden-ratio increment and returns the step's 64-bit
+// output, a fixed scramble of the new state.
+quint64 SplitMix64(quint64& state);
+
 // A whole number from low to high inclusive, every value equally likely. Throws "Overflow" when
 // high - low + 1 does not fit in 16 bits.
 qint16 RandomBetween(RandomSource& source, qint16 low, qint16 high);

@@ -1,74 +1,35 @@
 #include "NonWords.h"
 
 #include "ErrorReporting.h"
-#include "Random.h"
 #include "WordStore.h"
 
 namespace {
 
-QChar drawLetter(RandomSource& random)
+// The word list is asked before the letter rules; an alike second letter is drawn again.
+QString generate(int length, const QString& lengthName, WordStore& store, RandomSource& random)
 {
-    return QChar(RandomBetween(random, qint16('A'), qint16('Z')));
-}
-
-[[noreturn]] void giveUp(const QString& lengthName)
-{
+    const auto inList = [&](const QString& word) { return store.IsWordInDb(length, word); };
+    if (auto word = DrawNonWord(length, random, inList, AlikePair::RedrawSecond))
+        return *word;
     throw AppError(QStringLiteral("No %1 letter word can be made that is not in the word list")
                        .arg(lengthName));
 }
 
-// Three or four letters, each drawn independently. The membership test comes first, then the
-// vowel test.
-QString generateWithVowel(int length, const QString& lengthName, WordStore& store,
-                          RandomSource& random)
-{
-    for (int candidates = 0; candidates < MaxNonWordCandidates; ++candidates) {
-        QString word;
-        word.reserve(length);
-        for (int i = 0; i < length; ++i)
-            word.append(drawLetter(random));
-        if (store.IsWordInDb(length, word))
-            continue;
-        if (!ContainsVowel(word))
-            continue;
-        return word;
-    }
-    giveUp(lengthName);
-}
-
 } // namespace
-
-bool ContainsVowel(const QString& text)
-{
-    for (QChar vowel : {u'A', u'E', u'I', u'O', u'U'}) {
-        if (text.contains(vowel, Qt::CaseSensitive))
-            return true;
-    }
-    return false;
-}
 
 QString GenerateTwoWordNotInDb(WordStore& store, RandomSource& random)
 {
-    for (int candidates = 0; candidates < MaxNonWordCandidates; ++candidates) {
-        const QChar first = drawLetter(random);
-        QChar second = drawLetter(random);
-        while (second == first)
-            second = drawLetter(random);
-        const QString word = QString(first) + second;
-        if (!store.IsWordInDb(2, word))
-            return word;
-    }
-    giveUp(QStringLiteral("two"));
+    return generate(2, QStringLiteral("two"), store, random);
 }
 
 QString GenerateThreeWordNotInDb(WordStore& store, RandomSource& random)
 {
-    return generateWithVowel(3, QStringLiteral("three"), store, random);
+    return generate(3, QStringLiteral("three"), store, random);
 }
 
 QString GenerateFourWordNotInDb(WordStore& store, RandomSource& random)
 {
-    return generateWithVowel(4, QStringLiteral("four"), store, random);
+    return generate(4, QStringLiteral("four"), store, random);
 }
 
 QString GenerateWordNotInDb(int length, WordStore& store, RandomSource& random)

@@ -2,7 +2,7 @@
 
 #include "AnswerRecorder.h"
 #include "Fsrs.h"
-#include "WordMemory.h"
+#include "MemoryPolicy.h"
 
 #include <QList>
 

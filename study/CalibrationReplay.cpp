@@ -1,5 +1,7 @@
 #include "CalibrationReplay.h"
 
+#include "Random.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -27,13 +29,11 @@ bool wellFormed(const AnswerRecord& a)
            a.chosenIndex >= 0 && a.chosenIndex <= 3;
 }
 
-// A fixed scramble of a word's number (splitmix64), to pick words independently of their order.
+// A fixed scramble of a word's number (one SplitMix64 step from it), to pick words independently
+// of their order.
 quint64 scramble(quint64 x)
 {
-    x += 0x9e3779b97f4a7c15ull;
-    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
-    x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
-    return x ^ (x >> 31);
+    return SplitMix64(x);
 }
 
 qint32 narrow(qint64 value)

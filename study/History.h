@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnswerRecorder.h"
+#include "MemoryPolicy.h"
 #include "Services.h"
 #include "WordCounts.h"
 #include "WordMemory.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WordMemory.h"
+#include "MemoryPolicy.h"
 
 #include <QDateTime>
 #include <QList>

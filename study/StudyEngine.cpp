@@ -2,6 +2,7 @@
 
 #include "ErrorReporting.h"
 #include "NewWordPace.h"
+#include "NonWordRules.h"
 #include "Random.h"
 #include "ReviewOrder.h"
 #include "WordCounts.h"
@@ -11,20 +12,6 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
-
-namespace {
-
-constexpr int MaxNonWordDraws = 10000;
-
-bool containsVowel(const QString& text)
-{
-    for (QChar vowel : {u'A', u'E', u'I', u'O', u'U'})
-        if (text.contains(vowel))
-            return true;
-    return false;
-}
-
-} // namespace
 
 StudyEngine::StudyEngine(const WordStore& store, History& history, const WallClock& clock,
                          RandomSource& random, StudySettings settings)
@@ -48,19 +35,16 @@ StudyEngine::StudyEngine(const WordStore& store, History& history, const WallClo
     std::sort(emptyLengths_.begin(), emptyLengths_.end());
 }
 
-// A random string of the given length that is not a word: two different letters, or three or
-// four letters holding a vowel, the same rules as the written tests' wrong answers.
+// A random string of the given length that is not a word, by the written tests' letter rules,
+// except that two alike letters are dropped together and both drawn again: seeded draws stay as
+// they have always been.
 QString StudyEngine::nonWord(int length, const QStringList& avoid)
 {
-    for (int draw = 0; draw < MaxNonWordDraws; ++draw) {
-        QString word;
-        for (int i = 0; i < length; ++i)
-            word.append(QChar(RandomBetween(random_, 'A', 'Z')));
-        if (length == 2 ? word.at(0) == word.at(1) : !containsVowel(word))
-            continue;
-        if (!wordSet_.contains(word) && !avoid.contains(word))
-            return word;
-    }
+    const auto taken = [&](const QString& word) {
+        return wordSet_.contains(word) || avoid.contains(word);
+    };
+    if (auto word = DrawNonWord(length, random_, taken, AlikePair::RedrawBoth))
+        return *word;
     throw AppError(QStringLiteral("No %1-letter non-word can be made").arg(length));
 }
 

@@ -1,4 +1,4 @@
-#include "WordMemory.h"
+#include "MemoryPolicy.h"
 
 #include <QTimeZone>
 

@@ -1,5 +1,5 @@
 #include "Fsrs.h"
-#include "WordMemory.h"
+#include "MemoryPolicy.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "SimulatedLearner.h"
 
-#include "WordMemory.h"
+#include "MemoryPolicy.h"
 
 #include <optional>
 #include <queue>

@@ -3,8 +3,6 @@
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,14 +22,13 @@ AnswerRecord answer(int n)
     return answerOn(word, start.addSecs(qint64(n) * 10), n % 3 != 2);
 }
 
-// The states a history kept in memory reaches with these answers.
+// The states a history kept in memory reaches with the answers of these numbers.
 QStringList statesOf(const QList<int>& numbers)
 {
-    RecordingMessageBoxes quiet;
-    History memory(quiet, QString());
+    QList<AnswerRecord> answers;
     for (int n : numbers)
-        memory.record(answer(n));
-    return snapshot(memory);
+        answers.append(answer(n));
+    return memoryStates(answers);
 }
 
 QList<int> range(int from, int to)
@@ -59,28 +56,6 @@ QList<QDateTime> timesOf(const QList<int>& numbers)
         times.append(answer(n).at);
     return times;
 }
-
-// Another program's connection, holding the file's write lock while it lives.
-struct Lock
-{
-    explicit Lock(const QString& path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
-        db.setDatabaseName(path);
-        held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
-    }
-    ~Lock() { release(); }
-    void release()
-    {
-        if (!QSqlDatabase::contains(Name))
-            return;
-        QSqlQuery(QSqlDatabase::database(Name)).exec(QStringLiteral("COMMIT"));
-        QSqlDatabase::database(Name).close();
-        QSqlDatabase::removeDatabase(Name);
-    }
-    static inline const QString Name = QStringLiteral("other program");
-    bool held = false;
-};
 
 } // namespace
 
@@ -111,7 +86,7 @@ private slots:
         std::optional<History> history(std::in_place, messages, first);
         history->setBusyWaitMs(20);
         history->record(answer(0));
-        Lock lock(first);
+        WriteLock lock(first);
         QVERIFY(lock.held);
         for (int n = 1; n < 6; ++n)
             history->record(answer(n));
@@ -151,7 +126,7 @@ private slots:
         History history(messages, path);
         history.setBusyWaitMs(20);
         history.record(answer(0));
-        Lock lock(path);
+        WriteLock lock(path);
         history.record(answer(1));
         QString movedTo;
         QVERIFY(!history.forgetAll(&movedTo));
@@ -216,7 +191,7 @@ private slots:
                 for (int n : given[list])
                     history.record(answer(n));
             }
-            std::optional<Lock> lock;
+            std::optional<WriteLock> lock;
             int list = 1;
             for (int n = 600; n < 3000; ++n) {
                 if (n % 50 == 0) {
@@ -255,7 +230,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         fillHistory(path, {});
-        std::optional<Lock> lock;
+        std::optional<WriteLock> lock;
         if (locked)
             lock.emplace(path);
         std::atomic<bool> stop{false};

@@ -24,10 +24,8 @@ struct Fixture
     {
         const QStringList words =
             WordDatabase::sequentialWords(2, 40) + WordDatabase::sequentialWords(3, 40);
-        WordDatabase::write(t.path(QStringLiteral("dbWords.mdb")), words);
+        WordDatabase::openIn(store, t.path(QStringLiteral("dbWords.mdb")), words);
         valid = QSet<QString>(words.begin(), words.end());
-        store.create();
-        store.open(t.path(QStringLiteral("dbWords.mdb")));
         StudySettings settings;
         settings.newPerDay = newPerDay;
         settings.lengths = {2, 3};

@@ -54,6 +54,10 @@ struct Fixture
     {
         return w.findChild<PushButton*>(QStringLiteral("PushButton%1").arg(k));
     }
+    static QColor colour(const StudyWindow& w, int k)
+    {
+        return button(w, k)->palette().color(QPalette::Button);
+    }
     static bool asksForTheWord(const StudyWindow& w)
     {
         return !w.findChild<QGroupBox*>(QStringLiteral("Frame1"))->title().contains("invalid");

@@ -56,7 +56,8 @@ private slots:
         QCOMPARE(MemoryPolicy::daysBetween(MemoryPolicy::dayStart(day).addMSecs(-1), at), 1);
     }
 
-    // Today's words are those graded since 4 am, on the day summer time begins as on any other.
+    // Today's words are those graded since 4 am, on the day summer time begins as on any other:
+    // at 04:30 that day, a word met at 04:00 is today's and one met at 03:59 yesterday's.
     void dayPaceCountsTheStudyDay_data()
     {
         QTest::addColumn<QDateTime>("first");
@@ -84,7 +85,7 @@ private slots:
         m.lastReview = last;
         m.missedLast = true;
         const QSet<QString> list{inList ? m.word : QStringLiteral("ZA")};
-        const DayPace pace = dayPace({{m.word, m}}, list, utc("2026-03-29T12:00Z"));
+        const DayPace pace = dayPace({{m.word, m}}, list, utc("2026-03-29T03:30Z"));
         QCOMPARE((QList<int>{pace.introduced, int(pace.seenBefore), pace.graded, pace.missed}),
                  expected);
     }

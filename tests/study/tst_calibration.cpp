@@ -186,7 +186,7 @@ private slots:
         QTest::newRow("over the cap") << 400 << 5 << 600;
         QTest::newRow("cap within a word's history") << 400 << 7 << 600;
         QTest::newRow("the fit's cap")
-            << int(Calibration::MaxEvents / 4) << 5 << int(Calibration::MaxEvents);
+            << int(Calibration::MaxEvents / 2) << 4 << int(Calibration::MaxEvents);
     }
     void replayKeepsWholeWordsUpToTheCap()
     {

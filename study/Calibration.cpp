@@ -9,9 +9,6 @@ namespace Calibration {
 
 namespace {
 
-// Gradings kept for the fit: enough to pin nine shared weights down far more finely than the
-// prior allows them to move, and few enough for a fit within seconds.
-constexpr std::size_t MaxEvents = 60'000;
 // The later share of the scored answers the new weights are checked on.
 constexpr double LaterShare = 0.25;
 // The prior counts as much as this many answers, however long the history.

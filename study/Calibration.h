@@ -41,6 +41,9 @@ struct Result
 
 // Too few answers a day or more apart say little: below this, no fit.
 constexpr int MinimumReviews = 300;
+// Gradings kept for the fit: enough to pin nine shared weights down far more finely than the
+// prior allows them to move, and few enough for a fit within seconds.
+constexpr std::size_t MaxEvents = 60'000;
 
 // A weight the fit moves: its bounds (those of the published FSRS optimizers) and the spread of
 // the prior around the default, on a log scale for the first stabilities.

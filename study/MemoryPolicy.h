@@ -17,7 +17,7 @@
 struct MemoryPolicy
 {
     // Bumped whenever the rules below change, so stored states are rebuilt from the answers.
-    static constexpr int Version = 3;
+    static constexpr int Version = 4;
 
     double desiredRetention = 0.9;
     // Minutes before a word answered wrong, or still being learnt, is asked again within the

@@ -27,5 +27,7 @@ bool DayPace::takesMore(const MemoryPolicy& policy, double lowestRecall) const
     if (policy.leitner || !seenBefore)
         return false;
     const double target = policy.desiredRetention;
-    return lowestRecall >= target && double(missed) <= (1.0 - target) * double(graded);
+    // Exactly the share allowed passes: 1 - 0.9 is a hair under a tenth in floating point.
+    constexpr double Rounding = 1e-9;
+    return lowestRecall >= target && double(missed) <= (1.0 - target) * double(graded) + Rounding;
 }

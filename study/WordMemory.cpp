@@ -25,7 +25,10 @@ WordMemory& entry(QHash<QString, WordMemory>& words, const QString& word, bool v
 
 QDate MemoryPolicy::studyDay(const QDateTime& at)
 {
-    return at.toLocalTime().addSecs(-DayStartHour * 3600).date();
+    // By the clock on the wall: on the days the clocks change, 4 am is not four hours after
+    // midnight.
+    const QDateTime local = at.toLocalTime();
+    return local.time().hour() < DayStartHour ? local.date().addDays(-1) : local.date();
 }
 
 QDateTime MemoryPolicy::dayStart(const QDate& day)

@@ -5,6 +5,7 @@
 #include "Settings.h"
 #include "StoreConnection.h"
 #include "TestDoubles.h"
+#include "TestFiles.h"
 #include "WordDatabase.h"
 #include "WordListCatalog.h"
 #include "WordStore.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QProcess>
@@ -79,14 +79,6 @@ public:
     QStringList calls;
 };
 
-void touch(const QString& path, const QByteArray& bytes = {})
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // A study desk that counts what the main window asks of it.
 class FakeStudyDesk : public StudyDesk
 {
@@ -141,7 +133,7 @@ struct Program
           window(session, realStore ? nullptr : &connection, &desk)
     {
         if (withDatabase)
-            touch(test.path(QStringLiteral("dbWords.mdb")));
+            writeFile(test.path(QStringLiteral("dbWords.mdb")));
         window.setProgramEnder([this] { ++ended; });
     }
 
@@ -277,9 +269,9 @@ private slots:
         const QString path = WordListCatalog().pathOf(name);
         QFile::remove(path);
         if (file != QLatin1String("missing"))
-            touch(path, QByteArray(4096, 'x'));
+            writeFile(path, QByteArray(4096, 'x'));
         if (file == QLatin1String("list") || file == QLatin1String("endless")) {
-            touch(path);
+            writeFile(path);
             WordDatabase::write(path, {"QI", "ZAX", "QUIZ"});
         }
         if (file == QLatin1String("endless"))
@@ -307,7 +299,7 @@ private slots:
         QRandomGenerator generator(7);
         for (char& c : noise)
             c = char(generator.bounded(256));
-        touch(program.test.path("dbWords.mdb"), noise);
+        writeFile(program.test.path("dbWords.mdb"), noise);
 
         QCOMPARE(program.window.load(), MainWindow::StartUp::Show);
         QCOMPARE(reportedLines(program.test.messages), QList<int>{140});
@@ -331,7 +323,7 @@ private slots:
         Program program;
         const QString target = program.test.path("HAND-M.CUR");
         if (cursorFile == QStringLiteral("garbage"))
-            touch(target, QByteArray("not a cursor"));
+            writeFile(target, QByteArray("not a cursor"));
         else if (cursorFile == QStringLiteral("fifo"))
             QVERIFY(::mkfifo(QFile::encodeName(target), 0600) == 0);
         else if (!cursorFile.isEmpty())
@@ -364,7 +356,7 @@ private slots:
         QFETCH(bool, skin);
         Program program;
         if (skin)
-            touch(program.test.path("x/o.cjs"));
+            writeFile(program.test.path("x/o.cjs"));
         program.window.load();
 
         const QColor expected =
@@ -635,13 +627,12 @@ private slots:
     }
 
     // The program ends with exit code 0 when its main window closes while a modal window of it is
-    // open; the run lives in a child process because leaving the loops is for good.
+    // open, and a modal window opened after that returns without waiting for the player; the run
+    // lives in a child process because leaving the loops is for good.
     void closingEndsTheProgramFromAModalWindow()
     {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QElapsedTimer timer;
-        timer.start();
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--close-from-modal")});
         QVERIFY(child.waitForFinished(30000));
@@ -649,7 +640,6 @@ private slots:
         QCOMPARE(child.exitCode(), 0);
         QCOMPARE(QString::fromLatin1(child.readAllStandardOutput()).trimmed(),
                  QStringLiteral("modal returned\nnext modal returned"));
-        QVERIFY(timer.elapsed() < 10000);
     }
 };
 
@@ -674,6 +664,11 @@ static int closeFromModal(int argc, char* argv[])
         dialog.exec();
         printf("modal returned\n");
         QDialog next(&window); // what a test run would show next
+        // Runs only if the window waits for the player; it is closed again so the run goes on.
+        QTimer::singleShot(0, &next, [&next] {
+            printf("next modal waited\n");
+            next.reject();
+        });
         next.exec();
         printf("next modal returned\n");
         fflush(stdout);

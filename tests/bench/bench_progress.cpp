@@ -74,10 +74,8 @@ private slots:
         const QStringList words = WordDatabase::sequentialWords(2, 124) +
                                   WordDatabase::sequentialWords(3, 1300) +
                                   WordDatabase::sequentialWords(4, 5000);
-        WordDatabase::write(t.path(QStringLiteral("dbWords.mdb")), words);
         WordStore store(t.random);
-        store.create();
-        store.open(t.path(QStringLiteral("dbWords.mdb")));
+        WordDatabase::openIn(store, t.path(QStringLiteral("dbWords.mdb")), words);
         Session session(t.env, store);
         const QString path = t.path(QStringLiteral("history.sqlite"));
         t.env.programFolder = qEnvironmentVariable("LEXITOR_PROGRAM_DIR"); // the module's folder

@@ -72,10 +72,8 @@ private slots:
         QStringList words;
         for (int length = 2; length <= 4; ++length)
             words += WordDatabase::sequentialWords(length, length == 2 ? 600 : 15000);
-        WordDatabase::write(t.test.path(WordListChoice::BundledFile), words);
         WordDatabase::write(WordListCatalog(lists.path()).pathOf(QStringLiteral("big")), words);
-        t.store.create();
-        t.store.open(t.test.path(WordListChoice::BundledFile));
+        WordDatabase::openIn(t.store, t.test.path(WordListChoice::BundledFile), words);
 
         QList<double> times;
         for (int i = 0; i < 21; ++i) {

@@ -24,10 +24,8 @@ struct Fixture
     {
         const QStringList words =
             WordDatabase::sequentialWords(2, 40) + WordDatabase::sequentialWords(3, 40);
-        WordDatabase::write(t.path(QStringLiteral("dbWords.mdb")), words);
+        WordDatabase::openIn(store, t.path(QStringLiteral("dbWords.mdb")), words);
         valid = QSet<QString>(words.begin(), words.end());
-        store.create();
-        store.open(t.path(QStringLiteral("dbWords.mdb")));
         StudySettings settings;
         settings.newPerDay = newPerDay;
         settings.lengths = {2, 3};
@@ -55,6 +53,10 @@ struct Fixture
     static PushButton* button(const StudyWindow& w, int k)
     {
         return w.findChild<PushButton*>(QStringLiteral("PushButton%1").arg(k));
+    }
+    static QColor colour(const StudyWindow& w, int k)
+    {
+        return button(w, k)->palette().color(QPalette::Button);
     }
     static bool asksForTheWord(const StudyWindow& w)
     {

@@ -165,10 +165,7 @@ class tst_Driver : public QObject
                                               WordDatabase::sequentialWords(3, 30) +
                                               WordDatabase::sequentialWords(4, 30))
     {
-        const QString path = t_->test.path(QStringLiteral("dbWords.mdb"));
-        WordDatabase::write(path, words);
-        t_->store.create();
-        t_->store.open(path);
+        WordDatabase::openIn(t_->store, t_->test.path(QStringLiteral("dbWords.mdb")), words);
     }
 
     // Runs one test from the button of that question window with the player's script.

@@ -15,10 +15,7 @@ class StoreFixture
 public:
     explicit StoreFixture(const QStringList& words) : store(random)
     {
-        const QString path = folder.filePath(QStringLiteral("dbWords.mdb"));
-        WordDatabase::write(path, words);
-        store.create();
-        store.open(path);
+        WordDatabase::openIn(store, folder.filePath(QStringLiteral("dbWords.mdb")), words);
     }
 
     QTemporaryDir folder;

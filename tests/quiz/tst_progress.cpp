@@ -39,11 +39,9 @@ struct Fixture
           history(t.messages, t.path(QStringLiteral("history.sqlite")))
     {
         // Two-letter words only, as an imported list may be; a meaning with a line break.
-        WordDatabase::write(t.path(QStringLiteral("dbWords.mdb")),
-                            WordDatabase::sequentialWords(2, 20),
-                            {{"AD", "an advertisement,\nin short"}});
-        store.create();
-        store.open(t.path(QStringLiteral("dbWords.mdb")));
+        WordDatabase::openIn(store, t.path(QStringLiteral("dbWords.mdb")),
+                             WordDatabase::sequentialWords(2, 20),
+                             {{"AD", "an advertisement,\nin short"}});
         const QString module = ProgressModule::moduleFileName();
         QFile::link(QDir(qEnvironmentVariable("LEXITOR_PROGRAM_DIR")).filePath(module),
                     t.path(module));

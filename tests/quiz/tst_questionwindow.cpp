@@ -5,6 +5,7 @@
 #include "QuestionWindow.h"
 #include "Session.h"
 #include "TestDoubles.h"
+#include "TestFiles.h"
 #include "WordDatabase.h"
 #include "WordStore.h"
 
@@ -63,10 +64,7 @@ public:
     explicit Fixture(const QStringList& words = allValidWords())
         : store(t.random), session(t.env, store)
     {
-        const QString path = t.path(QStringLiteral("dbWords.mdb"));
-        WordDatabase::write(path, words);
-        store.create();
-        store.open(path);
+        WordDatabase::openIn(store, t.path(QStringLiteral("dbWords.mdb")), words);
         session.state.statusText = TestRunState::WaitingForAnswer;
         session.state.statusColor = QStringLiteral("0");
         session.state.answerPending = true;
@@ -574,9 +572,7 @@ private slots:
         if (cursorFile == "<fifo>") {
             QVERIFY(::mkfifo(QFile::encodeName(path), 0600) == 0);
         } else if (!cursorFile.isEmpty()) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(cursorFile);
+            writeFile(path, cursorFile);
         }
         // Every window looks for the cursor and reports a damaged one, though it is read once.
         QStringList expected;

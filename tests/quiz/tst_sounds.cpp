@@ -1,4 +1,5 @@
 #include "Sounds.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,13 +66,6 @@ QByteArray wave(int milliseconds, int bits = 16, int channels = 1, int tag = 1, 
     return file;
 }
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile out(path);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(content);
-}
-
 void writeWave(const QString& path, int milliseconds)
 {
     writeFile(path, wave(milliseconds));
@@ -110,10 +104,7 @@ private slots:
         QVERIFY(folder.isValid());
         writeWave(folder.filePath(QStringLiteral("cue.wav")), 300);
         writeWave(folder.filePath(QStringLiteral("other.wav")), 300);
-        QFile text(folder.filePath(QStringLiteral("text.wav")));
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("this is no wave file\n");
-        text.close();
+        writeFile(folder.filePath(QStringLiteral("text.wav")), "this is no wave file\n");
         writeFile(folder.filePath(QStringLiteral("8bit-stereo.wav")), wave(300, 8, 2));
         writeFile(folder.filePath(QStringLiteral("cut.wav")), wave(300, 16, 1, 1, 1 << 30));
         writeFile(folder.filePath(QStringLiteral("32bit.wav")), wave(300, 32));
@@ -208,9 +199,7 @@ private slots:
         QTemporaryDir empty;
         QVERIFY(empty.isValid());
         if (!moduleContent.isEmpty()) {
-            QFile module(empty.filePath(LazySoundPlayer::moduleFileName()));
-            QVERIFY(module.open(QIODevice::WriteOnly));
-            module.write(moduleContent.toUtf8());
+            writeFile(empty.filePath(LazySoundPlayer::moduleFileName()), moduleContent.toUtf8());
         }
         const QString programFolder =
             subfolder.isEmpty() ? empty.path() : empty.filePath(subfolder);

@@ -5,6 +5,7 @@
 #include "StudyRoom.h"
 #include "StudyWindow.h"
 #include "TestDoubles.h"
+#include "TestFiles.h"
 #include "WordDatabase.h"
 #include "WordListChoice.h"
 #include "WordListsDialog.h"
@@ -39,17 +40,13 @@ struct Fixture
 {
     Fixture()
     {
-        WordDatabase::write(t.path(WordListChoice::BundledFile), {"AA", "CAT", "ZOOM"});
-        store.create();
-        store.open(t.path(WordListChoice::BundledFile));
+        WordDatabase::openIn(store, t.path(WordListChoice::BundledFile), {"AA", "CAT", "ZOOM"});
         WordListSetting().store(QString());
     }
     QString writeList(const QByteArray& bytes, const QString& name = QStringLiteral("My list.txt"))
     {
         const QString path = t.folder.filePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
+        writeFile(path, bytes);
         return path;
     }
     QStringList listFiles() const

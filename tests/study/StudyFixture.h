@@ -38,10 +38,7 @@ struct StudyFixture
     StudyFixture(const QStringList& words, StudySettings settings,
                  MemoryPolicy policy = MemoryPolicy())
     {
-        const QString path = dir.filePath(QStringLiteral("dbWords.mdb"));
-        WordDatabase::write(path, words);
-        store.create();
-        store.open(path);
+        WordDatabase::openIn(store, dir.filePath(QStringLiteral("dbWords.mdb")), words);
         history = std::make_unique<History>(messages,
                                             dir.filePath(QStringLiteral("history.sqlite")), policy);
         engine = std::make_unique<StudyEngine>(store, *history, clock, random, settings);

@@ -1,5 +1,7 @@
 #include "Calibration.h"
+#include "CalibrationReplay.h"
 #include "FakeSpotting.h"
+#include "HistoryFill.h"
 #include "SimulatedLearner.h"
 
 #include <QTest>
@@ -168,6 +170,55 @@ private slots:
             QVERIFY(!atABound(again->weights));
             QCOMPARE_LT(recallGap(answers, policy.model.weights(), again->weights), 0.01);
         }
+    }
+
+    // A history with more gradings than the fit keeps: whole histories of a subset of the words,
+    // about as many gradings as the cap, still in time order, and taken across the words rather
+    // than the first ones met. Each of `words` words is answered once a day for `days` days, the
+    // first half of the words always right, the other half always wrong.
+    void replayKeepsWholeWordsUpToTheCap_data()
+    {
+        QTest::addColumn<int>("words");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("cap");
+        QTest::newRow("under the cap") << 40 << 5 << 201;
+        QTest::newRow("at the cap") << 40 << 5 << 200;
+        QTest::newRow("over the cap") << 400 << 5 << 600;
+        QTest::newRow("cap within a word's history") << 400 << 7 << 600;
+        QTest::newRow("the fit's cap")
+            << int(Calibration::MaxEvents / 2) << 4 << int(Calibration::MaxEvents);
+    }
+    void replayKeepsWholeWordsUpToTheCap()
+    {
+        QFETCH(int, words);
+        QFETCH(int, days);
+        QFETCH(int, cap);
+        const QDateTime start(QDate(2026, 1, 5), QTime(12, 0), Qt::UTC);
+        const Calibration::AnswerStream stream = [&](const Calibration::AnswerSink& sink) {
+            for (int day = 0; day < days; ++day)
+                for (int w = 0; w < words; ++w)
+                    sink(
+                        answerOn(QString::number(w), start.addDays(day).addSecs(w), w < words / 2));
+        };
+        const Calibration::Replay replay(stream, MemoryPolicy(), std::size_t(cap));
+        const int total = words * days;
+        const int kept = int(replay.size());
+        QCOMPARE(kept % days, 0);
+        if (total <= cap)
+            QCOMPARE(kept, total);
+        else
+            QVERIFY(kept >= cap && kept < cap + days);
+        const int keptWords = kept / days;
+        QCOMPARE(replay.scored(0, replay.size()), keptWords * (days - 1));
+        const std::vector<char> scored = replay.outcomes(0, replay.size());
+        const QByteArray outcomes(scored.data(), qsizetype(scored.size()));
+        const int right = int(outcomes.count(char(1))) / (days - 1);
+        QByteArray expected;
+        for (int day = 1; day < days; ++day)
+            expected += QByteArray(right, 1) + QByteArray(keptWords - right, 0);
+        QCOMPARE(outcomes, expected);
+        QCOMPARE_GT(right, keptWords / 4);
+        QCOMPARE_LT(right, keptWords * 3 / 4);
     }
 
     // The eye for fakes follows the player's choose-the-invalid answers on words never asked

@@ -3,8 +3,6 @@
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,14 +23,13 @@ AnswerRecord answer(int n)
     return answerOn(word, start.addSecs(qint64(n) * 10), n % 3 != 2);
 }
 
-// The states a history kept in memory reaches with these answers.
+// The states a history kept in memory reaches with the answers of these numbers.
 QStringList statesOf(const QList<int>& numbers)
 {
-    RecordingMessageBoxes quiet;
-    History memory(quiet, QString());
+    QList<AnswerRecord> answers;
     for (int n : numbers)
-        memory.record(answer(n));
-    return snapshot(memory);
+        answers.append(answer(n));
+    return memoryStates(answers);
 }
 
 QList<int> range(int from, int to)
@@ -60,28 +57,6 @@ QList<QDateTime> timesOf(const QList<int>& numbers)
         times.append(answer(n).at);
     return times;
 }
-
-// Another program's connection, holding the file's write lock while it lives.
-struct Lock
-{
-    explicit Lock(const QString& path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
-        db.setDatabaseName(path);
-        held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
-    }
-    ~Lock() { release(); }
-    void release()
-    {
-        if (!QSqlDatabase::contains(Name))
-            return;
-        QSqlQuery(QSqlDatabase::database(Name)).exec(QStringLiteral("COMMIT"));
-        QSqlDatabase::database(Name).close();
-        QSqlDatabase::removeDatabase(Name);
-    }
-    static inline const QString Name = QStringLiteral("other program");
-    bool held = false;
-};
 
 // Messages, noting whether any came on a thread other than the one that made the history.
 struct WindowThreadMessages : RecordingMessageBoxes
@@ -125,7 +100,7 @@ private slots:
         history->setBusyWaitMs(20);
         history->record(answer(0));
         QVERIFY(history->flush());
-        Lock lock(first);
+        WriteLock lock(first);
         QVERIFY(lock.held);
         for (int n = 1; n < 6; ++n)
             history->record(answer(n));
@@ -191,7 +166,7 @@ private slots:
             QVERIFY(history.flush());
             if (takeBack == QLatin1String("written"))
                 QVERIFY(history.takeBack(answer(0).at.addSecs(1)));
-            std::optional<Lock> lock;
+            std::optional<WriteLock> lock;
             int n = 1;
             if (fault == QLatin1String("lock")) {
                 lock.emplace(path);
@@ -234,7 +209,7 @@ private slots:
         history.setBusyWaitMs(20);
         history.record(answer(0));
         QVERIFY(history.flush());
-        Lock lock(path);
+        WriteLock lock(path);
         history.record(answer(1));
         QString movedTo;
         QVERIFY(!history.forgetAll(&movedTo));
@@ -301,7 +276,7 @@ private slots:
             history.setBusyWaitMs(20);
             QVERIFY(history.open());
             QVERIFY(history.waitForBackgroundWork(30000));
-            std::optional<Lock> lock;
+            std::optional<WriteLock> lock;
             if (fault == QLatin1String("lock"))
                 lock.emplace(path);
             else
@@ -342,7 +317,7 @@ private slots:
                 for (int n : given[list])
                     history.record(answer(n));
             }
-            std::optional<Lock> lock;
+            std::optional<WriteLock> lock;
             int list = 1;
             for (int n = 600; n < 3000; ++n) {
                 if (n % 50 == 0) {
@@ -381,7 +356,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         fillHistory(path, {});
-        std::optional<Lock> lock;
+        std::optional<WriteLock> lock;
         if (locked)
             lock.emplace(path);
         std::atomic<bool> stop{false};

@@ -9,6 +9,8 @@
 
 #include <QAtomicInt>
 #include <QSemaphore>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <memory>
 
@@ -65,6 +67,16 @@ inline QList<AnswerRecord> spreadAnswers(const QStringList& words, int count, co
     return answers;
 }
 
+// The states a history kept in memory reaches with these answers.
+inline QStringList memoryStates(const QList<AnswerRecord>& answers)
+{
+    RecordingMessageBoxes quiet;
+    History memory(quiet, QString());
+    for (const AnswerRecord& a : answers)
+        memory.record(a);
+    return snapshot(memory);
+}
+
 // A choose-the-valid answer on word among three non-words, right or wrong.
 inline AnswerRecord answerOn(const QString& word, const QDateTime& at, bool right = true)
 {
@@ -101,3 +113,27 @@ inline History::Fitter scripted(std::shared_ptr<ScriptedFit> fit)
         return weights;
     };
 }
+
+// Another program's connection to a history file, holding the file's write lock while it lives.
+struct WriteLock
+{
+    explicit WriteLock(const QString& path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
+        db.setDatabaseName(path);
+        held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    ~WriteLock() { release(); }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+    void release()
+    {
+        if (!QSqlDatabase::contains(Name))
+            return;
+        QSqlQuery(QSqlDatabase::database(Name)).exec(QStringLiteral("COMMIT"));
+        QSqlDatabase::database(Name).close();
+        QSqlDatabase::removeDatabase(Name);
+    }
+    static inline const QString Name = QStringLiteral("other program");
+    bool held = false;
+};

@@ -2,6 +2,7 @@
 
 #include "ErrorReporting.h"
 #include "WordSchema.h"
+#include "WordStore.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -15,6 +16,14 @@ namespace WordDatabase {
 void write(const QString& path, const QStringList& words, const QHash<QString, QString>& meanings)
 {
     WordSchema::writeDatabase(path, words, meanings);
+}
+
+void openIn(WordStore& store, const QString& path, const QStringList& words,
+            const QHash<QString, QString>& meanings)
+{
+    write(path, words, meanings);
+    store.create();
+    store.open(path);
 }
 
 void execute(const QString& path, const QStringList& statements)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class WordStore;
+
 // Word databases for tests, written with the program's own schema into a folder the test owns
 // (a QTemporaryDir). Every helper throws AppError when the database layer fails.
 namespace WordDatabase {
@@ -12,6 +14,10 @@ namespace WordDatabase {
 // Writes a complete dbWords.mdb holding the words (upper case A-Z, 2 to 4 letters, distinct).
 void write(const QString& path, const QStringList& words,
            const QHash<QString, QString>& meanings = {});
+
+// Writes the database as write() does and opens the store over it, as the program does at start.
+void openIn(WordStore& store, const QString& path, const QStringList& words,
+            const QHash<QString, QString>& meanings = {});
 
 // Runs raw SQL statements, in order, on an existing database opened for writing.
 void execute(const QString& path, const QStringList& statements);

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "WordDatabase.h"
 
 #include <QDir>
@@ -41,13 +42,6 @@ Run runTool(const QStringList& arguments, const QByteArray& input = QByteArray()
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // The bytes of a literal holding NULs, without the final one.

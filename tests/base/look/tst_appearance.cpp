@@ -5,6 +5,7 @@
 #include "ProgramIcon.h"
 #include "PushButton.h"
 #include "TestDoubles.h"
+#include "TestFiles.h"
 #include "WindowLook.h"
 
 #include <QApplication>
@@ -96,9 +97,7 @@ private Q_SLOTS:
                 bytes = real.readAll();
                 bytes.append(QByteArray(int(MaxCursorFileBytes), '\0'));
             }
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
+            writeFile(path, bytes);
         }
         for (int attempt = 0; attempt < 2; ++attempt) { // the cached outcome is the same
             try {

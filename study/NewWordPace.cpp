@@ -27,7 +27,9 @@ bool DayPace::takesMore(const MemoryPolicy& policy, double lowestRecall) const
     if (policy.leitner || !seenBefore)
         return false;
     const double target = policy.desiredRetention;
-    // Exactly the share allowed passes: 1 - 0.9 is a hair under a tenth in floating point.
+    // Strictly fewer than the share, whatever the rounding: 1 - 0.9 is a hair under a tenth in
+    // floating point, so that the share itself never passes.
     constexpr double Rounding = 1e-9;
-    return lowestRecall >= target && double(missed) <= (1.0 - target) * double(graded) + Rounding;
+    return lowestRecall >= target &&
+           (missed == 0 || double(missed) < (1.0 - target) * double(graded) - Rounding);
 }

@@ -19,8 +19,9 @@ struct DayPace
 
     // More new words than the set pace, once the day's due words and paced new words are done:
     // only from the second day on (the model has seen the player keep words overnight), while
-    // no more of today's words are missed than the retention the schedule aims at allows, and
-    // the model predicts every seen word still recalled at least that well (lowestRecall).
+    // none of today's words is missed or fewer are than the share the retention the schedule
+    // aims at leaves (under one in ten: 2 missed of 20 is not), and the model predicts every
+    // seen word still recalled at least that well (lowestRecall).
     // Never under the Leitner baseline, which has no model of the player.
     bool takesMore(const MemoryPolicy& policy, double lowestRecall) const;
 };

@@ -12,14 +12,13 @@
 #include "WordStore.h"
 
 #include <QElapsedTimer>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include <time.h>
@@ -33,23 +32,15 @@ constexpr int PaceMs = 50;
 // Another program: holds the write lock for 2 s of every 10 until told to stop.
 void holdTheLockInTurns(const QString& path, const std::atomic<bool>& stop)
 {
-    const QString name = QStringLiteral("another program");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.open();
-        for (int second = 0; !stop; ++second) {
-            const bool held = second % 10 < 2;
-            if (held)
-                QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
-            for (int step = 0; step < 10 && !stop; ++step)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            if (held)
-                QSqlQuery(db).exec(QStringLiteral("COMMIT"));
-        }
-        db.close();
+    std::optional<WriteLock> lock;
+    for (int second = 0; !stop; ++second) {
+        if (second % 10 < 2 && !lock)
+            lock.emplace(path);
+        else if (second % 10 >= 2)
+            lock.reset();
+        for (int step = 0; step < 10 && !stop; ++step)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    QSqlDatabase::removeDatabase(name);
 }
 
 // The CPU time this thread has had: on a loaded machine, a question much longer on the clock

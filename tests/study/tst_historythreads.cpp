@@ -58,6 +58,17 @@ QList<QDateTime> timesOf(const QList<int>& numbers)
     return times;
 }
 
+// A history of answers 0 to 299 whose states were graded under other rules: opening it starts a
+// rebuild in the background.
+void fillUnderOldRules(const QString& path)
+{
+    QList<AnswerRecord> answers;
+    for (int n = 0; n < 300; ++n)
+        answers.append(answer(n));
+    fillHistory(path, answers);
+    WordDatabase::execute(path, {"UPDATE meta SET value = 0 WHERE key = 'grading'"});
+}
+
 // Messages, noting whether any came on a thread other than the one that made the history.
 struct WindowThreadMessages : RecordingMessageBoxes
 {
@@ -226,11 +237,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString second = dir.filePath(QStringLiteral("second.sqlite"));
-        QList<AnswerRecord> answers;
-        for (int n = 0; n < 300; ++n)
-            answers.append(answer(n));
-        fillHistory(second, answers);
-        WordDatabase::execute(second, {"UPDATE meta SET value = 0 WHERE key = 'grading'"});
+        fillUnderOldRules(second);
         RecordingMessageBoxes messages;
         History history(messages, dir.filePath(QStringLiteral("first.sqlite")));
         auto fit = std::make_shared<ScriptedFit>();
@@ -265,11 +272,7 @@ private slots:
         QFETCH(QString, fault);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
-        QList<AnswerRecord> answers;
-        for (int n = 0; n < 300; ++n)
-            answers.append(answer(n));
-        fillHistory(path, answers);
-        WordDatabase::execute(path, {"UPDATE meta SET value = 0 WHERE key = 'grading'"});
+        fillUnderOldRules(path);
         RecordingMessageBoxes messages;
         {
             History history(messages, path);

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Environment.h"
-#include "QuestionCountBox.h"
-#include "QuestionForm.h"
-#include "Session.h"
-#include "StoreConnection.h"
-#include "StudyDesk.h"
-#include "TestDriver.h"
+#include "app/QuestionCountBox.h"
+#include "app/StoreConnection.h"
+#include "base/Environment.h"
+#include "quiz/QuestionForm.h"
+#include "quiz/Session.h"
+#include "quiz/TestDriver.h"
+#include "studywindows/StudyDesk.h"
 
 #include <QCursor>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
-#include "QuestionCountBox.h"
+#include "app/QuestionCountBox.h"
 
-#include "Numbers.h"
+#include "base/Numbers.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>

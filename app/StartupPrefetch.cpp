@@ -1,9 +1,9 @@
-#include "StartupPrefetch.h"
+#include "app/StartupPrefetch.h"
 
-#include "ErrorReporting.h"
-#include "HandCursor.h"
-#include "ProgramFiles.h"
-#include "ProgramIcon.h"
+#include "base/ErrorReporting.h"
+#include "base/ProgramFiles.h"
+#include "base/look/HandCursor.h"
+#include "base/look/ProgramIcon.h"
 
 #include <QDir>
 #include <QSqlDatabase>

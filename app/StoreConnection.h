@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WordStore.h"
+#include "words/WordStore.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "AppTitle.h"
+#include "base/AppTitle.h"
 
-#include "Branding.h"
-#include "ErrorReporting.h"
+#include "base/Branding.h"
+#include "base/ErrorReporting.h"
 
 QString AppTitleFor(const QString& productName)
 {

@@ -1,6 +1,6 @@
-#include "DataFolder.h"
+#include "base/DataFolder.h"
 
-#include "Branding.h"
+#include "base/Branding.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Branding.h"
-#include "ErrorReporting.h"
-#include "Services.h"
+#include "base/Branding.h"
+#include "base/ErrorReporting.h"
+#include "base/Services.h"
 
 #include <QDir>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "ErrorReporting.h"
+#include "base/ErrorReporting.h"
 
-#include "Branding.h"
+#include "base/Branding.h"
 
 #include <new>
 

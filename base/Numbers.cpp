@@ -1,6 +1,6 @@
-#include "Numbers.h"
+#include "base/Numbers.h"
 
-#include "ErrorReporting.h"
+#include "base/ErrorReporting.h"
 
 #include <cfenv>
 #include <cmath>

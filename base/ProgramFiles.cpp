@@ -1,4 +1,4 @@
-#include "ProgramFiles.h"
+#include "base/ProgramFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

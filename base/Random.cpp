@@ -1,6 +1,6 @@
-#include "Random.h"
+#include "base/Random.h"
 
-#include "ErrorReporting.h"
+#include "base/ErrorReporting.h"
 
 #include <QDateTime>
 #include <QTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Services.h"
+#include "base/Services.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
-#include "Settings.h"
+#include "base/Settings.h"
 
-#include "Branding.h"
+#include "base/Branding.h"
 
 #include <QDir>
 #include <QSettings>

@@ -1,4 +1,4 @@
-#include "SystemWallClock.h"
+#include "base/SystemWallClock.h"
 
 QDateTime SystemWallClock::nowUtc() const
 {

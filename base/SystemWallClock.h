@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Services.h"
+#include "base/Services.h"
 
 // The system's date and time, in UTC.
 class SystemWallClock : public WallClock

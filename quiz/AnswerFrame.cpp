@@ -1,7 +1,7 @@
-#include "AnswerFrame.h"
+#include "quiz/AnswerFrame.h"
 
-#include "DesignUnits.h"
-#include "PushButton.h"
+#include "base/look/DesignUnits.h"
+#include "base/look/PushButton.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "AnswerKeys.h"
+#include "quiz/AnswerKeys.h"
 
 #include <QKeyEvent>
 

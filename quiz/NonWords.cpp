@@ -1,7 +1,7 @@
-#include "NonWords.h"
+#include "quiz/NonWords.h"
 
-#include "ErrorReporting.h"
-#include "WordStore.h"
+#include "base/ErrorReporting.h"
+#include "words/WordStore.h"
 
 namespace {
 

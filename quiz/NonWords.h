@@ -1,7 +1,7 @@
 #pragma once
 
-#include "NonWordRules.h"
-#include "Services.h"
+#include "base/Services.h"
+#include "words/NonWordRules.h"
 
 #include <QString>
 

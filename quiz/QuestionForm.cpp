@@ -1,4 +1,4 @@
-#include "QuestionForm.h"
+#include "quiz/QuestionForm.h"
 
 #include <stdexcept>
 

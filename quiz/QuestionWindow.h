@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AnswerFrame.h"
-#include "QuestionForm.h"
-#include "QuizDialog.h"
-#include "Session.h"
+#include "quiz/AnswerFrame.h"
+#include "quiz/QuestionForm.h"
+#include "quiz/QuizDialog.h"
+#include "quiz/Session.h"
 
 #include <QDateTime>
 

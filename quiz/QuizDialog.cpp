@@ -1,7 +1,7 @@
-#include "QuizDialog.h"
+#include "quiz/QuizDialog.h"
 
-#include "DesignUnits.h"
-#include "WindowLook.h"
+#include "base/look/DesignUnits.h"
+#include "base/look/WindowLook.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>

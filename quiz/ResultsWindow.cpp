@@ -1,14 +1,14 @@
-#include "ResultsWindow.h"
+#include "quiz/ResultsWindow.h"
 
-#include "Branding.h"
-#include "DesignUnits.h"
-#include "ErrorReporting.h"
-#include "HandCursor.h"
-#include "Numbers.h"
-#include "ProgramFiles.h"
-#include "ProgramIcon.h"
-#include "PushButton.h"
-#include "WindowLook.h"
+#include "base/Branding.h"
+#include "base/ErrorReporting.h"
+#include "base/Numbers.h"
+#include "base/ProgramFiles.h"
+#include "base/look/DesignUnits.h"
+#include "base/look/HandCursor.h"
+#include "base/look/ProgramIcon.h"
+#include "base/look/PushButton.h"
+#include "base/look/WindowLook.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "QuizDialog.h"
-#include "Session.h"
+#include "quiz/QuizDialog.h"
+#include "quiz/Session.h"
 #include <QLocale>
 #include <QString>
 

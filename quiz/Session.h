@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AnswerRecorder.h"
-#include "Environment.h"
-#include "TestRunState.h"
-#include "WordStore.h"
+#include "base/Environment.h"
+#include "quiz/TestRunState.h"
+#include "study/AnswerRecorder.h"
+#include "words/WordStore.h"
 
 // Everything the windows of a test run share: the services, the word store, the one test-run
 // state and where answers are recorded.

@@ -1,4 +1,4 @@
-#include "Sounds.h"
+#include "quiz/Sounds.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "TestDriver.h"
+#include "quiz/TestDriver.h"
 
-#include "ErrorReporting.h"
-#include "Numbers.h"
-#include "QuestionWindow.h"
-#include "ResultsWindow.h"
+#include "base/ErrorReporting.h"
+#include "base/Numbers.h"
+#include "quiz/QuestionWindow.h"
+#include "quiz/ResultsWindow.h"
 
 #include <utility>
 

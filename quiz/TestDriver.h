@@ -1,7 +1,7 @@
 #pragma once
 
-#include "QuestionForm.h"
-#include "Session.h"
+#include "quiz/QuestionForm.h"
+#include "quiz/Session.h"
 
 #include <QString>
 

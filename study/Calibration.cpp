@@ -1,7 +1,7 @@
-#include "Calibration.h"
+#include "study/Calibration.h"
 
-#include "CalibrationReplay.h"
-#include "CalibrationSolver.h"
+#include "study/CalibrationReplay.h"
+#include "study/CalibrationSolver.h"
 
 #include <cmath>
 

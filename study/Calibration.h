@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AnswerRecorder.h"
-#include "Fsrs.h"
-#include "MemoryPolicy.h"
+#include "study/AnswerRecorder.h"
+#include "study/Fsrs.h"
+#include "study/MemoryPolicy.h"
 
 #include <QList>
 

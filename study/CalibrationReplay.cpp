@@ -1,6 +1,6 @@
-#include "CalibrationReplay.h"
+#include "study/CalibrationReplay.h"
 
-#include "Random.h"
+#include "base/Random.h"
 
 #include <QHash>
 

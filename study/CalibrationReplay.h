@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Calibration.h"
+#include "study/Calibration.h"
 
 #include <cstddef>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "CalibrationSolver.h"
+#include "study/CalibrationSolver.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CalibrationReplay.h"
+#include "study/CalibrationReplay.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "FakeSpotting.h"
+#include "study/FakeSpotting.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AnswerRecorder.h"
+#include "study/AnswerRecorder.h"
 
 #include <QSet>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "FreshWords.h"
+#include "study/FreshWords.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "Fsrs.h"
+#include "study/Fsrs.h"
 
 #include <algorithm>
 #include <cmath>

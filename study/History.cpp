@@ -1,9 +1,9 @@
-#include "History.h"
+#include "study/History.h"
 
-#include "Branding.h"
-#include "HistoryFile.h"
-#include "HistoryImpl.h"
-#include "HistorySchema.h"
+#include "base/Branding.h"
+#include "study/HistoryFile.h"
+#include "study/HistoryImpl.h"
+#include "study/HistorySchema.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

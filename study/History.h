@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AnswerRecorder.h"
-#include "MemoryPolicy.h"
-#include "Services.h"
-#include "WordCounts.h"
-#include "WordMemory.h"
+#include "base/Services.h"
+#include "study/AnswerRecorder.h"
+#include "study/MemoryPolicy.h"
+#include "study/WordCounts.h"
+#include "study/WordMemory.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,10 +1,10 @@
 // Fitting the memory model to the player's answers and rebuilding the states, on the history's
 // background thread, and taking up what it finished.
 
-#include "Calibration.h"
-#include "History.h"
-#include "HistoryImpl.h"
-#include "HistorySchema.h"
+#include "study/Calibration.h"
+#include "study/History.h"
+#include "study/HistoryImpl.h"
+#include "study/HistorySchema.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "HistoryDb.h"
+#include "study/HistoryDb.h"
 
-#include "WordStore.h"
+#include "words/WordStore.h"
 
 #include <QFile>
 #include <QSqlDriver>

@@ -1,8 +1,8 @@
-#include "HistoryFile.h"
+#include "study/HistoryFile.h"
 
-#include "DataFolder.h"
-#include "HistoryDb.h"
-#include "HistorySchema.h"
+#include "base/DataFolder.h"
+#include "study/HistoryDb.h"
+#include "study/HistorySchema.h"
 
 #include <QDir>
 #include <QFile>

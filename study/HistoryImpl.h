@@ -4,12 +4,12 @@
 // log and the state cache), HistoryWrite.cpp (the waiting answers), HistoryProgress.cpp and
 // HistoryCalibration.cpp. Nothing outside study/ includes it.
 
-#include "History.h"
-#include "HistoryDb.h"
-#include "HistoryRebuild.h"
-#include "HistoryWorker.h"
-#include "HistoryWriter.h"
-#include "ThreadInbox.h"
+#include "study/History.h"
+#include "study/HistoryDb.h"
+#include "study/HistoryRebuild.h"
+#include "study/HistoryWorker.h"
+#include "study/HistoryWriter.h"
+#include "study/ThreadInbox.h"
 
 #include <QHash>
 #include <QObject>

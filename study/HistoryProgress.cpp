@@ -1,10 +1,10 @@
 // The history's progress figures, for the windows.
 
-#include "History.h"
-#include "HistoryImpl.h"
-#include "HistorySchema.h"
-#include "WordCounts.h"
-#include "WordStore.h"
+#include "study/History.h"
+#include "study/HistoryImpl.h"
+#include "study/HistorySchema.h"
+#include "study/WordCounts.h"
+#include "words/WordStore.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "HistoryRebuild.h"
+#include "study/HistoryRebuild.h"
 
-#include "Calibration.h"
-#include "FakeSpotting.h"
-#include "HistoryDb.h"
-#include "HistorySchema.h"
-#include "HistoryWorker.h"
+#include "study/Calibration.h"
+#include "study/FakeSpotting.h"
+#include "study/HistoryDb.h"
+#include "study/HistorySchema.h"
+#include "study/HistoryWorker.h"
 
 #include <QSet>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "History.h"
+#include "study/History.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "HistorySchema.h"
+#include "study/HistorySchema.h"
 
-#include "HistoryDb.h"
+#include "study/HistoryDb.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

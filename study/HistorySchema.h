@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AnswerRecorder.h"
-#include "Fsrs.h"
-#include "WordMemory.h"
+#include "study/AnswerRecorder.h"
+#include "study/Fsrs.h"
+#include "study/WordMemory.h"
 
 #include <QHash>
 #include <QStringList>

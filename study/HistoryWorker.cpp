@@ -1,6 +1,6 @@
-#include "HistoryWorker.h"
+#include "study/HistoryWorker.h"
 
-#include "HistoryDb.h"
+#include "study/HistoryDb.h"
 
 #include <QtDebug>
 

@@ -1,10 +1,10 @@
 // The write path of the history, on the owner's side: answers go to the writer's queue, count at
 // once in the states, and leave the waiting list when the writer reports them written.
 
-#include "History.h"
-#include "HistoryFile.h"
-#include "HistoryImpl.h"
-#include "HistorySchema.h"
+#include "study/History.h"
+#include "study/HistoryFile.h"
+#include "study/HistoryImpl.h"
+#include "study/HistorySchema.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
-#include "HistoryWriter.h"
+#include "study/HistoryWriter.h"
 
-#include "HistoryFile.h"
-#include "HistorySchema.h"
+#include "study/HistoryFile.h"
+#include "study/HistorySchema.h"
 
 #include <QFileInfo>
 

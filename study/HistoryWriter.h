@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HistoryDb.h"
-#include "HistoryRebuild.h"
+#include "study/HistoryDb.h"
+#include "study/HistoryRebuild.h"
 
 #include <QElapsedTimer>
 #include <QHash>

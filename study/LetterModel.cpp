@@ -1,4 +1,4 @@
-#include "LetterModel.h"
+#include "study/LetterModel.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "NewWordPace.h"
+#include "study/NewWordPace.h"
 
 DayPace dayPace(const QHash<QString, WordMemory>& words, const QSet<QString>& list,
                 const QDateTime& now)

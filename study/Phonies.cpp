@@ -1,7 +1,7 @@
-#include "Phonies.h"
+#include "study/Phonies.h"
 
-#include "ErrorReporting.h"
-#include "Random.h"
+#include "base/ErrorReporting.h"
+#include "base/Random.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LetterModel.h"
-#include "Services.h"
+#include "base/Services.h"
+#include "study/LetterModel.h"
 
 #include <QHash>
 #include <QSet>

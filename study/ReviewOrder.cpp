@@ -1,4 +1,4 @@
-#include "ReviewOrder.h"
+#include "study/ReviewOrder.h"
 
 #include <algorithm>
 

@@ -1,13 +1,13 @@
-#include "StudyEngine.h"
+#include "study/StudyEngine.h"
 
-#include "ErrorReporting.h"
-#include "NewWordPace.h"
-#include "NonWordRules.h"
-#include "Random.h"
-#include "ReviewOrder.h"
-#include "WordCounts.h"
-#include "WordSchema.h"
-#include "WordStore.h"
+#include "base/ErrorReporting.h"
+#include "base/Random.h"
+#include "study/NewWordPace.h"
+#include "study/ReviewOrder.h"
+#include "study/WordCounts.h"
+#include "words/NonWordRules.h"
+#include "words/WordSchema.h"
+#include "words/WordStore.h"
 
 #include <algorithm>
 #include <limits>

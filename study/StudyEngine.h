@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FreshWords.h"
-#include "History.h"
-#include "Phonies.h"
-#include "Services.h"
+#include "base/Services.h"
+#include "study/FreshWords.h"
+#include "study/History.h"
+#include "study/Phonies.h"
 
 #include <QDateTime>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "ThreadInbox.h"
+#include "study/ThreadInbox.h"
 
 ThreadInbox::ThreadInbox(std::function<void()> handler)
 {

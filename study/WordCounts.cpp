@@ -1,4 +1,4 @@
-#include "WordCounts.h"
+#include "study/WordCounts.h"
 
 LengthCounts countWords(int length, const QStringList& words,
                         const QHash<QString, WordMemory>& states, const MemoryPolicy& policy)

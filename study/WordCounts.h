@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MemoryPolicy.h"
+#include "study/MemoryPolicy.h"
 
 #include <QHash>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "MemoryPolicy.h"
+#include "study/MemoryPolicy.h"
 
 #include <QTimeZone>
 

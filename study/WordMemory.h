@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Fsrs.h"
+#include "study/Fsrs.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "WordTimeline.h"
+#include "study/WordTimeline.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "ListDraft.h"
+#include "words/ListDraft.h"
 
-#include "ErrorReporting.h"
+#include "base/ErrorReporting.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "NonWordRules.h"
+#include "words/NonWordRules.h"
 
-#include "Random.h"
+#include "base/Random.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "StatementLimit.h"
+#include "words/StatementLimit.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorReporting.h"
+#include "base/ErrorReporting.h"
 
 #include <QDeadlineTimer>
 

@@ -1,4 +1,4 @@
-#include "WordFolding.h"
+#include "words/WordFolding.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "WordList.h"
+#include "words/WordList.h"
 
-#include "PlainText.h"
-#include "WordFolding.h"
-#include "WordSchema.h"
+#include "base/PlainText.h"
+#include "words/WordFolding.h"
+#include "words/WordSchema.h"
 
 namespace {
 

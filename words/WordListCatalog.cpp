@@ -1,7 +1,7 @@
-#include "WordListCatalog.h"
+#include "words/WordListCatalog.h"
 
-#include "DataFolder.h"
-#include "ErrorReporting.h"
+#include "base/DataFolder.h"
+#include "base/ErrorReporting.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "WordListCounter.h"
+#include "words/WordListCounter.h"
 
-#include "ErrorReporting.h"
-#include "WordSchema.h"
+#include "base/ErrorReporting.h"
+#include "words/WordSchema.h"
 
 #include <QThread>
 

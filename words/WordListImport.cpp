@@ -1,9 +1,9 @@
-#include "WordListImport.h"
+#include "words/WordListImport.h"
 
-#include "ErrorReporting.h"
-#include "ListDraft.h"
-#include "WordList.h"
-#include "WordSchema.h"
+#include "base/ErrorReporting.h"
+#include "words/ListDraft.h"
+#include "words/WordList.h"
+#include "words/WordSchema.h"
 
 #include <QDir>
 #include <QFile>

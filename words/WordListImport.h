@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WordListCatalog.h"
+#include "words/WordListCatalog.h"
 
 #include <QString>
 

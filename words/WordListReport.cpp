@@ -1,10 +1,10 @@
 // What a word list reader tells about the list it read: the reasons, the counts and the samples
 // of rejected lines.
 
-#include "WordList.h"
+#include "words/WordList.h"
 
-#include "PlainText.h"
-#include "WordSchema.h"
+#include "base/PlainText.h"
+#include "words/WordSchema.h"
 
 QString WordList::describe(Reason reason, Encoding encoding)
 {

@@ -1,7 +1,7 @@
-#include "WordSchema.h"
+#include "words/WordSchema.h"
 
-#include "ErrorReporting.h"
-#include "StatementLimit.h"
+#include "base/ErrorReporting.h"
+#include "words/StatementLimit.h"
 
 #include <QAtomicInt>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StatementLimit.h"
+#include "words/StatementLimit.h"
 
 #include <QHash>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "WordStore.h"
+#include "words/WordStore.h"
 
-#include "ErrorReporting.h"
-#include "Random.h"
-#include "StatementLimit.h"
-#include "WordSchema.h"
+#include "base/ErrorReporting.h"
+#include "base/Random.h"
+#include "words/StatementLimit.h"
+#include "words/WordSchema.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Services.h"
-#include "StatementLimit.h"
+#include "base/Services.h"
+#include "words/StatementLimit.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "DesignUnits.h"
+#include "base/look/DesignUnits.h"
 
 QColor Colors::fromNumber(qint32 value)
 {

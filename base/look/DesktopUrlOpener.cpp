@@ -1,4 +1,4 @@
-#include "DesktopUrlOpener.h"
+#include "base/look/DesktopUrlOpener.h"
 
 #include <QDesktopServices>
 

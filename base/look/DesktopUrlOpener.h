@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Services.h"
+#include "base/Services.h"
 
 // Hands addresses to the desktop's own handler (QDesktopServices).
 class DesktopUrlOpener : public UrlOpener

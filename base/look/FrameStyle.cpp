@@ -1,4 +1,4 @@
-#include "FrameStyle.h"
+#include "base/look/FrameStyle.h"
 
 #include <QPainter>
 #include <QStyleOptionGroupBox>

@@ -1,8 +1,8 @@
-#include "HandCursor.h"
+#include "base/look/HandCursor.h"
 
-#include "ErrorReporting.h"
-#include "ProgramFiles.h"
-#include "PushButton.h"
+#include "base/ErrorReporting.h"
+#include "base/ProgramFiles.h"
+#include "base/look/PushButton.h"
 
 #include <QFile>
 #include <QMutex>

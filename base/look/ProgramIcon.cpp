@@ -1,4 +1,4 @@
-#include "ProgramIcon.h"
+#include "base/look/ProgramIcon.h"
 
 #include <QPixmap>
 

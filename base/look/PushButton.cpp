@@ -1,6 +1,6 @@
-#include "PushButton.h"
+#include "base/look/PushButton.h"
 
-#include "DesignUnits.h"
+#include "base/look/DesignUnits.h"
 
 PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent)
 {

@@ -1,6 +1,6 @@
-#include "QtMessageBoxes.h"
+#include "base/look/QtMessageBoxes.h"
 
-#include "ProgramIcon.h"
+#include "base/look/ProgramIcon.h"
 
 #include <QEvent>
 #include <QLabel>

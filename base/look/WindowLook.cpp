@@ -1,4 +1,4 @@
-#include "WindowLook.h"
+#include "base/look/WindowLook.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,14 +1,14 @@
-#include "ErrorReporting.h"
-#include "MainWindow.h"
-#include "PushButton.h"
-#include "Session.h"
-#include "Settings.h"
-#include "StoreConnection.h"
 #include "TestDoubles.h"
 #include "TestFiles.h"
 #include "WordDatabase.h"
-#include "WordListCatalog.h"
-#include "WordStore.h"
+#include "app/MainWindow.h"
+#include "app/StoreConnection.h"
+#include "base/ErrorReporting.h"
+#include "base/Settings.h"
+#include "base/look/PushButton.h"
+#include "quiz/Session.h"
+#include "words/WordListCatalog.h"
+#include "words/WordStore.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "ProgramIcon.h"
-#include "StartupPrefetch.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "app/StartupPrefetch.h"
+#include "base/look/ProgramIcon.h"
+#include "words/WordStore.h"
 
 #include <QFile>
 #include <QSqlDatabase>

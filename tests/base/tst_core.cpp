@@ -1,7 +1,7 @@
-#include "AppTitle.h"
-#include "ErrorReporting.h"
-#include "ProgramFiles.h"
-#include "Settings.h"
+#include "base/AppTitle.h"
+#include "base/ErrorReporting.h"
+#include "base/ProgramFiles.h"
+#include "base/Settings.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,5 +1,5 @@
-#include "ErrorReporting.h"
 #include "TestDoubles.h"
+#include "base/ErrorReporting.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "ErrorReporting.h"
-#include "Numbers.h"
+#include "base/ErrorReporting.h"
+#include "base/Numbers.h"
 
 #include <QTest>
 

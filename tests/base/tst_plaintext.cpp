@@ -1,4 +1,4 @@
-#include "PlainText.h"
+#include "base/PlainText.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "ErrorReporting.h"
-#include "Random.h"
 #include "TestDoubles.h"
+#include "base/ErrorReporting.h"
+#include "base/Random.h"
 
 #include <QSet>
 #include <QTest>

@@ -1,11 +1,11 @@
 // Stopping the history's background work: a real fit of the memory model and a rebuild of the
 // states over a long history, each cut short by a list switch while it runs. The switch must
 // return within 100 ms. Run with tools/bench.sh.
-#include "History.h"
 #include "HistoryFill.h"
 #include "SimulatedLearner.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
+#include "study/History.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>

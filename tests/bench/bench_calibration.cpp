@@ -1,7 +1,7 @@
 // The memory model's fit on a long history: a million answers, streamed as they are simulated,
 // must be fitted within 10 s and 200 MB. Run with tools/bench.sh.
-#include "Calibration.h"
 #include "SimulatedLearner.h"
+#include "study/Calibration.h"
 
 #include <QElapsedTimer>
 #include <QTest>

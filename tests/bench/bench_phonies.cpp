@@ -4,13 +4,13 @@
 // The judge is a letter-bigram model of each list (word start and end marks, add-one smoothing),
 // deliberately not the model that picks the phonies: a non-word counts as word-like when it
 // scores at least as high as the tenth-percentile real word of its length.
-#include "History.h"
-#include "NonWords.h"
-#include "Phonies.h"
-#include "StudyEngine.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "quiz/NonWords.h"
+#include "study/History.h"
+#include "study/Phonies.h"
+#include "study/StudyEngine.h"
+#include "words/WordStore.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>

@@ -1,11 +1,11 @@
 // The progress window against its budget: open within 100 ms of the click with 100,000 answers in
 // the history, charts module loaded on the way. Run with tools/bench.sh.
-#include "History.h"
 #include "HistoryFill.h"
-#include "StudyRoom.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "study/History.h"
+#include "studywindows/StudyRoom.h"
+#include "words/WordStore.h"
 
 #include <QApplication>
 #include <QDialog>

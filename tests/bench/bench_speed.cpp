@@ -1,10 +1,10 @@
 // Speed budgets of the question window and the word store. Run with tools/bench.sh; the default
 // test pass never times the machine.
-#include "History.h"
-#include "QuestionForm.h"
-#include "QuestionWindow.h"
 #include "TestSession.h"
 #include "WordDatabase.h"
+#include "quiz/QuestionForm.h"
+#include "quiz/QuestionWindow.h"
+#include "study/History.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,15 +2,15 @@
 // within 0.5 s of its showing, the first study question within 100 ms of the click on Study, and
 // the main window repainting within 50 ms, whether or not a fit or a rebuild is due. Run with
 // tools/bench.sh.
-#include "History.h"
 #include "HistoryFill.h"
-#include "MainWindow.h"
-#include "PushButton.h"
-#include "StudyRoom.h"
-#include "StudyWindow.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "app/MainWindow.h"
+#include "base/look/PushButton.h"
+#include "study/History.h"
+#include "studywindows/StudyRoom.h"
+#include "studywindows/StudyWindow.h"
+#include "words/WordStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // Speed budgets of the player's word lists: importing a large list, switching lists, opening the
 // Word Lists window. Run with tools/bench.sh; the default test pass never times the machine.
-#include "History.h"
 #include "TestSession.h"
 #include "WordDatabase.h"
-#include "WordListChoice.h"
-#include "WordListsDialog.h"
+#include "lists/WordListsDialog.h"
+#include "study/History.h"
+#include "study/WordListChoice.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,7 +28,8 @@ private slots:
         TestSession t;
         QTemporaryDir lists;
         History history(t.test.messages, t.test.path(QStringLiteral("history.sqlite")));
-        WordListChoice choice(t.session, history, WordListCatalog(lists.path()));
+        WordListChoice choice(t.session.env, t.session.store, history,
+                              WordListCatalog(lists.path()));
         QByteArray text;
         QRandomGenerator random(11);
         for (int line = 0; line < 280000; ++line) {
@@ -68,7 +69,8 @@ private slots:
         TestSession t;
         QTemporaryDir lists;
         History history(t.test.messages, t.test.path(QStringLiteral("history.sqlite")));
-        WordListChoice choice(t.session, history, WordListCatalog(lists.path()));
+        WordListChoice choice(t.session.env, t.session.store, history,
+                              WordListCatalog(lists.path()));
         QStringList words;
         for (int length = 2; length <= 4; ++length)
             words += WordDatabase::sequentialWords(length, length == 2 ? 600 : 15000);
@@ -95,7 +97,8 @@ private slots:
         TestSession t;
         QTemporaryDir lists;
         History history(t.test.messages, t.test.path(QStringLiteral("history.sqlite")));
-        WordListChoice choice(t.session, history, WordListCatalog(lists.path()));
+        WordListChoice choice(t.session.env, t.session.store, history,
+                              WordListCatalog(lists.path()));
         QStringList words;
         for (int length = 2; length <= 4; ++length)
             words += WordDatabase::sequentialWords(length, length == 2 ? 600 : 5000);

@@ -3,13 +3,13 @@
 // 2 s in every 10. Prints the longest the window's thread was kept by one question (the answer
 // given, its feedback's states and the next question chosen) and by one turn of its event loop,
 // where the writer's reports are taken up (goal: under 16 ms, a frame). Run with tools/bench.sh.
-#include "History.h"
 #include "HistoryFill.h"
-#include "Random.h"
-#include "StudyEngine.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "base/Random.h"
+#include "study/History.h"
+#include "study/StudyEngine.h"
+#include "words/WordStore.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>

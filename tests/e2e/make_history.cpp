@@ -9,9 +9,9 @@
 //     e2e_make_history [--spread] HISTORY_FILE WORD...
 //     e2e_make_history --days DAYS HISTORY_FILE WORD...
 //     e2e_make_history --age HOURS HISTORY_FILE
-#include "History.h"
 #include "HistoryFill.h"
-#include "Services.h"
+#include "base/Services.h"
+#include "study/History.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

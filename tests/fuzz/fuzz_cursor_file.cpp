@@ -1,7 +1,7 @@
 // Feeds the cursor file decoder arbitrary bytes: it must either refuse them or give a picture with
 // its hotspot inside it, and never take a file larger than the limit.
 
-#include "HandCursor.h"
+#include "base/look/HandCursor.h"
 
 #include <QCoreApplication>
 

@@ -2,8 +2,8 @@
 // the numeric test, toInt16 and toInt32 must agree with each other, and fail only as "Type
 // mismatch" (no number) or "Overflow" (a number out of range).
 
-#include "ErrorReporting.h"
-#include "Numbers.h"
+#include "base/ErrorReporting.h"
+#include "base/Numbers.h"
 
 #include <QLocale>
 #include <QString>

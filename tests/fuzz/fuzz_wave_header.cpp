@@ -1,7 +1,7 @@
 // Feeds the wave file reader arbitrary bytes: it must either refuse them or give a sound this
 // player can play, whose samples are whole frames taken from the file.
 
-#include "WaveFile.h"
+#include "sound/WaveFile.h"
 
 #include <cstdint>
 #include <cstdlib>

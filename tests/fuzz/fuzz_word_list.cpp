@@ -3,8 +3,8 @@
 // readings must agree in every detail, every kept word must be storable, and a rejected line's text
 // must be valid UTF-8 exactly when the reason is not invalid text.
 
-#include "WordList.h"
-#include "WordSchema.h"
+#include "words/WordList.h"
+#include "words/WordSchema.h"
 
 #include <QString>
 #include <QStringDecoder>

@@ -1,10 +1,10 @@
-#include "TestDriver.h"
+#include "quiz/TestDriver.h"
 
-#include "QuestionWindow.h"
 #include "TestDoubles.h"
 #include "TestSession.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "quiz/QuestionWindow.h"
+#include "words/WordStore.h"
 
 #include <QApplication>
 #include <QLabel>

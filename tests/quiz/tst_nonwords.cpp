@@ -1,7 +1,7 @@
-#include "NonWords.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "quiz/NonWords.h"
+#include "words/WordStore.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>

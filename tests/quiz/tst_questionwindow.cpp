@@ -1,13 +1,13 @@
-#include "DesignUnits.h"
-#include "ErrorReporting.h"
-#include "PushButton.h"
-#include "QuestionForm.h"
-#include "QuestionWindow.h"
-#include "Session.h"
 #include "TestDoubles.h"
 #include "TestFiles.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "base/ErrorReporting.h"
+#include "base/look/DesignUnits.h"
+#include "base/look/PushButton.h"
+#include "quiz/QuestionForm.h"
+#include "quiz/QuestionWindow.h"
+#include "quiz/Session.h"
+#include "words/WordStore.h"
 
 #include <QApplication>
 #include <QFile>

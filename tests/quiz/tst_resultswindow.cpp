@@ -1,8 +1,8 @@
-#include "ResultsWindow.h"
+#include "quiz/ResultsWindow.h"
 
 #include "TestDoubles.h"
 #include "TestSession.h"
-#include "WordStore.h"
+#include "words/WordStore.h"
 
 #include <QFile>
 #include <QFontMetrics>

@@ -1,5 +1,5 @@
-#include "Sounds.h"
 #include "TestFiles.h"
+#include "quiz/Sounds.h"
 
 #include <QDir>
 #include <QFile>

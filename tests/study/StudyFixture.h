@@ -1,10 +1,10 @@
 #pragma once
 
-#include "History.h"
-#include "StudyEngine.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "study/History.h"
+#include "study/StudyEngine.h"
+#include "words/WordStore.h"
 
 #include <QSet>
 #include <QTemporaryDir>

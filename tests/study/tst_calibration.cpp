@@ -1,8 +1,8 @@
-#include "Calibration.h"
-#include "CalibrationReplay.h"
-#include "FakeSpotting.h"
 #include "HistoryFill.h"
 #include "SimulatedLearner.h"
+#include "study/Calibration.h"
+#include "study/CalibrationReplay.h"
+#include "study/FakeSpotting.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "Fsrs.h"
-#include "MemoryPolicy.h"
+#include "study/Fsrs.h"
+#include "study/MemoryPolicy.h"
 
 #include <QTest>
 

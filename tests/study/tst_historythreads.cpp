@@ -1,7 +1,7 @@
-#include "History.h"
 #include "HistoryFill.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
+#include "study/History.h"
 
 #include <QStandardPaths>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "NewWordPace.h"
+#include "study/NewWordPace.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
-#include "ErrorReporting.h"
-#include "Phonies.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
+#include "base/ErrorReporting.h"
+#include "study/Phonies.h"
 
 #include <QTest>
 

@@ -1,11 +1,11 @@
-#include "FreshWords.h"
-#include "History.h"
 #include "HistoryFill.h"
-#include "StudyEngine.h"
 #include "StudyFixture.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
-#include "WordStore.h"
+#include "study/FreshWords.h"
+#include "study/History.h"
+#include "study/StudyEngine.h"
+#include "words/WordStore.h"
 
 #include <QStandardPaths>
 #include <QTest>

@@ -2,10 +2,10 @@
 
 // Study histories for tests and benchmarks, filled quickly. Link lexitor_study.
 
-#include "History.h"
-#include "HistoryDb.h"
-#include "HistorySchema.h"
 #include "TestDoubles.h"
+#include "study/History.h"
+#include "study/HistoryDb.h"
+#include "study/HistorySchema.h"
 
 #include <QAtomicInt>
 #include <QSemaphore>

@@ -1,6 +1,6 @@
 #include "SimulatedLearner.h"
 
-#include "MemoryPolicy.h"
+#include "study/MemoryPolicy.h"
 
 #include <optional>
 #include <queue>

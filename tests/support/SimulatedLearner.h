@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AnswerRecorder.h"
-#include "Fsrs.h"
+#include "study/AnswerRecorder.h"
+#include "study/Fsrs.h"
 
 #include <QList>
 

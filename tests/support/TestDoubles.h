@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Environment.h"
-#include "Services.h"
+#include "base/Environment.h"
+#include "base/Services.h"
 
 #include <QDateTime>
 #include <QList>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Session.h"
 #include "TestDoubles.h"
-#include "WordStore.h"
+#include "quiz/Session.h"
+#include "words/WordStore.h"
 
 // A fresh session for one test case: recording services, a word store over them and an untouched
 // test-run state.

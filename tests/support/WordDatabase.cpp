@@ -1,8 +1,8 @@
 #include "WordDatabase.h"
 
-#include "ErrorReporting.h"
-#include "WordSchema.h"
-#include "WordStore.h"
+#include "base/ErrorReporting.h"
+#include "words/WordSchema.h"
+#include "words/WordStore.h"
 
 #include <QCryptographicHash>
 #include <QFile>

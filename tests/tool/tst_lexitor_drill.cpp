@@ -1,7 +1,7 @@
-#include "History.h"
-#include "StudyEngine.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
+#include "study/History.h"
+#include "study/StudyEngine.h"
 
 #include <QDir>
 #include <QProcess>

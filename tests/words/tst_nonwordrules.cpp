@@ -1,5 +1,5 @@
-#include "NonWordRules.h"
 #include "TestDoubles.h"
+#include "words/NonWordRules.h"
 
 #include <QTest>
 

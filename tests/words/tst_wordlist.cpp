@@ -1,5 +1,5 @@
 #include "WordDatabase.h"
-#include "WordList.h"
+#include "words/WordList.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "ErrorReporting.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
-#include "WordSchema.h"
-#include "WordStore.h"
+#include "base/ErrorReporting.h"
+#include "words/WordSchema.h"
+#include "words/WordStore.h"
 
 #include <QDir>
 #include <QFile>

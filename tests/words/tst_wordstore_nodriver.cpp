@@ -1,9 +1,9 @@
 // The word store on a machine without the SQLite driver: runs in its own process, because Qt
 // loads a driver plugin once per process.
 
-#include "ErrorReporting.h"
 #include "TestDoubles.h"
-#include "WordStore.h"
+#include "base/ErrorReporting.h"
+#include "words/WordStore.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>

@@ -17,12 +17,12 @@
 // day later for each day the history already reaches), and then moves only by WAIT and by
 // 10 seconds per answer, so a run with --seed is the same whenever it starts.
 
-#include "ErrorReporting.h"
-#include "History.h"
-#include "PlainText.h"
-#include "Random.h"
-#include "StudyEngine.h"
-#include "WordStore.h"
+#include "base/ErrorReporting.h"
+#include "base/PlainText.h"
+#include "base/Random.h"
+#include "study/History.h"
+#include "study/StudyEngine.h"
+#include "words/WordStore.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "DatabaseTarget.h"
 
-#include "ErrorReporting.h"
-#include "WordSchema.h"
+#include "base/ErrorReporting.h"
+#include "words/WordSchema.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // lexitor-words: builds the word database dbWords.mdb from a plain word list.
 
 #include "DatabaseTarget.h"
-#include "ErrorReporting.h"
-#include "WordList.h"
-#include "WordSchema.h"
+#include "base/ErrorReporting.h"
+#include "words/WordList.h"
+#include "words/WordSchema.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

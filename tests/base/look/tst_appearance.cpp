@@ -1,12 +1,12 @@
-#include "DesignUnits.h"
-#include "ErrorReporting.h"
-#include "FrameStyle.h"
-#include "HandCursor.h"
-#include "ProgramIcon.h"
-#include "PushButton.h"
 #include "TestDoubles.h"
 #include "TestFiles.h"
-#include "WindowLook.h"
+#include "base/ErrorReporting.h"
+#include "base/look/DesignUnits.h"
+#include "base/look/FrameStyle.h"
+#include "base/look/HandCursor.h"
+#include "base/look/ProgramIcon.h"
+#include "base/look/PushButton.h"
+#include "base/look/WindowLook.h"
 
 #include <QApplication>
 #include <QDir>

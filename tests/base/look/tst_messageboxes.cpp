@@ -1,5 +1,5 @@
-#include "ErrorReporting.h"
-#include "QtMessageBoxes.h"
+#include "base/ErrorReporting.h"
+#include "base/look/QtMessageBoxes.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,0 +1,190 @@
+#include "lists/WordListsDialog.h"
+
+#include "base/Branding.h"
+#include "base/ErrorReporting.h"
+#include "base/look/DesignUnits.h"
+#include "base/look/ProgramIcon.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int ProgressSteps = 1000;
+
+} // namespace
+
+WordListsDialog::WordListsDialog(WordListChoice& choice, MessageBoxes& messages, Prompts prompts,
+                                 QWidget* parent)
+    : QDialog(parent), choice_(choice), messages_(messages), prompts_(std::move(prompts))
+{
+    setObjectName(QStringLiteral("WordLists"));
+    setWindowTitle(QStringLiteral("Word Lists"));
+    setWindowIcon(ProgramIcon());
+    setFont(Fonts::window());
+
+    lists_ = new QListWidget(this);
+    lists_->setObjectName(QStringLiteral("ListOfWordLists"));
+    lists_->setAccessibleName(QStringLiteral("Word lists"));
+    lists_->setMinimumWidth(Twips::toPixels(7200));
+    lists_->setMinimumHeight(Twips::toPixels(3600)); // a dozen lists without scrolling
+    auto* import = new QPushButton(QStringLiteral("&Import..."), this);
+    use_ = new QPushButton(QStringLiteral("&Use"), this);
+    remove_ = new QPushButton(QStringLiteral("&Remove..."), this);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+
+    auto* side = new QVBoxLayout;
+    for (QPushButton* b : {import, use_, remove_})
+        side->addWidget(b);
+    side->addStretch();
+    auto* row = new QHBoxLayout;
+    row->addWidget(lists_, 1);
+    row->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+
+    connect(import, &QPushButton::clicked, this, &WordListsDialog::importList);
+    connect(use_, &QPushButton::clicked, this, &WordListsDialog::useSelected);
+    connect(remove_, &QPushButton::clicked, this, &WordListsDialog::removeSelected);
+    connect(lists_, &QListWidget::itemActivated, this, &WordListsDialog::useSelected);
+    connect(lists_, &QListWidget::currentRowChanged, this,
+            [this] { remove_->setEnabled(!selectedName().isEmpty()); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    refill(choice_.active());
+    lists_->setFocus();
+}
+
+WordListsDialog::~WordListsDialog() = default;
+
+QString WordListsDialog::entryText(const WordListChoice::Entry& entry, bool inUse)
+{
+    const QString name = entry.name.isEmpty() ? WordListChoice::BundledName : entry.name;
+    QString counts = entry.damaged ? QStringLiteral("damaged") : QStringLiteral("counting...");
+    if (entry.counts.size() == 3) {
+        const QLocale locale;
+        counts = QStringLiteral("%1 / %2 / %3 words of 2 / 3 / 4 letters")
+                     .arg(locale.toString(entry.counts[0]), locale.toString(entry.counts[1]),
+                          locale.toString(entry.counts[2]));
+    }
+    return name + QStringLiteral(": ") + counts + (inUse ? QStringLiteral(" (in use)") : QString());
+}
+
+void WordListsDialog::refill(const QString& select)
+{
+    counter_.reset();
+    lists_->clear();
+    QList<WordListCounter::List> uncounted;
+    for (const WordListChoice::Entry& listed : choice_.entries()) {
+        const WordListChoice::Entry entry = counted_.value(listed.name, listed);
+        auto* item = new QListWidgetItem(entryText(entry, entry.name == choice_.active()), lists_);
+        item->setData(Qt::UserRole, entry.name);
+        if (entry.name == select)
+            lists_->setCurrentItem(item);
+        if (!counted_.contains(entry.name))
+            uncounted.append({entry.name, choice_.pathOf(entry.name)});
+    }
+    remove_->setEnabled(!selectedName().isEmpty());
+    if (uncounted.isEmpty())
+        return;
+    counter_ = std::make_unique<WordListCounter>(uncounted);
+    connect(counter_.get(), &WordListCounter::counted, this, &WordListsDialog::showCounts);
+    counter_->start();
+}
+
+void WordListsDialog::showCounts(const QString& name, const QList<qint64>& counts,
+                                 const QString& error)
+{
+    const WordListChoice::Entry entry{name, counts, !error.isEmpty()};
+    counted_.insert(name, entry);
+    for (int row = 0; row < lists_->count(); ++row)
+        if (QListWidgetItem* item = lists_->item(row); item->data(Qt::UserRole).toString() == name)
+            item->setText(entryText(entry, name == choice_.active()));
+}
+
+QString WordListsDialog::selectedName() const
+{
+    const QListWidgetItem* item = lists_->currentItem();
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
+void WordListsDialog::tell(const QString& text, MessageIcon icon)
+{
+    messages_.show(text, Branding::ProductName, icon);
+}
+
+void WordListsDialog::importList()
+{
+    const QString file = prompts_.openPath(this);
+    if (file.isEmpty())
+        return;
+    QProgressDialog progress(QStringLiteral("Reading the word list..."), QStringLiteral("Cancel"),
+                             0, ProgressSteps, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    QString name;
+    const WordListImport::Outcome outcome =
+        choice_.import(file, &name, [&progress](qint64 done, qint64 all) {
+            progress.setValue(all > 0 ? int(done * ProgressSteps / all) : 0);
+            return !progress.wasCanceled();
+        });
+    progress.reset();
+    if (outcome.cancelled)
+        return;
+    counted_.remove(name);
+    const QString report = QString(outcome.report).replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    if (!outcome.written) {
+        tell(QStringLiteral("The word list was not imported: %1.\r\r%2").arg(outcome.error, report),
+             MessageIcon::Warning);
+        return;
+    }
+    refill(name);
+    tell(QStringLiteral("The word list \"%1\" is imported.\r\r%2\rSelect it and click Use to "
+                        "drill it.")
+             .arg(name, report),
+         MessageIcon::None);
+}
+
+void WordListsDialog::useSelected()
+{
+    const QString name = selectedName();
+    if (!lists_->currentItem() || name == choice_.active())
+        return;
+    if (counted_.value(name).damaged) {
+        tell(QStringLiteral("This word list can't be used: it is damaged."), MessageIcon::Warning);
+        return;
+    }
+    try {
+        choice_.use(name);
+    } catch (const AppError& e) {
+        tell(QStringLiteral("This word list can't be used: %1").arg(e.description()),
+             MessageIcon::Warning);
+    }
+    refill(name);
+}
+
+void WordListsDialog::removeSelected()
+{
+    const QString name = selectedName();
+    if (name.isEmpty() ||
+        !prompts_.confirm(this, QStringLiteral("Remove the word list \"%1\"? Your progress on it "
+                                               "is kept, for the day you import it again.")
+                                    .arg(name)))
+        return;
+    counted_.remove(name);
+    try {
+        if (!choice_.remove(name))
+            tell(QStringLiteral("The word list \"%1\" could not be removed.").arg(name),
+                 MessageIcon::Warning);
+    } catch (const AppError& e) {
+        tell(QStringLiteral("The bundled word list can't be used: %1").arg(e.description()),
+             MessageIcon::Warning);
+    }
+    refill(choice_.active());
+}

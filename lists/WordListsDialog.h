@@ -1,0 +1,58 @@
+#pragma once
+
+#include "base/Services.h"
+#include "study/WordListChoice.h"
+#include "words/WordListCounter.h"
+
+#include <QDialog>
+#include <QHash>
+
+#include <functional>
+#include <memory>
+
+class QListWidget;
+class QPushButton;
+
+// The word-lists window: the bundled list and the imported ones with their words per length, the
+// one in use marked. It opens at once: the counts come in from a WordListCounter as each list is
+// read, and a list that can't be read shows as damaged (it can still be removed). "Import..." asks
+// for a file and builds a list from it, with a progress window that can cancel a long list, then
+// reports what was kept and rejected; "Use" switches to the selected list; "Remove..." deletes an
+// imported list after asking.
+class WordListsDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    struct Prompts
+    {
+        // Asks for the word list to import; "" to cancel.
+        std::function<QString(QWidget* parent)> openPath;
+        // Asks a yes/no question.
+        std::function<bool(QWidget* parent, const QString& text)> confirm;
+    };
+
+    WordListsDialog(WordListChoice& choice, MessageBoxes& messages, Prompts prompts,
+                    QWidget* parent = nullptr);
+    ~WordListsDialog() override;
+
+    // "Bundled list: 124 / 1,300 / 5,469 words of 2 / 3 / 4 letters (in use)".
+    static QString entryText(const WordListChoice::Entry& entry, bool inUse);
+
+private:
+    void importList();
+    void useSelected();
+    void removeSelected();
+    void refill(const QString& select);
+    void showCounts(const QString& name, const QList<qint64>& counts, const QString& error);
+    QString selectedName() const;
+    void tell(const QString& text, MessageIcon icon);
+
+    WordListChoice& choice_;
+    MessageBoxes& messages_;
+    Prompts prompts_;
+    QListWidget* lists_ = nullptr;
+    QPushButton* use_ = nullptr;
+    QPushButton* remove_ = nullptr;
+    QHash<QString, WordListChoice::Entry> counted_; // by name, as the counter told them
+    std::unique_ptr<WordListCounter> counter_;
+};

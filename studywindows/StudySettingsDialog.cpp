@@ -1,0 +1,77 @@
+#include "studywindows/StudySettingsDialog.h"
+
+#include "base/Branding.h"
+#include "base/look/DesignUnits.h"
+#include "base/look/ProgramIcon.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("StudySettings"));
+    setWindowTitle(QStringLiteral("Study Settings"));
+    setWindowIcon(ProgramIcon());
+    setFont(Fonts::window());
+
+    newPerDay_ = new QSpinBox(this);
+    newPerDay_->setRange(0, StudyPreferences::MaxNewPerDay);
+    newPerDay_->setValue(prefs.newPerDay);
+    newPerDay_->setAccessibleName(QStringLiteral("New words a day"));
+
+    auto* lengthRow = new QHBoxLayout;
+    for (std::size_t i = 0; i < lengths_.size(); ++i) {
+        const int length = StudyPreferences::AllLengths[qsizetype(i)];
+        auto* box = new QCheckBox(QStringLiteral("&%1 letters").arg(length), this);
+        box->setChecked(prefs.lengths.contains(length));
+        connect(box, &QCheckBox::toggled, this, [this] {
+            buttons_->button(QDialogButtonBox::Ok)->setEnabled(!preferences().lengths.isEmpty());
+        });
+        lengthRow->addWidget(box);
+        lengths_[i] = box;
+    }
+
+    auto* form = new QFormLayout;
+    auto* perDayLabel = new QLabel(QStringLiteral("&New words a day:"), this);
+    perDayLabel->setBuddy(newPerDay_);
+    form->addRow(perDayLabel, newPerDay_);
+    form->addRow(new QLabel(QStringLiteral("Lengths to study:"), this), lengthRow);
+
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    newPerDay_->setFocus();
+}
+
+StudyPreferences StudySettingsDialog::preferences() const
+{
+    StudyPreferences prefs;
+    prefs.newPerDay = newPerDay_->value();
+    prefs.lengths.clear();
+    for (std::size_t i = 0; i < lengths_.size(); ++i) {
+        if (lengths_[i]->isChecked())
+            prefs.lengths.append(StudyPreferences::AllLengths[qsizetype(i)]);
+    }
+    return prefs;
+}
+
+bool StudySettingsDialog::edit(QWidget* parent)
+{
+    StudySettingsDialog dialog(StudyPreferences::load(), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.preferences().storeShown();
+    return true;
+}

@@ -1,0 +1,82 @@
+#include "StudyFixture.h"
+#include "studywindows/StudyRoom.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+
+// Words, meanings and list names come from files anyone can write: the windows show them as the
+// text they are, never as markup, and without their control characters.
+class PlayerTextTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void studyStatusShowsTheMeaningAsText_data()
+    {
+        QTest::addColumn<QString>("meaning");
+        QTest::addColumn<QString>("shown");
+        const QString markup =
+            QStringLiteral("<font color=#ff00ff>MMMM</font><img src=/some/picture.png>");
+        QTest::newRow("markup") << markup << markup;
+        QTest::newRow("controls") << QStringLiteral("a\x1b[31mb\r\nc\u2028d\u202Ee\tf")
+                                  << QStringLiteral("a [31mb  c d e f");
+    }
+    void studyStatusShowsTheMeaningAsText()
+    {
+        QFETCH(QString, meaning);
+        QFETCH(QString, shown);
+        Fixture fx;
+        // The same list, every word with that meaning.
+        const QStringList words =
+            WordDatabase::sequentialWords(2, 40) + WordDatabase::sequentialWords(3, 40);
+        QHash<QString, QString> meanings;
+        for (const QString& word : words)
+            meanings.insert(word, meaning);
+        const QString path = fx.t.path(QStringLiteral("meanings.mdb"));
+        WordDatabase::write(path, words, meanings);
+        fx.store.close();
+        fx.store.open(path);
+
+        StudyWindow w(fx.session, *fx.engine, 600000);
+        QVERIFY(w.start());
+        w.show();
+        QTest::keyClick(&w, Qt::Key(Qt::Key_0 + fx.rightButton(w) % 4 + 1));
+        const auto* status = w.findChild<QLabel*>(QStringLiteral("Outcome"));
+        const QString text = status->accessibleName();
+        QVERIFY2(text.startsWith(QStringLiteral("Wrong: ")) && text.endsWith(shown),
+                 qPrintable(text));
+        QCOMPARE(status->textFormat(), Qt::PlainText);
+        QCOMPARE(status->toolTip(), Qt::convertFromPlainText(text));
+    }
+
+    // Asking before a word list is removed names it.
+    void questionsAreText()
+    {
+        Fixture fx;
+        StudyRoom room(fx.session, fx.history, fx.clock);
+        const QString text = QStringLiteral("Remove the word list \"<b>x</b>\"?\r\rSure?");
+        Qt::TextFormat format = Qt::AutoText;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            format = box->textFormat();
+            shown = box->text();
+            box->button(QMessageBox::No)->click();
+        });
+        QVERIFY(!room.confirm(nullptr, text));
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(shown, QStringLiteral("Remove the word list \"<b>x</b>\"?\n\nSure?"));
+    }
+};
+
+QTEST_MAIN(PlayerTextTest)
+#include "tst_playertext.moc"

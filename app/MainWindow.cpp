@@ -72,12 +72,12 @@ constexpr std::array<const char*, 12> TabOrder{
 
 } // namespace
 
-MainWindow::MainWindow(Session& session, StoreConnection* connection, StudyDesk* study,
+MainWindow::MainWindow(TrainerContext& context, StoreConnection* connection, StudyActions* study,
                        QWidget* parent)
-    : QWidget(parent), session_(session), env_(session.env),
-      ownConnection_(connection ? nullptr : std::make_unique<WordStoreConnection>(session.store)),
+    : QWidget(parent), context_(context), env_(context.env),
+      ownConnection_(connection ? nullptr : std::make_unique<WordStoreConnection>(context.store)),
       connection_(connection ? *connection : *ownConnection_),
-      driver_(session, [this] { return countBox_->text(); }), study_(study)
+      driver_(context, [this] { return countBox_->text(); }), study_(study)
 {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(accessibleMainWindow);
@@ -184,18 +184,19 @@ void MainWindow::buildStudyFrame()
     connect(studyButton_, &QPushButton::clicked, this, &MainWindow::runStudy);
     // Each of these may change the due count: forgetting all progress, other settings, another
     // list with another history.
-    connectToDesk(addButton(frame, "ProgressButton", QStringLiteral("Progress"),
+    connectToStudy(addButton(frame, "ProgressButton", QStringLiteral("Progress"),
                             Twips::rect(3120, 300, 1260, 405)),
-                  &StudyDesk::showProgress);
-    connectToDesk(addButton(frame, "StudySettingsButton", QStringLiteral("Settings"),
+                  &StudyActions::showProgress);
+    connectToStudy(addButton(frame, "StudySettingsButton", QStringLiteral("Settings"),
                             Twips::rect(4500, 300, 1380, 405)),
-                  &StudyDesk::editSettings);
-    connectToDesk(addButton(frame, "WordListsButton", QStringLiteral("Word lists..."),
+                  &StudyActions::editSettings);
+    connectToStudy(addButton(frame, "WordListsButton", QStringLiteral("Word lists..."),
                             Twips::rect(6000, 300, 1560, 405)),
-                  &StudyDesk::manageWordLists);
+                  &StudyActions::manageWordLists);
 }
 
-void MainWindow::connectToDesk(PushButton* button, std::function<void(StudyDesk&, QWidget*)> action)
+void MainWindow::connectToStudy(PushButton* button,
+                               std::function<void(StudyActions&, QWidget*)> action)
 {
     connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
         if (study_)

@@ -4,9 +4,9 @@
 #include "app/StoreConnection.h"
 #include "base/Environment.h"
 #include "quiz/QuestionForm.h"
-#include "quiz/Session.h"
 #include "quiz/TestDriver.h"
-#include "studywindows/StudyDesk.h"
+#include "quiz/TrainerContext.h"
+#include "studywindows/StudyActions.h"
 
 #include <QCursor>
 #include <QFontMetrics>
@@ -38,10 +38,10 @@ public:
         Quit
     };
 
-    // connection defaults to the session's word store.
+    // connection defaults to the context's word store.
     // study: the study frame's desk; without one its buttons do nothing.
-    explicit MainWindow(Session& session, StoreConnection* connection = nullptr,
-                        StudyDesk* study = nullptr, QWidget* parent = nullptr);
+    explicit MainWindow(TrainerContext& context, StoreConnection* connection = nullptr,
+                        StudyActions* study = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Form_Load. Quit when the word database is missing: the caller ends the program without
@@ -83,7 +83,7 @@ private:
     static PushButton* addButton(QWidget* container, const char* name, const QString& caption,
                                  const QRect& geometry);
     // The button calls the study desk's action, if there is a desk, then refreshes the due count.
-    void connectToDesk(PushButton* button, std::function<void(StudyDesk&, QWidget*)> action);
+    void connectToStudy(PushButton* button, std::function<void(StudyActions&, QWidget*)> action);
     void runTest(const QString& handler, TestKind kind, int length);
     void runStudy();
     // Opens the chosen word list, or the bundled one at that path.
@@ -91,7 +91,7 @@ private:
     void showHelp();    // PushButton3_Click
     void queryUnload(); // Form_QueryUnload
 
-    Session& session_;
+    TrainerContext& context_;
     Environment& env_;
     std::unique_ptr<StoreConnection> ownConnection_;
     StoreConnection& connection_;
@@ -100,7 +100,7 @@ private:
     std::optional<QCursor> hand_;
     bool closing_ = false;
     bool shownOnce_ = false;
-    StudyDesk* study_ = nullptr;
+    StudyActions* study_ = nullptr;
 
     QuestionCountBox* countBox_ = nullptr;
     PushButton* studyButton_ = nullptr;

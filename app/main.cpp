@@ -7,10 +7,10 @@
 #include "base/look/DesktopUrlOpener.h"
 #include "base/look/FrameStyle.h"
 #include "base/look/QtMessageBoxes.h"
-#include "quiz/Session.h"
 #include "quiz/Sounds.h"
+#include "quiz/TrainerContext.h"
 #include "study/History.h"
-#include "studywindows/StudyRoom.h"
+#include "studywindows/StudyController.h"
 #include "words/WordStore.h"
 
 #include <QApplication>
@@ -32,16 +32,16 @@ int main(int argc, char* argv[])
     LazySoundPlayer sounds(QCoreApplication::applicationDirPath()); // sound libraries on first cue
     Environment env(messages, random, urls, sounds, QCoreApplication::applicationDirPath());
     WordStore store(random);
-    Session session(env, store);
+    TrainerContext context(env, store);
     // The player's answers are kept for the study drill. Nothing is read before the main window is
     // up: the file opens for the study button's due count, or on the first answer.
     SystemWallClock wallClock;
     History history(messages);
-    session.recorder = &history;
-    session.clock = &wallClock;
-    StudyRoom study(session, history, wallClock);
+    context.recorder = &history;
+    context.clock = &wallClock;
+    StudyController study(context, history, wallClock);
 
-    MainWindow window(session, nullptr, &study);
+    MainWindow window(context, nullptr, &study);
     if (window.load() == MainWindow::StartUp::Quit)
         return 0;
     window.show();

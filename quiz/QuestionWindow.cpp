@@ -50,8 +50,8 @@ bool isTallLayout(const QuestionForm& form)
 
 } // namespace
 
-QuestionWindow::QuestionWindow(Session& session, const QuestionForm& form, QWidget* parent)
-    : QuizDialog(form.name, isTallLayout(form) ? 3540 : 3525, parent), session_(session),
+QuestionWindow::QuestionWindow(TrainerContext& context, const QuestionForm& form, QWidget* parent)
+    : QuizDialog(form.name, isTallLayout(form) ? 3540 : 3525, parent), context_(context),
       form_(form)
 {
     createControls();
@@ -87,8 +87,8 @@ void QuestionWindow::createControls()
 
 void QuestionWindow::formLoad()
 {
-    Environment& env = session_.env;
-    TestRunState& state = session_.state;
+    Environment& env = context_.env;
+    TestRunState& state = context_.state;
     Procedure p(env.errors, form_.name, QStringLiteral("Form_Load"));
 
     p.line(100, [&] { SetSystemBackColors(this); });
@@ -110,8 +110,8 @@ void QuestionWindow::formLoad()
 
     const bool valid = form_.kind == TestKind::ValidWord;
     p.line(120, [&] {
-        state.correctAnswer = valid ? session_.store.GetRandomDbWord(form_.length)
-                                    : GenerateWordNotInDb(form_.length, session_.store, env.random);
+        state.correctAnswer = valid ? context_.store.GetRandomDbWord(form_.length)
+                                    : GenerateWordNotInDb(form_.length, context_.store, env.random);
     });
 
     const FillOrder* order = nullptr;
@@ -142,8 +142,8 @@ void QuestionWindow::formLoad()
         status_->setText(state.statusText);
         status_->setAccessibleDescription(state.statusText);
     });
-    if (session_.recorder && session_.clock)
-        shownAt_ = session_.clock->nowUtc();
+    if (context_.recorder && context_.clock)
+        shownAt_ = context_.clock->nowUtc();
 }
 
 // The words that are not the answer: non-words in a valid-word test, stored words in an
@@ -151,14 +151,14 @@ void QuestionWindow::formLoad()
 QString QuestionWindow::otherWord()
 {
     if (form_.kind == TestKind::ValidWord)
-        return GenerateWordNotInDb(form_.length, session_.store, session_.env.random);
-    return session_.store.GetRandomDbWord(form_.length);
+        return GenerateWordNotInDb(form_.length, context_.store, context_.env.random);
+    return context_.store.GetRandomDbWord(form_.length);
 }
 
 void QuestionWindow::answer(int k)
 {
-    Environment& env = session_.env;
-    TestRunState& state = session_.state;
+    Environment& env = context_.env;
+    TestRunState& state = context_.state;
     Procedure p(env.errors, form_.name, QStringLiteral("PushButton%1_Click").arg(k));
     const QString caption = button(k)->text();
 
@@ -207,14 +207,14 @@ void QuestionWindow::keyPressEvent(QKeyEvent* event)
     QuizDialog::keyPressEvent(event);
 }
 
-// Hands the scored answer to the session's recorder, if any. It adds nothing the player sees,
+// Hands the scored answer to the context's recorder, if any. It adds nothing the player sees,
 // and a recorder that fails reports through its own channel, never through this window.
 void QuestionWindow::recordAnswer(int k)
 {
-    if (!session_.recorder || !session_.clock)
+    if (!context_.recorder || !context_.clock)
         return;
     AnswerRecord record;
-    record.at = session_.clock->nowUtc();
+    record.at = context_.clock->nowUtc();
     record.testKind = form_.name;
     record.validKind = form_.kind == TestKind::ValidWord;
     record.length = form_.length;
@@ -224,7 +224,7 @@ void QuestionWindow::recordAnswer(int k)
     record.chosenIndex = k - 1;
     record.responseMs = shownAt_.isValid() ? std::max<qint64>(0, shownAt_.msecsTo(record.at)) : 0;
     try {
-        session_.recorder->record(record);
+        context_.recorder->record(record);
     } catch (...) {
         // The history keeps its own troubles to itself; a test never stops for it.
     }

@@ -3,7 +3,7 @@
 #include "quiz/AnswerFrame.h"
 #include "quiz/QuestionForm.h"
 #include "quiz/QuizDialog.h"
-#include "quiz/Session.h"
+#include "quiz/TrainerContext.h"
 
 #include <QDateTime>
 
@@ -13,7 +13,7 @@ class QLineEdit;
 
 // One question of a test, for all six question windows (Form2, Form3, Form7: choose the valid word;
 // Form5, Form6, Form8: choose the invalid word). Building the window builds the question; the first
-// click on an answer button scores it into the session's test-run state, plays the answer's sound
+// click on an answer button scores it into the context's test-run state, plays the answer's sound
 // and closes the window with accept(). The keys 1 to 4 click the button at that position. Closing
 // it any other way records nothing, so answerPending stays true. Made for one showing: create,
 // exec(), destroy.
@@ -21,7 +21,7 @@ class QuestionWindow : public QuizDialog
 {
     Q_OBJECT
 public:
-    QuestionWindow(Session& session, const QuestionForm& form, QWidget* parent = nullptr);
+    QuestionWindow(TrainerContext& context, const QuestionForm& form, QWidget* parent = nullptr);
 
     // 0 to 3: the answer button that holds the right answer (0 is PushButton1).
     qint16 correctIndex() const { return correctIndex_; }
@@ -39,7 +39,7 @@ private:
     void recordAnswer(int k);
     PushButton* button(int k) const { return answers_->button(k); }
 
-    Session& session_;
+    TrainerContext& context_;
     const QuestionForm form_;
     qint16 correctIndex_ = 0;
     QDateTime shownAt_; // for the answer's response time, when answers are recorded

@@ -52,8 +52,8 @@ QListWidget* makeList(QGroupBox* frame, const char* name)
 
 } // namespace
 
-ResultsWindow::ResultsWindow(Session& session, const QString& countText, QWidget* parent)
-    : QuizDialog(QStringLiteral("Form4"), 6390, parent), session_(session)
+ResultsWindow::ResultsWindow(TrainerContext& context, const QString& countText, QWidget* parent)
+    : QuizDialog(QStringLiteral("Form4"), 6390, parent), context_(context)
 {
     auto* summary = new QGroupBox(QStringLiteral("Summary Result"), this);
     summary->setObjectName(QStringLiteral("Frame1"));
@@ -82,7 +82,7 @@ ResultsWindow::ResultsWindow(Session& session, const QString& countText, QWidget
 
 void ResultsWindow::formLoad(const QString& countText)
 {
-    Environment& env = session_.env;
+    Environment& env = context_.env;
     Procedure p(env.errors, QStringLiteral("Form4"), QStringLiteral("Form_Load"));
     p.line(100, [&] { SetSystemBackColors(this); });
     p.line(102, [&] {
@@ -99,7 +99,7 @@ void ResultsWindow::formLoad(const QString& countText)
 
 void ResultsWindow::fill(const QString& countText)
 {
-    const TestRunState& state = session_.state;
+    const TestRunState& state = context_.state;
     correctLabel_->setText(QStringLiteral("Number of Correct: ") +
                            QString::number(state.correctCount));
     wrongLabel_->setText(QStringLiteral("Number of Wrong: ") + QString::number(state.wrongCount));
@@ -114,6 +114,6 @@ void ResultsWindow::fill(const QString& countText)
 
 void ResultsWindow::closeClicked()
 {
-    Procedure p(session_.env.errors, QStringLiteral("Form4"), QStringLiteral("PushButton1_Click"));
+    Procedure p(context_.env.errors, QStringLiteral("Form4"), QStringLiteral("PushButton1_Click"));
     p.line(100, [&] { accept(); });
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "quiz/QuizDialog.h"
-#include "quiz/Session.h"
+#include "quiz/TrainerContext.h"
 #include <QLocale>
 #include <QString>
 
@@ -23,14 +23,14 @@ class ResultsWindow : public QuizDialog
     Q_OBJECT
 public:
     // countText is the main window's question-count text, read again at the moment of showing.
-    ResultsWindow(Session& session, const QString& countText, QWidget* parent = nullptr);
+    ResultsWindow(TrainerContext& context, const QString& countText, QWidget* parent = nullptr);
 
 private:
     void formLoad(const QString& countText);
     void fill(const QString& countText);
     void closeClicked(); // PushButton1_Click
 
-    Session& session_;
+    TrainerContext& context_;
     QLabel* correctLabel_ = nullptr;
     QLabel* wrongLabel_ = nullptr;
     QLabel* percentageLabel_ = nullptr;

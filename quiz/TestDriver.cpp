@@ -7,14 +7,14 @@
 
 #include <utility>
 
-TestDriver::TestDriver(Session& session, std::function<QString()> countText)
-    : session_(session), countText_(std::move(countText))
+TestDriver::TestDriver(TrainerContext& context, std::function<QString()> countText)
+    : context_(context), countText_(std::move(countText))
 {}
 
 void TestDriver::run(const QString& handlerName, const QuestionForm& form)
 {
-    TestRunState& state = session_.state;
-    Procedure p(session_.env.errors, QStringLiteral("Form1"), handlerName);
+    TestRunState& state = context_.state;
+    Procedure p(context_.env.errors, QStringLiteral("Form1"), handlerName);
 
     p.line(100, [&] { state.correctCount = 0; });
     p.line(102, [&] { state.wrongCount = 0; });
@@ -44,7 +44,7 @@ void TestDriver::run(const QString& handlerName, const QuestionForm& form)
         // One window per showing, gone once it has closed. An answer clears answerPending; the
         // close box, or a window that could not be shown, leaves it set.
         p.line(116, [&] {
-            QuestionWindow window(session_, form);
+            QuestionWindow window(context_, form);
             window.setWindowModality(Qt::ApplicationModal);
             window.exec();
         });
@@ -54,7 +54,7 @@ void TestDriver::run(const QString& handlerName, const QuestionForm& form)
     }
 
     p.line(122, [&] {
-        ResultsWindow window(session_, countText_());
+        ResultsWindow window(context_, countText_());
         window.setWindowModality(Qt::ApplicationModal);
         window.exec();
     });

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "quiz/QuestionForm.h"
-#include "quiz/Session.h"
+#include "quiz/TrainerContext.h"
 
 #include <QString>
 
@@ -17,11 +17,11 @@ class TestDriver
 {
 public:
     // countText reads the main window's question-count box; the results window reads it again.
-    TestDriver(Session& session, std::function<QString()> countText);
+    TestDriver(TrainerContext& context, std::function<QString()> countText);
 
     void run(const QString& handlerName, const QuestionForm& form);
 
 private:
-    Session& session_;
+    TrainerContext& context_;
     std::function<QString()> countText_;
 };

@@ -34,8 +34,8 @@ QString percentText(int right, int answered)
 
 } // namespace
 
-StudyWindow::StudyWindow(Session& session, StudyEngine& engine, int pauseMs, QWidget* parent)
-    : QuizDialog(QStringLiteral("StudyWindow"), 3900, parent), session_(session), engine_(engine)
+StudyWindow::StudyWindow(TrainerContext& context, StudyEngine& engine, int pauseMs, QWidget* parent)
+    : QuizDialog(QStringLiteral("StudyWindow"), 3900, parent), context_(context), engine_(engine)
 {
     setWindowTitle(Branding::ProductName);
     setWindowIcon(ProgramIcon());
@@ -124,7 +124,7 @@ void StudyWindow::choose(int k)
         const QString nonWord = question.validKind ? chosen : outcome.rightWord;
         if (!result_.rejectedWords.contains(word)) {
             result_.rejectedWords.append(word);
-            result_.meanings.insert(word, Meanings::of(session_.store, word));
+            result_.meanings.insert(word, Meanings::of(context_.store, word));
             counted_->rejectedWord = word;
         }
         if (!result_.acceptedNonWords.contains(nonWord)) {
@@ -136,11 +136,11 @@ void StudyWindow::choose(int k)
     paintButton(outcome.rightIndex + 1, true);
     if (!outcome.right)
         paintButton(k, false);
-    PlaySoundFile(session_.env.sounds,
-                  session_.env.path(outcome.right ? QStringLiteral("sounds/correct.wav")
+    PlaySoundFile(context_.env.sounds,
+                  context_.env.path(outcome.right ? QStringLiteral("sounds/correct.wav")
                                                   : QStringLiteral("sounds/wrong.wav")),
                   false);
-    const QString fact = Meanings::outcomeFact(session_.store, question.validKind,
+    const QString fact = Meanings::outcomeFact(context_.store, question.validKind,
                                                outcome.rightWord, chosen, outcome.right);
     announce((outcome.right ? QStringLiteral("Right: ") : QStringLiteral("Wrong: ")) + fact,
              outcome.right);
@@ -267,7 +267,7 @@ StudySummaryWindow::StudySummaryWindow(const StudySessionResult& result, QWidget
     setWindowTitle(Branding::ProductName);
     setWindowIcon(ProgramIcon());
 
-    auto* frame1 = new QGroupBox(QStringLiteral("Study Session"), this);
+    auto* frame1 = new QGroupBox(QStringLiteral("Study TrainerContext"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setGeometry(Twips::rect(120, 120, 7800, 1575));
     const auto label = [frame1](const char* name, const QString& text, int top) {

@@ -2,7 +2,7 @@
 
 #include "quiz/AnswerFrame.h"
 #include "quiz/QuizDialog.h"
-#include "quiz/Session.h"
+#include "quiz/TrainerContext.h"
 #include "study/StudyEngine.h"
 
 #include <QHash>
@@ -42,7 +42,7 @@ class StudyWindow : public QuizDialog
 public:
     static constexpr int DefaultPauseMs = 1200;
 
-    StudyWindow(Session& session, StudyEngine& engine, int pauseMs = DefaultPauseMs,
+    StudyWindow(TrainerContext& context, StudyEngine& engine, int pauseMs = DefaultPauseMs,
                 QWidget* parent = nullptr);
 
     // Asks the first question; false when today's work is already done. Practice goes on past
@@ -69,7 +69,7 @@ private:
     void announce(const QString& text, std::optional<bool> right);
     PushButton* button(int k) const { return answers_->button(k); }
 
-    Session& session_;
+    TrainerContext& context_;
     StudyEngine& engine_;
     std::optional<StudyQuestion> question_;
     bool outcomeShown_ = false;

@@ -6,7 +6,7 @@
 #include "base/ErrorReporting.h"
 #include "base/Settings.h"
 #include "base/look/PushButton.h"
-#include "quiz/Session.h"
+#include "quiz/TrainerContext.h"
 #include "words/WordListCatalog.h"
 #include "words/WordStore.h"
 
@@ -79,8 +79,8 @@ public:
     QStringList calls;
 };
 
-// A study desk that counts what the main window asks of it.
-class FakeStudyDesk : public StudyDesk
+// Study actions that count what the main window asks of it.
+class FakeStudyActions : public StudyActions
 {
 public:
     std::optional<int> dueNow() override
@@ -124,13 +124,13 @@ QVariant storedCount()
     return settings.value(QStringLiteral("Text1"));
 }
 
-// One program start: services, session and main window over a fresh program folder that holds a
+// One program start: services, context and main window over a fresh program folder that holds a
 // dbWords.mdb (an empty file: the fake connection never reads it).
 struct Program
 {
     explicit Program(bool withDatabase = true, bool realStore = false)
-        : store(test.random), session(test.env, store),
-          window(session, realStore ? nullptr : &connection, &desk)
+        : store(test.random), context(test.env, store),
+          window(context, realStore ? nullptr : &connection, &actions)
     {
         if (withDatabase)
             writeFile(test.path(QStringLiteral("dbWords.mdb")));
@@ -151,9 +151,9 @@ struct Program
 
     TestEnvironment test;
     FakeConnection connection;
-    FakeStudyDesk desk;
+    FakeStudyActions actions;
     WordStore store;
-    Session session;
+    TrainerContext context;
     MainWindow window;
     int ended = 0;
 };
@@ -282,7 +282,7 @@ private slots:
         WordListSetting().store(name);
 
         QCOMPARE(program.window.load(), MainWindow::StartUp::Show);
-        QCOMPARE(program.desk.openedList, opened);
+        QCOMPARE(program.actions.openedList, opened);
         QCOMPARE(WordListSetting().load(), opened);
         QCOMPARE(program.store.words(2), QStringList{opened.isEmpty() ? "AA" : "QI"});
         QCOMPARE(program.test.messages.shown.size(), opened.isEmpty() ? 1 : 0);
@@ -570,25 +570,25 @@ private slots:
         auto* study = program.child<PushButton>("StudyButton");
         QCOMPARE(program.child<QGroupBox>("StudyFrame")->geometry(), QRect(8, 367, 520, 55));
         program.window.load();
-        QCOMPARE(program.desk.asked, 0);
+        QCOMPARE(program.actions.asked, 0);
         QCOMPARE(study->text(), QStringLiteral("Study"));
 
         program.showActive();
         QTRY_COMPARE(study->text(), QStringLiteral("Study (12 due)"));
-        QCOMPARE(program.desk.asked, 1);
+        QCOMPARE(program.actions.asked, 1);
         QTest::keyClick(study, Qt::Key_Space);
-        QCOMPARE(program.desk.studied, 1);
+        QCOMPARE(program.actions.studied, 1);
         QCOMPARE(study->text(), QStringLiteral("Study (3 due)"));
-        program.desk.due.reset(); // no readable history
+        program.actions.due.reset(); // no readable history
         QTest::keyClick(program.child<PushButton>("StudySettingsButton"), Qt::Key_Space);
-        QCOMPARE(program.desk.settingsEdited, 1);
+        QCOMPARE(program.actions.settingsEdited, 1);
         QCOMPARE(study->text(), QStringLiteral("Study"));
         QTest::keyClick(program.child<PushButton>("ProgressButton"), Qt::Key_Space);
-        QCOMPARE(program.desk.progressShown, 1);
+        QCOMPARE(program.actions.progressShown, 1);
     }
 
     // The new words join the caption while they fit the button, at its real width too; -1 for
-    // a count the desk does not know.
+    // a count the actions does not know.
     void studyCaption_data()
     {
         QTest::addColumn<int>("due");

@@ -4,7 +4,7 @@
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "study/History.h"
-#include "studywindows/StudyRoom.h"
+#include "studywindows/StudyController.h"
 #include "words/WordStore.h"
 
 #include <QApplication>
@@ -25,7 +25,7 @@ constexpr double BudgetMs = 100.0;
 class PaintWatch : public QObject
 {
 public:
-    double openMs(StudyRoom& room)
+    double openMs(StudyController& room)
     {
         timer_.start();
         painted_ = -1;
@@ -76,7 +76,7 @@ private slots:
                                   WordDatabase::sequentialWords(4, 5000);
         WordStore store(t.random);
         WordDatabase::openIn(store, t.path(QStringLiteral("dbWords.mdb")), words);
-        Session session(t.env, store);
+        TrainerContext context(t.env, store);
         const QString path = t.path(QStringLiteral("history.sqlite"));
         t.env.programFolder = qEnvironmentVariable("LEXITOR_PROGRAM_DIR"); // the module's folder
         ManualWallClock clock;
@@ -103,7 +103,7 @@ private slots:
 
         // As in the program: the history is open (the due count read it) before the click.
         History history(t.messages, path);
-        StudyRoom room(session, history, clock);
+        StudyController room(context, history, clock);
         QVERIFY(room.dueNow().has_value());
         PaintWatch watch;
         const double first = watch.openMs(room);

@@ -1,6 +1,6 @@
 // Speed budgets of the question window and the word store. Run with tools/bench.sh; the default
 // test pass never times the machine.
-#include "TestSession.h"
+#include "TestContext.h"
 #include "WordDatabase.h"
 #include "quiz/QuestionForm.h"
 #include "quiz/QuestionWindow.h"
@@ -26,8 +26,8 @@ double median(QList<double> times)
     return times[times.size() / 2];
 }
 
-// Opens the session's store on a fresh database of the given words.
-void openWords(TestSession& t, const QStringList& words,
+// Opens the context's store on a fresh database of the given words.
+void openWords(TestContext& t, const QStringList& words,
                const std::function<void(const QString&)>& adjust = nullptr)
 {
     const QString path = t.test.path(QStringLiteral("dbWords.mdb"));
@@ -58,18 +58,18 @@ private slots:
     // A question window must be up within one frame of the click, with full word lists.
     void questionWindowOpens()
     {
-        TestSession t;
+        TestContext t;
         openWords(t, WordDatabase::sequentialWords(2, 325) +
                          WordDatabase::sequentialWords(3, 8000) +
                          WordDatabase::sequentialWords(4, 32767));
         QVERIFY(QFile::copy(QFINDTESTDATA("../../data/HAND-M.CUR"),
                             t.test.path(QStringLiteral("HAND-M.CUR"))));
-        t.session.state.statusText = TestRunState::WaitingForAnswer;
-        t.session.state.statusColor = QStringLiteral("0");
-        t.session.state.answerPending = true;
+        t.context.state.statusText = TestRunState::WaitingForAnswer;
+        t.context.state.statusColor = QStringLiteral("0");
+        t.context.state.answerPending = true;
         const auto open = [&](const QuestionForm& f) {
             return millisecondsOf([&] {
-                QuestionWindow w(t.session, f);
+                QuestionWindow w(t.context, f);
                 w.show();
                 QCoreApplication::processEvents();
             });
@@ -127,7 +127,7 @@ private slots:
     // candidate; with 32,767 words in each list that must still fit in a frame.
     void wordStoreCallsOfOneWindow()
     {
-        TestSession t;
+        TestContext t;
         const QStringList words = WordDatabase::sequentialWords(4, 32767);
         // Two- and three-letter lists cannot hold 32,767 words of A-Z; let them read the
         // four-letter words, which costs the same per query.
@@ -158,7 +158,7 @@ private slots:
 
     void randomPick()
     {
-        TestSession t;
+        TestContext t;
         openWords(t, WordDatabase::sequentialWords(4, 32767));
         QBENCHMARK
         {
@@ -169,7 +169,7 @@ private slots:
 
     void membership()
     {
-        TestSession t;
+        TestContext t;
         openWords(t, WordDatabase::sequentialWords(4, 32767));
         QBENCHMARK
         {

@@ -8,7 +8,7 @@
 #include "app/MainWindow.h"
 #include "base/look/PushButton.h"
 #include "study/History.h"
-#include "studywindows/StudyRoom.h"
+#include "studywindows/StudyController.h"
 #include "studywindows/StudyWindow.h"
 #include "words/WordStore.h"
 
@@ -134,13 +134,13 @@ private slots:
         WordStore store(t.random);
         store.create();
         store.open(words_);
-        Session session(t.env, store);
+        TrainerContext context(t.env, store);
         ManualWallClock clock;
         clock.now = now_;
         History history(t.messages, path);
-        StudyRoom room(session, history, clock);
+        StudyController room(context, history, clock);
         room.pauseMs = 600000;
-        MainWindow window(session, nullptr, &room);
+        MainWindow window(context, nullptr, &room);
         auto* study = window.findChild<PushButton*>(QStringLiteral("StudyButton"));
 
         Watch watch(window);

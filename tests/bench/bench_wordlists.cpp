@@ -1,6 +1,6 @@
 // Speed budgets of the player's word lists: importing a large list, switching lists, opening the
 // Word Lists window. Run with tools/bench.sh; the default test pass never times the machine.
-#include "TestSession.h"
+#include "TestContext.h"
 #include "WordDatabase.h"
 #include "lists/WordListsDialog.h"
 #include "study/History.h"
@@ -25,10 +25,10 @@ private slots:
     // 280,000 lines of 2 to 15 letters, a tenth with a meaning: under 1 s from file to database.
     void import280000Lines()
     {
-        TestSession t;
+        TestContext t;
         QTemporaryDir lists;
         History history(t.test.messages, t.test.path(QStringLiteral("history.sqlite")));
-        WordListChoice choice(t.session.env, t.session.store, history,
+        WordListChoice choice(t.context.env, t.context.store, history,
                               WordListCatalog(lists.path()));
         QByteArray text;
         QRandomGenerator random(11);
@@ -66,10 +66,10 @@ private slots:
     // Switching between the bundled list and an imported one, both full size: under 100 ms.
     void switchLists()
     {
-        TestSession t;
+        TestContext t;
         QTemporaryDir lists;
         History history(t.test.messages, t.test.path(QStringLiteral("history.sqlite")));
-        WordListChoice choice(t.session.env, t.session.store, history,
+        WordListChoice choice(t.context.env, t.context.store, history,
                               WordListCatalog(lists.path()));
         QStringList words;
         for (int length = 2; length <= 4; ++length)
@@ -94,10 +94,10 @@ private slots:
     // shown, painted) in under 200 ms; the counts follow from the background.
     void openWindowWith20Lists()
     {
-        TestSession t;
+        TestContext t;
         QTemporaryDir lists;
         History history(t.test.messages, t.test.path(QStringLiteral("history.sqlite")));
-        WordListChoice choice(t.session.env, t.session.store, history,
+        WordListChoice choice(t.context.env, t.context.store, history,
                               WordListCatalog(lists.path()));
         QStringList words;
         for (int length = 2; length <= 4; ++length)

@@ -1,7 +1,7 @@
 #include "quiz/TestDriver.h"
 
+#include "TestContext.h"
 #include "TestDoubles.h"
-#include "TestSession.h"
 #include "WordDatabase.h"
 #include "quiz/QuestionWindow.h"
 #include "words/WordStore.h"
@@ -158,7 +158,7 @@ class tst_Driver : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestSession> t_;
+    std::unique_ptr<TestContext> t_;
     QString countText_;
 
     void openStore(const QStringList& words = WordDatabase::sequentialWords(2, 30) +
@@ -174,7 +174,7 @@ class tst_Driver : public QObject
     {
         countText_ = countText;
         auto player = std::make_unique<Player>(script);
-        TestDriver driver(t_->session, [this] { return countText_; });
+        TestDriver driver(t_->context, [this] { return countText_; });
         driver.run(handlerFor(form), formNamed(form));
         return player;
     }
@@ -193,7 +193,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    void init() { t_ = std::make_unique<TestSession>(); }
+    void init() { t_ = std::make_unique<TestContext>(); }
 
     void cleanup() { t_.reset(); }
 
@@ -257,9 +257,9 @@ private slots:
         QFETCH(QString, percentage);
         QFETCH(QStringList, errors);
         // Leftovers of an earlier run that the driver must clear.
-        t_->session.state.correctCount = 7;
-        t_->session.state.wrongWords = {QStringLiteral("OLD")};
-        t_->session.state.statusText = QStringLiteral("Correct with OLD");
+        t_->context.state.correctCount = 7;
+        t_->context.state.wrongWords = {QStringLiteral("OLD")};
+        t_->context.state.statusText = QStringLiteral("Correct with OLD");
         openStore();
 
         const std::unique_ptr<Player> player = run(form, countText, script);
@@ -283,7 +283,7 @@ private slots:
         }
         QCOMPARE(t_->test.messages.texts(), expectedErrors);
 
-        const TestRunState& state = t_->session.state;
+        const TestRunState& state = t_->context.state;
         QCOMPARE(state.correctCount, qint16(script.count('R')));
         QCOMPARE(state.wrongCount, qint16(script.count('W')));
         QCOMPARE(state.correctWords, player->rightWords);
@@ -319,10 +319,10 @@ private slots:
         QCOMPARE(second->questions.size(), 2);
         QCOMPARE(second->questions[0].status, TestRunState::WaitingForAnswer);
         QCOMPARE(second->questions[0].statusColor, QColor(Qt::black));
-        QCOMPARE(t_->session.state.correctCount, qint16(2));
-        QCOMPARE(t_->session.state.wrongCount, qint16(0));
-        QCOMPARE(t_->session.state.correctWords, second->rightWords);
-        QCOMPARE(t_->session.state.wrongWords, QStringList());
+        QCOMPARE(t_->context.state.correctCount, qint16(2));
+        QCOMPARE(t_->context.state.wrongCount, qint16(0));
+        QCOMPARE(t_->context.state.correctWords, second->rightWords);
+        QCOMPARE(t_->context.state.wrongWords, QStringList());
         QCOMPARE(second->results->list2, QStringList());
         QCOMPARE(t_->test.messages.texts(), QStringList());
     }
@@ -334,7 +334,7 @@ private slots:
 
         const std::unique_ptr<Player> player = run("Form5", "3", "WRW");
         QCOMPARE(player->failures, QStringList());
-        QCOMPARE(t_->session.state.wrongWords, QStringList({"ZO", "ZO"}));
+        QCOMPARE(t_->context.state.wrongWords, QStringList({"ZO", "ZO"}));
         QCOMPARE(player->results->list2, QStringList({"ZO", "ZO"}));
         QCOMPARE(player->results->percentage, QStringLiteral("Percentage: 33.33%"));
     }

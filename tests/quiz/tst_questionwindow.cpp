@@ -6,7 +6,7 @@
 #include "base/look/PushButton.h"
 #include "quiz/QuestionForm.h"
 #include "quiz/QuestionWindow.h"
-#include "quiz/Session.h"
+#include "quiz/TrainerContext.h"
 #include "words/WordStore.h"
 
 #include <QApplication>
@@ -56,18 +56,18 @@ QStringList allValidWords()
     return validWords(2) + validWords(3) + validWords(4);
 }
 
-// A session over recording services and a word database in its own program folder, with the
+// A context over recording services and a word database in its own program folder, with the
 // test-run state as the driver leaves it at the start of a run.
 class Fixture
 {
 public:
     explicit Fixture(const QStringList& words = allValidWords())
-        : store(t.random), session(t.env, store)
+        : store(t.random), context(t.env, store)
     {
         WordDatabase::openIn(store, t.path(QStringLiteral("dbWords.mdb")), words);
-        session.state.statusText = TestRunState::WaitingForAnswer;
-        session.state.statusColor = QStringLiteral("0");
-        session.state.answerPending = true;
+        context.state.statusText = TestRunState::WaitingForAnswer;
+        context.state.statusColor = QStringLiteral("0");
+        context.state.answerPending = true;
     }
 
     // Scripts one question: the answer position x, then the draws of the valid-word test (the
@@ -90,7 +90,7 @@ public:
 
     TestEnvironment t;
     WordStore store;
-    Session session;
+    TrainerContext context;
 };
 
 // Keeps the answers the window hands on.
@@ -161,7 +161,7 @@ private slots:
         const QuestionForm& f = form(name);
         Fixture fx;
         fx.scriptQuestion(f, x);
-        QuestionWindow w(fx.session, f);
+        QuestionWindow w(fx.context, f);
 
         const bool valid = f.kind == TestKind::ValidWord;
         const QString answer = valid ? validWords(f.length)[1] : nonWords(f.length)[0];
@@ -173,7 +173,7 @@ private slots:
 
         QCOMPARE(captions(w), expected);
         QCOMPARE(w.correctIndex(), qint16(x));
-        QCOMPARE(fx.session.state.correctAnswer, answer);
+        QCOMPARE(fx.context.state.correctAnswer, answer);
         QVERIFY(fx.t.random.script.empty());
         QCOMPARE(fx.t.messages.texts(), QStringList{});
 
@@ -207,19 +207,19 @@ private slots:
         const QuestionForm& f = form(name);
         const bool right = clicked == x + 1;
         Fixture fx;
-        TestRunState& state = fx.session.state;
+        TestRunState& state = fx.context.state;
         fx.scriptQuestion(f, x);
         // Recording the answer changes nothing of what follows.
         RecordingAnswers recorder;
         ManualWallClock clock;
-        fx.session.recorder = &recorder;
-        fx.session.clock = &clock;
+        fx.context.recorder = &recorder;
+        fx.context.clock = &clock;
         QStringList shown;
 
         QString caption;
         QString answer;
         {
-            QuestionWindow w(fx.session, f);
+            QuestionWindow w(fx.context, f);
             w.show();
             caption = button(w, clicked)->text();
             answer = state.correctAnswer;
@@ -256,7 +256,7 @@ private slots:
 
         // The next question shows the outcome on its status line.
         state.answerPending = true;
-        QuestionWindow next(fx.session, f);
+        QuestionWindow next(fx.context, f);
         QLabel* status = statusLine(next);
         QCOMPARE(status->text(), state.statusText);
         QCOMPARE(status->palette().color(QPalette::WindowText),
@@ -278,14 +278,14 @@ private slots:
     {
         QFETCH(QString, name);
         Fixture fx;
-        fx.session.state.correctAnswer = QStringLiteral("PREV");
+        fx.context.state.correctAnswer = QStringLiteral("PREV");
         fx.store.close();
         fx.t.random.push(1, 0, 3);
         fx.t.random.pushLetters(QStringLiteral("BCDF"));
 
-        QuestionWindow w(fx.session, form(name));
+        QuestionWindow w(fx.context, form(name));
         QCOMPARE(captions(w), (QStringList{"", "PREV", "", ""}));
-        QCOMPARE(fx.session.state.correctAnswer, QStringLiteral("PREV"));
+        QCOMPARE(fx.context.state.correctAnswer, QStringLiteral("PREV"));
         QStringList expected;
         for (int line : {120, 136, 138, 140})
             expected.append(errorText(name, QStringLiteral("Form_Load"), line, ClosedStore));
@@ -308,11 +308,11 @@ private slots:
         QFETCH(int, clicked);
         QFETCH(bool, right);
         Fixture fx;
-        TestRunState& state = fx.session.state;
+        TestRunState& state = fx.context.state;
         state.correctCount = 32767;
         state.wrongCount = 32767;
         fx.scriptQuestion(form(name), 0);
-        QuestionWindow w(fx.session, form(name));
+        QuestionWindow w(fx.context, form(name));
         w.show();
         const QString caption = button(w, clicked)->text();
         QTest::mouseClick(button(w, clicked), Qt::LeftButton);
@@ -342,14 +342,14 @@ private slots:
         const QuestionForm& f = form(name);
         Fixture fx;
         fx.scriptQuestion(f, 0, 2, {"QZ", "QZ", "QZ"}, {2, 2, 2});
-        QuestionWindow w(fx.session, f);
+        QuestionWindow w(fx.context, f);
         const QString same =
             f.kind == TestKind::ValidWord ? QStringLiteral("QZ") : QStringLiteral("AD");
         QCOMPARE(captions(w).mid(1), (QStringList{same, same, same}));
         w.show();
         QTest::mouseClick(button(w, 3), Qt::LeftButton);
-        QCOMPARE(fx.session.state.wrongWords, QStringList{same});
-        QCOMPARE(fx.session.state.wrongCount, qint16(1));
+        QCOMPARE(fx.context.state.wrongWords, QStringList{same});
+        QCOMPARE(fx.context.state.wrongCount, qint16(1));
     }
 
     // An empty list gives an empty valid word: its blank button still counts as the answer.
@@ -357,13 +357,13 @@ private slots:
     {
         Fixture fx(validWords(3));
         fx.t.random.push(2, 0, 3);
-        QuestionWindow w(fx.session, form(QStringLiteral("Form2")));
+        QuestionWindow w(fx.context, form(QStringLiteral("Form2")));
         QCOMPARE(button(w, 3)->text(), QString());
         QCOMPARE(fx.t.messages.texts(), QStringList{});
         w.show();
         QTest::mouseClick(button(w, 3), Qt::LeftButton);
-        QCOMPARE(fx.session.state.statusText, QStringLiteral("Correct with "));
-        QCOMPARE(fx.session.state.correctWords, QStringList{QString()});
+        QCOMPARE(fx.context.state.statusText, QStringLiteral("Correct with "));
+        QCOMPARE(fx.context.state.correctWords, QStringList{QString()});
     }
 
     // Over many questions on a crowded list, no non-word is a stored word or equals the valid
@@ -373,7 +373,7 @@ private slots:
         const QStringList twoLetters = WordDatabase::sequentialWords(2, 500);
         Fixture fx(twoLetters);
         for (int i = 0; i < 40; ++i) {
-            QuestionWindow w(fx.session, form(QStringLiteral("Form2")));
+            QuestionWindow w(fx.context, form(QStringLiteral("Form2")));
             const QStringList all = captions(w);
             const QString valid = all[w.correctIndex()];
             QVERIFY(twoLetters.contains(valid));
@@ -400,7 +400,7 @@ private slots:
         QFETCH(int, key);
         Fixture fx;
         fx.scriptQuestion(form(QStringLiteral("Form6")), 0);
-        QuestionWindow w(fx.session, form(QStringLiteral("Form6")));
+        QuestionWindow w(fx.context, form(QStringLiteral("Form6")));
         w.show();
         QApplication::setActiveWindow(&w);
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -410,7 +410,7 @@ private slots:
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         QVERIFY(w.isVisible());
-        QCOMPARE(fx.session.state.answerPending, true);
+        QCOMPARE(fx.context.state.answerPending, true);
         QVERIFY(fx.t.sounds.played.isEmpty());
 
         // Tab reaches PushButton1 first; Space on it answers.
@@ -418,8 +418,8 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), button(w, 1));
         QTest::keyClick(button(w, 1), Qt::Key_Space);
         QVERIFY(!w.isVisible());
-        QCOMPARE(fx.session.state.answerPending, false);
-        QCOMPARE(fx.session.state.correctWords, QStringList{nonWords(3)[0]});
+        QCOMPARE(fx.context.state.answerPending, false);
+        QCOMPARE(fx.context.state.correctWords, QStringList{nonWords(3)[0]});
     }
 
     // The keys 1 to 4 answer as a click on the button at that position, from the hidden Text1
@@ -454,7 +454,7 @@ private slots:
         QFETCH(int, answered);
         Fixture fx;
         fx.scriptQuestion(form(name), x);
-        QuestionWindow w(fx.session, form(name));
+        QuestionWindow w(fx.context, form(name));
         w.show();
         QApplication::setActiveWindow(&w);
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -468,10 +468,10 @@ private slots:
         if (answered)
             QCOMPARE(text1->text(), QStringLiteral("Text1"));
         QCOMPARE(w.isVisible(), answered == 0);
-        QCOMPARE(fx.session.state.answerPending, answered == 0);
+        QCOMPARE(fx.context.state.answerPending, answered == 0);
         const QStringList none;
-        QCOMPARE(fx.session.state.correctWords, answered == x + 1 ? QStringList{caption} : none);
-        QCOMPARE(fx.session.state.wrongWords,
+        QCOMPARE(fx.context.state.correctWords, answered == x + 1 ? QStringList{caption} : none);
+        QCOMPARE(fx.context.state.wrongWords,
                  answered && answered != x + 1 ? QStringList{caption} : none);
         if (answered == 0) {
             QKeyEvent repeat(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"),
@@ -484,13 +484,13 @@ private slots:
     void closeBoxRecordsNothing()
     {
         Fixture fx;
-        TestRunState& state = fx.session.state;
+        TestRunState& state = fx.context.state;
         state.statusText = QStringLiteral("Correct with AD");
         state.statusColor = QStringLiteral("25600");
         state.correctCount = 3;
         state.correctWords = QStringList{"AB", "AD", "AG"};
         fx.scriptQuestion(form(QStringLiteral("Form8")), 2);
-        QuestionWindow w(fx.session, form(QStringLiteral("Form8")));
+        QuestionWindow w(fx.context, form(QStringLiteral("Form8")));
         w.show();
         w.close();
         QCOMPARE(w.result(), int(QDialog::Rejected));
@@ -510,14 +510,14 @@ private slots:
     {
         Fixture fx;
         fx.scriptQuestion(form(QStringLiteral("Form3")), 3);
-        QuestionWindow w(fx.session, form(QStringLiteral("Form3")));
+        QuestionWindow w(fx.context, form(QStringLiteral("Form3")));
         QTimer::singleShot(0, &w, [] {
             auto* open = qobject_cast<QuestionWindow*>(QApplication::activeModalWidget());
             if (open)
                 QTest::mouseClick(button(*open, 4), Qt::LeftButton);
         });
         QCOMPARE(w.exec(), int(QDialog::Accepted));
-        QCOMPARE(fx.session.state.correctCount, qint16(1));
+        QCOMPARE(fx.context.state.correctCount, qint16(1));
     }
 
     void layout_data()
@@ -536,7 +536,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, height);
         Fixture fx;
-        QuestionWindow w(fx.session, form(name));
+        QuestionWindow w(fx.context, form(name));
         QCOMPARE(w.size(), Twips::rect(0, 0, 8040, height).size());
         QCOMPARE(w.minimumSize(), w.maximumSize());
         QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
@@ -577,7 +577,7 @@ private slots:
         // Every window looks for the cursor and reports a damaged one, though it is read once.
         QStringList expected;
         for (int window = 1; window <= 2; ++window) {
-            QuestionWindow w(fx.session, form(QStringLiteral("Form2")));
+            QuestionWindow w(fx.context, form(QStringLiteral("Form2")));
             expected += messages;
             QCOMPARE(fx.t.messages.texts(), expected);
             QCOMPARE(button(w, 2)->cursor().shape(), hand ? Qt::BitmapCursor : Qt::ArrowCursor);

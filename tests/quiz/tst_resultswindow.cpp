@@ -1,7 +1,7 @@
 #include "quiz/ResultsWindow.h"
 
+#include "TestContext.h"
 #include "TestDoubles.h"
-#include "TestSession.h"
 #include "words/WordStore.h"
 
 #include <QFile>
@@ -31,7 +31,7 @@ class tst_ResultsWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestSession> t_;
+    std::unique_ptr<TestContext> t_;
 
     QString text(const ResultsWindow& window, const char* name)
     {
@@ -44,8 +44,8 @@ class tst_ResultsWindow : public QObject
     }
     void setState(int correct, int wrong)
     {
-        t_->session.state.correctCount = qint16(correct);
-        t_->session.state.wrongCount = qint16(wrong);
+        t_->context.state.correctCount = qint16(correct);
+        t_->context.state.wrongCount = qint16(wrong);
     }
 
 private slots:
@@ -55,7 +55,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    void init() { t_ = std::make_unique<TestSession>(); }
+    void init() { t_ = std::make_unique<TestContext>(); }
 
     void cleanup() { t_.reset(); }
 
@@ -96,7 +96,7 @@ private slots:
         QFETCH(QString, percentage);
         setState(correct, wrong);
 
-        ResultsWindow window(t_->session, countText);
+        ResultsWindow window(t_->context, countText);
 
         QCOMPARE(t_->test.messages.texts(), QStringList());
         QCOMPARE(text(window, "lblCorrect"), QStringLiteral("Number of Correct: %1").arg(correct));
@@ -125,7 +125,7 @@ private slots:
         const QLocale saved;
         QLocale::setDefault(QLocale(locale));
         setState(1, 2);
-        ResultsWindow window(t_->session, QStringLiteral("3"));
+        ResultsWindow window(t_->context, QStringLiteral("3"));
         QLocale::setDefault(saved);
         QCOMPARE(text(window, "lblCorrect"), QStringLiteral("Number of Correct: 1"));
         QCOMPARE(text(window, "lblPercentage"), percentage);
@@ -135,10 +135,10 @@ private slots:
     void listsKeepAnswerOrderAndDuplicates()
     {
         setState(2, 3);
-        t_->session.state.correctWords = {QStringLiteral("ZO"), QStringLiteral("AX")};
-        t_->session.state.wrongWords = {QStringLiteral("QJ"), QStringLiteral("XB"),
+        t_->context.state.correctWords = {QStringLiteral("ZO"), QStringLiteral("AX")};
+        t_->context.state.wrongWords = {QStringLiteral("QJ"), QStringLiteral("XB"),
                                         QStringLiteral("QJ")};
-        ResultsWindow window(t_->session, QStringLiteral("5"));
+        ResultsWindow window(t_->context, QStringLiteral("5"));
         QCOMPARE(list(window, "List1"), QStringList({"ZO", "AX"}));
         QCOMPARE(list(window, "List2"), QStringList({"QJ", "XB", "QJ"}));
     }
@@ -165,11 +165,11 @@ private slots:
         QFETCH(QString, countText);
         QFETCH(QString, description);
         setState(correct, 2);
-        t_->session.state.correctWords = QStringList(correct, QStringLiteral("AA"));
-        t_->session.state.wrongWords = {QStringLiteral("QQ"), QStringLiteral("QQ")};
-        const TestRunState before = t_->session.state;
+        t_->context.state.correctWords = QStringList(correct, QStringLiteral("AA"));
+        t_->context.state.wrongWords = {QStringLiteral("QQ"), QStringLiteral("QQ")};
+        const TestRunState before = t_->context.state;
 
-        ResultsWindow window(t_->session, countText);
+        ResultsWindow window(t_->context, countText);
 
         QCOMPARE(t_->test.messages.texts(),
                  QStringList(ErrorReporter::messageText(
@@ -179,8 +179,8 @@ private slots:
         QCOMPARE(text(window, "lblPercentage"), QStringLiteral("Percentage:"));
         QCOMPARE(list(window, "List1"), QStringList());
         QCOMPARE(list(window, "List2"), QStringList());
-        QCOMPARE(t_->session.state.correctWords, before.correctWords);
-        QCOMPARE(t_->session.state.wrongWords, before.wrongWords);
+        QCOMPARE(t_->context.state.correctWords, before.correctWords);
+        QCOMPARE(t_->context.state.wrongWords, before.wrongWords);
     }
 
     void closesByButtonOrCloseBox_data()
@@ -193,7 +193,7 @@ private slots:
     {
         QFETCH(bool, byButton);
         setState(1, 1);
-        ResultsWindow window(t_->session, QStringLiteral("2"));
+        ResultsWindow window(t_->context, QStringLiteral("2"));
         auto* button = window.findChild<QPushButton*>(QStringLiteral("PushButton1"));
         QVERIFY(button);
         QCOMPARE(button->text(), QStringLiteral("Close Window"));
@@ -215,14 +215,14 @@ private slots:
         QVERIFY(openAfterEscape);
         QVERIFY(!window.isVisible());
         QCOMPARE(t_->test.messages.texts(), QStringList());
-        QCOMPARE(t_->session.state.correctCount, qint16(1));
+        QCOMPARE(t_->context.state.correctCount, qint16(1));
     }
 
     void looksLikeTheSummaryWindow()
     {
         setState(32767, 32767);
-        t_->session.state.correctWords = {QStringLiteral("ZZZZ")};
-        ResultsWindow window(t_->session, QStringLiteral("3"));
+        t_->context.state.correctWords = {QStringLiteral("ZZZZ")};
+        ResultsWindow window(t_->context, QStringLiteral("3"));
         QCOMPARE(window.objectName(), QStringLiteral("Form4"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Lexitor Trainer Software"));
         QVERIFY(!window.windowIcon().isNull());
@@ -264,7 +264,7 @@ private slots:
             QVERIFY(!source.isEmpty());
             QVERIFY(QFile::copy(source, t_->test.path(QStringLiteral("HAND-M.CUR"))));
         }
-        ResultsWindow window(t_->session, QStringLiteral("1"));
+        ResultsWindow window(t_->context, QStringLiteral("1"));
         QCOMPARE(t_->test.messages.texts(), QStringList());
         const auto* button = window.findChild<QPushButton*>(QStringLiteral("PushButton1"));
         QCOMPARE(button->cursor().shape(), withFile ? Qt::BitmapCursor : Qt::ArrowCursor);

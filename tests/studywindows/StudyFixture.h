@@ -4,7 +4,7 @@
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "base/look/PushButton.h"
-#include "quiz/Session.h"
+#include "quiz/TrainerContext.h"
 #include "study/History.h"
 #include "study/StudyEngine.h"
 #include "studywindows/StudyWindow.h"
@@ -19,7 +19,7 @@
 struct Fixture
 {
     explicit Fixture(int newPerDay = 20)
-        : store(t.random), session(t.env, store),
+        : store(t.random), context(t.env, store),
           history(t.messages, t.path(QStringLiteral("history.sqlite")))
     {
         const QStringList words =
@@ -75,7 +75,7 @@ struct Fixture
 
     TestEnvironment t;
     WordStore store;
-    Session session;
+    TrainerContext context;
     History history;
     ManualWallClock clock;
     std::optional<StudyEngine> engine;

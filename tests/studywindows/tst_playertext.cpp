@@ -1,5 +1,5 @@
 #include "StudyFixture.h"
-#include "studywindows/StudyRoom.h"
+#include "studywindows/StudyController.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -44,7 +44,7 @@ private slots:
         fx.store.close();
         fx.store.open(path);
 
-        StudyWindow w(fx.session, *fx.engine, 600000);
+        StudyWindow w(fx.context, *fx.engine, 600000);
         QVERIFY(w.start());
         w.show();
         QTest::keyClick(&w, Qt::Key(Qt::Key_0 + fx.rightButton(w) % 4 + 1));
@@ -60,7 +60,7 @@ private slots:
     void questionsAreText()
     {
         Fixture fx;
-        StudyRoom room(fx.session, fx.history, fx.clock);
+        StudyController room(fx.context, fx.history, fx.clock);
         const QString text = QStringLiteral("Remove the word list \"<b>x</b>\"?\r\rSure?");
         Qt::TextFormat format = Qt::AutoText;
         QString shown;

@@ -3,7 +3,7 @@
 #include "study/History.h"
 #include "study/ProgressFigures.h"
 #include "study/WordTimeline.h"
-#include "studywindows/StudyRoom.h"
+#include "studywindows/StudyController.h"
 #include "words/WordList.h"
 #include "words/WordListCatalog.h"
 #include "words/WordListImport.h"
@@ -35,7 +35,7 @@ bool chartsLoaded()
 struct Fixture
 {
     Fixture()
-        : store(t.random), session(t.env, store),
+        : store(t.random), context(t.env, store),
           history(t.messages, t.path(QStringLiteral("history.sqlite")))
     {
         // Two-letter words only, as an imported list may be; a meaning with a line break.
@@ -59,7 +59,7 @@ struct Fixture
         history.record(
             {start, QStringLiteral("study"), true, 2, {"AD", "QZ", "XJ", "VK"}, 0, 2, 900});
         QVERIFY(history.flush()); // the window reads the file
-        room.emplace(session, history, clock);
+        room.emplace(context, history, clock);
     }
 
     // Runs the progress window; inspect runs while it is up, then it closes.
@@ -76,10 +76,10 @@ struct Fixture
 
     TestEnvironment t;
     WordStore store;
-    Session session;
+    TrainerContext context;
     History history;
     ManualWallClock clock;
-    std::optional<StudyRoom> room;
+    std::optional<StudyController> room;
 };
 
 // States from "WORD first last due stability" (days from now; stability 0 for a word missed last).
@@ -261,7 +261,8 @@ private slots:
         QVERIFY2(outcome.written, qPrintable(outcome.error));
         QCOMPARE(WordDatabase::meanings(catalog.pathOf(outcome.name)),
                  QStringList{"AD an advertisement, in short"});
-        QVERIFY(!StudyRoom::writeWordList(fx.t.path(QStringLiteral("no/such/folder.txt")), {"AA"}));
+        QVERIFY(!StudyController::writeWordList(fx.t.path(QStringLiteral("no/such/folder.txt")),
+                                                {"AA"}));
     }
 };
 

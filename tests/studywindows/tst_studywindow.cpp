@@ -5,10 +5,10 @@
 #include "base/Branding.h"
 #include "base/Settings.h"
 #include "base/look/PushButton.h"
-#include "quiz/Session.h"
+#include "quiz/TrainerContext.h"
 #include "study/History.h"
 #include "study/StudyEngine.h"
-#include "studywindows/StudyRoom.h"
+#include "studywindows/StudyController.h"
 #include "studywindows/StudySettingsDialog.h"
 #include "studywindows/StudyWindow.h"
 #include "words/WordStore.h"
@@ -52,7 +52,7 @@ private slots:
         QFETCH(bool, right);
         Fixture fx(80);
         fx.learntLongAgo(WordDatabase::sequentialWords(2, 3));
-        StudyWindow w(fx.session, *fx.engine, 600000);
+        StudyWindow w(fx.context, *fx.engine, 600000);
         QVERIFY(w.start());
         w.show();
         QApplication::setActiveWindow(&w);
@@ -146,7 +146,7 @@ private slots:
         auto fit = std::make_shared<ScriptedFit>();
         fit->scale = 100.0; // a fit that puts the words known off for months
         fx.history.setFitter(scripted(fit));
-        StudyRoom room(fx.session, fx.history, fx.clock);
+        StudyController room(fx.context, fx.history, fx.clock);
         room.pauseMs = 600000;
         const std::optional<int> shown = room.dueNow();
         QVERIFY(shown);
@@ -183,7 +183,7 @@ private slots:
     void pauseLeadsOn()
     {
         Fixture fx;
-        StudyWindow w(fx.session, *fx.engine, 30);
+        StudyWindow w(fx.context, *fx.engine, 30);
         QVERIFY(w.start());
         w.show();
         QKeyEvent first(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
@@ -211,7 +211,7 @@ private slots:
         QFETCH(QKeySequence, undo);
         QFETCH(bool, right);
         Fixture fx;
-        StudyWindow w(fx.session, *fx.engine, 600000);
+        StudyWindow w(fx.context, *fx.engine, 600000);
         QVERIFY(w.start());
         const auto line = [&w] { return w.findChild<QLabel*>("StudyLine")->text(); };
         const QStringList words = fx.candidates(w), states = snapshot(fx.history);
@@ -242,7 +242,7 @@ private slots:
     void endsWhenTodaysWorkIsDone()
     {
         Fixture fx(3);
-        StudyWindow w(fx.session, *fx.engine, 600000);
+        StudyWindow w(fx.context, *fx.engine, 600000);
         QVERIFY(w.start());
         w.show();
         int answered = 0;
@@ -255,7 +255,7 @@ private slots:
         QCOMPARE(w.sessionResult().answered, answered);
         QCOMPARE(w.QDialog::result(), int(QDialog::Accepted));
         QVERIFY(!fx.engine->next());
-        QVERIFY(!StudyWindow(fx.session, *fx.engine).start());
+        QVERIFY(!StudyWindow(fx.context, *fx.engine).start());
     }
 
     // After the day's work the player may keep practising: from the summary, or when nothing is
@@ -275,7 +275,7 @@ private slots:
             for (const QString& word : std::as_const(fx.valid))
                 fx.history.record(answerOn(word, fx.clock.now.addSecs(-60)));
         fx.t.messages.answer = true;
-        StudyRoom room(fx.session, fx.history, fx.clock);
+        StudyController room(fx.context, fx.history, fx.clock);
         room.pauseMs = 600000;
         int windows = 0;
         QStringList firstItems; // of the missed words' list, in each summary

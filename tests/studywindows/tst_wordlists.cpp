@@ -7,7 +7,7 @@
 #include "lists/WordListsDialog.h"
 #include "study/HistoryFile.h"
 #include "study/WordListChoice.h"
-#include "studywindows/StudyRoom.h"
+#include "studywindows/StudyController.h"
 #include "studywindows/StudyWindow.h"
 
 #include <QApplication>
@@ -64,9 +64,9 @@ struct Fixture
     TestEnvironment t;
     QTemporaryDir lists;
     WordStore store{t.random};
-    Session session{t.env, store};
+    TrainerContext context{t.env, store};
     History history{t.messages, t.folder.filePath(QStringLiteral("history.sqlite"))};
-    WordListChoice choice{session.env, session.store, history, WordListCatalog(lists.path())};
+    WordListChoice choice{context.env, context.store, history, WordListCatalog(lists.path())};
 };
 
 } // namespace
@@ -388,7 +388,7 @@ private slots:
         fillHistory(path, {answerOn(QStringLiteral("QI"), at), answerOn(QStringLiteral("ZA"), at)});
         WordDatabase::execute(path, {"UPDATE meta SET value = 0 WHERE key = 'grading'"});
         ManualWallClock clock;
-        StudyRoom room(fx.session, fx.history, clock);
+        StudyController room(fx.context, fx.history, clock);
         int changed = 0;
         room.setDueChanged([&] { ++changed; });
         fx.choice.use(name);
@@ -425,7 +425,7 @@ private slots:
         // The test-mode settings outlive this program: the next test's study must not inherit.
         const auto defaults = qScopeGuard([] { StudyPreferences().store(); });
         ManualWallClock clock;
-        StudyRoom room(fx.session, fx.history, clock);
+        StudyController room(fx.context, fx.history, clock);
         room.pauseMs = 600000;
         QString line;
         QTimer poll; // the study window, then its summary

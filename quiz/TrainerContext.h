@@ -7,9 +7,9 @@
 
 // Everything the windows of a test run share: the services, the word store, the one test-run
 // state and where answers are recorded.
-struct Session
+struct TrainerContext
 {
-    Session(Environment& env, WordStore& store) : env(env), store(store) {}
+    TrainerContext(Environment& env, WordStore& store) : env(env), store(store) {}
 
     Environment& env;
     WordStore& store;

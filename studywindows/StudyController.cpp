@@ -1,4 +1,4 @@
-#include "studywindows/StudyRoom.h"
+#include "studywindows/StudyController.h"
 
 #include "base/Branding.h"
 #include "base/look/QtMessageBoxes.h"
@@ -63,9 +63,9 @@ std::unique_ptr<ProgressView> ProgressModule::create(ProgressActions* actions, Q
     return std::unique_ptr<ProgressView>(factory_(actions, parent));
 }
 
-StudyRoom::StudyRoom(Session& session, History& history, const WallClock& clock)
-    : session_(session), history_(history), clock_(clock), progress_(session.env.programFolder),
-      lists_(session.env, session.store, history)
+StudyController::StudyController(TrainerContext& context, History& history, const WallClock& clock)
+    : context_(context), history_(history), clock_(clock), progress_(context.env.programFolder),
+      lists_(context.env, context.store, history)
 {
     confirm = [](QWidget* parent, const QString& text) {
         return QtMessageBoxes::ask(parent, text, Branding::ProductName);
@@ -83,23 +83,23 @@ StudyRoom::StudyRoom(Session& session, History& history, const WallClock& clock)
     history_.setBackgroundDone([this] { backgroundDone(); });
 }
 
-StudyRoom::~StudyRoom()
+StudyController::~StudyController()
 {
     history_.setBackgroundDone(nullptr);
 }
 
-void StudyRoom::setDueChanged(std::function<void()> changed)
+void StudyController::setDueChanged(std::function<void()> changed)
 {
     dueChanged_ = std::move(changed);
 }
 
-void StudyRoom::backgroundDone()
+void StudyController::backgroundDone()
 {
     if (!inSession_ && history_.takeUpBackgroundWork() && dueChanged_)
         dueChanged_();
 }
 
-StudySettings StudyRoom::settings() const
+StudySettings StudyController::settings() const
 {
     const StudyPreferences prefs = StudyPreferences::load();
     StudySettings settings;
@@ -108,14 +108,14 @@ StudySettings StudyRoom::settings() const
     return settings;
 }
 
-std::optional<int> StudyRoom::dueNow()
+std::optional<int> StudyController::dueNow()
 {
     try {
         history_.open();
         if (!inSession_)
             history_.takeUpBackgroundWork();
         newToday_.reset();
-        StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());
+        StudyEngine engine(context_.store, history_, clock_, context_.env.random, settings());
         const int due = engine.dueNow();
         newToday_ = engine.stats().newLeftToday;
         return due;
@@ -128,15 +128,15 @@ std::optional<int> StudyRoom::dueNow()
 
 // Today's work, then its summary; from the summary, or from the word that nothing is left to do,
 // the player may keep practising, session after session.
-void StudyRoom::study(QWidget* parent)
+void StudyController::study(QWidget* parent)
 {
     inSession_ = true;
     const auto leave = qScopeGuard([this] { inSession_ = false; });
     try {
         history_.open();
-        StudyEngine engine(session_.store, history_, clock_, session_.env.random, settings());
+        StudyEngine engine(context_.store, history_, clock_, context_.env.random, settings());
         if (engine.settings().lengths.isEmpty()) {
-            session_.env.messages.show(
+            context_.env.messages.show(
                 StudyWindow::missingLengthsText(engine.emptyLengths()) +
                     QStringLiteral(", so there is nothing to study.\r\rChoose other lengths in "
                                    "Settings, or another word list."),
@@ -145,11 +145,11 @@ void StudyRoom::study(QWidget* parent)
         }
         bool practice = false;
         for (;;) {
-            StudyWindow window(session_, engine, pauseMs.value_or(StudyPreferences::load().pauseMs),
+            StudyWindow window(context_, engine, pauseMs.value_or(StudyPreferences::load().pauseMs),
                                parent);
             if (!window.start(practice)) {
                 if (practice ||
-                    !session_.env.messages.ask(
+                    !context_.env.messages.ask(
                         QStringLiteral("Nothing to study now: today's words are "
                                        "done.\r\rNext review: ") +
                             StudySummaryWindow::nextReviewText(engine.nextReviewAfterSession(),
@@ -171,55 +171,55 @@ void StudyRoom::study(QWidget* parent)
             practice = true;
         }
     } catch (const std::exception& e) {
-        session_.env.messages.show(QString::fromUtf8(e.what()), session_.env.appTitle,
+        context_.env.messages.show(QString::fromUtf8(e.what()), context_.env.appTitle,
                                    MessageIcon::Warning);
     }
 }
 
-bool StudyRoom::allSaved() const
+bool StudyController::allSaved() const
 {
     return history_.isSaving();
 }
 
-void StudyRoom::showProgress(QWidget* parent)
+void StudyController::showProgress(QWidget* parent)
 {
     progress_.startLoading();
     const ProgressData figures = data();
     std::unique_ptr<ProgressView> view = progress_.create(this, parent);
     if (!view) {
-        session_.env.messages.show(QStringLiteral("The progress window cannot be shown: ") +
+        context_.env.messages.show(QStringLiteral("The progress window cannot be shown: ") +
                                        progress_.errorString(),
-                                   session_.env.appTitle, MessageIcon::Warning);
+                                   context_.env.appTitle, MessageIcon::Warning);
         return;
     }
     view->setData(figures);
     view->dialog()->exec();
 }
 
-void StudyRoom::editSettings(QWidget* parent)
+void StudyController::editSettings(QWidget* parent)
 {
     StudySettingsDialog::edit(parent);
 }
 
-void StudyRoom::wordListOpened(const QString& name)
+void StudyController::wordListOpened(const QString& name)
 {
     lists_.opened(name);
 }
 
-void StudyRoom::manageWordLists(QWidget* parent)
+void StudyController::manageWordLists(QWidget* parent)
 {
-    WordListsDialog dialog(lists_, session_.env.messages, {askListPath, confirm}, parent);
+    WordListsDialog dialog(lists_, context_.env.messages, {askListPath, confirm}, parent);
     dialog.exec();
 }
 
-ProgressData StudyRoom::data()
+ProgressData StudyController::data()
 {
     ProgressData data;
     const QDateTime now = clock_.nowUtc();
     QMap<int, QStringList> lists;
     try {
         for (int length = 2; length <= 4; ++length) {
-            lists.insert(length, session_.store.words(length));
+            lists.insert(length, context_.store.words(length));
             const LengthCounts l =
                 countWords(length, lists[length], history_.words(), history_.policy());
             data.lengths.append({l.length, l.newWords, l.learning, l.known});
@@ -233,14 +233,14 @@ ProgressData StudyRoom::data()
         data.days.append({d.day, d.answers, d.right});
     for (const History::MissedWord& m : history_.mostMissed(100))
         data.missed.append({m.word, m.misses, m.valid,
-                            m.valid ? Meanings::of(session_.store, m.word) : QString()});
+                            m.valid ? Meanings::of(context_.store, m.word) : QString()});
     ProgressFigures::describe(data);
     return data;
 }
 
 // Only the words of the word list go in as words: a non-word, or a word the list no longer
 // holds, goes in as a comment line, which lexitor-words skips.
-void StudyRoom::saveWordList(QWidget* parent, const QStringList& words)
+void StudyController::saveWordList(QWidget* parent, const QStringList& words)
 {
     const QString path = askSavePath(parent);
     if (path.isEmpty())
@@ -248,7 +248,7 @@ void StudyRoom::saveWordList(QWidget* parent, const QStringList& words)
     QSet<QString> known;
     try {
         for (int length = 2; length <= 4; ++length)
-            for (const QString& word : session_.store.words(length))
+            for (const QString& word : context_.store.words(length))
                 known.insert(word);
     } catch (const std::exception&) {
         // no word list to check against: nothing can be saved as a word
@@ -258,15 +258,16 @@ void StudyRoom::saveWordList(QWidget* parent, const QStringList& words)
     for (const QString& word : words) {
         (known.contains(word) ? real : others).append(word);
         if (known.contains(word))
-            meanings.insert(word, Meanings::of(session_.store, word));
+            meanings.insert(word, Meanings::of(context_.store, word));
     }
     if (!writeWordList(path, real, others, meanings))
-        session_.env.messages.show(QStringLiteral("The word list could not be saved to ") + path,
-                                   session_.env.appTitle, MessageIcon::Warning);
+        context_.env.messages.show(QStringLiteral("The word list could not be saved to ") + path,
+                                   context_.env.appTitle, MessageIcon::Warning);
 }
 
-bool StudyRoom::writeWordList(const QString& path, const QStringList& words,
-                              const QStringList& nonWords, const QHash<QString, QString>& meanings)
+bool StudyController::writeWordList(const QString& path, const QStringList& words,
+                                    const QStringList& nonWords,
+                                    const QHash<QString, QString>& meanings)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -283,18 +284,18 @@ bool StudyRoom::writeWordList(const QString& path, const QStringList& words,
     return file.commit();
 }
 
-bool StudyRoom::forgetAll(QWidget* parent)
+bool StudyController::forgetAll(QWidget* parent)
 {
     if (!confirm(parent, QStringLiteral("Forget all your progress? Your history is kept in a "
                                         "file of its own, and study starts afresh.")))
         return false;
     QString movedTo;
     if (!history_.forgetAll(&movedTo)) {
-        session_.env.messages.show(QStringLiteral("Your progress could not be set aside."),
-                                   session_.env.appTitle, MessageIcon::Warning);
+        context_.env.messages.show(QStringLiteral("Your progress could not be set aside."),
+                                   context_.env.appTitle, MessageIcon::Warning);
         return false;
     }
-    session_.env.messages.show(QStringLiteral("Your old history is kept as ") + movedTo,
-                               session_.env.appTitle, MessageIcon::None);
+    context_.env.messages.show(QStringLiteral("Your old history is kept as ") + movedTo,
+                               context_.env.appTitle, MessageIcon::None);
     return true;
 }

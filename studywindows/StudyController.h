@@ -2,11 +2,11 @@
 
 #include "base/Settings.h"
 #include "progress/ProgressView.h"
-#include "quiz/Session.h"
+#include "quiz/TrainerContext.h"
 #include "study/History.h"
 #include "study/StudyEngine.h"
 #include "study/WordListChoice.h"
-#include "studywindows/StudyDesk.h"
+#include "studywindows/StudyActions.h"
 
 #include <QHash>
 #include <QObject>
@@ -45,13 +45,13 @@ private:
 
 // The real study desk: the player's history, the study drill, the summary, the progress window
 // and the settings. The history is opened on the first call that needs it.
-class StudyRoom : public StudyDesk, public ProgressActions
+class StudyController : public StudyActions, public ProgressActions
 {
 public:
-    StudyRoom(Session& session, History& history, const WallClock& clock);
-    ~StudyRoom() override;
-    StudyRoom(const StudyRoom&) = delete;
-    StudyRoom& operator=(const StudyRoom&) = delete;
+    StudyController(TrainerContext& context, History& history, const WallClock& clock);
+    ~StudyController() override;
+    StudyController(const StudyController&) = delete;
+    StudyController& operator=(const StudyController&) = delete;
 
     // Takes up what the history's background work finished before counting, unless a study
     // session is running (its engine takes it up between questions).
@@ -91,7 +91,7 @@ private:
     bool allSaved() const;
     void backgroundDone();
 
-    Session& session_;
+    TrainerContext& context_;
     History& history_;
     const WallClock& clock_;
     ProgressModule progress_;

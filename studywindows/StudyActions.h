@@ -9,10 +9,10 @@ class QWidget;
 // What the main window's study frame reaches: the count of words due, the study drill, the
 // progress window and the study settings. The real desk opens the player's history on the first
 // call that needs it, never before.
-class StudyDesk
+class StudyActions
 {
 public:
-    virtual ~StudyDesk() = default;
+    virtual ~StudyActions() = default;
     // Words due now; nothing when no history can be read.
     virtual std::optional<int> dueNow() = 0;
     // New words still to come today at the day's pace, as of the last dueNow(); nothing when

@@ -6,8 +6,9 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QDateTimeAxis>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
-#include <QLocale>
 #include <QPercentBarSeries>
 #include <QValueAxis>
 
@@ -33,8 +34,8 @@ void empty(QChart* chart)
 }
 
 // A count axis from 0 up to `top` or just above, in four steps of a round size (1, 2 or 5 times
-// a power of ten).
-QValueAxis* countAxis(int top)
+// a power of ten), labelled in the one number format of the window.
+QCategoryAxis* countAxis(int top)
 {
     const double rough = std::max(1.0, std::ceil(top / 4.0));
     const double power = std::pow(10.0, std::floor(std::log10(rough)));
@@ -44,10 +45,11 @@ QValueAxis* countAxis(int top)
             step = times * power;
             break;
         }
-    auto* axis = new QValueAxis;
+    auto* axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axis->setRange(0, 4 * step);
-    axis->setTickCount(5);
-    axis->setLabelFormat(QStringLiteral("%d"));
+    for (int i = 0; i <= 4; ++i)
+        axis->append(ProgressData::number(qint64(i * step)), i * step);
     return axis;
 }
 
@@ -68,6 +70,16 @@ QBarSet* barSet(const QString& name, const QColor& colour, const QColor& label =
     set->setBorderColor(colour);
     set->setLabelColor(label);
     return set;
+}
+
+// A line of one point is drawn as that point, and one of none gets no legend entry: the legend
+// names only what the chart shows.
+void showAsDrawn(QChart* chart, QLineSeries* line)
+{
+    line->setPointsVisible(line->count() == 1);
+    line->setMarkerSize(10);
+    for (QLegendMarker* marker : chart->legend()->markers(line))
+        marker->setVisible(line->count() > 0);
 }
 
 void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y)
@@ -126,10 +138,9 @@ void ProgressCharts::fillShares(QChart* chart, const QList<ProgressData::Length>
     QBarSet* fresh = barSet(QStringLiteral("New"), NewColour);
     QStringList categories;
     for (const ProgressData::Length& l : lengths) {
-        categories.append(
-            QStringLiteral("%1 letters<br>(%2)")
-                .arg(l.length)
-                .arg(QLocale(QLocale::English).toString(l.known + l.learning + l.newWords)));
+        categories.append(QStringLiteral("%1 letters<br>(%2)")
+                              .arg(l.length)
+                              .arg(ProgressData::number(l.known + l.learning + l.newWords)));
         *known << l.known;
         *learning << l.learning;
         *fresh << l.newWords;
@@ -165,8 +176,10 @@ void ProgressCharts::fillKnown(QChart* chart, const ProgressData& data)
     x->setRange(from, from.addDays(std::max<qsizetype>(days - 1, 1)));
     x->setTickCount(int(std::clamp<qsizetype>(days, 2, 5)));
     QValueAxis* y = countAxis(top);
-    for (QLineSeries* line : lines)
+    for (QLineSeries* line : lines) {
         attach(chart, line, x, y);
+        showAsDrawn(chart, line);
+    }
 }
 
 void ProgressCharts::fillDue(QChart* chart, const ProgressData& data)
@@ -210,4 +223,5 @@ void ProgressCharts::fillDays(QChart* chart, const ProgressData& data)
     percent->setProperty("right", true);
     attach(chart, bars, x, count);
     attach(chart, share, x, percent);
+    showAsDrawn(chart, share);
 }

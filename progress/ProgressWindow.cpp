@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -38,7 +39,8 @@ struct Figure
     QChartView* view = nullptr;
     QLabel* text = nullptr;
 
-    Figure(const QString& title, const QString& name, QWidget* parent, QGridLayout* grid, int cell)
+    Figure(const QString& title, const QString& name, QWidget* parent, QGridLayout* grid, int cell,
+           int columns)
     {
         auto* chart = new QChart;
         chart->setTitle(title);
@@ -48,7 +50,8 @@ struct Figure
         view = new QChartView(chart, parent);
         view->setObjectName(name + QStringLiteral("Chart"));
         view->setRenderHint(QPainter::Antialiasing);
-        view->setMinimumSize(380, 170);
+        // Stacked, the charts scroll anyway: each keeps the height its axis labels need.
+        view->setMinimumSize(380, columns == 1 ? 280 : 170);
         view->setAccessibleName(title);
         text = new QLabel(parent);
         text->setObjectName(name + QStringLiteral("Figures"));
@@ -58,7 +61,7 @@ struct Figure
         auto* box = new QVBoxLayout;
         box->addWidget(view, 1);
         box->addWidget(text);
-        grid->addLayout(box, cell / 2, cell % 2);
+        grid->addLayout(box, cell / columns, cell % columns);
     }
 
     void describe(const QString& words)
@@ -70,6 +73,10 @@ struct Figure
 
 class ProgressWindow : public QDialog, public ProgressView
 {
+    static constexpr int TwoColumnsWidth = 820; // room for two charts side by side
+    static constexpr int FrameWidth = 16;       // the borders the window manager adds
+    static constexpr int FrameHeight = 40;      // its title bar and borders
+
 public:
     ProgressWindow(ProgressActions* actions, QWidget* parent) : QDialog(parent), actions_(actions)
     {
@@ -85,15 +92,51 @@ public:
         setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                        Qt::WindowCloseButtonHint);
 
-        auto* charts = new QGridLayout;
-        shares_.emplace(QStringLiteral("Words by length"), QStringLiteral("Shares"), this, charts,
-                        0);
-        known_.emplace(QStringLiteral("Known words"), QStringLiteral("Known"), this, charts, 1);
-        due_.emplace(QStringLiteral("Due in the next 14 days"), QStringLiteral("Due"), this, charts,
-                     2);
-        days_.emplace(QStringLiteral("Last 30 days"), QStringLiteral("Days"), this, charts, 3);
+        // The figures scroll where the screen is too small for them (a small screen, or a large
+        // scale factor); the buttons stay in view under them.
+        const QRect room = roomOn(parent);
+        auto* scroll = new QScrollArea(this);
+        scroll->setObjectName(QStringLiteral("FiguresArea"));
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        auto* figures = new QWidget(scroll);
+        auto* content = new QVBoxLayout(figures);
+        content->setContentsMargins(0, 0, 0, 0);
+        content->addLayout(addCharts(figures, room.width() >= TwoColumnsWidth ? 2 : 1), 4);
+        summary_ = new QLabel(figures);
+        summary_->setObjectName(QStringLiteral("Summary"));
+        summary_->setTextFormat(Qt::PlainText);
+        summary_->setWordWrap(true);
+        content->addWidget(summary_);
+        content->addWidget(addMissed(figures), 1);
+        scroll->setWidget(figures);
 
-        auto* missedFrame = new QGroupBox(QStringLiteral("Most missed words"), this);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(scroll, 1);
+        layout->addWidget(addButtons());
+        fitScreen(room);
+    }
+
+    QDialog* dialog() override { return this; }
+
+    // The charts two by two, or one under another where the screen is narrow.
+    QGridLayout* addCharts(QWidget* figures, int columns)
+    {
+        auto* charts = new QGridLayout;
+        shares_.emplace(QStringLiteral("Words by length"), QStringLiteral("Shares"), figures,
+                        charts, 0, columns);
+        known_.emplace(QStringLiteral("Known words"), QStringLiteral("Known"), figures, charts, 1,
+                       columns);
+        due_.emplace(QStringLiteral("Due in the next 14 days"), QStringLiteral("Due"), figures,
+                     charts, 2, columns);
+        days_.emplace(QStringLiteral("Last 30 days"), QStringLiteral("Days"), figures, charts, 3,
+                      columns);
+        return charts;
+    }
+
+    QGroupBox* addMissed(QWidget* figures)
+    {
+        auto* missedFrame = new QGroupBox(QStringLiteral("Most missed words"), figures);
         missed_ = new QListWidget(missedFrame);
         missed_->setObjectName(QStringLiteral("MissedList"));
         missed_->setAccessibleName(missedFrame->title());
@@ -105,11 +148,17 @@ public:
         missedButtons->addWidget(save_);
         missedButtons->addStretch();
         missedLayout->addLayout(missedButtons);
+        connect(save_, &QPushButton::clicked, this, [this] {
+            QStringList words;
+            for (const ProgressData::Missed& m : data_.missed)
+                words.append(m.word);
+            actions_->saveWordList(this, words);
+        });
+        return missedFrame;
+    }
 
-        summary_ = new QLabel(this);
-        summary_->setObjectName(QStringLiteral("Summary"));
-        summary_->setTextFormat(Qt::PlainText);
-
+    QDialogButtonBox* addButtons()
+    {
         auto* buttons = new QDialogButtonBox(this);
         auto* forget = buttons->addButton(QStringLiteral("&Forget all progress..."),
                                           QDialogButtonBox::ResetRole);
@@ -122,32 +171,41 @@ public:
             if (actions_->forgetAll(this))
                 setData(actions_->data());
         });
-        connect(save_, &QPushButton::clicked, this, [this] {
-            QStringList words;
-            for (const ProgressData::Missed& m : data_.missed)
-                words.append(m.word);
-            actions_->saveWordList(this, words);
-        });
-
-        auto* layout = new QVBoxLayout(this);
-        layout->addLayout(charts, 4);
-        layout->addWidget(summary_);
-        layout->addWidget(missedFrame, 1);
-        layout->addWidget(buttons);
-        fitScreen(parent);
         close->setFocus();
+        return buttons;
     }
 
-    QDialog* dialog() override { return this; }
+    // 900 x 860 where there is room; on a smaller screen (1366 x 768 less its panels, or
+    // 1280 x 1024 at twice the scale) the window takes what there is and the figures scroll, so
+    // that the whole window and its buttons stay on screen.
+    void fitScreen(const QRect& room)
+    {
+        const QSize most = room.size() - QSize(FrameWidth, FrameHeight);
+        setMaximumSize(most);
+        resize(std::min(900, most.width()), std::min(860, most.height()));
+    }
 
-    // 900 x 860 where there is room; on a smaller screen (1366 x 768 less its panels, say) the
-    // charts give up height so that the buttons at the bottom stay on screen.
-    void fitScreen(QWidget* parent)
+    // The screen's room for windows, less what the desktop's panels take.
+    static QRect roomOn(QWidget* parent)
     {
         const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-        const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 900, 860);
-        constexpr int frame = 40; // the title bar and borders the window manager adds
-        resize(std::min(900, room.width()), std::min(860, room.height() - frame));
+        return screen ? screen->availableGeometry() : QRect(0, 0, 900, 860);
+    }
+
+    // Kept in the room when shown: centring over a main window near an edge may push a window
+    // this large partly off the screen.
+    void showEvent(QShowEvent* event) override
+    {
+        QDialog::showEvent(event);
+        const QRect frame = frameGeometry();
+        const QRect room = roomOn(parentWidget());
+        QPoint at = frame.topLeft();
+        at.setX(
+            std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - frame.width())));
+        at.setY(
+            std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - frame.height())));
+        if (at != frame.topLeft())
+            move(at);
     }
 
     void setData(const ProgressData& data) override
@@ -165,8 +223,7 @@ public:
         for (const ProgressData::Missed& m : data.missed) {
             missed_->addItem(
                 QStringLiteral("%1   missed %2 %3%4%5")
-                    .arg(m.word)
-                    .arg(m.misses)
+                    .arg(m.word, ProgressData::number(m.misses))
                     .arg(m.misses == 1 ? QStringLiteral("time") : QStringLiteral("times"))
                     .arg(m.valid ? QString() : QStringLiteral(" (not a word)"))
                     .arg(m.meaning.isEmpty() ? QString() : QStringLiteral(": ") + m.meaning));
@@ -188,11 +245,9 @@ public:
         }
         summary_->setText(
             QStringLiteral("Known %1, learning %2, new %3.   Last 30 days: %4 answers, %5 right.")
-                .arg(known)
-                .arg(learning)
-                .arg(newWords)
-                .arg(answers)
-                .arg(answers ? QStringLiteral("%1%").arg(qRound(100.0 * right / answers))
+                .arg(ProgressData::number(known), ProgressData::number(learning),
+                     ProgressData::number(newWords), ProgressData::number(answers))
+                .arg(answers ? QStringLiteral("%1 %").arg(qRound(100.0 * right / answers))
                              : QStringLiteral("none")));
         summary_->setAccessibleName(summary_->text());
     }

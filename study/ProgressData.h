@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +10,9 @@
 // window's module (lexitor-progress), which sees only this and its own interfaces.
 struct ProgressData
 {
+    // Every count the window shows, in one format: the locale's, with its group separators.
+    static QString number(qint64 n) { return QLocale().toString(n); }
+
     struct Length
     {
         int length = 0;

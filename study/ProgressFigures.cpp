@@ -6,12 +6,32 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 namespace {
 
 QString number(int n)
 {
-    return QLocale(QLocale::English).toString(n);
+    return ProgressData::number(n);
+}
+
+// Where the largest of the counts is, when that says something: at least two of them are above
+// nought and they are not all the same.
+template <typename It, typename Count> std::optional<It> mostOf(It begin, It end, Count count)
+{
+    std::optional<It> most;
+    int nonZero = 0;
+    bool differ = false;
+    for (It it = begin; it != end; ++it) {
+        if (count(*it) == 0)
+            continue;
+        if (most && count(*it) != count(**most))
+            differ = true;
+        ++nonZero;
+        if (!most || count(*it) > count(**most))
+            most = it;
+    }
+    return nonZero >= 2 && differ ? most : std::nullopt;
 }
 
 QString share(int part, int whole)
@@ -62,34 +82,39 @@ QString dueText(const ProgressData& data, const QDate& today)
     const int total = std::accumulate(data.due.cbegin(), data.due.cend(), 0);
     if (total == 0)
         return QStringLiteral("Nothing due in the next %1 days.").arg(data.due.size());
-    const auto most = std::max_element(data.due.cbegin(), data.due.cend());
-    return QStringLiteral("Due: %1 today, %2 tomorrow, %3 in the next %4 days; most on %5 (%6).")
-        .arg(number(data.due.value(0)))
-        .arg(number(data.due.value(1)))
-        .arg(number(total))
-        .arg(data.due.size())
-        .arg(date(today.addDays(most - data.due.cbegin()), "ddd d MMM"))
-        .arg(number(*most));
+    const QString text = QStringLiteral("Due: %1 today, %2 tomorrow, %3 in the next %4 days")
+                             .arg(number(data.due.value(0)))
+                             .arg(number(data.due.value(1)))
+                             .arg(number(total))
+                             .arg(data.due.size());
+    const auto most = mostOf(data.due.cbegin(), data.due.cend(), [](int n) { return n; });
+    if (!most)
+        return text + QLatin1Char('.');
+    return text + QStringLiteral("; most on %1 (%2).")
+                      .arg(date(today.addDays(*most - data.due.cbegin()), "ddd d MMM"))
+                      .arg(number(**most));
 }
 
 QString daysText(const QList<ProgressData::Day>& days)
 {
     int answers = 0, right = 0;
-    const ProgressData::Day* most = nullptr;
     for (const ProgressData::Day& d : days) {
         answers += d.answers;
         right += d.right;
-        if (!most || d.answers > most->answers)
-            most = &d;
     }
     if (answers == 0)
         return QStringLiteral("No answers in the last %1 days.").arg(days.size());
-    return QStringLiteral("Last %1 days: %2 answers, %3 right; most on %4 (%5).")
-        .arg(days.size())
-        .arg(number(answers))
-        .arg(share(right, answers))
-        .arg(date(most->day))
-        .arg(number(most->answers));
+    const QString text = QStringLiteral("Last %1 days: %2 answers, %3 right")
+                             .arg(days.size())
+                             .arg(number(answers))
+                             .arg(share(right, answers));
+    const auto most =
+        mostOf(days.cbegin(), days.cend(), [](const ProgressData::Day& d) { return d.answers; });
+    if (!most)
+        return text + QLatin1Char('.');
+    return text + QStringLiteral("; most on %1 (%2).")
+                      .arg(date((*most)->day))
+                      .arg(number((*most)->answers));
 }
 
 // A label every `every` days counted back from the last, distinct blanks between them (a

@@ -69,6 +69,7 @@ class Session:
         self.app_log = None
         self.recorder = None
         self._atspi = None
+        self.screen = "1024x768"  # the X screen's size, set before start()
         self.env = self._environment()
 
     # ----- set-up and teardown -------------------------------------------------------------
@@ -142,7 +143,7 @@ class Session:
 
     def _start_x(self):
         read_fd, write_fd = os.pipe()
-        self._spawn("xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
+        self._spawn("xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{self.screen}x24",
                              "-nolisten", "tcp", "-noreset"], pass_fds=(write_fd,))
         os.close(write_fd)
         display = self._read_line(read_fd, "the X server's display number")

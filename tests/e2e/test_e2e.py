@@ -840,8 +840,56 @@ def test_progress_figures(s):
 CASES["progress_figures"] = test_progress_figures
 
 
+def bundled_words():
+    return [w.strip().upper() for w in (pathlib.Path(__file__).resolve().parents[2] / "data" /
+                                        "words.txt").read_text().splitlines()
+            if w.strip() and not w.startswith("#")]
+
+
+def window_box(s, window):
+    """x, y, width and height of an X window, its frame left out, on the screen."""
+    out = s.run(["xdotool", "getwindowgeometry", "--shell", str(window)])
+    box = dict(line.split("=") for line in out.split())
+    return tuple(int(box[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def test_progress_at_scale_two(s):
+    """At twice the scale on a 1280x1024 screen, after two months of study, the whole progress
+    window is on screen, its Close button in view, and pressing it through the accessibility
+    tree closes the window."""
+    s.install(bundled_words())
+    s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
+           str(history_path(s)), *bundled_words()[::5]])
+    s.launch()
+    main, acc, _ = main_window(s)
+    study_button(s, acc)
+    s.wait_active(main, acc)
+    s.one(acc, "push button", "Progress").queryAction().doAction(0)
+    window = s.wait_window(besides={main}, title="Progress")
+    progress = s.wait_top_level_with("chart", CHARTS[0])
+    x, y, width, height = window_box(s, window)
+    check(x >= 0 and y >= 0 and x + width <= 1280 and y + height <= 1024,
+          f"the progress window at {x},{y} {width}x{height} leaves the 1280x1024 screen")
+    close = s.one(progress, "push button", "Close")
+    bx, by, bw, bh = s.extents(close)
+    check(bw > 0 and bh > 0 and bx + bw <= width and by + bh <= height,
+          f"Close at {bx},{by} {bw}x{bh} is not in the {width}x{height} window")
+    close.queryAction().doAction(0)
+    s.wait_gone(window)
+    s.wait_active(main, acc)
+    s.close_box(main)
+    check(s.wait_exit() == 0, "exit code")
+
+
+CASES["progress_at_scale_two"] = test_progress_at_scale_two
+# The case's screen and scale factor, set before its desktop starts.
+SCREENS = {"progress_at_scale_two": ("1280x1024", "2")}
+
+
 def run_case(build, name):
     session = Session(build, name)
+    if name in SCREENS:
+        session.screen, session.env["QT_SCALE_FACTOR"] = SCREENS[name]
     ok = False
     started = time.monotonic()
     try:
@@ -1033,7 +1081,37 @@ def screenshots(build, folder):
                str(history_path(s)), *words[::5]])
         progress_shot(s, folder, "progress-60-days.png")
         word_lists_shots(s, folder)
-        log(f"screenshots in {folder}")
+    finally:
+        s.stop()
+        s.cleanup(keep=False)
+    scale_two_shots(build, folder)
+    log(f"screenshots in {folder}")
+
+
+def scale_two_shots(build, folder):
+    """The progress window at twice the scale on a 1280x1024 screen, after two months."""
+    s = Session(build, "screenshots-scale-two")
+    s.screen, s.env["QT_SCALE_FACTOR"] = SCREENS["progress_at_scale_two"]
+    try:
+        s.start()
+        s.install(bundled_words())
+        (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+        s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
+               str(history_path(s)), *bundled_words()[::5]])
+        s.launch()
+        main, acc, _ = main_window(s)
+        study_button(s, acc)
+        s.wait_active(main, acc)
+        s.one(acc, "push button", "Progress").queryAction().doAction(0)
+        progress = s.wait_window(besides={main}, title="Progress")
+        s.wait_top_level_with("list", "Most missed words")
+        time.sleep(0.5)
+        # The whole screen: the window fits it.
+        s.run(["import", "-window", "root", str(folder / "progress-scale-two.png")])
+        s.close_box(progress)
+        s.wait_active(main, acc)
+        s.close_box(main)
+        s.wait_exit()
     finally:
         s.stop()
         s.cleanup(keep=False)

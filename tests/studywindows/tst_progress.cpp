@@ -130,7 +130,8 @@ private slots:
             QCOMPARE(items(window), QStringList({"AD   missed 1 time: an advertisement, in short",
                                                  "XJ   missed 1 time (not a word)"}));
             const QString summary = window.findChild<QLabel*>(QStringLiteral("Summary"))->text();
-            QVERIFY2(summary.contains(QStringLiteral("4 answers, 75% right")), qPrintable(summary));
+            QVERIFY2(summary.contains(QStringLiteral("4 answers, 75 % right")),
+                     qPrintable(summary));
             QStringList charts;
             for (const QWidget* w : window.findChildren<QWidget*>())
                 if (w->accessibleName().startsWith(QStringLiteral("Words by")) ||
@@ -147,39 +148,58 @@ private slots:
                      QStringList({"2 letters: 0 known (0 %), 4 learning, 16 new",
                                   "No word known yet: a word counts as known once you remember "
                                   "it for three weeks.",
-                                  "Due: 4 today, 0 tomorrow, 4 in the next 14 days",
-                                  "Last 30 days: 4 answers, 75 % right"}));
+                                  "Due: 4 today, 0 tomorrow, 4 in the next 14 days.",
+                                  "Last 30 days: 4 answers, 75 % right."}));
         });
         QVERIFY(shown);
         QVERIFY(fx.t.messages.shown.isEmpty());
     }
 
     // The figures and their words, from the states alone: known from the last answer on, overdue
-    // words due today, the lists' shares.
+    // words due today, the lists' shares. The busiest day is named only when days differ.
     void figuresInWords_data()
     {
         QTest::addColumn<QStringList>("specs");
+        QTest::addColumn<QList<int>>("answers"); // on the last days, today last; 3 in 4 right
         QTest::addColumn<QList<int>>("known");
         QTest::addColumn<QList<int>>("due");
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("new player")
-            << QStringList() << QList<int>{0} << QList<int>{0, 0, 0}
+            << QStringList() << QList<int>() << QList<int>{0} << QList<int>{0, 0, 0}
             << QStringList{"2 letters: 0 known (0 %), 0 learning, 4 new.",
                            "No word known yet: a word counts as known once you remember it for "
                            "three weeks.",
                            "Nothing due in the next 14 days.", "No answers in the last 30 days."};
         QTest::newRow("five days")
             << QStringList{"AA -4 -2 20 30", "AB -3 -1 -2 2", "AC -3 -3 1 0", "AD -1 -1 1 3"}
-            << QList<int>{0, 0, 1, 1, 1} << QList<int>{1, 2, 0}
+            << QList<int>{4} << QList<int>{0, 0, 1, 1, 1} << QList<int>{1, 2, 0}
             << QStringList{"2 letters: 1 known (25 %), 3 learning, 0 new.",
                            "Known words from 26 Feb to today: 2 letters 0 to 1.",
                            "Due: 1 today, 2 tomorrow, 3 in the next 14 days; most on Tue 3 Mar "
                            "(2).",
-                           "Last 30 days: 4 answers, 75 % right; most on 2 Mar (4)."};
+                           "Last 30 days: 4 answers, 75 % right."};
+        QTest::newRow("busier days")
+            << QStringList{"AA -2 -2 1 3", "AB -2 -2 1 3", "AC -1 -1 2 3"}
+            << QList<int>{2400, 0, 2800, 0} << QList<int>{0, 0, 0} << QList<int>{0, 2, 1}
+            << QStringList{"2 letters: 0 known (0 %), 3 learning, 1 new.",
+                           "No word known yet: a word counts as known once you remember it for "
+                           "three weeks.",
+                           "Due: 0 today, 2 tomorrow, 3 in the next 14 days; most on Tue 3 Mar "
+                           "(2).",
+                           "Last 30 days: 5,200 answers, 75 % right; most on 1 Mar (2,800)."};
+        QTest::newRow("every day alike")
+            << QStringList{"AA -2 -2 1 3", "AB -2 -2 2 3"} << QList<int>{100, 100, 100}
+            << QList<int>{0, 0, 0} << QList<int>{0, 1, 1}
+            << QStringList{"2 letters: 0 known (0 %), 2 learning, 2 new.",
+                           "No word known yet: a word counts as known once you remember it for "
+                           "three weeks.",
+                           "Due: 0 today, 1 tomorrow, 2 in the next 14 days.",
+                           "Last 30 days: 300 answers, 75 % right."};
     }
     void figuresInWords()
     {
         QFETCH(QStringList, specs);
+        QFETCH(QList<int>, answers);
         QFETCH(QList<int>, known);
         QFETCH(QList<int>, due);
         QFETCH(QStringList, texts);
@@ -190,8 +210,10 @@ private slots:
         const LengthCounts counts = countWords(2, words, all, policy);
         ProgressData data;
         data.lengths.append({2, counts.newWords, counts.learning, counts.known});
-        for (int i = 29; i >= 0; --i)
-            data.days.append({now.date().addDays(-i), specs.isEmpty() || i ? 0 : 4, i ? 0 : 3});
+        for (int i = 29; i >= 0; --i) {
+            const int given = answers.value(answers.size() - 1 - i);
+            data.days.append({now.date().addDays(-i), given, given * 3 / 4});
+        }
         ProgressFigures::addTimeline(data, wordTimeline({{2, words}}, all, policy, now, 14));
         ProgressFigures::describe(data);
         QCOMPARE(data.known.value(0).counts, known);

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/StudyFrame.h"
 #include "base/AppTitle.h"
 #include "base/Branding.h"
 #include "base/ErrorReporting.h"
@@ -19,6 +20,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 
@@ -64,10 +66,10 @@ constexpr std::array<TestButton, 6> TestButtons{{
 
 // Tab goes from the count box to Help and the study frame, then to the invalid-word tests and
 // last to the valid-word tests.
-constexpr std::array<const char*, 12> TabOrder{
-    "Text1",           "PushButton3", "StudyButton", "ProgressButton", "StudySettingsButton",
-    "WordListsButton", "PushButton4", "PushButton5", "PushButton7",    "PushButton1",
-    "PushButton2",     "PushButton6",
+constexpr std::array<const char*, 13> TabOrder{
+    "Text1",           "PushButton3",     "StudyButton", "ProgressButton", "StudySettingsButton",
+    "WordListsButton", "StudyHelpButton", "PushButton4", "PushButton5",    "PushButton7",
+    "PushButton1",     "PushButton2",     "PushButton6",
 };
 
 } // namespace
@@ -102,14 +104,19 @@ void MainWindow::buildControls()
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(Fonts::window());
-    setFixedSize(Twips::toPixels(8040), Twips::toPixels(6450));
+    // The written window's height, and what the study frame adds to the one it had.
+    setFixedSize(Twips::toPixels(8040), Twips::toPixels(6450 + StudyFrame::HeightTwips - 825));
 
     buildTestFrames();
     buildCountFrame();
-    PushButton* help =
-        addButton(this, "PushButton3", QStringLiteral("Help"), Twips::rect(120, 5025, 7800, 405));
+    PushButton* help = PushButton::place(this, "PushButton3", QStringLiteral("Help"),
+                                         Twips::rect(120, 5025, 7800, 405));
     connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
-    buildStudyFrame();
+    studyFrame_ = new StudyFrame(env_, study_, this);
+    studyFrame_->setGeometry(Twips::rect(120, 5505, 7800, StudyFrame::HeightTwips));
+    connect(studyFrame_, &StudyFrame::studyRequested, this, &MainWindow::runStudy);
+    auto* studyHelp = new QShortcut(QKeySequence::HelpContents, this);
+    connect(studyHelp, &QShortcut::activated, studyFrame_, &StudyFrame::showHelp);
     setTabOrderByName();
     countBox_->setFocus(Qt::OtherFocusReason);
     SetWhiteBackColors(this);
@@ -123,15 +130,6 @@ QGroupBox* MainWindow::addFrame(const char* name, const QString& caption, const 
     box->setGeometry(geometry);
     box->setFocusPolicy(Qt::NoFocus);
     return box;
-}
-
-PushButton* MainWindow::addButton(QWidget* container, const char* name, const QString& caption,
-                                  const QRect& geometry)
-{
-    auto* b = new PushButton(caption, container);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
-    return b;
 }
 
 void MainWindow::buildTestFrames()
@@ -151,8 +149,8 @@ void MainWindow::addTestButtons(QGroupBox* frame, TestKind kind)
             continue;
         const QString name = QLatin1String(t.name);
         PushButton* b =
-            addButton(frame, t.name, QStringLiteral("Study %1 Letter Words").arg(t.length),
-                      Twips::rect(240, t.top, 7320, 405));
+            PushButton::place(frame, t.name, QStringLiteral("Study %1 Letter Words").arg(t.length),
+                              Twips::rect(240, t.top, 7320, 405));
         connect(b, &QPushButton::clicked, this, [this, name, kind, length = t.length] {
             runTest(name + QStringLiteral("_Click"), kind, length);
         });
@@ -173,36 +171,6 @@ void MainWindow::buildCountFrame()
     // Text1_Change: every change is remembered as it is, number or not.
     connect(countBox_, &QLineEdit::textChanged, this,
             [](const QString& text) { QuestionCountSetting().store(text); });
-}
-
-void MainWindow::buildStudyFrame()
-{
-    QGroupBox* frame = addFrame("StudyFrame", QStringLiteral("Study what you miss"),
-                                Twips::rect(120, 5505, 7800, 825));
-    studyButton_ =
-        addButton(frame, "StudyButton", QStringLiteral("Study"), Twips::rect(240, 300, 2760, 405));
-    connect(studyButton_, &QPushButton::clicked, this, &MainWindow::runStudy);
-    // Each of these may change the due count: forgetting all progress, other settings, another
-    // list with another history.
-    connectToStudy(addButton(frame, "ProgressButton", QStringLiteral("Progress"),
-                            Twips::rect(3120, 300, 1260, 405)),
-                  &StudyActions::showProgress);
-    connectToStudy(addButton(frame, "StudySettingsButton", QStringLiteral("Settings"),
-                            Twips::rect(4500, 300, 1380, 405)),
-                  &StudyActions::editSettings);
-    connectToStudy(addButton(frame, "WordListsButton", QStringLiteral("Word lists..."),
-                            Twips::rect(6000, 300, 1560, 405)),
-                  &StudyActions::manageWordLists);
-}
-
-void MainWindow::connectToStudy(PushButton* button,
-                               std::function<void(StudyActions&, QWidget*)> action)
-{
-    connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
-        if (study_)
-            action(*study_, this);
-        refreshDueCount();
-    });
 }
 
 void MainWindow::setTabOrderByName()
@@ -298,28 +266,11 @@ void MainWindow::runStudy()
         refreshDueCount();
 }
 
-QString MainWindow::studyCaption(std::optional<int> due, std::optional<int> fresh,
-                                 const QFontMetrics& metrics, int width)
-{
-    if (!due)
-        return QStringLiteral("Study");
-    if (fresh) {
-        // The button's frame and a little air either side of the text.
-        constexpr int Padding = 16;
-        const QString full = QStringLiteral("Study (%1 due, %2 new)").arg(*due).arg(*fresh);
-        if (metrics.horizontalAdvance(full) + Padding <= width)
-            return full;
-    }
-    return QStringLiteral("Study (%1 due)").arg(*due);
-}
-
 void MainWindow::refreshDueCount()
 {
     if (!study_)
         return;
-    const std::optional<int> due = study_->dueNow();
-    studyButton_->setText(
-        studyCaption(due, study_->newToday(), studyButton_->fontMetrics(), studyButton_->width()));
+    studyFrame_->refresh();
 }
 
 void MainWindow::showEvent(QShowEvent* event)

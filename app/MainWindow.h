@@ -18,13 +18,15 @@
 
 class QGroupBox;
 class PushButton;
+class StudyFrame;
 
 // Opens the maker's home page at about one start in a hundred: draws k from 1 to 100 and opens the
 // page when k is 7, without waiting. Throws when the desktop cannot open it.
 void OpenHomePageAtRandom(Environment& env);
 
 // The main window "Form1": the six test buttons, the question-count box, "Help", and below them the
-// study frame ("Study (N due)", "Progress", "Settings"). Its load() is the program's start-up;
+// study frame (StudyFrame: the daily drill, Progress, Settings, Word lists..., Study help, the list
+// in use; F1 opens the study's help). Its load() is the program's start-up;
 // closing it closes the word database and ends the program. The due count is asked for just after
 // the window first shows, and again after every test run and study session, so start-up never
 // waits for the player's history.
@@ -54,12 +56,8 @@ public:
     static void endProgram();
 
     QuestionCountBox* countBox() const { return countBox_; }
-    // Asks the desk for the due count and shows it on the study button.
+    // Asks the study for the counts and the list in use, and shows them in the study frame.
     void refreshDueCount();
-    // The study button's caption: "Study (N due, M new)" when the new words are known and that
-    // fits within `width` pixels in `metrics`, else "Study (N due)", or "Study" with no count.
-    static QString studyCaption(std::optional<int> due, std::optional<int> fresh,
-                                const QFontMetrics& metrics, int width);
 
     const std::optional<QCursor>& handCursor() const { return hand_; }
 
@@ -77,13 +75,8 @@ private:
     void buildTestFrames();
     void addTestButtons(QGroupBox* frame, TestKind kind);
     void buildCountFrame();
-    void buildStudyFrame();
     void setTabOrderByName();
     QGroupBox* addFrame(const char* name, const QString& caption, const QRect& geometry);
-    static PushButton* addButton(QWidget* container, const char* name, const QString& caption,
-                                 const QRect& geometry);
-    // The button calls the study desk's action, if there is a desk, then refreshes the due count.
-    void connectToStudy(PushButton* button, std::function<void(StudyActions&, QWidget*)> action);
     void runTest(const QString& handler, TestKind kind, int length);
     void runStudy();
     // Opens the chosen word list, or the bundled one at that path.
@@ -103,5 +96,5 @@ private:
     StudyActions* study_ = nullptr;
 
     QuestionCountBox* countBox_ = nullptr;
-    PushButton* studyButton_ = nullptr;
+    StudyFrame* studyFrame_ = nullptr;
 };

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <optional>
 
-class QString;
 class QWidget;
 
 // What the main window's study frame reaches: the count of words due, the study drill, the
@@ -24,6 +25,8 @@ public:
     virtual void editSettings(QWidget* parent) = 0;
     // The word store was opened on this word list at start-up ("" for the bundled one).
     virtual void wordListOpened(const QString& /*name*/) {}
+    // The name of the word list in use, as the player sees it.
+    virtual QString listInUse() { return {}; }
     // The word-lists window, modal over parent.
     virtual void manageWordLists(QWidget* /*parent*/) {}
     // Called on the window's thread when the due count changed by itself (work in the

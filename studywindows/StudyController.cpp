@@ -201,6 +201,11 @@ void StudyController::editSettings(QWidget* parent)
     StudySettingsDialog::edit(parent);
 }
 
+QString StudyController::listInUse()
+{
+    return lists_.active().isEmpty() ? WordListChoice::BundledName : lists_.active();
+}
+
 void StudyController::wordListOpened(const QString& name)
 {
     lists_.opened(name);

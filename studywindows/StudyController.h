@@ -61,6 +61,7 @@ public:
     void showProgress(QWidget* parent) override;
     void editSettings(QWidget* parent) override;
     void wordListOpened(const QString& name) override;
+    QString listInUse() override;
     void manageWordLists(QWidget* parent) override;
     void setDueChanged(std::function<void()> changed) override;
 

@@ -267,7 +267,7 @@ StudySummaryWindow::StudySummaryWindow(const StudySessionResult& result, QWidget
     setWindowTitle(Branding::ProductName);
     setWindowIcon(ProgramIcon());
 
-    auto* frame1 = new QGroupBox(QStringLiteral("Study TrainerContext"), this);
+    auto* frame1 = new QGroupBox(QStringLiteral("Study Session"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setGeometry(Twips::rect(120, 120, 7800, 1575));
     const auto label = [frame1](const char* name, const QString& text, int top) {

@@ -8,3 +8,12 @@ PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(ca
     setAutoDefault(false);
     setDefault(false);
 }
+
+PushButton* PushButton::place(QWidget* container, const char* name, const QString& caption,
+                              const QRect& geometry)
+{
+    auto* b = new PushButton(caption, container);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(geometry);
+    return b;
+}

@@ -10,4 +10,7 @@ class PushButton : public QPushButton
     Q_OBJECT
 public:
     explicit PushButton(const QString& caption, QWidget* parent = nullptr);
+    // A new button in the container, named for tests and the accessibility tree, at geometry.
+    static PushButton* place(QWidget* container, const char* name, const QString& caption,
+                             const QRect& geometry);
 };

@@ -3,6 +3,7 @@
 #include "WordDatabase.h"
 #include "app/MainWindow.h"
 #include "app/StoreConnection.h"
+#include "app/StudyFrame.h"
 #include "base/ErrorReporting.h"
 #include "base/Settings.h"
 #include "base/look/PushButton.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -92,12 +94,17 @@ public:
     {
         ++studied;
         due = 3;
+        fresh = 0;
     }
+    std::optional<int> newToday() override { return fresh; }
     void showProgress(QWidget*) override { ++progressShown; }
     void editSettings(QWidget*) override { ++settingsEdited; }
     void wordListOpened(const QString& name) override { openedList = name; }
+    QString listInUse() override { return list; }
 
     std::optional<int> due = 12;
+    std::optional<int> fresh;
+    QString list = QStringLiteral("Collins sample");
     std::optional<QString> openedList;
     int asked = 0;
     int studied = 0;
@@ -333,7 +340,7 @@ private slots:
         QCOMPARE(reportedLines(program.test.messages), lines);
         QCOMPARE(program.window.handCursor().has_value(), hand);
         const auto buttons = program.window.findChildren<PushButton*>();
-        QCOMPARE(buttons.size(), 11); // six tests and help, four for study
+        QCOMPARE(buttons.size(), 12); // six tests and help, five for study
         for (const PushButton* button : buttons) {
             QCOMPARE(button->testAttribute(Qt::WA_SetCursor), hand);
             if (hand)
@@ -436,14 +443,14 @@ private slots:
         QCOMPARE(box->selectedText(), QStringLiteral("35"));
 
         QStringList visited;
-        for (int i = 0; i < 12; ++i) {
+        for (int i = 0; i < 13; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(visited,
-                 QStringList({"PushButton3", "StudyButton", "ProgressButton", "StudySettingsButton",
-                              "WordListsButton", "PushButton4", "PushButton5", "PushButton7",
-                              "PushButton1", "PushButton2", "PushButton6", "Text1"}));
+        QCOMPARE(visited, QStringList({"PushButton3", "StudyButton", "ProgressButton",
+                                       "StudySettingsButton", "WordListsButton", "StudyHelpButton",
+                                       "PushButton4", "PushButton5", "PushButton7", "PushButton1",
+                                       "PushButton2", "PushButton6", "Text1"}));
         QCOMPARE(box->selectedText(), QStringLiteral("35")); // entered by Tab
     }
 
@@ -559,8 +566,8 @@ private slots:
         QVERIFY(!program.window.isVisible());
     }
 
-    // The window is a frame on the accessibility bus; the due count is asked for only once the
-    // window shows, and again after a study session or a settings change.
+    // The window is a frame on the accessibility bus; the counts and the list in use are asked
+    // for only once the window shows, and again after a study session or a settings change.
     void studyFrame()
     {
         Program program;
@@ -568,51 +575,70 @@ private slots:
         QVERIFY(acc);
         QCOMPARE(acc->role(), QAccessible::Window);
         auto* study = program.child<PushButton>("StudyButton");
-        QCOMPARE(program.child<QGroupBox>("StudyFrame")->geometry(), QRect(8, 367, 520, 55));
+        auto* list = program.child<QLabel>("WordListLabel");
         program.window.load();
         QCOMPARE(program.actions.asked, 0);
-        QCOMPARE(study->text(), QStringLiteral("Study"));
+        QCOMPARE(study->text(), QStringLiteral("Daily drill"));
 
         program.showActive();
-        QTRY_COMPARE(study->text(), QStringLiteral("Study (12 due)"));
+        QTRY_COMPARE(study->text(), QStringLiteral("Daily drill (12 due)"));
+        QCOMPARE(list->text(), QStringLiteral("Word list in use: Collins sample"));
+        QCOMPARE(list->textFormat(), Qt::PlainText);
         QCOMPARE(program.actions.asked, 1);
         QTest::keyClick(study, Qt::Key_Space);
         QCOMPARE(program.actions.studied, 1);
-        QCOMPARE(study->text(), QStringLiteral("Study (3 due)"));
+        QCOMPARE(study->text(), QStringLiteral("Daily drill (3 due, 0 new)"));
         program.actions.due.reset(); // no readable history
+        program.actions.list = QStringLiteral("<b>Bold</b>");
         QTest::keyClick(program.child<PushButton>("StudySettingsButton"), Qt::Key_Space);
         QCOMPARE(program.actions.settingsEdited, 1);
-        QCOMPARE(study->text(), QStringLiteral("Study"));
+        QCOMPARE(study->text(), QStringLiteral("Daily drill"));
+        QCOMPARE(list->text(), QStringLiteral("Word list in use: <b>Bold</b>"));
         QTest::keyClick(program.child<PushButton>("ProgressButton"), Qt::Key_Space);
         QCOMPARE(program.actions.progressShown, 1);
     }
 
-    // The new words join the caption while they fit the button, at its real width too; -1 for
-    // a count the actions does not know.
+    // Both counts whenever they are known, each in the locale's format, and the widest of them
+    // still fits the button; -1 for a count the study does not know.
     void studyCaption_data()
     {
         QTest::addColumn<int>("due");
         QTest::addColumn<int>("fresh");
-        QTest::addColumn<int>("width");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("fits") << 123 << 20 << 400 << "Study (123 due, 20 new)";
-        QTest::newRow("new player") << 0 << 20 << 0 << "Study (0 due, 20 new)";
-        QTest::newRow("too narrow") << 123 << 20 << 90 << "Study (123 due)";
-        QTest::newRow("new unknown") << 0 << -1 << 0 << "Study (0 due)";
-        QTest::newRow("no history") << -1 << 20 << 0 << "Study";
+        QTest::newRow("both") << 123 << 20 << "Daily drill (123 due, 20 new)";
+        QTest::newRow("new player") << 0 << 20 << "Daily drill (0 due, 20 new)";
+        QTest::newRow("widest") << 32767 << 32767 << "Daily drill (32,767 due, 32,767 new)";
+        QTest::newRow("new unknown") << 0 << -1 << "Daily drill (0 due)";
+        QTest::newRow("no history") << -1 << 20 << "Daily drill";
     }
     void studyCaption()
     {
         QFETCH(int, due);
         QFETCH(int, fresh);
-        QFETCH(int, width);
         QFETCH(QString, caption);
         const auto known = [](int n) { return n < 0 ? std::nullopt : std::optional(n); };
+        QCOMPARE(StudyFrame::studyCaption(known(due), known(fresh)), caption);
         Program program;
         const auto* button = program.child<PushButton>("StudyButton");
-        QCOMPARE(MainWindow::studyCaption(known(due), known(fresh), button->fontMetrics(),
-                                          width ? width : button->width()),
-                 caption);
+        QVERIFY(button->fontMetrics().horizontalAdvance(caption) < button->width());
+    }
+
+    // F1 and the frame's button open the study's own help page; the written Help keeps its text.
+    void studyHelp()
+    {
+        Program program;
+        program.window.load();
+        program.showActive();
+        QTest::keyClick(&program.window, Qt::Key_F1);
+        QTest::keyClick(program.child<PushButton>("StudyHelpButton"), Qt::Key_Space);
+        QTest::keyClick(program.child<PushButton>("PushButton3"), Qt::Key_Space);
+        const auto& shown = program.test.messages.shown;
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[0].title, StudyFrame::HelpTitle);
+        QCOMPARE(shown[1].text, StudyFrame::HelpText);
+        QCOMPARE(shown[2].text, MainWindow::HelpText);
+        for (const char* topic : {"1 to 4", "Ctrl+Z", "Escape", "Word lists"})
+            QVERIFY2(shown[0].text.contains(QLatin1String(topic)), topic);
     }
 
     void controlsFitTheirContainers()
@@ -623,7 +649,9 @@ private slots:
                 QVERIFY2(w->parentWidget()->rect().contains(w->geometry()),
                          qPrintable(w->objectName()));
         }
-        QCOMPARE(program.window.size(), QSize(536, 430));
+        // Nothing below the study frame but the window's margin.
+        const QRect frame = program.child<QGroupBox>("StudyFrame")->geometry();
+        QCOMPARE(program.window.height() - frame.bottom() - 1, frame.left());
     }
 
     // The program ends with exit code 0 when its main window closes while a modal window of it is

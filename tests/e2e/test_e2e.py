@@ -15,6 +15,7 @@ accessibility tree.
 import argparse
 import array
 import pathlib
+import re
 import statistics
 import sys
 import time
@@ -56,8 +57,16 @@ def test_startup(s):
     check(s.text(box) == "20", f'count box shows "{s.text(box)}", expected "20"')
     check(s.selection(box) == [(0, 2)], f"count box selection {s.selection(box)}")
     buttons = [b.name for b in s.find_all(acc, "push button")]
-    check(buttons.count("Study 2 Letter Words") == 2 and "Help" in buttons,
-          f"main window buttons {buttons}")
+    check(buttons.count("Study 2 Letter Words") == 2 and "Help" in buttons
+          and "Study help" in buttons, f"main window buttons {buttons}")
+    # F1: the study's own help page, which explains the keys.
+    s.key("F1")
+    page = wait_for("the study help page", lambda: [
+        s.content(label) for label in s.find_all(s.app_accessible(), "label")
+        if "1 to 4 choose an answer" in (s.content(label) or "")])
+    check("Escape ends the session" in page[0], f"study help {page}")
+    s.key("Return")
+    s.wait_active(window, acc)
     s.close_box(window)
     rc = s.wait_exit()
     check(rc == 0, f"exit code {rc} after closing the main window")
@@ -224,18 +233,19 @@ def prepare_study(s):
 
 
 def study_button(s, acc, due=None):
-    """The main window's study button, once it shows a due count (that one, when given)."""
+    """The main window's drill button, once it shows both its counts, due and new (that due
+    count, when given)."""
     def ready():
         found = [b for b in s.find_all(acc, "push button")
-                 if b.name.startswith("Study (")
-                 and (due is None or b.name.startswith((f"Study ({due} due)", f"Study ({due} due,")))]
+                 if re.fullmatch(r"Daily drill \([\d,]+ due, [\d,]+ new\)", b.name)
+                 and (due is None or b.name.startswith(f"Daily drill ({due:,} due,"))]
         return found[0] if found else None
     return wait_for(f"the study button to show {due if due is not None else 'a'} due count",
                     ready)
 
 
 def due_in(button):
-    return int(button.name.split("(")[1].split()[0])
+    return int(button.name.split("(")[1].split()[0].replace(",", ""))
 
 
 def open_study(s, main, acc, box, keyboard=True):
@@ -653,10 +663,17 @@ def use_list(s, window, lists, prefix):
                                             and s.content(i).endswith("(in use)")])
 
 
+def wait_list_in_use(s, acc, name):
+    """Waits for the main window to name the word list in use."""
+    wanted = f"Word list in use: {name}"
+    wait_for(f'the main window to say "{wanted}"', lambda: [
+        label for label in s.find_all(acc, "label") if label.name == wanted])
+
+
 def test_word_lists(s):
     """Imports a list with meanings through the word-lists window and its file dialog, switches
-    to it, studies a few questions and sees a meaning on the feedback line, switches back and
-    finds the bundled list's progress as it was."""
+    to it (the main window names it), studies a few questions and sees a meaning on the feedback
+    line, switches back and finds the bundled list's progress as it was."""
     global STUDY_WORDS
     prepare_study(s)
     listing = s.root / "My words.txt"
@@ -665,6 +682,7 @@ def test_word_lists(s):
     main, acc, box = main_window(s)
     due = due_in(study_button(s, acc))
     check(due == len(STUDY_DUE), f"due count {due}, expected {len(STUDY_DUE)}")
+    wait_list_in_use(s, acc, "Bundled list")
     answers_before = answer_count(history_path(s))
 
     window, lists = word_lists_window(s, main, acc)
@@ -674,6 +692,7 @@ def test_word_lists(s):
     s.key("Return")
     use_list(s, window, lists, "My words:")
     s.close_box(window)
+    wait_list_in_use(s, acc, "My words")
 
     STUDY_WORDS, bundled = list(OWN_LIST), STUDY_WORDS
     try:
@@ -695,6 +714,7 @@ def test_word_lists(s):
     window, lists = word_lists_window(s, main, acc)
     use_list(s, window, lists, "Bundled list:")
     s.close_box(window)
+    wait_list_in_use(s, acc, "Bundled list")
     study_button(s, acc, len(STUDY_DUE))
     check(answer_count(history_path(s)) == answers_before, "answers of one list went to the other")
     s.close_box(main)

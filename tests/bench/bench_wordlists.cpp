@@ -95,7 +95,8 @@ private slots:
     }
     // The first start after the upgrade, on two full-size lists imported before ids, each with a
     // history, the bundled list's history and a set-aside one: both lists get their ids (a copy
-    // each) and the four files move, under 300 ms in all; a later start costs a look at the folder.
+    // each, timed apart) and the four files move, under 300 ms in all; a later start costs a look
+    // at the folder.
     void firstStartMovesHistories()
     {
         TestContext t;
@@ -114,21 +115,25 @@ private slots:
         fillHistory(folder.oldPath(QStringLiteral("forgotten-20260101-120000")),
                     spreadAnswers(words, 20, at, 1));
 
+        QElapsedTimer timer;
+        timer.start();
+        for (const QString& name : {QStringLiteral("one"), QStringLiteral("two")})
+            WordListCatalog(lists.path()).idOf(name);
+        const double ids = double(timer.nsecsElapsed()) / 1e6;
         double ms[2];
         for (double& time : ms) {
             History history(t.test.messages, QString());
             WordListChoice choice(t.context.env, t.context.store, history,
                                   WordListCatalog(lists.path()), folder);
-            QElapsedTimer timer;
             timer.start();
             choice.opened(QStringLiteral("one"));
             time = double(timer.nsecsElapsed()) / 1e6;
         }
-        qInfo("first start after the upgrade: %.1f ms (2 lists of %lld words given ids, 4 files "
-              "moved); the next: %.2f ms",
-              ms[0], qint64(words.size()), ms[1]);
+        qInfo("ids for 2 lists of %lld words imported before ids: %.1f ms; the first start after "
+              "the upgrade (4 files moved): %.2f ms; the next: %.2f ms",
+              qint64(words.size()), ids, ms[0], ms[1]);
         QCOMPARE(QDir(folder.folder()).entryList({"*.sqlite"}, QDir::Files).size(), 3);
-        QVERIFY(ms[0] < 300.0);
+        QVERIFY(ids + ms[0] < 300.0);
     }
 
     // The Word Lists window with 20 lists, one of them a view that never ends: it opens (built,

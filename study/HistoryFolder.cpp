@@ -36,8 +36,8 @@ std::optional<QString> oldListName(const QString& file)
     if (file == Prefix + Suffix)
         return QString();
     const QString name = file.mid(Prefix.size() + 1).chopped(Suffix.size());
-    // No list could take such a name (WordListChoice kept them out).
-    if (HistoryFile::isArchiveName(name))
+    // No list could take such a name (WordListChoice kept them out), nor an empty one.
+    if (name.isEmpty() || HistoryFile::isArchiveName(name))
         return std::nullopt;
     return name;
 }

@@ -110,13 +110,15 @@ private slots:
         fillHistory(fx.old(QStringLiteral("Beta")), answers(7));
         fillHistory(fx.old(QStringLiteral("forgotten-") + Stamp), answers(2));
         fillHistory(fx.old(QStringLiteral("Gone")), answers(4));
+        // Sorted before history.sqlite, and of no list: it must not take the bundled list's place.
+        fillHistory(fx.data() + "/history-.sqlite", answers(1));
         const QString damaged = fx.old(QStringLiteral("Alpha-damaged-") + Stamp);
         WordDatabase::writeRandomBytes(damaged);
         const QByteArray damagedBytes = WordDatabase::fileHash(damaged);
 
         fx.start(QStringLiteral("Alpha"));
         QCOMPARE(fx.choice->upgrade()->moved, 3);
-        QCOMPARE(fx.choice->upgrade()->archived, 3);
+        QCOMPARE(fx.choice->upgrade()->archived, 4);
         QCOMPARE(fx.choice->upgrade()->stayed, QStringList());
         QVERIFY(WordListCatalog::isId(fx.idOf(QStringLiteral("Alpha"))));
         QVERIFY(fx.idOf(QStringLiteral("Alpha")) != fx.idOf(QStringLiteral("Beta")));
@@ -128,6 +130,7 @@ private slots:
                  HistoryFolder(fx.data()).folder() + "/bundled.sqlite");
         QCOMPARE(answersIn(fx.archived("history-forgotten-" + Stamp + ".sqlite")), 2);
         QCOMPARE(answersIn(fx.archived("history-Gone.sqlite")), 4);
+        QCOMPARE(answersIn(fx.archived("history-.sqlite")), 1);
         QCOMPARE(WordDatabase::fileHash(fx.archived("history-Alpha-damaged-" + Stamp + ".sqlite")),
                  damagedBytes);
         QCOMPARE(QDir(fx.data()).entryList({"history*"}, QDir::Files), QStringList());
@@ -205,6 +208,30 @@ private slots:
             QCOMPARE(fx.history->path(), fx.own(list));
             QCOMPARE(fx.history->answerCount(), 5);
         }
+    }
+
+    // The id names a history file and a list's file is anyone's: an id of another form than ours
+    // is replaced by one of ours, once.
+    void idsNotOursAreReplaced_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::newRow("a path") << "../../escape";
+        QTest::newRow("the bundled list's") << "bundled";
+        QTest::newRow("empty") << "";
+        QTest::newRow("a UUID in braces, upper case") << "{0A1B2C3D-0000-4000-8000-00000000ABCD}";
+    }
+    void idsNotOursAreReplaced()
+    {
+        QFETCH(QString, given);
+        Fixture fx;
+        const QString path = fx.addList(QStringLiteral("Alpha"));
+        WordSchema::setListId(path, given);
+        const QString id = WordListCatalog(fx.lists()).idOf(QStringLiteral("Alpha"));
+        QVERIFY(WordListCatalog::isId(id));
+        QCOMPARE(WordSchema::listId(path), id);
+        QCOMPARE(WordListCatalog(fx.lists()).idOf(QStringLiteral("Alpha")), id);
+        QCOMPARE(WordDatabase::listWords(path, 3), QStringList{"XIS"});
+        QCOMPARE(QDir(fx.lists()).entryList(QDir::Files | QDir::Hidden), QStringList{"Alpha.mdb"});
     }
 
     // A list renamed keeps its id and its history, one file renamed; names the catalog would

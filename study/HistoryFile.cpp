@@ -1,7 +1,7 @@
 #include "study/HistoryFile.h"
 
-#include "base/DataFolder.h"
 #include "study/HistoryDb.h"
+#include "study/HistoryFolder.h"
 #include "study/HistorySchema.h"
 
 #include <QDir>
@@ -13,16 +13,7 @@ namespace HistoryFile {
 
 QString defaultPath()
 {
-    return pathForList(QString());
-}
-
-QString pathForList(const QString& listName)
-{
-    const QString folder = UserDataFolder();
-    if (folder.isEmpty())
-        return QString();
-    return folder + (listName.isEmpty() ? QStringLiteral("/history.sqlite")
-                                        : QStringLiteral("/history-%1.sqlite").arg(listName));
+    return HistoryFolder().pathFor(HistoryFolder::BundledId, QString());
 }
 
 bool isArchiveName(const QString& listName)
@@ -123,12 +114,13 @@ QString moveAside(HistoryDb& db, const QString& why)
     db.close();
     const QString path = db.path();
     const QFileInfo info(path);
+    const QString archive = HistoryFolder::archiveFor(path);
+    QDir().mkpath(archive);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target;
     for (int n = 1; n < 100; ++n) {
-        target = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
-                 QLatin1Char('-') + why + QLatin1Char('-') + stamp +
-                 (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) +
+        target = archive + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('-') + why +
+                 QLatin1Char('-') + stamp + (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) +
                  (info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix());
         if (!QFile::exists(target))
             break;

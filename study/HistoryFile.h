@@ -7,20 +7,16 @@ class HistoryDb;
 // Finding, opening and setting aside the history file.
 namespace HistoryFile {
 
-// The history of the player running the program: history.sqlite in the per-user data folder,
-// under the same organisation and application names as the settings. Empty without a home
-// folder.
+// The bundled list's history in the player's data folder (HistoryFolder), under the same
+// organisation and application names as the settings. Empty without a home folder.
 QString defaultPath();
-// The history of one word list: defaultPath() for the bundled list (""), history-NAME.sqlite
-// beside it for the imported list NAME, so that progress on one list never counts for another.
-QString pathForList(const QString& listName);
 
 // Why a file was moved aside, part of its new name (moveAside).
 inline const QString DamagedMark = QStringLiteral("damaged");
 inline const QString ForgottenMark = QStringLiteral("forgotten");
-// True when pathForList(listName) is a name moveAside gives: "forgotten-20261209-080107" is the
-// set-aside history of the bundled list, "X-damaged-20261209-080107-2" one of list X. No list may
-// take such a name, or it would take over that history.
+// True when history-NAME.sqlite, a history of the layout before list ids, is a name moveAside gave:
+// "forgotten-20261209-080107" is the set-aside history of the bundled list,
+// "X-damaged-20261209-080107-2" one of list X. No list could take such a name then.
 bool isArchiveName(const QString& listName);
 
 enum class Outcome
@@ -43,8 +39,8 @@ QString whyNotWritable(const QString& path);
 Outcome open(HistoryDb& db, QString* reason, bool createFolder = true);
 
 // Moves the file (and SQLite's journal files beside it) to a name marked with why and the date,
-// keeping its extension. Returns the new name, or "" when it could not be moved. db is closed
-// first.
+// keeping its extension, in the archive of its folder (HistoryFolder::archiveFor). Returns the new
+// name, or "" when it could not be moved. db is closed first.
 QString moveAside(HistoryDb& db, const QString& why);
 
 } // namespace HistoryFile

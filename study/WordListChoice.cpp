@@ -5,14 +5,44 @@
 #include "study/HistoryFile.h"
 #include "words/WordSchema.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 WordListChoice::WordListChoice(Environment& env, WordStore& store, History& history,
-                               WordListCatalog catalog)
-    : env_(env), store_(store), history_(history), catalog_(std::move(catalog))
+                               WordListCatalog catalog, HistoryFolder histories)
+    : env_(env), store_(store), history_(history), catalog_(std::move(catalog)),
+      histories_(std::move(histories))
 {
+    // Histories are named by the lists' ids, and set aside in a folder of their own: no list's
+    // name can take over one.
     catalog_.reserve([](const QString& name) {
-        return WordListCatalog::foldName(name) == WordListCatalog::foldName(BundledName) ||
-               HistoryFile::isArchiveName(name);
+        return WordListCatalog::foldName(name) == WordListCatalog::foldName(BundledName);
     });
+}
+
+std::optional<QString> WordListChoice::idOf(const QString& name) const
+{
+    if (name.isEmpty())
+        return HistoryFolder::BundledId;
+    if (catalog_.folder().isEmpty() || !QFileInfo(catalog_.pathOf(name)).isFile())
+        return QString();
+    try {
+        return catalog_.idOf(name);
+    } catch (const AppError&) {
+        return std::nullopt;
+    }
+}
+
+QString WordListChoice::historyPath(const QString& name)
+{
+    if (!upgrade_)
+        upgrade_ = histories_.upgrade([this](const QString& list) { return idOf(list); });
+    const std::optional<QString> id = idOf(name);
+    // No id to be had (its folder is read-only): the history of its name, as before ids, unless
+    // that is the name of a set-aside one; then one in memory.
+    if (!id || id->isEmpty())
+        return HistoryFile::isArchiveName(name) ? QString() : histories_.oldPath(name);
+    return histories_.pathFor(*id, name);
 }
 
 QString WordListChoice::pathOf(const QString& name) const
@@ -31,7 +61,7 @@ QList<WordListChoice::Entry> WordListChoice::entries() const
 void WordListChoice::opened(const QString& name)
 {
     active_ = name;
-    history_.switchTo(HistoryFile::pathForList(name));
+    history_.switchTo(historyPath(name));
 }
 
 void WordListChoice::use(const QString& name)
@@ -75,4 +105,19 @@ bool WordListChoice::remove(const QString& name)
     if (name == active_)
         use(QString());
     return catalog_.remove(name);
+}
+
+void WordListChoice::rename(const QString& from, const QString& to)
+{
+    if (from.isEmpty())
+        throw AppError(QStringLiteral("the bundled list keeps its name"));
+    // Its history must be kept by its id first: a file of the old name would be left behind.
+    if (const QString history = historyPath(from); history == histories_.oldPath(from))
+        throw AppError(QStringLiteral("its history is still kept under its name, in %1")
+                           .arg(QDir::toNativeSeparators(history)));
+    catalog_.rename(from, to);
+    if (from == active_) {
+        active_ = to;
+        WordListSetting().store(to);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "base/Environment.h"
 #include "study/History.h"
+#include "study/HistoryFolder.h"
 #include "words/WordListCatalog.h"
 #include "words/WordListImport.h"
 #include "words/WordStore.h"
@@ -9,10 +10,16 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // Which word list the trainer uses: the bundled dbWords.mdb of the program folder (named "") or
-// one the player imported. The word store, the study history (one file per list) and the
-// remembered choice always change together. No widgets: the word-lists window and the tests
-// drive it alike.
+// one the player imported. The word store, the study history (one file per list, named by the
+// list's id: HistoryFolder) and the remembered choice always change together. No widgets: the
+// word-lists window and the tests drive it alike.
+//
+// The first list opened moves the histories of the layout before ids over (HistoryFolder::upgrade,
+// renames only); a list imported before then gets its id on that first use (WordListCatalog::idOf).
+// A list whose id can't be had (its folder is read-only) keeps its old history file.
 class WordListChoice
 {
 public:
@@ -20,9 +27,10 @@ public:
     // What the player sees for the bundled list; no imported list can be named like it.
     static inline const QString BundledName = QStringLiteral("Bundled list");
 
-    // The catalog's names keep out the bundled list's and those of set-aside histories.
+    // The catalog's names keep out the bundled list's.
     WordListChoice(Environment& env, WordStore& store, History& history,
-                   WordListCatalog catalog = WordListCatalog());
+                   WordListCatalog catalog = WordListCatalog(),
+                   HistoryFolder histories = HistoryFolder());
 
     struct Entry
     {
@@ -49,11 +57,24 @@ public:
     // Deletes an imported list; when it is the one in use, the bundled list takes over first.
     // False when the file could not be deleted.
     bool remove(const QString& name);
+    // Gives an imported list a new name: its one file is renamed, its history (kept by id) stays;
+    // the choice follows when it is the list in use. Throws AppError with why, for the player.
+    void rename(const QString& from, const QString& to);
+
+    // The history of the list: by its id, or its old file while that stays.
+    QString historyPath(const QString& name);
+    // What the first list opened moved; nullopt before.
+    const std::optional<HistoryFolder::Upgrade>& upgrade() const { return upgrade_; }
 
 private:
     Environment& env_;
     WordStore& store_;
     History& history_;
     WordListCatalog catalog_;
+    HistoryFolder histories_;
+    std::optional<HistoryFolder::Upgrade> upgrade_;
     QString active_;
+
+    // The list's id: "" when gone, nullopt when it can't be had now.
+    std::optional<QString> idOf(const QString& name) const;
 };

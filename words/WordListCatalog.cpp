@@ -2,12 +2,16 @@
 
 #include "base/DataFolder.h"
 #include "base/ErrorReporting.h"
+#include "base/FileRename.h"
+#include "words/ListDraft.h"
+#include "words/WordSchema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSet>
+#include <QUuid>
 
 #include <cerrno>
 #include <cstdio>
@@ -63,8 +67,14 @@ QString WordListCatalog::pathOf(const QString& name) const
 
 QString WordListCatalog::wantedName(const QString& listFile)
 {
+    const QString base = cleanName(QFileInfo(listFile).completeBaseName());
+    return base.isEmpty() ? QStringLiteral("list") : base;
+}
+
+QString WordListCatalog::cleanName(const QString& name)
+{
     QString base;
-    for (const QChar c : QFileInfo(listFile).completeBaseName())
+    for (const QChar c : name)
         base += c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') ||
                         c == QLatin1Char('.') || c == QLatin1Char(' ')
                     ? c
@@ -72,8 +82,7 @@ QString WordListCatalog::wantedName(const QString& listFile)
     // A leading dot would hide the file, and the temporary files of an import start with one.
     while (base.startsWith(QLatin1Char('.')))
         base.remove(0, 1);
-    base = base.left(MaxNameChars).trimmed();
-    return base.isEmpty() ? QStringLiteral("list") : base;
+    return base.left(MaxNameChars).trimmed();
 }
 
 QString WordListCatalog::foldName(const QString& name)
@@ -91,11 +100,16 @@ void WordListCatalog::reserve(std::function<bool(const QString& name)> reserved)
     reserved_ = std::move(reserved);
 }
 
-QString WordListCatalog::claim(const QString& draft, const QString& wanted) const
+void WordListCatalog::lockFolder(QLockFile& lock)
 {
-    QLockFile lock(folder_ + QStringLiteral("/.lock"));
     if (!lock.tryLock(LockWaitMs))
         throw AppError(QStringLiteral("another trainer keeps the lists folder locked"));
+}
+
+QString WordListCatalog::claim(const QString& draft, const QString& wanted) const
+{
+    QLockFile lock(lockPath());
+    lockFolder(lock);
     QSet<QString> taken;
     for (const QString& name : names())
         taken.insert(foldName(name));
@@ -132,5 +146,86 @@ bool WordListCatalog::placeWithoutReplacing(const QString& draft, const QString&
 
 bool WordListCatalog::remove(const QString& name) const
 {
-    return QFile::remove(pathOf(name));
+    // Under the lock: a list given its id meanwhile would come back.
+    QLockFile lock(lockPath());
+    return lock.tryLock(LockWaitMs) && QFile::remove(pathOf(name));
+}
+
+namespace {
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Writes the bytes of the file at from over the file at to.
+void copyFile(const QString& from, const QString& to)
+{
+    QFile source(from);
+    QFile target(to);
+    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly))
+        throw AppError(source.isOpen() ? target.errorString() : source.errorString());
+    constexpr qint64 PieceBytes = 1 << 16;
+    while (!source.atEnd()) {
+        const QByteArray piece = source.read(PieceBytes);
+        if (piece.isEmpty() && source.error() != QFile::NoError)
+            throw AppError(source.errorString());
+        if (target.write(piece) != piece.size())
+            throw AppError(target.errorString());
+    }
+    if (!target.flush())
+        throw AppError(target.errorString());
+}
+
+} // namespace
+
+void WordListCatalog::rename(const QString& from, const QString& to) const
+{
+    if (to.isEmpty() || cleanName(to) != to)
+        throw AppError(QStringLiteral("a list's name holds only letters, digits, blanks, '-', '_' "
+                                      "and '.', at most %1 of them, and starts with no dot")
+                           .arg(MaxNameChars));
+    QLockFile lock(lockPath());
+    lockFolder(lock);
+    if (!QFileInfo(pathOf(from)).isFile())
+        throw AppError(QStringLiteral("there is no list \"%1\"").arg(from));
+    const QString folded = foldName(to);
+    for (const QString& name : names())
+        if (name != from && foldName(name) == folded)
+            throw AppError(QStringLiteral("the list \"%1\" is named like it").arg(name));
+    if (reserved_ && reserved_(to))
+        throw AppError(QStringLiteral("that name is kept for another list"));
+    if (!RenameWithoutReplacing(pathOf(from), pathOf(to)))
+        throw AppError(QStringLiteral("it can't be renamed: %1").arg(systemError()));
+}
+
+QString WordListCatalog::newId()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+bool WordListCatalog::isId(const QString& id)
+{
+    // Only our own form: the id names a file, and a list's file is anyone's.
+    return id.size() == 36 && QUuid::fromString(id).toString(QUuid::WithoutBraces) == id;
+}
+
+QString WordListCatalog::idOf(const QString& name) const
+{
+    const QString path = pathOf(name);
+    if (const QString id = WordSchema::listId(path); isId(id))
+        return id;
+    const ListDraft draft(folder_, name);
+    copyFile(path, draft.path());
+    const QString id = newId();
+    WordSchema::setListId(draft.path(), id);
+    QLockFile lock(lockPath());
+    lockFolder(lock);
+    // Another trainer may have given it one meanwhile, or removed it.
+    if (const QString given = WordSchema::listId(path); isId(given))
+        return given;
+    if (std::rename(QFile::encodeName(draft.path()).constData(),
+                    QFile::encodeName(path).constData()) != 0)
+        throw AppError(QStringLiteral("its id can't be kept: %1").arg(systemError()));
+    return id;
 }

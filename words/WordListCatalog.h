@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QLockFile;
+
 // The word lists the player imported: NAME.mdb in the lists folder of the player's data folder,
 // each a word database. The bundled list is not one of them.
 //
@@ -39,8 +41,27 @@ public:
     QString claim(const QString& draft, const QString& wanted) const;
     // Deletes the list's file. False when it could not.
     bool remove(const QString& name) const;
+    // Gives the list the name to: its one file renamed under the folder's lock, never over a list
+    // there nor to a name a player could not tell from another list's or a reserved one. Throws
+    // AppError (with why, for the player) when it can't; the list then keeps its name.
+    void rename(const QString& from, const QString& to) const;
+
+    // A new list's id: a random UUID, kept in its database (WordSchema::listId).
+    static QString newId();
+    // True for an id of newId()'s form (lower-case UUID without braces).
+    static bool isId(const QString& id);
+    // The list's id. A list imported before lists had ids gets one now, once: a copy with the id
+    // takes its place under the folder's lock (trainers reading the old file keep reading it, as
+    // they opened it). Throws AppError when the list can't be read or its id can't be kept.
+    QString idOf(const QString& name) const;
 
 private:
+    // The name with only the characters a list's name may hold, at most MaxNameChars of them, no
+    // leading dot (that of a draft) nor blanks at either end.
+    static QString cleanName(const QString& name);
+    QString lockPath() const { return folder_ + QStringLiteral("/.lock"); }
+    // Takes the folder's lock, or throws AppError when another trainer keeps it.
+    static void lockFolder(QLockFile& lock);
     // Puts draft at the list's place unless something is there. False when something is.
     bool placeWithoutReplacing(const QString& draft, const QString& name) const;
 

@@ -67,7 +67,8 @@ QString write(const WordList& list, const WordListCatalog& catalog, const QStrin
         throw AppError(QStringLiteral("the folder %1 can't be made").arg(catalog.folder()));
     ListDraft::removeLeftovers(catalog.folder());
     const ListDraft draft(catalog.folder(), wanted);
-    WordSchema::writeDatabase(draft.path(), list.words(), list.meanings());
+    WordSchema::writeDatabase(draft.path(), list.words(), list.meanings(),
+                              WordListCatalog::newId());
     return catalog.claim(draft.path(), wanted);
 }
 

@@ -137,8 +137,26 @@ void insertAll(QSqlQuery& query, const QString& statement, const QList<QVariantL
 
 } // namespace
 
+namespace {
+
+QString createIdTable()
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (fldid TEXT NOT NULL PRIMARY KEY) "
+                          "WITHOUT ROWID")
+        .arg(ListIdTable);
+}
+
+void storeId(QSqlQuery& query, const QString& id)
+{
+    run(query, createIdTable());
+    run(query, QStringLiteral("DELETE FROM %1").arg(ListIdTable));
+    insertAll(query, QStringLiteral("INSERT INTO %1 (fldid) VALUES (?)").arg(ListIdTable), {{id}});
+}
+
+} // namespace
+
 void writeDatabase(const QString& path, const QStringList& words,
-                   const QHash<QString, QString>& meanings)
+                   const QHash<QString, QString>& meanings, const QString& listId)
 {
     const QFileInfo target(path);
     if (target.exists() && (!target.isFile() || target.size() != 0))
@@ -182,6 +200,8 @@ void writeDatabase(const QString& path, const QStringList& words,
             query,
             QStringLiteral("INSERT INTO %1 (fldword, fldmeaning) VALUES (?, ?)").arg(MeaningTable),
             meaningRows);
+        if (!listId.isEmpty())
+            storeId(query, listId);
         query.finish();
         if (!db.commit())
             throw AppError(describe(db.lastError()));
@@ -219,6 +239,40 @@ QList<qint64> countWords(const QString& path, const std::atomic<bool>* cancelled
         counts.append(query.value(0).toLongLong());
     }
     return counts;
+}
+
+void setListId(const QString& path, const QString& id)
+{
+    if (!QFileInfo(path).isFile())
+        throw AppError(QStringLiteral("unable to open database file"));
+    WriterConnection connection(path);
+    QSqlDatabase db = connection.database();
+    QSqlQuery query(db);
+    run(query, QStringLiteral("PRAGMA journal_mode = DELETE"));
+    if (!db.transaction())
+        throw AppError(describe(db.lastError()));
+    storeId(query, id);
+    query.finish();
+    if (!db.commit())
+        throw AppError(describe(db.lastError()));
+}
+
+QString listId(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        throw AppError(QStringLiteral("unable to open database file"));
+    WriterConnection connection(immutableUri(path), ReadOnly);
+    QSqlQuery query(connection.database());
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                   "name = '%1'")
+                        .arg(ListIdTable)) ||
+        !query.next())
+        throw AppError(describe(query.lastError()));
+    if (query.value(0).toInt() == 0)
+        return QString();
+    if (!query.exec(QStringLiteral("SELECT fldid FROM %1").arg(ListIdTable)))
+        throw AppError(describe(query.lastError()));
+    return query.next() ? query.value(0).toString() : QString();
 }
 
 bool isWordDatabase(const QString& path)

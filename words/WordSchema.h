@@ -28,6 +28,11 @@
 //
 //     tblMeanings(fldword TEXT NOT NULL PRIMARY KEY, fldmeaning TEXT NOT NULL) WITHOUT ROWID
 //
+// An imported list carries an id of its own, so that its history follows it under any name (the
+// bundled list's is fixed and not kept in the file):
+//
+//     tblListId(fldid TEXT NOT NULL PRIMARY KEY) WITHOUT ROWID   (one row)
+//
 // A view yields its words in fldword order, because a scan of a table without row ids walks its
 // key in order. The views carry no ORDER BY on purpose: with one, SQLite materialises the rows to
 // count them (about 2 ms for 32,767 words), without one it counts them from the table's pages
@@ -41,6 +46,7 @@ constexpr int MaxWordsPerLength = 32767;
 
 inline const QString WordColumn = QStringLiteral("fldword");
 inline const QString MeaningTable = QStringLiteral("tblMeanings");
+inline const QString ListIdTable = QStringLiteral("tblListId");
 
 // True for 2, 3 and 4.
 bool isWordLength(int length);
@@ -59,10 +65,17 @@ QStringList createStatements();
 // Writes a complete word database to path, which must not exist yet or be an empty file. The
 // words must be storable and distinct (their order does not matter); lists longer than
 // MaxWordsPerLength are written as they are. meanings: by word; those of words not in the list are
-// left out. Throws AppError with the database's message when something fails; a partly written
-// file is then left for the caller to remove.
+// left out. listId: the list's id, kept when not empty. Throws AppError with the database's
+// message when something fails; a partly written file is then left for the caller to remove.
 void writeDatabase(const QString& path, const QStringList& words,
-                   const QHash<QString, QString>& meanings = {});
+                   const QHash<QString, QString>& meanings = {}, const QString& listId = {});
+
+// The list's id, "" for a list written without one. Throws AppError when the file can't be read.
+// Writes nothing beside the file.
+QString listId(const QString& path);
+// Gives the word database at path the id, in place of any it had. Only for a file no trainer
+// reads yet (a copy being made): readers of a list open it immutable.
+void setListId(const QString& path, const QString& id);
 
 // The number of words of each length (2, 3 and 4, in that order) in the word database at path,
 // read within the time limit (the word store's by default) and cut short once cancelled is set.

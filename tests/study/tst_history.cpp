@@ -1,7 +1,9 @@
 #include "HistoryFill.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
+#include "base/DataFolder.h"
 #include "study/History.h"
+#include "study/HistoryFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -96,8 +98,9 @@ private slots:
 
     void defaultPathIsPerUserAndNamedLikeTheSettings()
     {
-        QVERIFY(History::defaultPath().endsWith(
-            QStringLiteral("/Quenmark/Lexitor Trainer Software/history.sqlite")));
+        QVERIFY(UserDataFolder().endsWith(QStringLiteral("/Quenmark/Lexitor Trainer Software")));
+        QCOMPARE(History::defaultPath(),
+                 HistoryFolder(UserDataFolder()).pathFor(HistoryFolder::BundledId, QString()));
     }
 
     // Every answer is kept; the states follow from them, survive a restart and rebuild the same.

@@ -5,10 +5,10 @@
 #include "base/ErrorReporting.h"
 #include "base/Settings.h"
 #include "lists/WordListsDialog.h"
-#include "study/HistoryFile.h"
 #include "study/WordListChoice.h"
 #include "studywindows/StudyController.h"
 #include "studywindows/StudyWindow.h"
+#include "words/WordSchema.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,10 +63,12 @@ struct Fixture
 
     TestEnvironment t;
     QTemporaryDir lists;
+    QTemporaryDir data; // the player's data folder, for the histories
     WordStore store{t.random};
     TrainerContext context{t.env, store};
     History history{t.messages, t.folder.filePath(QStringLiteral("history.sqlite"))};
-    WordListChoice choice{context.env, context.store, history, WordListCatalog(lists.path())};
+    WordListChoice choice{context.env, context.store, history, WordListCatalog(lists.path()),
+                          HistoryFolder(data.path())};
 };
 
 } // namespace
@@ -164,16 +166,9 @@ private slots:
                                             << "Bundled list (2)";
         QTest::newRow("the bundled list's, in capitals") << QStringList() << "BUNDLED LIST"
                                                          << "BUNDLED LIST (2)";
-        QTest::newRow("the bundled list's forgotten history")
-            << QStringList() << "forgotten-20261209-080107"
-            << "forgotten-20261209-080107 (2)";
-        QTest::newRow("a list's damaged history") << QStringList{"X"} << "X-damaged-20261209-080107"
-                                                  << "X-damaged-20261209-080107 (2)";
-        QTest::newRow("a second history set aside in one second")
-            << QStringList() << "damaged-20261209-080107-2"
-            << "damaged-20261209-080107-2 (2)";
-        QTest::newRow("no history's") << QStringList() << "forgotten-2026"
-                                      << "forgotten-2026";
+        // Histories are named by the lists' ids: the names of set-aside ones are free.
+        QTest::newRow("like a set-aside history") << QStringList{"X"} << "X-damaged-20261209-080107"
+                                                  << "X-damaged-20261209-080107";
     }
     void takenName()
     {
@@ -191,39 +186,39 @@ private slots:
     }
 
     // The names the history really gives what it sets aside are kept from lists.
-    void setAsideHistoryKeepsItsName_data()
+    // A list's history is kept by its id, and set aside in the archive: the list's history then
+    // starts afresh in its place, and no name can take over the one set aside.
+    void setAsideHistoryGoesToTheArchive_data()
     {
         QTest::addColumn<bool>("damaged"); // else forgotten
         QTest::newRow("forgotten") << false;
         QTest::newRow("damaged") << true;
     }
-    void setAsideHistoryKeepsItsName()
+    void setAsideHistoryGoesToTheArchive()
     {
         QFETCH(bool, damaged);
         Fixture fx;
-        const QString list = QStringLiteral("tst-wordlists-X");
-        const QString path = HistoryFile::pathForList(list);
-        const QDir data = QFileInfo(path).dir();
-        QVERIFY(data.mkpath(QStringLiteral(".")));
-        for (const QString& file : data.entryList({"history-" + list + "*"}, QDir::Files))
-            QFile::remove(data.filePath(file)); // left by a run that failed
-        {
-            History history(fx.t.messages, path);
-            if (damaged)
-                WordDatabase::writeRandomBytes(path);
-            QVERIFY(history.open());
-            if (!damaged)
-                QVERIFY(history.forgetAll(nullptr));
-        }
-        const QStringList archives = data.entryList({"history-" + list + "-*.sqlite"}, QDir::Files);
-        QCOMPARE(archives.size(), 1);
-        const QString archiveName = archives[0].mid(8).chopped(7); // history-NAME.sqlite
         QString name;
-        QVERIFY(
-            fx.choice.import(fx.writeList("qi\nfoo\nquiz\n", archiveName + ".txt"), &name).written);
-        QVERIFY2(!QFile::exists(HistoryFile::pathForList(name)), qPrintable(name));
-        QFile::remove(data.filePath(archives[0]));
-        QFile::remove(path);
+        QVERIFY(fx.choice.import(fx.writeList("qi\nfoo\nquiz\n"), &name).written);
+        const QString path = fx.choice.historyPath(name);
+        QCOMPARE(QFileInfo(path).dir().path(), HistoryFolder(fx.data.path()).folder());
+        QCOMPARE(QFileInfo(path).completeBaseName(), WordSchema::listId(fx.choice.pathOf(name)));
+        if (damaged) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            WordDatabase::writeRandomBytes(path);
+        }
+        fx.choice.use(name);
+        fx.history.record(answerOn(QStringLiteral("QI"), QDateTime::currentDateTimeUtc()));
+        QVERIFY(fx.history.flush());
+        if (!damaged)
+            QVERIFY(fx.history.forgetAll(nullptr));
+        const QStringList archives =
+            QDir(HistoryFolder(fx.data.path()).archive()).entryList(QDir::Files);
+        QCOMPARE(archives.size(), 1);
+        QVERIFY(archives[0].startsWith(QFileInfo(path).completeBaseName() +
+                                       (damaged ? "-damaged-" : "-forgotten-")));
+        QCOMPARE(fx.history.path(), path);
+        QCOMPARE(fx.history.answerCount(), damaged ? 1 : 0);
     }
 
     // Another trainer takes the name while this one reads its file: each list keeps a name of
@@ -359,7 +354,7 @@ private slots:
         QVERIFY(fx.choice.import(fx.writeList("qi\nfoo\nquiz\n"), &name).written);
         fx.choice.use(name);
         QCOMPARE(fx.store.words(2), QStringList{"QI"});
-        QCOMPARE(fx.history.path(), HistoryFile::pathForList(name));
+        QCOMPARE(fx.history.path(), fx.choice.historyPath(name));
         QCOMPARE(WordListSetting().load(), name);
 
         QFile::remove(fx.choice.pathOf(name));
@@ -369,7 +364,7 @@ private slots:
 
         fx.choice.use(QString());
         QCOMPARE(fx.store.words(2), QStringList{"AA"});
-        QCOMPARE(fx.history.path(), HistoryFile::defaultPath());
+        QCOMPARE(fx.history.path(), HistoryFolder(fx.data.path()).folder() + "/bundled.sqlite");
     }
 
     // The study button's due count follows the background rebuild that the history of a list
@@ -379,11 +374,7 @@ private slots:
         Fixture fx;
         QString name;
         QVERIFY(fx.choice.import(fx.writeList("qi\nza\n"), &name).written);
-        const QString path = HistoryFile::pathForList(name);
-        const auto remove = qScopeGuard([&] {
-            for (const char* end : {"", "-wal", "-shm"})
-                QFile::remove(path + QLatin1String(end));
-        });
+        const QString path = fx.choice.historyPath(name);
         const QDateTime at(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
         fillHistory(path, {answerOn(QStringLiteral("QI"), at), answerOn(QStringLiteral("ZA"), at)});
         WordDatabase::execute(path, {"UPDATE meta SET value = 0 WHERE key = 'grading'"});

@@ -238,8 +238,9 @@ private slots:
         drill.play(2);
         QCOMPARE(drill.quit(), 0);
         RecordingMessageBoxes messages;
-        History history(messages, dir.filePath(QStringLiteral(
-                                      "data/Quenmark/Lexitor Trainer Software/history.sqlite")));
+        History history(messages,
+                        dir.filePath(QStringLiteral(
+                            "data/Quenmark/Lexitor Trainer Software/histories/bundled.sqlite")));
         const QList<AnswerRecord> answers = history.answers();
         QCOMPARE(answers.size(), 2);
         const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -252,8 +253,8 @@ private slots:
     {
         QTemporaryDir dir;
         writeWords(dir);
-        const QString players =
-            dir.filePath(QStringLiteral("data/Quenmark/Lexitor Trainer Software/history.sqlite"));
+        const QString players = dir.filePath(
+            QStringLiteral("data/Quenmark/Lexitor Trainer Software/histories/bundled.sqlite"));
         Drill uniform(dir, {"--mode", "uniform"});
         uniform.play(3);
         QCOMPARE(uniform.quit(), 0);

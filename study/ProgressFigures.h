@@ -1,6 +1,6 @@
 #pragma once
 
-#include "progress/ProgressView.h"
+#include "study/ProgressData.h"
 
 struct WordTimeline;
 

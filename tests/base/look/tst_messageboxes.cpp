@@ -1,6 +1,7 @@
 #include "base/ErrorReporting.h"
 #include "base/look/QtMessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>

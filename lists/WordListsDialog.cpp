@@ -173,9 +173,10 @@ void WordListsDialog::removeSelected()
 {
     const QString name = selectedName();
     if (name.isEmpty() ||
-        !prompts_.confirm(this, QStringLiteral("Remove the word list \"%1\"? Your progress on it "
-                                               "is kept, for the day you import it again.")
-                                    .arg(name)))
+        !messages_.ask(QStringLiteral("Remove the word list \"%1\"? Your progress on it is kept, "
+                                      "for the day you import it again.")
+                           .arg(name),
+                       Branding::ProductName))
         return;
     counted_.remove(name);
     try {

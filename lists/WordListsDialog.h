@@ -18,7 +18,7 @@ class QPushButton;
 // read, and a list that can't be read shows as damaged (it can still be removed). "Import..." asks
 // for a file and builds a list from it, with a progress window that can cancel a long list, then
 // reports what was kept and rejected; "Use" switches to the selected list; "Remove..." deletes an
-// imported list after asking.
+// imported list after asking (a yes/no question of the message boxes).
 class WordListsDialog : public QDialog
 {
     Q_OBJECT
@@ -27,8 +27,6 @@ public:
     {
         // Asks for the word list to import; "" to cancel.
         std::function<QString(QWidget* parent)> openPath;
-        // Asks a yes/no question.
-        std::function<bool(QWidget* parent, const QString& text)> confirm;
     };
 
     WordListsDialog(WordListChoice& choice, MessageBoxes& messages, Prompts prompts,

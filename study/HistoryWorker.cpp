@@ -15,6 +15,10 @@ namespace {
 // The nice value of the background thread (Linux keeps one per thread).
 constexpr int BackgroundNice = 10;
 
+const QString Interrupted = QStringLiteral(
+    "Background work on the study history was interrupted (stopped at exit, a list switch or "
+    "forgetting the history)");
+
 } // namespace
 
 class HistoryWorker::Control : public WorkControl
@@ -68,10 +72,10 @@ bool HistoryWorker::start(const QString& path, Work work)
                 db.stopWhen(&control->cancel);
                 work(db, *control);
             } catch (const WorkCancelled&) {
+                qInfo().noquote() << Interrupted;
             } catch (const DbError& e) {
-                if (!e.interrupted())
-                    qWarning().noquote()
-                        << "Background work on the study history failed:" << e.text;
+                const bool cancelled = control->cancel.load();
+                (cancelled ? qInfo() : qWarning()).noquote() << endNote(e, cancelled);
             } catch (const std::exception& e) {
                 qWarning() << "Background work on the study history failed:" << e.what();
             }
@@ -79,6 +83,17 @@ bool HistoryWorker::start(const QString& path, Work work)
         control->finish();
     });
     return true;
+}
+
+QString HistoryWorker::endNote(const DbError& error, bool cancelled)
+{
+    if (cancelled || error.interrupted())
+        return Interrupted;
+    if (error.busy())
+        return QStringLiteral("Background work on the study history stopped: the file was busy, "
+                              "another program held its lock (") +
+               error.text + QLatin1Char(')');
+    return QStringLiteral("Background work on the study history failed: ") + error.text;
 }
 
 bool HistoryWorker::wait(std::chrono::milliseconds bound) const

@@ -9,6 +9,7 @@
 #include <thread>
 
 class HistoryDb;
+struct DbError;
 
 // Thrown by WorkControl when the work is to stop.
 struct WorkCancelled
@@ -47,6 +48,12 @@ public:
     ~HistoryWorker();
     HistoryWorker(const HistoryWorker&) = delete;
     HistoryWorker& operator=(const HistoryWorker&) = delete;
+
+    // The line logged for work that ended on a failed statement. Work its owner stopped was
+    // interrupted, whatever the statement said (a wait for a lock that gives up on the stop fails
+    // as busy); else the file was busy when another program held its lock past the wait, or the
+    // work failed.
+    static QString endNote(const DbError& error, bool cancelled);
 
     bool busy() const;
     // Opens a connection to path on a new thread and runs work over it. False when busy.

@@ -1,75 +1,23 @@
 #include "studywindows/StudyController.h"
 
 #include "base/Branding.h"
-#include "base/look/QtMessageBoxes.h"
 #include "lists/WordListsDialog.h"
-#include "study/ProgressFigures.h"
-#include "study/WordCounts.h"
-#include "study/WordTimeline.h"
+#include "study/ProgressFromHistory.h"
+#include "study/StudySession.h"
 #include "studywindows/StudySettingsDialog.h"
 #include "studywindows/StudyWindow.h"
-#include "words/Meanings.h"
+#include "words/WordListWriter.h"
 
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QLibrary>
-#include <QSaveFile>
 #include <QScopeGuard>
-#include <QSet>
 #include <QtDebug>
-
-QString ProgressModule::moduleFileName()
-{
-    return QStringLiteral(LEXITOR_PROGRESS_MODULE);
-}
-
-ProgressModule::ProgressModule(QString programFolder)
-    : modulePath_(QDir(programFolder).filePath(moduleFileName()))
-{}
-
-ProgressModule::~ProgressModule()
-{
-    if (loading_.valid())
-        loading_.wait();
-}
-
-void ProgressModule::startLoading()
-{
-    if (tried_ || loading_.valid())
-        return;
-    loading_ = std::async(std::launch::async, [path = modulePath_] {
-        // Never unloaded: Qt Charts keeps static data that must outlive every chart.
-        QLibrary module(path);
-        module.setLoadHints(QLibrary::PreventUnloadHint);
-        const auto factory =
-            reinterpret_cast<ProgressViewFactory>(module.resolve(LEXITOR_PROGRESS_FACTORY));
-        return Loaded{factory, factory ? QString() : module.errorString()};
-    });
-}
-
-std::unique_ptr<ProgressView> ProgressModule::create(ProgressActions* actions, QWidget* parent)
-{
-    if (!tried_) {
-        startLoading();
-        const Loaded loaded = loading_.get();
-        tried_ = true;
-        factory_ = loaded.factory;
-        error_ = loaded.error;
-    }
-    if (!factory_)
-        return nullptr;
-    return std::unique_ptr<ProgressView>(factory_(actions, parent));
-}
 
 StudyController::StudyController(TrainerContext& context, History& history, const WallClock& clock)
     : context_(context), history_(history), clock_(clock), progress_(context.env.programFolder),
       lists_(context.env, context.store, history)
 {
-    confirm = [](QWidget* parent, const QString& text) {
-        return QtMessageBoxes::ask(parent, text, Branding::ProductName);
-    };
     askSavePath = [](QWidget* parent) {
         return QFileDialog::getSaveFileName(parent, QStringLiteral("Save the missed words"),
                                             QDir::home().filePath(QStringLiteral("missed.txt")),
@@ -143,37 +91,44 @@ void StudyController::study(QWidget* parent)
                 Branding::ProductName, MessageIcon::None);
             return;
         }
-        bool practice = false;
+        StudySession session(engine, context_.store);
         for (;;) {
-            StudyWindow window(context_, engine, pauseMs.value_or(StudyPreferences::load().pauseMs),
-                               parent);
-            if (!window.start(practice)) {
-                if (practice ||
-                    !context_.env.messages.ask(
-                        QStringLiteral("Nothing to study now: today's words are "
-                                       "done.\r\rNext review: ") +
-                            StudySummaryWindow::nextReviewText(engine.nextReviewAfterSession(),
-                                                               clock_.nowUtc(), allSaved()) +
-                            QStringLiteral("\r\rKeep practising?"),
-                        Branding::ProductName))
-                    return;
-                practice = true;
-                continue;
-            }
-            window.exec();
-            StudySessionResult result = window.sessionResult();
-            result.endedAt = clock_.nowUtc();
-            result.nextReview = engine.nextReviewAfterSession();
-            result.saved = allSaved();
-            StudySummaryWindow summary(result, parent);
-            if (summary.exec() != StudySummaryWindow::KeepPractising)
+            StudyWindow window(context_, session,
+                               pauseMs.value_or(StudyPreferences::load().pauseMs), parent);
+            if (window.start())
+                window.exec();
+            if (!offerPractice(session, engine, parent))
                 return;
-            practice = true;
+            session.keepPractising();
         }
     } catch (const std::exception& e) {
         context_.env.messages.show(QString::fromUtf8(e.what()), context_.env.appTitle,
                                    MessageIcon::Warning);
     }
+}
+
+bool StudyController::offerPractice(const StudySession& session, const StudyEngine& engine,
+                                    QWidget* parent)
+{
+    switch (session.afterRound()) {
+    case StudySession::Offer::Nothing:
+        return false;
+    case StudySession::Offer::AskToPractise:
+        return context_.env.messages.ask(
+            QStringLiteral("Nothing to study now: today's words are done.\r\rNext review: ") +
+                StudySummaryWindow::nextReviewText(engine.nextReviewAfterSession(), clock_.nowUtc(),
+                                                   allSaved()) +
+                QStringLiteral("\r\rKeep practising?"),
+            Branding::ProductName);
+    case StudySession::Offer::Summary:
+        break;
+    }
+    StudySessionResult result = session.result();
+    result.endedAt = clock_.nowUtc();
+    result.nextReview = engine.nextReviewAfterSession();
+    result.saved = allSaved();
+    StudySummaryWindow summary(result, parent);
+    return summary.exec() == StudySummaryWindow::KeepPractising;
 }
 
 bool StudyController::allSaved() const
@@ -213,86 +168,30 @@ void StudyController::wordListOpened(const QString& name)
 
 void StudyController::manageWordLists(QWidget* parent)
 {
-    WordListsDialog dialog(lists_, context_.env.messages, {askListPath, confirm}, parent);
+    WordListsDialog dialog(lists_, context_.env.messages, {askListPath}, parent);
     dialog.exec();
 }
 
 ProgressData StudyController::data()
 {
-    ProgressData data;
-    const QDateTime now = clock_.nowUtc();
-    QMap<int, QStringList> lists;
-    try {
-        for (int length = 2; length <= 4; ++length) {
-            lists.insert(length, context_.store.words(length));
-            const LengthCounts l =
-                countWords(length, lists[length], history_.words(), history_.policy());
-            data.lengths.append({l.length, l.newWords, l.learning, l.known});
-        }
-    } catch (const std::exception&) {
-        // no word list: no words to count
-    }
-    ProgressFigures::addTimeline(data, wordTimeline(lists, history_.words(), history_.policy(), now,
-                                                    ProgressFigures::DueDays));
-    for (const History::DayProgress& d : history_.lastDays(30, now))
-        data.days.append({d.day, d.answers, d.right});
-    for (const History::MissedWord& m : history_.mostMissed(100))
-        data.missed.append({m.word, m.misses, m.valid,
-                            m.valid ? Meanings::of(context_.store, m.word) : QString()});
-    ProgressFigures::describe(data);
-    return data;
+    return ProgressFigures::fromHistory(context_.store, history_, clock_.nowUtc());
 }
 
-// Only the words of the word list go in as words: a non-word, or a word the list no longer
-// holds, goes in as a comment line, which lexitor-words skips.
 void StudyController::saveWordList(QWidget* parent, const QStringList& words)
 {
     const QString path = askSavePath(parent);
     if (path.isEmpty())
         return;
-    QSet<QString> known;
-    try {
-        for (int length = 2; length <= 4; ++length)
-            for (const QString& word : context_.store.words(length))
-                known.insert(word);
-    } catch (const std::exception&) {
-        // no word list to check against: nothing can be saved as a word
-    }
-    QStringList real, others;
-    QHash<QString, QString> meanings;
-    for (const QString& word : words) {
-        (known.contains(word) ? real : others).append(word);
-        if (known.contains(word))
-            meanings.insert(word, Meanings::of(context_.store, word));
-    }
-    if (!writeWordList(path, real, others, meanings))
+    if (!WordListWriter::writeMissed(context_.store, path, words))
         context_.env.messages.show(QStringLiteral("The word list could not be saved to ") + path,
                                    context_.env.appTitle, MessageIcon::Warning);
 }
 
-bool StudyController::writeWordList(const QString& path, const QStringList& words,
-                                    const QStringList& nonWords,
-                                    const QHash<QString, QString>& meanings)
+bool StudyController::forgetAll(QWidget* /*parent*/)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    for (const QString& word : words) {
-        // One line a word: a meaning that held a line break would end it early.
-        const QString meaning = meanings.value(word).simplified();
-        file.write((meaning.isEmpty() ? word : word + QLatin1Char(' ') + meaning).toUtf8() + '\n');
-    }
-    if (!nonWords.isEmpty())
-        file.write("# Missed too, but not words:\n");
-    for (const QString& nonWord : nonWords)
-        file.write("# " + nonWord.toUtf8() + '\n');
-    return file.commit();
-}
-
-bool StudyController::forgetAll(QWidget* parent)
-{
-    if (!confirm(parent, QStringLiteral("Forget all your progress? Your history is kept in a "
-                                        "file of its own, and study starts afresh.")))
+    if (!context_.env.messages.ask(QStringLiteral("Forget all your progress? Your history is kept "
+                                                  "in a file of its own, and study starts afresh."),
+                                   Branding::ProductName))
         return false;
     QString movedTo;
     if (!history_.forgetAll(&movedTo)) {

@@ -6,45 +6,16 @@
 #include "study/History.h"
 #include "study/StudyEngine.h"
 #include "study/WordListChoice.h"
+#include "studywindows/ProgressModule.h"
 #include "studywindows/StudyActions.h"
 
-#include <QHash>
-#include <QObject>
-
 #include <functional>
-#include <future>
-#include <memory>
 
-// Loads the progress window's module (Qt Charts and all) the first time the window opens. Tried
-// once; when it will not load, the player is told and the program goes on.
-class ProgressModule
-{
-public:
-    static QString moduleFileName();
-    explicit ProgressModule(QString programFolder);
-    ~ProgressModule();
-    // Starts loading the module on another thread, so that the figures can be worked out
-    // meanwhile; nothing once it has been tried.
-    void startLoading();
-    // A new view, or null with errorString() set.
-    std::unique_ptr<ProgressView> create(ProgressActions* actions, QWidget* parent);
-    QString errorString() const { return error_; }
+class StudySession;
 
-private:
-    struct Loaded
-    {
-        ProgressViewFactory factory = nullptr;
-        QString error;
-    };
-    QString modulePath_;
-    std::future<Loaded> loading_; // valid until taken up by create()
-    bool tried_ = false;
-    ProgressViewFactory factory_ = nullptr;
-    QString error_;
-};
-
-// The real study desk: the player's history, the study drill, the summary, the progress window
-// and the settings. The history is opened on the first call that needs it.
+// The real study desk: opens the study drill's windows round after round, the summary, the
+// progress window, the word lists and the settings over the player's history, and asks the
+// player through the message boxes. The history is opened on the first call that needs it.
 class StudyController : public StudyActions, public ProgressActions
 {
 public:
@@ -69,8 +40,6 @@ public:
     bool forgetAll(QWidget* parent) override;
     ProgressData data() override;
 
-    // Asks a yes/no question; by default a message box. Tests script it.
-    std::function<bool(QWidget* parent, const QString& text)> confirm;
     // Asks for a file to save to ("" to cancel); by default a file dialog.
     std::function<QString(QWidget* parent)> askSavePath;
     // Asks for a word list to import ("" to cancel); by default a file dialog.
@@ -78,18 +47,14 @@ public:
     // The pause after each answer, from the setting "StudyPauseMs" unless set.
     std::optional<int> pauseMs;
 
-    // Writes the words to path, one a line with its meaning after a blank where it has one, with
-    // LF line ends, then the non-words as comment lines ("# " before each): a list the import
-    // reads back whole. False when it could not.
-    static bool writeWordList(const QString& path, const QStringList& words,
-                              const QStringList& nonWords = {},
-                              const QHash<QString, QString>& meanings = {});
-
 private:
     StudySettings settings() const;
     // The history file takes the answers (those on their way to it included), so a next review
     // can be promised. Never waits for the disk.
     bool allSaved() const;
+    // After a round: its summary, or the question whether to practise when today's work was
+    // already done. True when the player keeps practising.
+    bool offerPractice(const StudySession& session, const StudyEngine& engine, QWidget* parent);
     void backgroundDone();
 
     TrainerContext& context_;

@@ -34,8 +34,9 @@ QString percentText(int right, int answered)
 
 } // namespace
 
-StudyWindow::StudyWindow(TrainerContext& context, StudyEngine& engine, int pauseMs, QWidget* parent)
-    : QuizDialog(QStringLiteral("StudyWindow"), 3900, parent), context_(context), engine_(engine)
+StudyWindow::StudyWindow(TrainerContext& context, StudySession& session, int pauseMs,
+                         QWidget* parent)
+    : QuizDialog(QStringLiteral("StudyWindow"), 3900, parent), context_(context), session_(session)
 {
     setWindowTitle(Branding::ProductName);
     setWindowIcon(ProgramIcon());
@@ -56,14 +57,13 @@ StudyWindow::StudyWindow(TrainerContext& context, StudyEngine& engine, int pause
     SetSystemBackColors(this);
 }
 
-bool StudyWindow::start(bool practice)
+bool StudyWindow::start()
 {
-    practice_ = practice;
-    const std::optional<StudyQuestion> first = fetch();
+    const std::optional<StudyQuestion> first = session_.next();
     if (!first)
         return false;
     ask(*first);
-    if (const QList<int> empty = engine_.emptyLengths(); !empty.isEmpty())
+    if (const QList<int> empty = session_.emptyLengths(); !empty.isEmpty())
         announce(missingLengthsText(empty), std::nullopt);
     return true;
 }
@@ -77,19 +77,8 @@ QString StudyWindow::missingLengthsText(const QList<int>& lengths)
         .arg(names.join(QStringLiteral(" or ")));
 }
 
-std::optional<StudyQuestion> StudyWindow::fetch()
-{
-    if (!practice_)
-        return engine_.next();
-    StudyQuestion question = engine_.nextPractice();
-    if (question.candidates.isEmpty())
-        return std::nullopt; // no word of the studied lengths at all
-    return question;
-}
-
 void StudyWindow::ask(const StudyQuestion& question)
 {
-    question_ = question;
     outcomeShown_ = false;
     const QuestionForm& form = QuestionForms::find(
         question.validKind ? TestKind::ValidWord : TestKind::InvalidWord, question.length);
@@ -108,30 +97,11 @@ void StudyWindow::choose(int k)
         advance();
         return;
     }
-    if (!question_)
+    if (!session_.question())
         return;
-    const StudyQuestion question = *question_;
-    const StudyOutcome outcome = engine_.answer(k - 1);
-    ++result_.answered;
-    if (outcome.right)
-        ++result_.right;
-    counted_ = Counted{outcome.right, {}, {}};
+    const StudyQuestion question = *session_.question();
+    const StudyOutcome outcome = *session_.answer(k - 1);
     const QString chosen = question.candidates.value(k - 1);
-    if (!outcome.right) {
-        // Choosing the valid word, the player took a non-word for real and passed over the word;
-        // choosing the non-word, the other way round.
-        const QString word = question.validKind ? outcome.rightWord : chosen;
-        const QString nonWord = question.validKind ? chosen : outcome.rightWord;
-        if (!result_.rejectedWords.contains(word)) {
-            result_.rejectedWords.append(word);
-            result_.meanings.insert(word, Meanings::of(context_.store, word));
-            counted_->rejectedWord = word;
-        }
-        if (!result_.acceptedNonWords.contains(nonWord)) {
-            result_.acceptedNonWords.append(nonWord);
-            counted_->acceptedNonWord = nonWord;
-        }
-    }
 
     paintButton(outcome.rightIndex + 1, true);
     if (!outcome.right)
@@ -144,7 +114,6 @@ void StudyWindow::choose(int k)
                                                outcome.rightWord, chosen, outcome.right);
     announce((outcome.right ? QStringLiteral("Right: ") : QStringLiteral("Wrong: ")) + fact,
              outcome.right);
-    question_.reset();
     outcomeShown_ = true;
     updateLine();
     setFocus(Qt::OtherFocusReason); // the next key, whatever it is, goes on
@@ -153,19 +122,10 @@ void StudyWindow::choose(int k)
 
 void StudyWindow::takeBack()
 {
-    if (!counted_)
-        return;
-    const std::optional<StudyQuestion> again = engine_.takeBack();
+    const std::optional<StudyQuestion> again = session_.takeBack();
     if (!again)
         return;
     pause_.stop();
-    --result_.answered;
-    if (counted_->right)
-        --result_.right;
-    result_.rejectedWords.removeOne(counted_->rejectedWord);
-    result_.meanings.remove(counted_->rejectedWord);
-    result_.acceptedNonWords.removeOne(counted_->acceptedNonWord);
-    counted_.reset();
     ask(*again);
     announce(QStringLiteral("Answer taken back"), std::nullopt);
 }
@@ -173,9 +133,8 @@ void StudyWindow::takeBack()
 void StudyWindow::advance()
 {
     pause_.stop();
-    counted_.reset();
     outcomeShown_ = false;
-    const std::optional<StudyQuestion> next = fetch();
+    const std::optional<StudyQuestion> next = session_.next();
     if (!next) {
         accept(); // today's due and new words are done
         return;
@@ -217,13 +176,14 @@ void StudyWindow::announce(const QString& text, std::optional<bool> right)
 
 void StudyWindow::updateLine()
 {
-    const StudyStats stats = engine_.stats();
+    const StudyStats stats = session_.stats();
+    const StudySessionResult& result = session_.result();
     line_->setText(QStringLiteral("Due left: %1     New left today: %2     Answered: %3     "
                                   "Right: %4")
                        .arg(stats.due)
                        .arg(stats.newLeftToday)
-                       .arg(result_.answered)
-                       .arg(percentText(result_.right, result_.answered)));
+                       .arg(result.answered)
+                       .arg(percentText(result.right, result.answered)));
     line_->setAccessibleName(line_->text());
 }
 

@@ -3,10 +3,8 @@
 #include "quiz/AnswerFrame.h"
 #include "quiz/QuizDialog.h"
 #include "quiz/TrainerContext.h"
-#include "study/StudyEngine.h"
+#include "study/StudySession.h"
 
-#include <QHash>
-#include <QStringList>
 #include <QTimer>
 
 #include <optional>
@@ -14,22 +12,9 @@
 class PushButton;
 class QLabel;
 
-// What a study session did, for its summary.
-struct StudySessionResult
-{
-    int answered = 0;
-    int right = 0;
-    QStringList rejectedWords;        // valid words the player took for non-words
-    QHash<QString, QString> meanings; // of the rejected words that have one
-    QStringList acceptedNonWords;     // non-words the player took for real words
-    QDateTime nextReview;             // invalid when nothing is scheduled
-    bool saved = true;                // every answer is in the history file
-    QDateTime endedAt;
-};
-
-// The study drill: the scheduler's questions one after another in one window. The keys 1 to 4
-// answer (each button shows its number), as do Tab and Space and the mouse. After an answer the
-// right button turns green and a wrong choice red, the cue plays, the outcome is announced to
+// The study drill: a round of the session's questions one after another in one window. The keys 1
+// to 4 answer (each button shows its number), as do Tab and Space and the mouse. After an answer
+// the right button turns green and a wrong choice red, the cue plays, the outcome is announced to
 // screen readers on the status line, and the next question follows after a pause, or at once on
 // any key or click. Ctrl+Z or Backspace during that pause takes the answer back and asks the
 // same question again; once the next question shows, the answer stays. The line at the bottom shows
@@ -42,13 +27,14 @@ class StudyWindow : public QuizDialog
 public:
     static constexpr int DefaultPauseMs = 1200;
 
-    StudyWindow(TrainerContext& context, StudyEngine& engine, int pauseMs = DefaultPauseMs,
+    // The session outlives the window: its figures and what follows the round are its own.
+    StudyWindow(TrainerContext& context, StudySession& session, int pauseMs = DefaultPauseMs,
                 QWidget* parent = nullptr);
 
-    // Asks the first question; false when today's work is already done. Practice goes on past
-    // it, with the words whose recall has faded most.
-    bool start(bool practice = false);
-    const StudySessionResult& sessionResult() const { return result_; }
+    // Asks the round's first question; false when there is none (today's work is already done,
+    // or when practising, there is no word at all).
+    bool start();
+    const StudySessionResult& sessionResult() const { return session_.result(); }
     // "The word list in use has no three-letter words" (or "no two-letter or three-letter").
     static QString missingLengthsText(const QList<int>& lengths);
     bool showingOutcome() const { return outcomeShown_; }
@@ -58,7 +44,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    std::optional<StudyQuestion> fetch();
     void ask(const StudyQuestion& question);
     void choose(int k); // 1 to 4
     void advance();
@@ -70,20 +55,9 @@ private:
     PushButton* button(int k) const { return answers_->button(k); }
 
     TrainerContext& context_;
-    StudyEngine& engine_;
-    std::optional<StudyQuestion> question_;
+    StudySession& session_;
     bool outcomeShown_ = false;
-    bool practice_ = false;
     QTimer pause_;
-    StudySessionResult result_;
-    // What the last answer added to result_, while it can be taken back.
-    struct Counted
-    {
-        bool right = false;
-        QString rejectedWord; // newly added to the lists, else empty
-        QString acceptedNonWord;
-    };
-    std::optional<Counted> counted_;
 
     AnswerFrame* answers_ = nullptr;
     QLabel* status_ = nullptr;

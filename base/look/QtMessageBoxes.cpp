@@ -2,6 +2,7 @@
 
 #include "base/look/ProgramIcon.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QLayout>
@@ -71,13 +72,8 @@ void QtMessageBoxes::show(const QString& text, const QString& title, MessageIcon
 
 bool QtMessageBoxes::ask(const QString& text, const QString& title)
 {
-    return ask(nullptr, text, title);
-}
-
-bool QtMessageBoxes::ask(QWidget* parent, const QString& text, const QString& title)
-{
     UnwrappedMessageBox box(QMessageBox::Question, title, displayText(text),
-                            QMessageBox::Yes | QMessageBox::No, parent);
+                            QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.setWindowIcon(ProgramIcon());
     box.setWindowModality(Qt::ApplicationModal);

@@ -2,6 +2,8 @@
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "study/History.h"
+#include "study/HistoryDb.h"
+#include "study/HistoryWorker.h"
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -346,16 +348,23 @@ private slots:
     }
 
     // A connection that can be stopped gives up as soon as it is asked: in a statement that
-    // would never end, and in a wait for another program's lock that would last ten minutes.
+    // would never end, and in a wait for another program's lock that would last ten minutes. The
+    // worker's log line says it was interrupted, though the wait fails as busy; a lock held past
+    // a wait that nobody stopped is the file being busy.
     void stoppedStatementGivesUp_data()
     {
         QTest::addColumn<bool>("locked");
-        QTest::newRow("endless query") << false;
-        QTest::newRow("waiting for a lock") << true;
+        QTest::addColumn<bool>("stopped");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("endless query") << false << true << "was interrupted";
+        QTest::newRow("waiting for a lock") << true << true << "was interrupted";
+        QTest::newRow("lock held past the wait") << true << false << "the file was busy";
     }
     void stoppedStatementGivesUp()
     {
         QFETCH(bool, locked);
+        QFETCH(bool, stopped);
+        QFETCH(QString, note);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         fillHistory(path, {});
@@ -366,10 +375,10 @@ private slots:
         HistoryDb db(path);
         db.open();
         db.stopWhen(&stop);
-        db.setBusyTimeout(600000);
-        std::thread stopper([&stop] {
+        db.setBusyTimeout(stopped ? 600000 : 50);
+        std::thread stopper([&stop, stopped] {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            stop = true;
+            stop = stopped;
         });
         const QString statement =
             locked ? QStringLiteral("BEGIN IMMEDIATE")
@@ -384,6 +393,8 @@ private slots:
         stopper.join();
         QVERIFY(error);
         QVERIFY2(locked ? error->busy() : error->interrupted(), qPrintable(error->text));
+        const QString line = HistoryWorker::endNote(*error, stop);
+        QVERIFY2(line.contains(note), qPrintable(line));
     }
 };
 

@@ -7,6 +7,7 @@
 #include "quiz/TrainerContext.h"
 #include "study/History.h"
 #include "study/StudyEngine.h"
+#include "study/StudySession.h"
 #include "studywindows/StudyWindow.h"
 #include "words/WordStore.h"
 
@@ -15,7 +16,8 @@
 
 #include <optional>
 
-// A word list, a fresh history and an engine over a clock that stands still.
+// A word list, a fresh history and an engine over a clock that stands still, with a study session
+// over them for a window.
 struct Fixture
 {
     explicit Fixture(int newPerDay = 20)
@@ -30,6 +32,7 @@ struct Fixture
         settings.newPerDay = newPerDay;
         settings.lengths = {2, 3};
         engine.emplace(store, history, clock, t.random, settings);
+        session.emplace(*engine, store);
     }
 
     // Words learnt a month ago, each answered right three times over a quarter of an hour: due
@@ -79,5 +82,6 @@ struct Fixture
     History history;
     ManualWallClock clock;
     std::optional<StudyEngine> engine;
+    std::optional<StudySession> session;
     QSet<QString> valid;
 };

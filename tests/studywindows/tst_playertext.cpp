@@ -1,13 +1,10 @@
 #include "StudyFixture.h"
-#include "studywindows/StudyController.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextDocument>
-#include <QTimer>
 
 // Words, meanings and list names come from files anyone can write: the windows show them as the
 // text they are, never as markup, and without their control characters.
@@ -44,7 +41,7 @@ private slots:
         fx.store.close();
         fx.store.open(path);
 
-        StudyWindow w(fx.context, *fx.engine, 600000);
+        StudyWindow w(fx.context, *fx.session, 600000);
         QVERIFY(w.start());
         w.show();
         QTest::keyClick(&w, Qt::Key(Qt::Key_0 + fx.rightButton(w) % 4 + 1));
@@ -54,27 +51,6 @@ private slots:
                  qPrintable(text));
         QCOMPARE(status->textFormat(), Qt::PlainText);
         QCOMPARE(status->toolTip(), Qt::convertFromPlainText(text));
-    }
-
-    // Asking before a word list is removed names it.
-    void questionsAreText()
-    {
-        Fixture fx;
-        StudyController room(fx.context, fx.history, fx.clock);
-        const QString text = QStringLiteral("Remove the word list \"<b>x</b>\"?\r\rSure?");
-        Qt::TextFormat format = Qt::AutoText;
-        QString shown;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            format = box->textFormat();
-            shown = box->text();
-            box->button(QMessageBox::No)->click();
-        });
-        QVERIFY(!room.confirm(nullptr, text));
-        QCOMPARE(format, Qt::PlainText);
-        QCOMPARE(shown, QStringLiteral("Remove the word list \"<b>x</b>\"?\n\nSure?"));
     }
 };
 

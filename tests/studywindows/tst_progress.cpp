@@ -7,6 +7,7 @@
 #include "words/WordList.h"
 #include "words/WordListCatalog.h"
 #include "words/WordListImport.h"
+#include "words/WordListWriter.h"
 #include "words/WordStore.h"
 
 #include <QAbstractButton>
@@ -237,23 +238,23 @@ private slots:
     {
         QFETCH(bool, yes);
         Fixture fx;
-        int asked = 0;
-        fx.room->confirm = [&](QWidget*, const QString&) {
-            ++asked;
-            return yes;
-        };
+        fx.t.messages.answer = yes;
         QStringList after;
         fx.whileShown([&](QDialog& window) {
             window.findChild<QAbstractButton*>(QStringLiteral("ForgetButton"))->click();
             after = items(window);
         });
-        QCOMPARE(asked, 1);
+        QCOMPARE(fx.t.messages.shown.size(), yes ? 2 : 1);
+        QVERIFY(
+            fx.t.messages.shown[0].text.startsWith(QStringLiteral("Forget all your progress?")));
         QCOMPARE(fx.history.answerCount(), yes ? 0 : 4);
         QCOMPARE(after.size(), yes ? 1 : 2);
         const QStringList files =
             QDir(fx.t.folder.path()).entryList({QStringLiteral("history*")}, QDir::Files);
         QVERIFY2(files.size() >= (yes ? 2 : 1), qPrintable(files.join(' ')));
-        QCOMPARE(fx.t.messages.shown.size(), yes ? 1 : 0);
+        if (yes)
+            QVERIFY(
+                fx.t.messages.shown[1].text.startsWith(QStringLiteral("Your old history is kept")));
     }
 
     // Only words of the word list are saved as words, each with its meaning on its line; the
@@ -283,8 +284,7 @@ private slots:
         QVERIFY2(outcome.written, qPrintable(outcome.error));
         QCOMPARE(WordDatabase::meanings(catalog.pathOf(outcome.name)),
                  QStringList{"AD an advertisement, in short"});
-        QVERIFY(!StudyController::writeWordList(fx.t.path(QStringLiteral("no/such/folder.txt")),
-                                                {"AA"}));
+        QVERIFY(!WordListWriter::write(fx.t.path(QStringLiteral("no/such/folder.txt")), {"AA"}));
     }
 };
 

@@ -52,7 +52,7 @@ private slots:
         QFETCH(bool, right);
         Fixture fx(80);
         fx.learntLongAgo(WordDatabase::sequentialWords(2, 3));
-        StudyWindow w(fx.context, *fx.engine, 600000);
+        StudyWindow w(fx.context, *fx.session, 600000);
         QVERIFY(w.start());
         w.show();
         QApplication::setActiveWindow(&w);
@@ -183,7 +183,7 @@ private slots:
     void pauseLeadsOn()
     {
         Fixture fx;
-        StudyWindow w(fx.context, *fx.engine, 30);
+        StudyWindow w(fx.context, *fx.session, 30);
         QVERIFY(w.start());
         w.show();
         QKeyEvent first(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
@@ -211,7 +211,7 @@ private slots:
         QFETCH(QKeySequence, undo);
         QFETCH(bool, right);
         Fixture fx;
-        StudyWindow w(fx.context, *fx.engine, 600000);
+        StudyWindow w(fx.context, *fx.session, 600000);
         QVERIFY(w.start());
         const auto line = [&w] { return w.findChild<QLabel*>("StudyLine")->text(); };
         const QStringList words = fx.candidates(w), states = snapshot(fx.history);
@@ -242,7 +242,7 @@ private slots:
     void endsWhenTodaysWorkIsDone()
     {
         Fixture fx(3);
-        StudyWindow w(fx.context, *fx.engine, 600000);
+        StudyWindow w(fx.context, *fx.session, 600000);
         QVERIFY(w.start());
         w.show();
         int answered = 0;
@@ -255,7 +255,7 @@ private slots:
         QCOMPARE(w.sessionResult().answered, answered);
         QCOMPARE(w.QDialog::result(), int(QDialog::Accepted));
         QVERIFY(!fx.engine->next());
-        QVERIFY(!StudyWindow(fx.context, *fx.engine).start());
+        QVERIFY(!StudyWindow(fx.context, *fx.session).start());
     }
 
     // After the day's work the player may keep practising: from the summary, or when nothing is

@@ -327,9 +327,8 @@ private slots:
             WordDatabase::replaceView(bad, 2, EndlessView);
         else
             WordDatabase::writeRandomBytes(bad);
-        WordListsDialog dialog(
-            fx.choice, fx.t.messages,
-            {[](QWidget*) { return QString(); }, [](QWidget*, const QString&) { return true; }});
+        fx.t.messages.answer = true;
+        WordListsDialog dialog(fx.choice, fx.t.messages, {[](QWidget*) { return QString(); }});
         auto* lists = dialog.findChild<QListWidget*>(QStringLiteral("ListOfWordLists"));
         QCOMPARE(lists->count(), 3);
         QTRY_COMPARE_WITH_TIMEOUT(lists->item(1)->text(), QStringLiteral("bad: damaged"), 10000);
@@ -342,6 +341,7 @@ private slots:
         for (QPushButton* b : dialog.findChildren<QPushButton*>())
             if (b->text() == QStringLiteral("&Remove..."))
                 b->click();
+        QCOMPARE(fx.t.messages.shown.size(), 2); // the question
         QVERIFY(!QFile::exists(bad));
         QCOMPARE(lists->count(), 2);
     }
@@ -443,13 +443,8 @@ private slots:
     {
         Fixture fx;
         const QString file = fx.writeList("qi\tvital force\nfoo\nquiz\n");
-        QStringList asked;
-        WordListsDialog dialog(fx.choice, fx.t.messages,
-                               {[&](QWidget*) { return file; },
-                                [&](QWidget*, const QString& text) {
-                                    asked.append(text);
-                                    return true;
-                                }});
+        fx.t.messages.answer = true;
+        WordListsDialog dialog(fx.choice, fx.t.messages, {[&](QWidget*) { return file; }});
         auto* lists = dialog.findChild<QListWidget*>(QStringLiteral("ListOfWordLists"));
         QCOMPARE(lists->count(), 1);
         QTRY_VERIFY(lists->item(0)->text().endsWith(QStringLiteral("1 / 1 / 1 words of 2 / 3 / 4 "
@@ -468,7 +463,8 @@ private slots:
         QCOMPARE(fx.choice.active(), QStringLiteral("My list"));
         QCOMPARE(fx.store.meaning(QStringLiteral("QI")), QStringLiteral("vital force"));
         click(QStringLiteral("&Remove..."));
-        QCOMPARE(asked.size(), 1);
+        QCOMPARE(fx.t.messages.shown.size(), 2);
+        QVERIFY(fx.t.messages.shown[1].text.startsWith("Remove the word list \"My list\"?"));
         QCOMPARE(fx.choice.active(), QString());
         QCOMPARE(lists->count(), 1);
         QCOMPARE(fx.listFiles(), QStringList());

@@ -1,6 +1,7 @@
 #include "base/ErrorReporting.h"
 #include "base/look/QtMessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -54,6 +55,40 @@ private Q_SLOTS:
         QCOMPARE(buttons, 1);
         QVERIFY(!wraps);
         QCOMPARE(lines, 4);
+    }
+
+    // A question is plain text too (it may name a word list), over the window that asked it;
+    // the button pressed is the answer.
+    void questionsAreTextOverTheAskingWindow_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void questionsAreTextOverTheAskingWindow()
+    {
+        QFETCH(bool, yes);
+        QWidget asking;
+        asking.show();
+        QApplication::setActiveWindow(&asking);
+        QVERIFY(QTest::qWaitForWindowActive(&asking));
+        const QString text = QStringLiteral("Remove the word list \"<b>x</b>\"?\r\rSure?");
+        Qt::TextFormat format = Qt::AutoText;
+        QString shown;
+        const QWidget* parent = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            format = box->textFormat();
+            shown = box->text();
+            parent = box->parentWidget();
+            box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        QCOMPARE(QtMessageBoxes().ask(text, QStringLiteral("Lexitor Trainer")), yes);
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(shown, QStringLiteral("Remove the word list \"<b>x</b>\"?\n\nSure?"));
+        QCOMPARE(parent, &asking);
     }
 };
 

@@ -1,0 +1,38 @@
+#include "study/ProgressFromHistory.h"
+
+#include "study/History.h"
+#include "study/ProgressFigures.h"
+#include "study/WordCounts.h"
+#include "study/WordTimeline.h"
+#include "words/Meanings.h"
+#include "words/WordStore.h"
+
+#include <QMap>
+
+namespace ProgressFigures {
+
+ProgressData fromHistory(const WordStore& store, const History& history, const QDateTime& now)
+{
+    ProgressData data;
+    QMap<int, QStringList> lists;
+    try {
+        for (int length = 2; length <= 4; ++length) {
+            lists.insert(length, store.words(length));
+            const LengthCounts l =
+                countWords(length, lists[length], history.words(), history.policy());
+            data.lengths.append({l.length, l.newWords, l.learning, l.known});
+        }
+    } catch (const std::exception&) {
+        // no word list: no words to count
+    }
+    addTimeline(data, wordTimeline(lists, history.words(), history.policy(), now, DueDays));
+    for (const History::DayProgress& d : history.lastDays(30, now))
+        data.days.append({d.day, d.answers, d.right});
+    for (const History::MissedWord& m : history.mostMissed(100))
+        data.missed.append(
+            {m.word, m.misses, m.valid, m.valid ? Meanings::of(store, m.word) : QString()});
+    describe(data);
+    return data;
+}
+
+} // namespace ProgressFigures

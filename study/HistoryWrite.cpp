@@ -21,7 +21,7 @@ bool History::Impl::flush(int waitMs)
 {
     if (!writeThread)
         return waiting.isEmpty() && waitingUndos.isEmpty();
-    if (keepsFile)
+    if (keepsFile(mode))
         writeThread->flush(waitMs);
     takeReports();
     return writeThread->idle();
@@ -41,26 +41,24 @@ void History::Impl::takeReport(WriteReport report)
         failed(report);
         return;
     }
-    if (!saving && db.isReadOnly()) {
+    if (mode == HistoryMode::ReadOnly && db.isReadOnly()) {
         // Writable again: read through a connection that sees the writer's answers as they come.
         QString reason;
-        closeDb();
-        writer = HistoryFile::open(db, &reason, false) == HistoryFile::Outcome::Ready;
-        dbOpen = db.isOpen();
+        HistoryFile::open(db, &reason, false);
     }
-    saving = true;
+    if (mode == HistoryMode::ReadOnly)
+        mode = HistoryMode::Writable;
     toldNotSaving = false; // a later lasting failure is news again
     const auto done = [&](const auto& item) { return item.seq <= report.through; };
     waiting.removeIf(done);
     waitingUndos.removeIf(done);
-    if (!cacheLoaded && !report.full)
-        return; // read in full when next needed
-    if (!cacheLoaded)
-        cache.clear();
-    cacheLoaded = true;
+    if (states.stale()) {
+        readStates(); // the file now holds what was written; the rest is applied on top
+        return;
+    }
     QSet<QString> words;
     if (report.full) {
-        for (auto it = cache.cbegin(); it != cache.cend(); ++it)
+        for (auto it = states.all().cbegin(); it != states.all().cend(); ++it)
             words.insert(it.key());
     }
     for (auto it = report.states.cbegin(); it != report.states.cend(); ++it)
@@ -76,44 +74,26 @@ void History::Impl::rebase(const QHash<QString, WordMemory>& base, const QSet<QS
     for (const Undo& u : std::as_const(waitingUndos))
         for (const QString& word : u.words)
             held.insert(word);
-    QHash<QString, WordMemory> fresh;
-    for (const QString& word : words)
-        if (!held.contains(word))
-            if (const auto it = base.constFind(word); it != base.constEnd())
-                fresh.insert(word, *it);
-    for (const Queued& q : std::as_const(waiting))
-        for (const QString& word : MemoryPolicy::touchedWords(q.answer))
-            if (words.contains(word) && !held.contains(word)) {
-                policy.apply(fresh, q.answer);
-                break;
-            }
-    for (const QString& word : words) {
-        if (held.contains(word))
-            continue;
-        if (const auto it = fresh.constFind(word); it != fresh.constEnd())
-            cache.insert(word, *it);
-        else
-            cache.remove(word);
-    }
+    states.rebase(base, words, held, policy, waitingAnswers());
 }
 
 bool History::Impl::startAfresh(const DbError& e)
 {
     const QString movedTo = moveAside(HistoryFile::DamagedMark);
     if (movedTo.isEmpty()) {
-        keepsFile = false;
+        mode = HistoryMode::InMemory;
         tellNotSaving(e.cause());
         return false;
     }
     tellStartedAfresh(movedTo);
     waitingUndos.clear(); // what they would take back went with the old file
-    cacheLoaded = false;  // the old states went with the old file; the waiting answers stay
-    tried = false;
+    // The old states went with the old file; the waiting answers stay, and the fresh file's
+    // states are read before the writer goes on, so nothing it writes is counted twice.
+    mode = HistoryMode::Untried;
     const qint64 firstFresh = nextSeq; // the jobs of the fresh file's opening start here
     open();
-    if (!keepsFile)
+    if (!keepsFile(mode))
         return false;
-    loadCache(); // before the writer goes on: nothing it writes is counted twice
     writeThread->resume(lastSeenId, firstFresh);
     return true;
 }
@@ -126,33 +106,33 @@ void History::Impl::failed(const WriteReport& report)
         return;
     }
     if (report.notOurs)
-        keepsFile = false; // another program put its own file in our place
+        mode = HistoryMode::Foreign; // another program put its own file in our place
     if (!report.lasting)
         return;
     const bool writing = db.isOpen() && !db.isReadOnly();
     if (writing && (e.ioFailed() || !HistoryFile::whyNotWritable(path).isEmpty())) {
         // Nothing more goes through this connection: read on through one that leaves SQLite's
         // files beside it alone, so that the writer's finds them as they are once writable.
-        closeDb();
         try {
             db.open(HistoryDb::Access::Frozen);
         } catch (const DbError&) {
         }
-        dbOpen = db.isOpen();
     }
     tellNotSaving(e.cause());
 }
 
 void History::record(const AnswerRecord& answer)
 {
-    d_->open();
-    d_->loadCache();
-    Impl::LastAnswer last{answer, d_->keepsFile, 0, {}};
+    d_->open(); // the written tests' answers need no other opening
+    if (d_->states.stale())
+        d_->readStates();
+    const bool toFile = keepsFile(d_->mode);
+    Impl::LastAnswer last{answer, toFile, 0, {}};
     for (const QString& word : MemoryPolicy::touchedWords(answer))
         if (const WordMemory* m = find(word))
             last.before.insert(word, *m);
-    d_->policy.apply(d_->cache, answer);
-    if (!d_->keepsFile) {
+    d_->states.apply(d_->policy, answer);
+    if (!toFile) {
         d_->unsaved.append(answer); // kept in memory for this run only
     } else {
         last.seq = d_->nextSeq++;
@@ -186,11 +166,7 @@ bool History::takeBack(const QDateTime& at)
                            .at = at});
     }
     // Its words as they were before it (the writer's replay of them follows, for an undo entry).
-    for (const QString& word : MemoryPolicy::touchedWords(last.answer))
-        if (const auto it = last.before.constFind(word); it != last.before.constEnd())
-            d_->cache.insert(word, *it);
-        else
-            d_->cache.remove(word);
+    d_->states.replaceWords(last.before, MemoryPolicy::touchedWords(last.answer));
     return true;
 }
 
@@ -218,6 +194,5 @@ void History::setBusyWaitMs(int ms)
 void History::capSizeForTest(int pages)
 {
     d_->open();
-    d_->loadCache();
     d_->writes().capPages(pages);
 }

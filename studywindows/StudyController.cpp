@@ -214,6 +214,7 @@ void StudyController::manageWordLists(QWidget* parent)
 
 ProgressData StudyController::data()
 {
+    history_.open(); // the figures read only what an open history holds
     ProgressData data;
     const QDateTime now = clock_.nowUtc();
     QMap<int, QStringList> lists;

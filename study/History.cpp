@@ -31,7 +31,7 @@ void History::switchTo(const QString& path)
     dropWritten();
     // The waiting answers belong to the list they were given on: its history stays behind,
     // its writer trying on, until the file takes them.
-    if (d_->waiting.isEmpty() && d_->waitingUndos.isEmpty())
+    if (d_->log.written())
         delete d_;
     else
         leftBehind_.emplace_back(d_);
@@ -49,9 +49,8 @@ void History::switchTo(const QString& path)
 
 void History::dropWritten()
 {
-    std::erase_if(leftBehind_, [](const std::unique_ptr<Impl>& impl) {
-        return impl->waiting.isEmpty() && impl->waitingUndos.isEmpty();
-    });
+    std::erase_if(leftBehind_,
+                  [](const std::unique_ptr<Impl>& impl) { return impl->log.written(); });
 }
 
 History::~History()
@@ -103,7 +102,7 @@ void History::rebuild()
     }
     if (d_->db.isOpen()) {
         try {
-            d_->states.reset(d_->replay(), d_->policy, d_->waitingAnswers());
+            d_->states.reset(d_->replay(), d_->policy, d_->log.queuedAnswers());
         } catch (const DbError&) {
         }
     }

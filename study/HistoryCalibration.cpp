@@ -69,14 +69,14 @@ bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
         if (rebuilt) {
             // Shown at once, with the answers still waiting; the writer's report corrects them
             // for answers it wrote meanwhile.
-            states.reset(outcome.states, policy, waitingAnswers());
+            states.reset(outcome.states, policy, log.queuedAnswers());
         }
         // The writer stores the weights and states and brings the states up to the file's end:
         // the answers written since applied again with the new weights, the words of those
         // taken back replayed. Its report puts them in place, the answers still waiting applied
         // on top.
         writes().push({.kind = WriteJob::Kind::Adopt,
-                       .seq = nextSeq++,
+                       .seq = log.number(),
                        .policy = policy,
                        .outcome = std::make_shared<HistoryRebuild::Outcome>(std::move(outcome))});
         return rebuilt;
@@ -84,7 +84,7 @@ bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
     if (!rebuilt)
         return false;
     lastSeenId = outcome.throughId;
-    states.reset(std::move(outcome.states), policy, waitingAnswers());
+    states.reset(std::move(outcome.states), policy, log.queuedAnswers());
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "study/HistoryWorker.h"
 #include "study/HistoryWriter.h"
 #include "study/ThreadInbox.h"
+#include "study/WaitingAnswers.h"
 #include "study/WordStates.h"
 
 #include <QHash>
@@ -45,32 +46,7 @@ public:
     WordStates states; // the stored states with the answers not yet written applied
     qint64 lastSeenId = 0;
 
-    // Answers handed to the writer and not yet reported written, oldest first, by number.
-    struct Queued
-    {
-        qint64 seq;
-        AnswerRecord answer;
-    };
-    QList<Queued> waiting;
-    // Answers taken back after the writer took them, the undo entry not reported written yet.
-    struct Undo
-    {
-        qint64 seq;
-        QStringList words; // the answer's candidates
-    };
-    QList<Undo> waitingUndos;
-    qint64 nextSeq = 1;
-    // Answers of a history kept in memory only, oldest first.
-    QList<AnswerRecord> unsaved;
-    // The last answer recorded, while it can still be taken back, and its words' states before.
-    struct LastAnswer
-    {
-        AnswerRecord answer;
-        bool queued = false; // handed to the writer (else kept in memory only)
-        qint64 seq = 0;
-        QHash<QString, WordMemory> before;
-    };
-    std::optional<LastAnswer> last;
+    WaitingAnswers log; // the answers and undo entries the file does not hold yet
 
     // The one way in: classifies the file, opens or creates it, brings it to the current
     // layout and reads its states. Once; again only after the file was moved aside.
@@ -87,10 +63,6 @@ public:
     // Moves the file aside; "" when it could not be.
     QString moveAside(const QString& why);
 
-    // The answers handed to the writer and not reported written, oldest first.
-    QList<AnswerRecord> waitingAnswers() const;
-    // Those and the answers kept in memory only: every answer the file does not show.
-    QList<AnswerRecord> unwritten() const;
     // The states of these words replayed from their answers: those in the file that count (less
     // the undo entries still waiting), then the unsaved ones. Words no answer shows leave the
     // states.

@@ -96,21 +96,7 @@ void History::Impl::readStates()
     } catch (const DbError&) {
         // Whatever was read stays; the next write finds out what is wrong.
     }
-    states.reset(std::move(stored), policy, unwritten());
-}
-
-QList<AnswerRecord> History::Impl::waitingAnswers() const
-{
-    QList<AnswerRecord> answers;
-    answers.reserve(waiting.size());
-    for (const Queued& q : waiting)
-        answers.append(q.answer);
-    return answers;
-}
-
-QList<AnswerRecord> History::Impl::unwritten() const
-{
-    return unsaved + waitingAnswers();
+    states.reset(std::move(stored), policy, log.unwritten());
 }
 
 void History::Impl::refreshWords(const QStringList& words)
@@ -124,7 +110,7 @@ void History::Impl::refreshWords(const QStringList& words)
             return;
         }
     }
-    for (const AnswerRecord& a : std::as_const(unsaved))
+    for (const AnswerRecord& a : std::as_const(log.unsaved))
         if (std::any_of(words.cbegin(), words.cend(),
                         [&](const QString& w) { return a.candidates.contains(w); }))
             policy.apply(fresh, a);
@@ -157,11 +143,7 @@ void History::Impl::tellStartedAfresh(const QString& movedTo)
 QString History::Impl::moveAside(const QString& why)
 {
     stopBackground();
-    // What was written goes with the file: an answer there can no longer be taken back.
-    if (last && last->queued &&
-        std::none_of(waiting.cbegin(), waiting.cend(),
-                     [&](const Queued& q) { return q.seq == last->seq; }))
-        last.reset();
+    log.forgetWrittenLast(); // what was written goes with the file
     return HistoryFile::moveAside(db, why);
 }
 
@@ -170,10 +152,7 @@ void History::Impl::forget()
     stopBackground();
     writeThread.reset(); // its connection closes before the file moves
     fitAskedOn = QDate();
-    waiting.clear(); // a file no longer kept takes nothing
-    waitingUndos.clear();
-    unsaved.clear();
-    last.reset();
+    log.clear(); // a file no longer kept takes nothing
     db.close();
     states.reset({}, policy, {});
     lastSeenId = 0;

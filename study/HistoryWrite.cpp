@@ -20,7 +20,7 @@ HistoryWriter& History::Impl::writes()
 bool History::Impl::flush(int waitMs)
 {
     if (!writeThread)
-        return waiting.isEmpty() && waitingUndos.isEmpty();
+        return log.written();
     if (keepsFile(mode))
         writeThread->flush(waitMs);
     takeReports();
@@ -49,9 +49,7 @@ void History::Impl::takeReport(WriteReport report)
     if (mode == HistoryMode::ReadOnly)
         mode = HistoryMode::Writable;
     toldNotSaving = false; // a later lasting failure is news again
-    const auto done = [&](const auto& item) { return item.seq <= report.through; };
-    waiting.removeIf(done);
-    waitingUndos.removeIf(done);
+    log.writtenThrough(report.through);
     if (states.stale()) {
         readStates(); // the file now holds what was written; the rest is applied on top
         return;
@@ -70,11 +68,7 @@ void History::Impl::takeReport(WriteReport report)
 
 void History::Impl::rebase(const QHash<QString, WordMemory>& base, const QSet<QString>& words)
 {
-    QSet<QString> held;
-    for (const Undo& u : std::as_const(waitingUndos))
-        for (const QString& word : u.words)
-            held.insert(word);
-    states.rebase(base, words, held, policy, waitingAnswers());
+    states.rebase(base, words, log.heldWords(), policy, log.queuedAnswers());
 }
 
 bool History::Impl::startAfresh(const DbError& e)
@@ -86,11 +80,11 @@ bool History::Impl::startAfresh(const DbError& e)
         return false;
     }
     tellStartedAfresh(movedTo);
-    waitingUndos.clear(); // what they would take back went with the old file
+    log.undos.clear(); // what they would take back went with the old file
     // The old states went with the old file; the waiting answers stay, and the fresh file's
     // states are read before the writer goes on, so nothing it writes is counted twice.
     mode = HistoryMode::Untried;
-    const qint64 firstFresh = nextSeq; // the jobs of the fresh file's opening start here
+    const qint64 firstFresh = log.nextNumber(); // the jobs of the fresh file's opening start here
     open();
     if (!keepsFile(mode))
         return false;
@@ -127,38 +121,38 @@ void History::record(const AnswerRecord& answer)
     if (d_->states.stale())
         d_->readStates();
     const bool toFile = keepsFile(d_->mode);
-    Impl::LastAnswer last{answer, toFile, 0, {}};
+    WaitingAnswers::LastAnswer last{answer, toFile, 0, {}};
     for (const QString& word : MemoryPolicy::touchedWords(answer))
         if (const WordMemory* m = find(word))
             last.before.insert(word, *m);
     d_->states.apply(d_->policy, answer);
     if (!toFile) {
-        d_->unsaved.append(answer); // kept in memory for this run only
+        d_->log.unsaved.append(answer); // kept in memory for this run only
     } else {
-        last.seq = d_->nextSeq++;
-        d_->waiting.append({last.seq, answer});
+        last.seq = d_->log.number();
+        d_->log.queued.append({last.seq, answer});
         d_->writes().push({.kind = WriteJob::Kind::Answer, .seq = last.seq, .answer = answer});
     }
-    d_->last = std::move(last);
+    d_->log.last = std::move(last);
     dropWritten();
 }
 
 bool History::takeBack(const QDateTime& at)
 {
-    if (!d_->last)
+    if (!d_->log.last)
         return false;
-    const Impl::LastAnswer last = *std::exchange(d_->last, std::nullopt);
+    const WaitingAnswers::LastAnswer last = *std::exchange(d_->log.last, std::nullopt);
     const QStringList& words = last.answer.candidates;
     if (!last.queued) {
-        d_->unsaved.removeLast();
+        d_->log.unsaved.removeLast();
         d_->refreshWords(words);
         return true;
     }
     if (d_->writeThread->drop(last.seq)) {
-        d_->waiting.removeLast(); // never written: nothing to log
+        d_->log.queued.removeLast(); // never written: nothing to log
     } else {
-        const qint64 seq = d_->nextSeq++;
-        d_->waitingUndos.append({seq, words});
+        const qint64 seq = d_->log.number();
+        d_->log.undos.append({seq, words});
         d_->writes().push({.kind = WriteJob::Kind::Undo,
                            .seq = seq,
                            .answer = last.answer,
@@ -180,10 +174,10 @@ bool History::flush()
 
 int History::pendingCount() const
 {
-    qsizetype count = d_->waiting.size() + d_->waitingUndos.size();
+    int count = d_->log.count();
     for (const std::unique_ptr<Impl>& behind : leftBehind_)
-        count += behind->waiting.size() + behind->waitingUndos.size();
-    return int(count);
+        count += behind->log.count();
+    return count;
 }
 
 void History::setBusyWaitMs(int ms)

@@ -2,6 +2,7 @@
 
 #include "base/Services.h"
 #include "study/AnswerRecorder.h"
+#include "study/HistoryMode.h"
 #include "study/MemoryPolicy.h"
 #include "study/WordCounts.h"
 #include "study/WordMemory.h"
@@ -27,8 +28,12 @@ class WordStore;
 // stored serve until the new ones are taken up (takeUpBackgroundWork), which the caller does
 // between questions. The thread's news comes back queued to the thread that made the History.
 //
-// Nothing touches the disk until the first use. A damaged file is moved aside under a dated name
-// and a fresh one started, with one message. Each answer goes to the history's writer thread,
+// Nothing touches the disk before open(), the one call that opens the file (record() and the
+// other changes call it too): it classifies the file, opens or creates it, brings it to the
+// current layout and reads the states. The reads (words(), policy(), the progress figures) are
+// const and never open anything: before open() they show an empty history under the initial
+// rules. A damaged file is moved aside under a dated name and a fresh one started, with one
+// message. Each answer goes to the history's writer thread,
 // which writes it in a transaction within a moment, so a crash loses only answers not yet
 // written. Several programs may share one file: while another holds it, answers wait in memory,
 // in order, counted in the states, and the writer tries again (with the next answer, after a
@@ -55,17 +60,20 @@ public:
 
     const QString& path() const { return path_; }
     // Goes on with the history at path (another word list's), as if newly made: nothing is
-    // opened before it is needed, and the rules start from the defaults again. The answers still
+    // opened before open(), and the rules start from the defaults again. The answers still
     // waiting stay with the list they were given on, and are written to its history as soon as it
     // takes them (or at exit); switching back to it finds them there. The fitter, the busy wait
     // and the background's done callback stay as set.
     void switchTo(const QString& path);
     // The rules the states follow, with the weights fitted to this player once there are enough
-    // answers (opens the history if needed).
+    // answers (the initial rules before open()).
     const MemoryPolicy& policy() const;
 
-    // Opens the file if that has not been tried yet. True when answers are being saved.
+    // Opens the file if that has not been tried yet, and reads its states. True when answers are
+    // being saved.
     bool open();
+    // What the history does with its file; Untried before open().
+    HistoryMode mode() const;
     // The file takes the answers (some may still wait for another program's lock).
     bool isSaving() const;
     // The file is another program's database: left as it is, and nothing is saved.
@@ -123,7 +131,7 @@ public:
     // taken up; null for none.
     void setBackgroundDone(std::function<void()> done);
 
-    // The derived states, by word (opens the history if needed).
+    // The derived states, by word (none before open()).
     const QHash<QString, WordMemory>& words() const;
     const WordMemory* find(const QString& word) const;
     // The answers stored in the file, less those taken back.

@@ -65,31 +65,40 @@ bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
     if (outcome.newFakeSpotting)
         policy.fakeSpotting = *outcome.newFakeSpotting;
     const bool rebuilt = outcome.rebuilt;
-    if (keepsFile && outcome.any()) {
+    if (keepsFile(mode) && outcome.any()) {
         if (rebuilt) {
             // Shown at once, with the answers still waiting; the writer's report corrects them
             // for answers it wrote meanwhile.
-            cache = outcome.states;
-            cacheLoaded = true;
-            applyWaiting();
+            states.reset(outcome.states, policy, log.queuedAnswers());
         }
         // The writer stores the weights and states and brings the states up to the file's end:
         // the answers written since applied again with the new weights, the words of those
         // taken back replayed. Its report puts them in place, the answers still waiting applied
         // on top.
         writes().push({.kind = WriteJob::Kind::Adopt,
-                       .seq = nextSeq++,
+                       .seq = log.number(),
                        .policy = policy,
                        .outcome = std::make_shared<HistoryRebuild::Outcome>(std::move(outcome))});
         return rebuilt;
     }
     if (!rebuilt)
         return false;
-    cache = std::move(outcome.states);
-    cacheLoaded = true;
     lastSeenId = outcome.throughId;
-    applyWaiting();
+    states.reset(std::move(outcome.states), policy, log.queuedAnswers());
     return true;
+}
+
+QHash<QString, WordMemory> History::Impl::replay()
+{
+    lastSeenId = HistorySchema::lastAnswerId(db);
+    Uninterrupted control;
+    return HistoryRebuild::replay(db, policy, lastSeenId, control);
+}
+
+void History::Impl::rebuildStored()
+{
+    Uninterrupted control;
+    adopt(HistoryRebuild::run(db, order(true, QDate()), control));
 }
 
 void History::setFitter(Fitter fitter)
@@ -101,7 +110,7 @@ bool History::recalibrate(const QDate& today)
 {
     d_->open();
     d_->flush(HistoryDb::BusyTimeoutMs);
-    if (!d_->saving || d_->fitAskedOn == today)
+    if (!isSaving() || d_->fitAskedOn == today)
         return false;
     while (!d_->worker.wait(std::chrono::seconds(1))) {
     }
@@ -124,7 +133,7 @@ bool History::recalibrate(const QDate& today)
 void History::recalibrateInBackground(const QDate& today)
 {
     d_->open();
-    if (!d_->saving || d_->policy.leitner || d_->fitAskedOn == today)
+    if (!isSaving() || d_->policy.leitner || d_->fitAskedOn == today)
         return;
     try {
         if (HistoryRebuild::fittedOn(d_->db, today)) {

@@ -1,15 +1,20 @@
 #pragma once
 
-// The inside of History, shared by the files that implement it: History.cpp (opening, the answer
-// log and the state cache), HistoryWrite.cpp (the waiting answers), HistoryProgress.cpp and
-// HistoryCalibration.cpp. Nothing outside study/ includes it.
+// The inside of History, shared by the files that implement it: History.cpp (the facade),
+// HistoryOpen.cpp (opening: classify, open or create, upgrade, read the states),
+// HistoryWrite.cpp (the answers waiting for the writer) and HistoryCalibration.cpp (fits and
+// rebuilds, and whether they changed the states). The word states are a WordStates, the
+// progress queries HistoryProgress. Nothing outside study/ includes it.
 
 #include "study/History.h"
 #include "study/HistoryDb.h"
+#include "study/HistoryMode.h"
 #include "study/HistoryRebuild.h"
 #include "study/HistoryWorker.h"
 #include "study/HistoryWriter.h"
 #include "study/ThreadInbox.h"
+#include "study/WaitingAnswers.h"
+#include "study/WordStates.h"
 
 #include <QHash>
 #include <QObject>
@@ -35,60 +40,33 @@ public:
     History& owner;
     const QString path;
     MemoryPolicy policy;
-    HistoryDb db;
-    bool tried = false;
-    bool dbOpen = false;    // the file is open (for reading at least) and of our schema
-    bool keepsFile = false; // answers go to the file, waiting while it can't take them
-    bool foreign = false;   // the file is another program's: never touched
-    bool writer = false;    // the connection is open for writing, on the current schema
-    bool saving = false;    // and answers are being written to it
+    HistoryDb db; // open (for reading at least) only on a file of our schema
+    HistoryMode mode = HistoryMode::Untried;
     bool toldNotSaving = false;
-    bool cacheLoaded = false;
-    QHash<QString, WordMemory> cache; // the stored states with the waiting answers applied
+    WordStates states; // the stored states with the answers not yet written applied
     qint64 lastSeenId = 0;
 
-    // Answers handed to the writer and not yet reported written, oldest first, by number.
-    struct Queued
-    {
-        qint64 seq;
-        AnswerRecord answer;
-    };
-    QList<Queued> waiting;
-    // Answers taken back after the writer took them, the undo entry not reported written yet.
-    struct Undo
-    {
-        qint64 seq;
-        QStringList words; // the answer's candidates
-    };
-    QList<Undo> waitingUndos;
-    qint64 nextSeq = 1;
-    // Answers of a history kept in memory only, oldest first.
-    QList<AnswerRecord> unsaved;
-    // The last answer recorded, while it can still be taken back, and its words' states before.
-    struct LastAnswer
-    {
-        AnswerRecord answer;
-        bool queued = false; // handed to the writer (else kept in memory only)
-        qint64 seq = 0;
-        QHash<QString, WordMemory> before;
-    };
-    std::optional<LastAnswer> last;
+    WaitingAnswers log; // the answers and undo entries the file does not hold yet
 
+    // The one way in: classifies the file, opens or creates it, brings it to the current
+    // layout and reads its states. Once; again only after the file was moved aside.
     void open();
-    void closeDb();
+    // Opens the file as it is, moving a damaged one aside first: the mode it leaves.
+    HistoryMode openFile();
+    // The fitted weights and the rules the stored states follow; a rebuild asked for when those
+    // rules changed.
+    void readRules();
+    // The stored states, with the answers not yet written applied.
+    void readStates();
     void tellNotSaving(const QString& reason);
     void tellStartedAfresh(const QString& movedTo);
     // Moves the file aside; "" when it could not be.
     QString moveAside(const QString& why);
 
-    void loadCache();
-    // The cached states of these words replayed from their answers: those in the file that count
-    // (less the undo entries still waiting), then the unsaved and waiting ones. Words no answer
-    // shows leave the cache.
+    // The states of these words replayed from their answers: those in the file that count (less
+    // the undo entries still waiting), then the unsaved ones. Words no answer shows leave the
+    // states.
     void refreshWords(const QStringList& words);
-    // After the cache was read from the file: the answers still waiting applied, and the words of
-    // the waiting undo entries replayed.
-    void applyWaiting();
     // Replays every stored answer into fresh states.
     QHash<QString, WordMemory> replay();
     // Replays every answer into fresh stored states, here and now.
@@ -105,6 +83,8 @@ public:
     // The states of these words set from `base` (absent: none), with the answers still waiting
     // applied again; the words of undo entries still waiting keep their states.
     void rebase(const QHash<QString, WordMemory>& base, const QSet<QString>& words);
+    // Back to untried: nothing kept of the file (it is going away).
+    void forget();
     // After a failed write: tells the player about a lasting cause.
     void failed(const WriteReport& report);
     // Moves a damaged file aside and starts a fresh one; false when it could not be moved.

@@ -1,6 +1,7 @@
 // The history's progress figures, for the windows.
 
-#include "study/History.h"
+#include "study/HistoryProgress.h"
+
 #include "study/HistoryImpl.h"
 #include "study/HistorySchema.h"
 #include "study/WordCounts.h"
@@ -16,9 +17,11 @@ QList<History::LengthProgress> History::progressByLength(const WordStore& store)
     return result;
 }
 
-QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) const
+namespace HistoryProgress {
+
+QList<History::DayProgress> lastDays(const HistoryDb& db, int days, const QDateTime& now)
 {
-    QList<DayProgress> result;
+    QList<History::DayProgress> result;
     if (days <= 0)
         return result;
     const QDate today = MemoryPolicy::studyDay(now);
@@ -28,8 +31,7 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
         starts.append(MemoryPolicy::dayStart(day).toMSecsSinceEpoch());
     for (qsizetype i = 0; i + 1 < starts.size(); ++i)
         result.append({first.addDays(i), 0, 0});
-    d_->open();
-    if (!d_->dbOpen)
+    if (!db.isOpen())
         return result;
     // Each day read off its own stretch of the index by time, which reads the days' answers only
     // (a file read-only since before it had that index is read whole, a day at a time); answers
@@ -40,7 +42,7 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
             .arg(HistorySchema::countsOnly());
     const auto readDays = [&] {
         for (qsizetype i = 0; i < result.size(); ++i) {
-            QSqlQuery q = d_->db.run(oneDay, {starts[i], starts[i + 1]});
+            QSqlQuery q = db.run(oneDay, {starts[i], starts[i + 1]});
             if (q.next()) {
                 result[i].answers = q.value(0).toInt();
                 result[i].right = q.value(1).toInt();
@@ -48,16 +50,17 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
         }
     };
     try {
-        d_->db.transaction(readDays, HistoryDb::Lock::Late);
+        db.transaction(readDays, HistoryDb::Lock::Late);
     } catch (const DbError&) {
     }
     return result;
 }
 
-QList<History::MissedWord> History::mostMissed(int limit) const
+QList<History::MissedWord> mostMissed(const QHash<QString, WordMemory>& states, int limit)
 {
+    using MissedWord = History::MissedWord;
     QList<MissedWord> missed;
-    for (const WordMemory& m : words()) {
+    for (const WordMemory& m : states) {
         const int misses = m.valid ? m.lapses : m.confusions;
         if (misses > 0)
             missed.append({m.word, misses, m.valid});
@@ -68,4 +71,16 @@ QList<History::MissedWord> History::mostMissed(int limit) const
     if (limit >= 0 && missed.size() > limit)
         missed.resize(limit);
     return missed;
+}
+
+} // namespace HistoryProgress
+
+QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) const
+{
+    return HistoryProgress::lastDays(d_->db, days, now);
+}
+
+QList<History::MissedWord> History::mostMissed(int limit) const
+{
+    return HistoryProgress::mostMissed(words(), limit);
 }

@@ -20,8 +20,8 @@ HistoryWriter& History::Impl::writes()
 bool History::Impl::flush(int waitMs)
 {
     if (!writeThread)
-        return waiting.isEmpty() && waitingUndos.isEmpty();
-    if (keepsFile)
+        return log.written();
+    if (keepsFile(mode))
         writeThread->flush(waitMs);
     takeReports();
     return writeThread->idle();
@@ -41,26 +41,22 @@ void History::Impl::takeReport(WriteReport report)
         failed(report);
         return;
     }
-    if (!saving && db.isReadOnly()) {
+    if (mode == HistoryMode::ReadOnly && db.isReadOnly()) {
         // Writable again: read through a connection that sees the writer's answers as they come.
         QString reason;
-        closeDb();
-        writer = HistoryFile::open(db, &reason, false) == HistoryFile::Outcome::Ready;
-        dbOpen = db.isOpen();
+        HistoryFile::open(db, &reason, false);
     }
-    saving = true;
+    if (mode == HistoryMode::ReadOnly)
+        mode = HistoryMode::Writable;
     toldNotSaving = false; // a later lasting failure is news again
-    const auto done = [&](const auto& item) { return item.seq <= report.through; };
-    waiting.removeIf(done);
-    waitingUndos.removeIf(done);
-    if (!cacheLoaded && !report.full)
-        return; // read in full when next needed
-    if (!cacheLoaded)
-        cache.clear();
-    cacheLoaded = true;
+    log.writtenThrough(report.through);
+    if (states.stale()) {
+        readStates(); // the file now holds what was written; the rest is applied on top
+        return;
+    }
     QSet<QString> words;
     if (report.full) {
-        for (auto it = cache.cbegin(); it != cache.cend(); ++it)
+        for (auto it = states.all().cbegin(); it != states.all().cend(); ++it)
             words.insert(it.key());
     }
     for (auto it = report.states.cbegin(); it != report.states.cend(); ++it)
@@ -72,48 +68,26 @@ void History::Impl::takeReport(WriteReport report)
 
 void History::Impl::rebase(const QHash<QString, WordMemory>& base, const QSet<QString>& words)
 {
-    QSet<QString> held;
-    for (const Undo& u : std::as_const(waitingUndos))
-        for (const QString& word : u.words)
-            held.insert(word);
-    QHash<QString, WordMemory> fresh;
-    for (const QString& word : words)
-        if (!held.contains(word))
-            if (const auto it = base.constFind(word); it != base.constEnd())
-                fresh.insert(word, *it);
-    for (const Queued& q : std::as_const(waiting))
-        for (const QString& word : MemoryPolicy::touchedWords(q.answer))
-            if (words.contains(word) && !held.contains(word)) {
-                policy.apply(fresh, q.answer);
-                break;
-            }
-    for (const QString& word : words) {
-        if (held.contains(word))
-            continue;
-        if (const auto it = fresh.constFind(word); it != fresh.constEnd())
-            cache.insert(word, *it);
-        else
-            cache.remove(word);
-    }
+    states.rebase(base, words, log.heldWords(), policy, log.queuedAnswers());
 }
 
 bool History::Impl::startAfresh(const DbError& e)
 {
     const QString movedTo = moveAside(HistoryFile::DamagedMark);
     if (movedTo.isEmpty()) {
-        keepsFile = false;
+        mode = HistoryMode::InMemory;
         tellNotSaving(e.cause());
         return false;
     }
     tellStartedAfresh(movedTo);
-    waitingUndos.clear(); // what they would take back went with the old file
-    cacheLoaded = false;  // the old states went with the old file; the waiting answers stay
-    tried = false;
-    const qint64 firstFresh = nextSeq; // the jobs of the fresh file's opening start here
+    log.undos.clear(); // what they would take back went with the old file
+    // The old states went with the old file; the waiting answers stay, and the fresh file's
+    // states are read before the writer goes on, so nothing it writes is counted twice.
+    mode = HistoryMode::Untried;
+    const qint64 firstFresh = log.nextNumber(); // the jobs of the fresh file's opening start here
     open();
-    if (!keepsFile)
+    if (!keepsFile(mode))
         return false;
-    loadCache(); // before the writer goes on: nothing it writes is counted twice
     writeThread->resume(lastSeenId, firstFresh);
     return true;
 }
@@ -126,59 +100,59 @@ void History::Impl::failed(const WriteReport& report)
         return;
     }
     if (report.notOurs)
-        keepsFile = false; // another program put its own file in our place
+        mode = HistoryMode::Foreign; // another program put its own file in our place
     if (!report.lasting)
         return;
     const bool writing = db.isOpen() && !db.isReadOnly();
     if (writing && (e.ioFailed() || !HistoryFile::whyNotWritable(path).isEmpty())) {
         // Nothing more goes through this connection: read on through one that leaves SQLite's
         // files beside it alone, so that the writer's finds them as they are once writable.
-        closeDb();
         try {
             db.open(HistoryDb::Access::Frozen);
         } catch (const DbError&) {
         }
-        dbOpen = db.isOpen();
     }
     tellNotSaving(e.cause());
 }
 
 void History::record(const AnswerRecord& answer)
 {
-    d_->open();
-    d_->loadCache();
-    Impl::LastAnswer last{answer, d_->keepsFile, 0, {}};
+    d_->open(); // the written tests' answers need no other opening
+    if (d_->states.stale())
+        d_->readStates();
+    const bool toFile = keepsFile(d_->mode);
+    WaitingAnswers::LastAnswer last{answer, toFile, 0, {}};
     for (const QString& word : MemoryPolicy::touchedWords(answer))
         if (const WordMemory* m = find(word))
             last.before.insert(word, *m);
-    d_->policy.apply(d_->cache, answer);
-    if (!d_->keepsFile) {
-        d_->unsaved.append(answer); // kept in memory for this run only
+    d_->states.apply(d_->policy, answer);
+    if (!toFile) {
+        d_->log.unsaved.append(answer); // kept in memory for this run only
     } else {
-        last.seq = d_->nextSeq++;
-        d_->waiting.append({last.seq, answer});
+        last.seq = d_->log.number();
+        d_->log.queued.append({last.seq, answer});
         d_->writes().push({.kind = WriteJob::Kind::Answer, .seq = last.seq, .answer = answer});
     }
-    d_->last = std::move(last);
+    d_->log.last = std::move(last);
     dropWritten();
 }
 
 bool History::takeBack(const QDateTime& at)
 {
-    if (!d_->last)
+    if (!d_->log.last)
         return false;
-    const Impl::LastAnswer last = *std::exchange(d_->last, std::nullopt);
+    const WaitingAnswers::LastAnswer last = *std::exchange(d_->log.last, std::nullopt);
     const QStringList& words = last.answer.candidates;
     if (!last.queued) {
-        d_->unsaved.removeLast();
+        d_->log.unsaved.removeLast();
         d_->refreshWords(words);
         return true;
     }
     if (d_->writeThread->drop(last.seq)) {
-        d_->waiting.removeLast(); // never written: nothing to log
+        d_->log.queued.removeLast(); // never written: nothing to log
     } else {
-        const qint64 seq = d_->nextSeq++;
-        d_->waitingUndos.append({seq, words});
+        const qint64 seq = d_->log.number();
+        d_->log.undos.append({seq, words});
         d_->writes().push({.kind = WriteJob::Kind::Undo,
                            .seq = seq,
                            .answer = last.answer,
@@ -186,11 +160,7 @@ bool History::takeBack(const QDateTime& at)
                            .at = at});
     }
     // Its words as they were before it (the writer's replay of them follows, for an undo entry).
-    for (const QString& word : MemoryPolicy::touchedWords(last.answer))
-        if (const auto it = last.before.constFind(word); it != last.before.constEnd())
-            d_->cache.insert(word, *it);
-        else
-            d_->cache.remove(word);
+    d_->states.replaceWords(last.before, MemoryPolicy::touchedWords(last.answer));
     return true;
 }
 
@@ -204,10 +174,10 @@ bool History::flush()
 
 int History::pendingCount() const
 {
-    qsizetype count = d_->waiting.size() + d_->waitingUndos.size();
+    int count = d_->log.count();
     for (const std::unique_ptr<Impl>& behind : leftBehind_)
-        count += behind->waiting.size() + behind->waitingUndos.size();
-    return int(count);
+        count += behind->log.count();
+    return count;
 }
 
 void History::setBusyWaitMs(int ms)
@@ -218,6 +188,5 @@ void History::setBusyWaitMs(int ms)
 void History::capSizeForTest(int pages)
 {
     d_->open();
-    d_->loadCache();
     d_->writes().capPages(pages);
 }

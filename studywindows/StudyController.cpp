@@ -174,6 +174,7 @@ void StudyController::manageWordLists(QWidget* parent)
 
 ProgressData StudyController::data()
 {
+    history_.open(); // the figures read only what an open history holds
     return ProgressFigures::fromHistory(context_.store, history_, clock_.nowUtc());
 }
 

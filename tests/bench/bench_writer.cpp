@@ -78,6 +78,7 @@ private slots:
         store.open(dir.filePath(QStringLiteral("dbWords.mdb")));
         RecordingMessageBoxes messages;
         History history(messages, path);
+        history.open();
         StudyEngine engine(store, history, clock, random);
         history.recalibrateInBackground(MemoryPolicy::studyDay(clock.now));
         QVERIFY(history.backgroundBusy());

@@ -41,6 +41,7 @@ struct StudyFixture
         WordDatabase::openIn(store, dir.filePath(QStringLiteral("dbWords.mdb")), words);
         history = std::make_unique<History>(messages,
                                             dir.filePath(QStringLiteral("history.sqlite")), policy);
+        history->open();
         engine = std::make_unique<StudyEngine>(store, *history, clock, random, settings);
     }
     // Answers questions 10 s apart until the day's work is done, waiting for words in their

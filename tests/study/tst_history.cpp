@@ -59,7 +59,7 @@ QStringList expectedStates(int count, int without = -1)
 bool storedInOrder(const QString& path, int count)
 {
     RecordingMessageBoxes quiet;
-    const History stored(quiet, path);
+    const OpenedHistory stored(quiet, path);
     const QList<AnswerRecord> all = stored.answers();
     for (int n = 0; n < all.size(); ++n)
         if (all[n].at != answer(n).at)
@@ -122,7 +122,7 @@ private slots:
             QCOMPARE(history.find(QStringLiteral("QX"))->confusions, 13);
             QVERIFY(history.find(QStringLiteral("AA"))->reviews > 0);
         }
-        History reopened(messages, path);
+        OpenedHistory reopened(messages, path);
         QCOMPARE(snapshot(reopened), before);
         QCOMPARE(reopened.answers().size(), 40);
         reopened.rebuild();
@@ -347,15 +347,15 @@ private slots:
         RecordingMessageBoxes messages;
         History first(messages, path);
         History second(messages, path);
-        first.words(); // both hold their states in memory from the start
-        second.words();
+        first.open(); // both hold their states in memory from the start
+        second.open();
         for (int n = 0; n < 30; ++n) {
             History& turn = n % 2 ? second : first;
             turn.record(answer(n));
             QVERIFY(turn.flush()); // in turns
         }
         QCOMPARE(first.answerCount(), 30);
-        History third(messages, path);
+        OpenedHistory third(messages, path);
         QCOMPARE(snapshot(second), snapshot(third)); // the last to write saw every answer
         third.rebuild();
         QCOMPARE(snapshot(third), snapshot(second));
@@ -408,18 +408,18 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         fillHistory(path, answers(40));
         RecordingMessageBoxes messages;
-        const QStringList rebuilt = snapshot(History(messages, path));
+        const QStringList rebuilt = snapshot(OpenedHistory(messages, path));
         WordDatabase::execute(path,
                               {TamperAA, QStringLiteral("UPDATE meta SET value = 0 WHERE key = "
                                                         "'grading'")});
-        History history(messages, path);
+        OpenedHistory history(messages, path);
         QCOMPARE(history.find(QStringLiteral("AA"))->reviews, 99);
         QVERIFY(history.waitForBackgroundWork(30000));
         QCOMPARE(history.find(QStringLiteral("AA"))->reviews, 99);
         QVERIFY(history.takeUpBackgroundWork());
         QCOMPARE(snapshot(history), rebuilt);
         QVERIFY(history.flush()); // the writer stores them
-        History reopened(messages, path);
+        OpenedHistory reopened(messages, path);
         QCOMPARE(snapshot(reopened), rebuilt);
         QVERIFY(!reopened.backgroundBusy());
     }
@@ -457,7 +457,7 @@ private slots:
             QVERIFY(history.backgroundBusy());
         }
         fit->released.release();
-        History reopened(messages, path);
+        OpenedHistory reopened(messages, path);
         QCOMPARE(reopened.answerCount(), 300);
         QCOMPARE(reopened.policy().model.weights(), Fsrs::defaultWeights());
         QVERIFY(messages.shown.isEmpty());
@@ -528,7 +528,7 @@ private slots:
             return;
         QCOMPARE(countIn(path, "SELECT count(*) FROM answers"), locked ? 329 : 330);
         QCOMPARE(countIn(path, "SELECT count(*) FROM undone"), locked ? 0 : 1);
-        History reopened(messages, path);
+        OpenedHistory reopened(messages, path);
         const QStringList before = snapshot(reopened);
         QVERIFY(fit->hold || before == expectedStates(330, 300));
         reopened.rebuild();
@@ -567,7 +567,7 @@ private slots:
             WordDatabase::execute(path, downgrade);
         }
         RecordingMessageBoxes messages;
-        History history(messages, path);
+        OpenedHistory history(messages, path);
         QCOMPARE(history.answerCount(), rows);
         QCOMPARE(snapshot(history), expectedStates(rows));
         history.record(answer(rows));
@@ -591,7 +591,7 @@ private slots:
         const QByteArray hash = WordDatabase::fileHash(path);
         RecordingMessageBoxes messages;
         {
-            History history(messages, path);
+            OpenedHistory history(messages, path);
             QCOMPARE(history.answerCount(), 20);
             history.record(answer(20));
             history.record(answer(21));

@@ -47,7 +47,7 @@ QList<QDateTime> timesIn(const QString& path)
 {
     RecordingMessageBoxes quiet;
     QList<QDateTime> times;
-    for (const AnswerRecord& a : History(quiet, path).answers())
+    for (const AnswerRecord& a : OpenedHistory(quiet, path).answers())
         times.append(a.at);
     return times;
 }
@@ -140,7 +140,7 @@ private slots:
         history.reset();
         QCOMPARE(timesIn(first), timesOf(onFirst));
         QCOMPARE(timesIn(second), timesOf(range(6, 9)));
-        QCOMPARE(snapshot(History(messages, first)), statesOf(onFirst));
+        QCOMPARE(snapshot(OpenedHistory(messages, first)), statesOf(onFirst));
         QVERIFY(messages.shown.isEmpty());
     }
 
@@ -206,7 +206,7 @@ private slots:
             QCOMPARE(snapshot(history), statesOf(kept));
         }
         QCOMPARE(timesIn(path), timesOf(kept));
-        QCOMPARE(snapshot(History(messages, path)), statesOf(kept));
+        QCOMPARE(snapshot(OpenedHistory(messages, path)), statesOf(kept));
         QCOMPARE(messages.shown.size(), fault == QLatin1String("full") ? 1 : 0);
         QVERIFY(!messages.offThread);
     }
@@ -296,7 +296,7 @@ private slots:
             QVERIFY(history.flush());
             QCOMPARE(snapshot(history), statesOf(range(0, 340)));
         }
-        QCOMPARE(snapshot(History(messages, path)), statesOf(range(0, 340)));
+        QCOMPARE(snapshot(OpenedHistory(messages, path)), statesOf(range(0, 340)));
     }
 
     // Thousands of answers on two lists, switched every fifty answers, another program taking

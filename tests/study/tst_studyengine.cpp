@@ -302,7 +302,7 @@ private slots:
 
         QVERIFY(f.history->flush());
         RecordingMessageBoxes messages;
-        History stored(messages, path);
+        OpenedHistory stored(messages, path);
         QCOMPARE(snapshot(stored), snapshot(*f.history));
         History replayed(messages, path);
         replayed.rebuild();

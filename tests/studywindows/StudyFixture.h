@@ -31,6 +31,7 @@ struct Fixture
         StudySettings settings;
         settings.newPerDay = newPerDay;
         settings.lengths = {2, 3};
+        history.open();
         engine.emplace(store, history, clock, t.random, settings);
         session.emplace(*engine, store);
     }

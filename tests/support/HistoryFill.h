@@ -14,6 +14,16 @@
 
 #include <memory>
 
+// A history opened at once, for reading what a file holds.
+struct OpenedHistory : History
+{
+    OpenedHistory(MessageBoxes& messages, const QString& path, MemoryPolicy policy = MemoryPolicy())
+        : History(messages, path, std::move(policy))
+    {
+        open();
+    }
+};
+
 // Writes the answers straight into the history at path (created when missing) in one
 // transaction, then replays them into its states.
 inline void fillHistory(const QString& path, const QList<AnswerRecord>& answers)

@@ -241,6 +241,7 @@ private slots:
         History history(messages,
                         dir.filePath(QStringLiteral(
                             "data/Quenmark/Lexitor Trainer Software/histories/bundled.sqlite")));
+        history.open();
         const QList<AnswerRecord> answers = history.answers();
         QCOMPARE(answers.size(), 2);
         const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -290,6 +291,7 @@ private slots:
         drill.process.waitForFinished(10000);
         RecordingMessageBoxes messages;
         History history(messages, path);
+        history.open();
         QCOMPARE(history.answerCount(), 25);
         const auto before = history.words();
         history.rebuild();

@@ -344,7 +344,8 @@ int main(int argc, char* argv[])
     MemoryPolicy policy;
     policy.leitner = options.leitner;
     History log(messages, options.historyPath, policy);
-    if (!options.historyPath.isEmpty() && log.isForeign()) {
+    log.open();
+    if (log.isForeign()) {
         error(QStringLiteral("%1 is another program's database, not a study history")
                   .arg(options.historyPath));
         return 2;

@@ -33,7 +33,9 @@ int answersIn(const QString& path)
     if (!QFileInfo::exists(path))
         return -1;
     RecordingMessageBoxes quiet;
-    return History(quiet, path).answerCount();
+    History history(quiet, path);
+    history.open();
+    return history.answerCount();
 }
 
 // A data folder of the layout before list ids, the bundled list and lists imported back then (no
@@ -73,6 +75,7 @@ struct Fixture
         history.emplace(t.messages, QString());
         choice.emplace(t.env, store, *history, WordListCatalog(lists()), HistoryFolder(data()));
         choice->opened(name);
+        history->open(); // as the due count does once the window shows
         return *choice;
     }
 

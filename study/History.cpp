@@ -118,6 +118,7 @@ void History::Impl::loadCache()
         return;
     cache.clear();
     cacheLoaded = true;
+    ++owner.statesRevision_;
     try {
         if (dbOpen) {
             cache = HistorySchema::readStates(db);
@@ -199,6 +200,7 @@ void History::switchTo(const QString& path)
         leftBehind_.emplace_back(d_);
     d_ = nullptr;
     path_ = path;
+    ++statesRevision_;
     const auto behind = std::find_if(leftBehind_.begin(), leftBehind_.end(),
                                      [&](const auto& impl) { return impl->path == path; });
     if (behind != leftBehind_.end()) { // back to a list whose answers still wait
@@ -248,6 +250,7 @@ bool History::isForeign() const
 
 void History::rebuild()
 {
+    ++statesRevision_; // whichever way it goes below
     d_->open();
     d_->flush(HistoryDb::BusyTimeoutMs);
     if (d_->saving) {
@@ -333,6 +336,7 @@ bool History::forgetAll(QString* movedTo)
     d_->closeDb();
     d_->cache.clear();
     d_->cacheLoaded = false;
+    ++statesRevision_;
     d_->lastSeenId = 0;
     d_->tried = false;
     QString target;

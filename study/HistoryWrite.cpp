@@ -58,6 +58,8 @@ void History::Impl::takeReport(WriteReport report)
     if (!cacheLoaded)
         cache.clear();
     cacheLoaded = true;
+    if (report.full)
+        ++owner.statesRevision_;
     QSet<QString> words;
     if (report.full) {
         for (auto it = cache.cbegin(); it != cache.cend(); ++it)
@@ -152,6 +154,7 @@ void History::record(const AnswerRecord& answer)
         if (const WordMemory* m = find(word))
             last.before.insert(word, *m);
     d_->policy.apply(d_->cache, answer);
+    ++statesRevision_;
     if (!d_->keepsFile) {
         d_->unsaved.append(answer); // kept in memory for this run only
     } else {
@@ -168,6 +171,7 @@ bool History::takeBack(const QDateTime& at)
     if (!d_->last)
         return false;
     const Impl::LastAnswer last = *std::exchange(d_->last, std::nullopt);
+    ++statesRevision_;
     const QStringList& words = last.answer.candidates;
     if (!last.queued) {
         d_->unsaved.removeLast();

@@ -5,7 +5,8 @@
 FreshWords::FreshWords(const QStringList* list, std::vector<qsizetype> graded)
     : list_(list), skipped_(std::move(graded))
 {
-    std::sort(skipped_.begin(), skipped_.end());
+    if (!std::is_sorted(skipped_.begin(), skipped_.end()))
+        std::sort(skipped_.begin(), skipped_.end());
 }
 
 qsizetype FreshWords::size() const

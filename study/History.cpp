@@ -37,6 +37,7 @@ void History::switchTo(const QString& path)
         leftBehind_.emplace_back(d_);
     d_ = nullptr;
     path_ = path;
+    ++statesRevision_;
     const auto behind = std::find_if(leftBehind_.begin(), leftBehind_.end(),
                                      [&](const auto& impl) { return impl->path == path; });
     if (behind != leftBehind_.end()) { // back to a list whose answers still wait
@@ -89,6 +90,7 @@ bool History::isForeign() const
 
 void History::rebuild()
 {
+    ++statesRevision_; // whichever way it goes below
     d_->open();
     d_->flush(HistoryDb::BusyTimeoutMs);
     if (isSaving()) {
@@ -156,6 +158,7 @@ bool History::forgetAll(QString* movedTo)
     if (keepsFile(d_->mode) && !d_->flush(busyWaitMs_))
         return false;
     d_->forget();
+    ++statesRevision_;
     QString target;
     if (!path_.isEmpty() && QFile::exists(path_)) {
         target = d_->moveAside(HistoryFile::ForgottenMark);

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "base/Services.h"
-#include "study/AnswerRecorder.h"
 #include "study/HistoryMode.h"
 #include "study/MemoryPolicy.h"
+#include "study/StudyHistory.h"
 #include "study/WordCounts.h"
 #include "study/WordMemory.h"
 
@@ -41,7 +41,7 @@ class WordStore;
 // disk, a read-only file, its folder gone) the player is told once that progress is not being
 // saved, and the waiting answers are written as soon as the cause goes away. Another program's
 // database is never written nor moved: the history then lives in memory.
-class History : public AnswerRecorder
+class History : public StudyHistory
 {
 public:
     static constexpr int SchemaVersion = 3;
@@ -67,7 +67,7 @@ public:
     void switchTo(const QString& path);
     // The rules the states follow, with the weights fitted to this player once there are enough
     // answers (the initial rules before open()).
-    const MemoryPolicy& policy() const;
+    const MemoryPolicy& policy() const override;
 
     // Opens the file if that has not been tried yet, and reads its states. True when answers are
     // being saved.
@@ -96,7 +96,7 @@ public:
     // fits, progress), and its words are as if it had never been given. An answer the writer has
     // taken stays in the file, with an undo entry saying when it was taken back (`at`); one still
     // waiting in the queue is simply not written. False when there is nothing to take back.
-    bool takeBack(const QDateTime& at);
+    bool takeBack(const QDateTime& at) override;
     // Drops the derived states and replays every answer, here and now.
     void rebuild();
     // Every stored answer that counts (not taken back), oldest first.
@@ -132,8 +132,11 @@ public:
     void setBackgroundDone(std::function<void()> done);
 
     // The derived states, by word (none before open()).
-    const QHash<QString, WordMemory>& words() const;
-    const WordMemory* find(const QString& word) const;
+    const QHash<QString, WordMemory>& words() const override;
+    const WordMemory* find(const QString& word) const override;
+    // Moves on with every change of the states (see WordStateView).
+    quint64 statesRevision() const override { return statesRevision_; }
+    void betweenQuestions(const QDate& today, bool firstOfSession, bool inLine) override;
     // The answers stored in the file, less those taken back.
     int answerCount() const;
 
@@ -170,6 +173,7 @@ private:
     Fitter fitter_;
     std::function<void()> backgroundDone_;
     Impl* d_;
+    quint64 statesRevision_ = 0;
     // The histories of lists switched from, while answers given on them wait to be written.
     std::vector<std::unique_ptr<Impl>> leftBehind_;
 

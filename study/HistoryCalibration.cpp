@@ -116,6 +116,7 @@ bool History::recalibrate(const QDate& today)
     }
     takeUpBackgroundWork();
     d_->fitAskedOn = today;
+    ++statesRevision_; // new weights reorder the words even where no state changed
     try {
         Uninterrupted control;
         HistoryRebuild::Outcome outcome =
@@ -154,7 +155,21 @@ bool History::takeUpBackgroundWork()
         std::lock_guard lock(d_->mailbox.mutex);
         outcome.swap(d_->mailbox.outcome);
     }
-    return outcome && d_->adopt(std::move(*outcome));
+    if (!outcome)
+        return false;
+    ++statesRevision_; // new weights, if not new states
+    return d_->adopt(std::move(*outcome));
+}
+
+void History::betweenQuestions(const QDate& today, bool firstOfSession, bool inLine)
+{
+    if (inLine) {
+        recalibrate(today);
+        return;
+    }
+    if (!firstOfSession)
+        takeUpBackgroundWork();
+    recalibrateInBackground(today);
 }
 
 bool History::backgroundBusy() const

@@ -97,6 +97,7 @@ void History::Impl::readStates()
         // Whatever was read stays; the next write finds out what is wrong.
     }
     states.reset(std::move(stored), policy, log.unwritten());
+    ++owner.statesRevision_;
 }
 
 void History::Impl::refreshWords(const QStringList& words)

@@ -49,6 +49,8 @@ void History::Impl::takeReport(WriteReport report)
     if (mode == HistoryMode::ReadOnly)
         mode = HistoryMode::Writable;
     toldNotSaving = false; // a later lasting failure is news again
+    if (report.full)
+        ++owner.statesRevision_;
     log.writtenThrough(report.through);
     if (states.stale()) {
         readStates(); // the file now holds what was written; the rest is applied on top
@@ -126,6 +128,7 @@ void History::record(const AnswerRecord& answer)
         if (const WordMemory* m = find(word))
             last.before.insert(word, *m);
     d_->states.apply(d_->policy, answer);
+    ++statesRevision_;
     if (!toFile) {
         d_->log.unsaved.append(answer); // kept in memory for this run only
     } else {
@@ -142,6 +145,7 @@ bool History::takeBack(const QDateTime& at)
     if (!d_->log.last)
         return false;
     const WaitingAnswers::LastAnswer last = *std::exchange(d_->log.last, std::nullopt);
+    ++statesRevision_;
     const QStringList& words = last.answer.candidates;
     if (!last.queued) {
         d_->log.unsaved.removeLast();

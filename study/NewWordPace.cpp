@@ -1,25 +1,47 @@
 #include "study/NewWordPace.h"
 
+#include <algorithm>
+
 DayPace dayPace(const QHash<QString, WordMemory>& words, const QSet<QString>& list,
                 const QDateTime& now)
 {
-    const QDate today = MemoryPolicy::studyDay(now);
-    const QDateTime from = MemoryPolicy::dayStart(today);
-    const QDateTime to = MemoryPolicy::dayStart(today.addDays(1));
-    DayPace pace;
-    for (const WordMemory& m : words) {
-        if (m.isNew() || !m.valid || !list.contains(m.word))
-            continue;
-        if (m.firstReview < from)
-            pace.seenBefore = true;
-        else if (m.firstReview < to)
-            ++pace.introduced;
-        if (m.lastReview >= from && m.lastReview < to) {
-            ++pace.graded;
-            pace.missed += m.missedLast ? 1 : 0;
-        }
+    DayPaceTally tally(now);
+    for (const WordMemory& m : words)
+        if (list.contains(m.word))
+            tally.add(m);
+    return tally.pace();
+}
+
+DayPaceTally::DayPaceTally(const QDateTime& now)
+    : day_(MemoryPolicy::studyDay(now)), from_(MemoryPolicy::dayStart(day_)),
+      to_(MemoryPolicy::dayStart(day_.addDays(1)))
+{}
+
+void DayPaceTally::add(const WordMemory& m, int sign)
+{
+    if (m.isNew() || !m.valid)
+        return;
+    if (m.firstReview < from_)
+        earlier_ += sign;
+    else if (m.firstReview < to_)
+        pace_.introduced += sign;
+    if (m.lastReview >= from_ && m.lastReview < to_) {
+        pace_.graded += sign;
+        pace_.missed += m.missedLast ? sign : 0;
     }
+}
+
+DayPace DayPaceTally::pace() const
+{
+    DayPace pace = pace_;
+    pace.seenBefore = earlier_ > 0;
     return pace;
+}
+
+int newWordsLeft(const DayPace& pace, int newPerDay, int firstDayTimes)
+{
+    const int allowance = pace.seenBefore ? newPerDay : newPerDay * firstDayTimes;
+    return std::max(0, allowance - pace.introduced);
 }
 
 bool DayPace::takesMore(const MemoryPolicy& policy, double lowestRecall) const

@@ -28,3 +28,25 @@ struct DayPace
 
 DayPace dayPace(const QHash<QString, WordMemory>& words, const QSet<QString>& list,
                 const QDateTime& now);
+
+// The day's pace kept as words come and go: each graded word of the list counted in once with
+// add(), and out again (sign -1) before its state changes.
+class DayPaceTally
+{
+public:
+    explicit DayPaceTally(const QDateTime& now = QDateTime());
+    const QDate& day() const { return day_; }
+    void add(const WordMemory& m, int sign = 1);
+    DayPace pace() const;
+
+private:
+    QDate day_;
+    QDateTime from_;
+    QDateTime to_;
+    int earlier_ = 0; // words first graded on an earlier day
+    DayPace pace_;
+};
+
+// New words still allowed today at `newPerDay` a day: firstDayTimes as many on the player's
+// first day.
+int newWordsLeft(const DayPace& pace, int newPerDay, int firstDayTimes);

@@ -1,33 +1,28 @@
 #include "study/ReviewOrder.h"
 
 #include <algorithm>
+#include <limits>
 
 ReviewOrder::ReviewOrder(const MemoryPolicy& policy, const QDateTime& now, qsizetype due,
                          qsizetype answeredLastDay)
     : byLastReview_(!policy.leitner),
       behind_(!policy.leitner && due > BehindDays * std::max(answeredLastDay, LeastWordsADay)),
-      youngSince_(now.addDays(-YoungWordDays))
+      youngSince_(msOf(now.addDays(-YoungWordDays)))
 {}
 
-bool ReviewOrder::before(const WordMemory* a, const WordMemory* b) const
+qint64 ReviewOrder::msOf(const QDateTime& at)
 {
-    if (behind_) {
-        const bool youngA = a->firstReview >= youngSince_;
-        const bool youngB = b->firstReview >= youngSince_;
-        if (youngA != youngB)
-            return youngA;
-        if (youngA && a->firstReview != b->firstReview)
-            return a->firstReview > b->firstReview;
-    }
-    if (a->due != b->due)
-        return a->due < b->due;
-    if (byLastReview_ && a->lastReview != b->lastReview)
-        return a->lastReview < b->lastReview;
-    return a->word < b->word;
+    return at.isValid() ? at.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+}
+
+ReviewOrder::Key ReviewOrder::keyOf(const WordMemory& m)
+{
+    return {msOf(m.due), msOf(m.lastReview), msOf(m.firstReview), &m.word};
 }
 
 void ReviewOrder::sort(QList<const WordMemory*>& words) const
 {
-    std::sort(words.begin(), words.end(),
-              [this](const WordMemory* a, const WordMemory* b) { return before(a, b); });
+    std::sort(words.begin(), words.end(), [this](const WordMemory* a, const WordMemory* b) {
+        return before(keyOf(*a), keyOf(*b));
+    });
 }

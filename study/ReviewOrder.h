@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QString>
 
 // The order in which the due words of one length are asked: the one due first, and of those due
 // the same day, the one answered longest ago, so that a player a little behind goes round them
@@ -30,10 +31,37 @@ public:
 
     void sort(QList<const WordMemory*>& words) const;
 
-private:
-    bool before(const WordMemory* a, const WordMemory* b) const;
+    // What the order looks at of a word, its moments in milliseconds: quicker to compare than
+    // dates, for pools of tens of thousands.
+    struct Key
+    {
+        qint64 due = 0;
+        qint64 lastReview = 0;
+        qint64 firstReview = 0;
+        const QString* word = nullptr;
+    };
+    static Key keyOf(const WordMemory& m);
+    // Milliseconds since the epoch; an invalid moment before every valid one, as QDateTime has it.
+    static qint64 msOf(const QDateTime& at);
+    bool before(const Key& a, const Key& b) const
+    {
+        if (behind_) {
+            const bool youngA = a.firstReview >= youngSince_;
+            const bool youngB = b.firstReview >= youngSince_;
+            if (youngA != youngB)
+                return youngA;
+            if (youngA && a.firstReview != b.firstReview)
+                return a.firstReview > b.firstReview;
+        }
+        if (a.due != b.due)
+            return a.due < b.due;
+        if (byLastReview_ && a.lastReview != b.lastReview)
+            return a.lastReview < b.lastReview;
+        return *a.word < *b.word;
+    }
 
+private:
     bool byLastReview_;
     bool behind_;
-    QDateTime youngSince_;
+    qint64 youngSince_;
 };

@@ -2,9 +2,8 @@
 
 #include "base/ErrorReporting.h"
 #include "base/Random.h"
+#include "study/FreshWords.h"
 #include "study/NewWordPace.h"
-#include "study/ReviewOrder.h"
-#include "study/WordCounts.h"
 #include "words/NonWordRules.h"
 #include "words/WordSchema.h"
 #include "words/WordStore.h"
@@ -13,9 +12,14 @@
 #include <limits>
 #include <utility>
 
-StudyEngine::StudyEngine(const WordStore& store, History& history, const WallClock& clock,
+StudyEngine::StudyEngine(const WordStore& store, StudyHistory& history, const WallClock& clock,
                          RandomSource& random, StudySettings settings)
-    : store_(store), history_(history), clock_(clock), random_(random),
+    : StudyEngine(store, history, history, clock, random, std::move(settings))
+{}
+
+StudyEngine::StudyEngine(const WordStore& store, const WordStateView& states, AnswerLog& answers,
+                         const WallClock& clock, RandomSource& random, StudySettings settings)
+    : store_(store), states_(states), log_(answers), clock_(clock), random_(random),
       settings_(std::move(settings))
 {
     for (int length : settings_.lengths) {
@@ -74,12 +78,8 @@ QStringList StudyEngine::heldBack() const
 QStringList StudyEngine::nonWords(int length, int count, const QStringList& avoid)
 {
     const QStringList held = heldBack();
-    QStringList decoys;
-    for (const WordMemory& m : history_.words())
-        if (m.isDecoy() && m.word.size() == length && !wordSet_.contains(m.word) &&
-            !held.contains(m.word))
-            decoys.append(m.word);
-    std::sort(decoys.begin(), decoys.end());
+    QStringList decoys = pools_.decoys(length);
+    decoys.removeIf([&](const QString& word) { return held.contains(word); });
     QStringList chosen;
     while (chosen.size() < count && !decoys.isEmpty())
         chosen.append(decoys.takeAt(RandomBetween(random_, 0, qint16(decoys.size() - 1))));
@@ -106,14 +106,13 @@ StudyQuestion StudyEngine::assemble(bool validKind, int length, const QStringLis
 
 int StudyEngine::newLeftToday() const
 {
-    const DayPace pace = dayPace(history_.words(), wordSet_, clock_.nowUtc());
-    const int allowance =
-        pace.seenBefore ? settings_.newPerDay : settings_.newPerDay * FirstDayPace;
-    return std::max(0, allowance - pace.introduced);
+    pools_.advance(clock_.nowUtc());
+    return newWordsLeft(pools_.dayPace(), settings_.newPerDay, FirstDayPace);
 }
 
 std::optional<StudyQuestion> StudyEngine::uniform()
 {
+    pools_.advance(clock_.nowUtc()); // for the decoys
     const bool valid = RandomBetween(random_, 0, 1) == 0;
     const int length =
         settings_.lengths.at(RandomBetween(random_, 0, qint16(settings_.lengths.size() - 1)));
@@ -127,56 +126,18 @@ std::optional<StudyQuestion> StudyEngine::uniform()
     return assemble(false, length, nonWords(length, 1, words), words);
 }
 
-QHash<int, StudyEngine::Pools> StudyEngine::pools(const QDateTime& now) const
+QHash<int, StudyEngine::Pools> StudyEngine::pools() const
 {
-    const MemoryPolicy& policy = history_.policy();
-    const QHash<QString, WordMemory>& all = history_.words();
-    QHash<int, Pools> pools;
-    QHash<int, std::vector<qsizetype>> graded; // positions in each length's list
-    qsizetype due = 0;
-    qsizetype answeredLastDay = 0;
-    const QDateTime dayAgo = now.addDays(-1);
-    for (int length : std::as_const(settings_.lengths))
-        pools[length];
-    // The graded words of the lists, from the history (the fresh ones are the rest of each list).
-    for (auto it = all.cbegin(); it != all.cend(); ++it) {
-        const auto at = position_.constFind(it.key());
-        const auto p = pools.find(int(it.key().size()));
-        if (at == position_.constEnd() || p == pools.end() || it->isNew())
-            continue;
-        graded[p.key()].push_back(*at);
-        answeredLastDay += it->lastReview > dayAgo ? 1 : 0;
-        if (it->due > now) {
-            p->ahead.append(&*it);
-            continue;
-        }
-        ++due;
-        if (it->missedLast && it->valid)
-            p->missed.append(&*it);
-        else if (policy.isGraduated(*it))
-            p->review.append(&*it);
-        else
-            p->learning.append(&*it);
-    }
-    const ReviewOrder order(policy, now, due, answeredLastDay);
+    pools_.advance(clock_.nowUtc());
+    QHash<int, Pools> all;
     for (int length : std::as_const(settings_.lengths)) {
-        Pools& p = pools[length];
-        p.fresh = FreshWords(&*words_.constFind(length), std::move(graded[length]));
-        order.sort(p.missed);
-        order.sort(p.learning);
-        order.sort(p.review);
-        QList<std::pair<double, const WordMemory*>> faded;
-        for (const WordMemory* m : std::as_const(p.ahead))
-            faded.append({policy.recall(*m, now), m});
-        std::sort(faded.begin(), faded.end(), [](const auto& a, const auto& b) {
-            return a.first != b.first ? a.first < b.first : a.second->word < b.second->word;
-        });
-        p.ahead.clear();
-        p.lowestRecall = faded.isEmpty() ? 1.0 : faded.first().first;
-        for (const auto& f : std::as_const(faded))
-            p.ahead.append(f.second);
+        Pools& p = all[length];
+        p.missedCount = pools_.count(length, StudyPools::Missed);
+        p.dueCount = p.missedCount + pools_.count(length, StudyPools::Learning) +
+                     pools_.count(length, StudyPools::Review);
+        p.freshCount = words_.value(length).size() - qsizetype(pools_.graded(length).size());
     }
-    return pools;
+    return all;
 }
 
 // A length with new words, each as likely as its share of them; 0 when none has any.
@@ -184,14 +145,14 @@ int StudyEngine::lengthWithNewWords(const QHash<int, Pools>& pools)
 {
     qsizetype freshCount = 0;
     for (int l : std::as_const(settings_.lengths))
-        freshCount += pools.value(l).fresh.size();
+        freshCount += pools.value(l).freshCount;
     if (freshCount == 0)
         return 0;
     qsizetype pick = RandomBetween(random_, 0, qint16(std::min<qsizetype>(freshCount, 32767) - 1));
     for (int l : std::as_const(settings_.lengths)) {
-        if (pick < pools.value(l).fresh.size())
+        if (pick < pools.value(l).freshCount)
             return l;
-        pick -= pools.value(l).fresh.size();
+        pick -= pools.value(l).freshCount;
     }
     return 0;
 }
@@ -203,9 +164,9 @@ int StudyEngine::lengthWithNewWords(const QHash<int, Pools>& pools)
 int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice,
                               bool& freshOnly)
 {
-    const bool missedDue = std::any_of(pools.cbegin(), pools.cend(),
-                                       [](const Pools& p) { return !p.missed.isEmpty(); });
-    if (newTurn_ && !missedDue && newLeft > 0 && !history_.policy().leitner) {
+    const bool missedDue =
+        std::any_of(pools.cbegin(), pools.cend(), [](const Pools& p) { return p.missedCount > 0; });
+    if (newTurn_ && !missedDue && newLeft > 0 && !states_.policy().leitner) {
         const int fresh = lengthWithNewWords(pools);
         if (fresh) {
             freshOnly = true;
@@ -216,8 +177,7 @@ int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool
     std::pair<qsizetype, qsizetype> mostDue{0, 0};
     for (int l : std::as_const(settings_.lengths)) {
         const Pools& p = pools[l];
-        const std::pair<qsizetype, qsizetype> due{
-            p.missed.size(), p.missed.size() + p.learning.size() + p.review.size()};
+        const std::pair<qsizetype, qsizetype> due{p.missedCount, p.dueCount};
         if (due.second > 0 && due > mostDue) {
             mostDue = due;
             length = l;
@@ -229,13 +189,15 @@ int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool
         return length;
     double lowest = 1.0; // a word answered this very moment has not faded
     int faded = 0;
-    for (int l : std::as_const(settings_.lengths))
-        if (pools[l].lowestRecall < lowest) {
-            lowest = pools[l].lowestRecall;
+    for (int l : std::as_const(settings_.lengths)) {
+        double recall = 1.0;
+        pools_.faded(l, 0, &recall);
+        if (recall < lowest) {
+            lowest = recall;
             faded = l;
         }
-    if (!faded ||
-        dayPace(history_.words(), wordSet_, clock_.nowUtc()).takesMore(history_.policy(), lowest)) {
+    }
+    if (!faded || pools_.dayPace().takesMore(states_.policy(), lowest)) {
         const int fresh = lengthWithNewWords(pools);
         if (fresh) {
             newLeft = std::numeric_limits<int>::max();
@@ -252,7 +214,10 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     if (settings_.mode == StudySettings::Mode::Uniform)
         return uniform();
 
-    QHash<int, Pools> all = pools(clock_.nowUtc());
+    // A word the feedback has just shown waits its turn (see HoldBackQuestions): a question
+    // passes over at most those and takes three.
+    const QStringList held = heldBack();
+    const QHash<int, Pools> all = pools();
     int newLeft = newLeftToday();
     bool freshOnly = false;
     const int length = chooseLength(all, newLeft, practice, freshOnly);
@@ -268,19 +233,16 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
     // that reviews them all at once; new words come in threes too, as a first sighting teaches the
     // word while its answer proves little either way. Fewer than three: a choose-the-valid question
     // on the first.
-    Pools& p = all[length];
-    if (freshOnly) {
-        p.missed.clear();
-        p.learning.clear();
-        p.review.clear();
+    if (!freshOnly) {
+        const QList<const WordMemory*> alone =
+            pools_.first(length, StudyPools::Missed, 1, [&](const WordMemory& m) {
+                return m.lapses >= AloneAfterMisses && !held.contains(m.word);
+            });
+        if (!alone.isEmpty()) {
+            const QString word = alone.first()->word;
+            return assemble(true, length, {word}, nonWords(length, 3, {}));
+        }
     }
-    // A word the feedback has just shown waits its turn (see HoldBackQuestions).
-    const QStringList held = heldBack();
-    const auto missed = std::find_if(p.missed.cbegin(), p.missed.cend(), [&](const WordMemory* m) {
-        return m->lapses >= AloneAfterMisses && !held.contains(m->word);
-    });
-    if (missed != p.missed.cend())
-        return assemble(true, length, {(*missed)->word}, nonWords(length, 3, {}));
     QStringList chosen;
     QStringList waiting;
     auto offer = [&](const WordMemory* m) {
@@ -289,16 +251,23 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
         else if (chosen.size() < 3)
             chosen.append(m->word);
     };
-    for (const QList<const WordMemory*>* pool : {&p.missed, &p.learning, &p.review})
-        for (const WordMemory* m : *pool)
+    // Missed, learning and review words due, in order, as far as a question may look.
+    for (StudyPools::Kind kind : {StudyPools::Missed, StudyPools::Learning, StudyPools::Review})
+        for (const WordMemory* m :
+             freshOnly ? QList<const WordMemory*>() : pools_.first(length, kind, held.size() + 3))
             offer(m);
-    while (chosen.size() < 3 && newLeft > 0 && !p.fresh.isEmpty()) {
-        chosen.append(p.fresh.takeAt(
-            RandomBetween(random_, 0, qint16(std::min<qsizetype>(p.fresh.size(), 32767) - 1))));
-        --newLeft;
+    if (chosen.size() < 3 && newLeft > 0 && all.value(length).freshCount > 0) {
+        FreshWords fresh(&*words_.constFind(length), pools_.graded(length));
+        while (chosen.size() < 3 && newLeft > 0 && !fresh.isEmpty()) {
+            chosen.append(fresh.takeAt(
+                RandomBetween(random_, 0, qint16(std::min<qsizetype>(fresh.size(), 32767) - 1))));
+            --newLeft;
+        }
     }
-    for (const WordMemory* m : std::as_const(p.ahead))
-        offer(m);
+    // The most faded of the others keep company, when there is room (held ones only wait).
+    if (chosen.size() < 3)
+        for (const WordMemory* m : pools_.faded(length, held.size() + 3, nullptr))
+            offer(m);
     while (chosen.size() < 3 && !waiting.isEmpty())
         chosen.append(waiting.takeFirst());
     if (chosen.isEmpty())
@@ -316,15 +285,9 @@ void StudyEngine::calibrateOncePerDay()
 {
     if (settings_.mode != StudySettings::Mode::Study)
         return;
-    const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
-    if (!settings_.backgroundFits) {
-        history_.recalibrate(today);
-        return;
-    }
-    if (asked_)
-        history_.takeUpBackgroundWork();
+    log_.betweenQuestions(MemoryPolicy::studyDay(clock_.nowUtc()), !asked_,
+                          !settings_.backgroundFits);
     asked_ = true;
-    history_.recalibrateInBackground(today);
 }
 
 // Before a new question: the last answer stays for good, and its feedback joins those held back.
@@ -374,15 +337,17 @@ StudyOutcome StudyEngine::answer(int chosenIndex)
     record.rightIndex = q.rightIndex;
     record.chosenIndex = chosenIndex;
     record.responseMs = std::max<qint64>(0, shownAt_.msecsTo(record.at));
-    history_.record(record);
+    log_.record(record);
+    pools_.update(MemoryPolicy::touchedWords(record));
     revealed_.append({record.at, {outcome.rightWord, q.candidates.value(chosenIndex)}});
     return outcome;
 }
 
 std::optional<StudyQuestion> StudyEngine::takeBack()
 {
-    if (!answered_ || !history_.takeBack(clock_.nowUtc()))
+    if (!answered_ || !log_.takeBack(clock_.nowUtc()))
         return std::nullopt;
+    pools_.update(answered_->candidates);
     revealed_.removeLast();
     current_ = std::exchange(answered_, std::nullopt);
     shownAt_ = clock_.nowUtc();
@@ -391,18 +356,13 @@ std::optional<StudyQuestion> StudyEngine::takeBack()
 
 StudyStats StudyEngine::stats() const
 {
-    const QDateTime now = clock_.nowUtc();
-    const QHash<QString, WordMemory>& all = history_.words();
+    pools_.advance(clock_.nowUtc());
     StudyStats s;
     for (int length : settings_.lengths) {
-        const LengthCounts counts =
-            countWords(length, words_.value(length), all, history_.policy());
-        s.seen += counts.seen();
-        s.learned += counts.known;
+        s.seen += int(pools_.graded(length).size());
+        s.learned += pools_.known(length);
     }
-    for (const WordMemory& m : all)
-        if (!m.isNew() && wordSet_.contains(m.word) && m.due <= now)
-            ++s.due;
+    s.due = int(pools_.dueCount());
     if (settings_.mode == StudySettings::Mode::Study) {
         const int unseen = int(wordSet_.size()) - s.seen;
         s.newLeftToday = std::min(newLeftToday(), unseen);
@@ -418,7 +378,7 @@ int StudyEngine::dueNow() const
 QDateTime StudyEngine::nextReviewAfterSession() const
 {
     QDateTime first;
-    for (const WordMemory& m : history_.words())
+    for (const WordMemory& m : states_.words())
         if (!m.isNew() && m.valid && wordSet_.contains(m.word) && m.due.isValid() &&
             (!first.isValid() || m.due < first))
             first = m.due;

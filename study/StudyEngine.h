@@ -1,9 +1,9 @@
 #pragma once
 
 #include "base/Services.h"
-#include "study/FreshWords.h"
-#include "study/History.h"
 #include "study/Phonies.h"
+#include "study/StudyHistory.h"
+#include "study/StudyPools.h"
 
 #include <QDateTime>
 #include <QList>
@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 class WordStore;
@@ -54,13 +55,16 @@ struct StudyOutcome
     QString rightWord;
 };
 
-// The scheduler: chooses each question of a study drill from the history and records the
-// answers into it. The clock and the random source come from outside, so tests and the drill
-// tool can script both.
+// The scheduler: chooses each question of a study drill from the word states and hands the
+// answers on to the answer log. The clock and the random source come from outside, so tests and
+// the drill tool can script both.
 class StudyEngine
 {
 public:
-    StudyEngine(const WordStore& store, History& history, const WallClock& clock,
+    StudyEngine(const WordStore& store, const WordStateView& states, AnswerLog& answers,
+                const WallClock& clock, RandomSource& random,
+                StudySettings settings = StudySettings());
+    StudyEngine(const WordStore& store, StudyHistory& history, const WallClock& clock,
                 RandomSource& random, StudySettings settings = StudySettings());
     StudyEngine(const StudyEngine&) = delete; // its phonies refer to its own word lists
     StudyEngine& operator=(const StudyEngine&) = delete;
@@ -113,7 +117,8 @@ public:
 
 private:
     const WordStore& store_;
-    History& history_;
+    const WordStateView& states_;
+    AnswerLog& log_;
     const WallClock& clock_;
     RandomSource& random_;
     StudySettings settings_;
@@ -130,17 +135,17 @@ private:
     // the latest last (one more while the last answer can still be taken back).
     QList<std::pair<QDateTime, QStringList>> revealed_;
 
-    // Per length: the words that need attention now, most urgent first.
+    // The graded words sorted by what they need, kept up to date (filled on first use).
+    mutable StudyPools pools_{states_, words_, position_};
+
+    // Per length, how many words need attention now.
     struct Pools
     {
-        QList<const WordMemory*> missed;   // due, and answered wrongly the last time
-        QList<const WordMemory*> learning; // in their learning steps and due
-        QList<const WordMemory*> review;   // graduated and due
-        QList<const WordMemory*> ahead;    // seen and not due, most faded first
-        FreshWords fresh;                  // never graded
-        double lowestRecall = 1.0;         // the recall of the first of ahead
+        qsizetype missedCount = 0; // due, and answered wrongly the last time
+        qsizetype dueCount = 0;
+        qsizetype freshCount = 0; // never graded
     };
-    QHash<int, Pools> pools(const QDateTime& now) const;
+    QHash<int, Pools> pools() const;
     int lengthWithNewWords(const QHash<int, Pools>& pools);
     int chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice, bool& freshOnly);
     std::optional<StudyQuestion> uniform();

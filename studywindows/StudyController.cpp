@@ -2,6 +2,7 @@
 
 #include "base/Branding.h"
 #include "lists/WordListsDialog.h"
+#include "study/DueCount.h"
 #include "study/ProgressFromHistory.h"
 #include "study/StudySession.h"
 #include "studywindows/StudySettingsDialog.h"
@@ -62,11 +63,9 @@ std::optional<int> StudyController::dueNow()
         history_.open();
         if (!inSession_)
             history_.takeUpBackgroundWork();
-        newToday_.reset();
-        StudyEngine engine(context_.store, history_, clock_, context_.env.random, settings());
-        const int due = engine.dueNow();
-        newToday_ = engine.stats().newLeftToday;
-        return due;
+        const DueCount count = countDue(history_, settings(), clock_.nowUtc());
+        newToday_ = count.newLeftToday;
+        return count.due;
     } catch (const std::exception& e) {
         // No word list to study from: the written tests report that to the player.
         qWarning().noquote() << "No due count:" << e.what();

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "study/AnswerRecorder.h"
+
+#include <QDate>
+#include <QDateTime>
+
+// Where the study drill's answers go: each answer recorded, the last one taken back, and between
+// questions the upkeep of the states (the day's fit of the memory model, and background work
+// that has finished since).
+class AnswerLog : public AnswerRecorder
+{
+public:
+    // False when there is nothing to take back.
+    virtual bool takeBack(const QDateTime& at) = 0;
+    // Before a question of the day `today`. inLine: the day's fit runs here and now, so that a
+    // scripted run repeats exactly; else it runs in the background and what it finished is taken
+    // up here, except before a session's first question (whose count of due words is then the
+    // one shown before it).
+    virtual void betweenQuestions(const QDate& today, bool firstOfSession, bool inLine) = 0;
+};

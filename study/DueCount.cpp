@@ -1,0 +1,19 @@
+#include "study/DueCount.h"
+
+#include "study/NewWordPace.h"
+
+DueCount countDue(const WordStateView& states, const StudySettings& settings, const QDateTime& now)
+{
+    DueCount count;
+    DayPaceTally tally(now);
+    for (const WordMemory& m : states.words()) {
+        if (m.isNew() || !settings.lengths.contains(int(m.word.size())))
+            continue;
+        tally.add(m);
+        count.due += m.due <= now ? 1 : 0;
+    }
+    if (settings.mode == StudySettings::Mode::Study)
+        count.newLeftToday =
+            newWordsLeft(tally.pace(), settings.newPerDay, StudyEngine::FirstDayPace);
+    return count;
+}

@@ -1,0 +1,146 @@
+// The study engine on a long history: how long choosing a study question takes (goal: under
+// 1 ms, with the pools kept up to date as answers come in), and how soon after start-up the main
+// window's due count is ready (goal: under 50 ms), at 200,000 answers over full word lists (every
+// two- and three-letter string, 32,767 four-letter words). Prints its figures; asserts nothing
+// about time. Run with tools/bench.sh.
+#include "HistoryFill.h"
+#include "TestDoubles.h"
+#include "WordDatabase.h"
+#include "base/Random.h"
+#include "study/History.h"
+#include "study/StudyEngine.h"
+#include "words/WordStore.h"
+
+#if __has_include("study/DueCount.h")
+#include "study/DueCount.h"
+#endif
+
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int Answers = 200'000;
+constexpr int Questions = 300;
+
+double ms(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double median(QList<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+} // namespace
+
+class EngineBench : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString words_;
+    QString history_;
+    ManualWallClock clock_;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        const QStringList words = WordDatabase::sequentialWords(2, 26 * 26) +
+                                  WordDatabase::sequentialWords(3, 26 * 26 * 26) +
+                                  WordDatabase::sequentialWords(4, 32767);
+        words_ = dir_.filePath(QStringLiteral("dbWords.mdb"));
+        history_ = dir_.filePath(QStringLiteral("history.sqlite"));
+        WordDatabase::write(words_, words);
+        clock_.now = QDateTime::currentDateTimeUtc();
+        fillHistory(history_, spreadAnswers(words, Answers, clock_.now, 365));
+    }
+
+    // From the history's opening (start-up) to the count of due words, as the main window asks.
+    void dueCount()
+    {
+        RecordingMessageBoxes messages;
+        SeededRandom random(1);
+        const StudySettings settings;
+        QElapsedTimer timer;
+#if __has_include("study/DueCount.h")
+        {
+            timer.start();
+            History history(messages, history_);
+            history.open();
+            const double opened = ms(timer);
+            history.words();
+            const double read = ms(timer);
+            const DueCount count = countDue(history, settings, clock_.now);
+            qInfo("due count from the states: %d due, %d new today, %.1f ms after start-up (the "
+                  "file opened in %.1f ms, its states read in %.1f ms, counted in %.1f ms)",
+                  count.due, count.newLeftToday, ms(timer), opened, read - opened,
+                  ms(timer) - read);
+        }
+#endif
+        timer.start();
+        History history(messages, history_);
+        history.open();
+        WordStore store(random);
+        store.create();
+        store.open(words_);
+        StudyEngine engine(store, history, clock_, random, settings);
+        const int due = engine.dueNow();
+        qInfo("due count through an engine (the word lists read): %d due, %.1f ms after start-up",
+              due, ms(timer));
+    }
+
+    // Questions answered 10 s apart, one in five wrong: the time of next() alone.
+    void questions()
+    {
+        RecordingMessageBoxes messages;
+        SeededRandom random(1);
+        ManualWallClock clock;
+        clock.now = clock_.now;
+        WordStore store(random);
+        store.create();
+        store.open(words_);
+        History history(messages, history_);
+        auto fit = std::make_shared<ScriptedFit>();
+        fit->scale = 0.0; // the day's fit finds nothing new: the states stay
+        history.setFitter(scripted(fit));
+        StudyEngine engine(store, history, clock, random);
+        QList<double> times;
+        QList<double> practice;
+        for (int n = 0; n < Questions; ++n) {
+            QElapsedTimer timer;
+            timer.start();
+            std::optional<StudyQuestion> question = engine.next();
+            (question ? times : practice).append(ms(timer));
+            if (!question) {
+                timer.restart();
+                question = engine.nextPractice();
+                practice.last() += ms(timer);
+            }
+            engine.answer(n % 5 == 0 ? (question->rightIndex + 1) % 4 : question->rightIndex);
+            clock.advanceSecs(10);
+            if (n == 0)
+                history.waitForBackgroundWork(60000);
+        }
+        QVERIFY(history.flush());
+        // The first builds the pools; the second takes up the day's fit and builds them again.
+        const double first = times.takeFirst();
+        const double second = times.takeFirst();
+        qInfo("%d study questions at %d answers, %d due at the end: next() %.3f ms median, "
+              "%.3f ms at most; the first %.1f ms, the one after the fit %.1f ms; %lld practice "
+              "questions, %.3f ms median",
+              Questions, Answers, engine.stats().due, median(times),
+              *std::max_element(times.begin(), times.end()), first, second, practice.size(),
+              practice.isEmpty() ? 0.0 : median(practice));
+    }
+};
+
+QTEST_GUILESS_MAIN(EngineBench)
+#include "bench_engine.moc"

@@ -7,8 +7,12 @@ DueCount countDue(const WordStateView& states, const StudySettings& settings, co
     DueCount count;
     DayPaceTally tally(now);
     for (const WordMemory& m : states.words()) {
-        if (m.isNew() || !settings.lengths.contains(int(m.word.size())))
+        if (m.isNew())
             continue;
+        if (!settings.lengths.contains(int(m.word.size()))) {
+            tally.addElsewhere(m);
+            continue;
+        }
         tally.add(m);
         count.due += m.due <= now ? 1 : 0;
     }

@@ -31,6 +31,14 @@ void DayPaceTally::add(const WordMemory& m, int sign)
     }
 }
 
+bool DayPaceTally::addElsewhere(const WordMemory& m, int sign)
+{
+    if (m.isNew() || !m.valid || m.firstReview < from_ || m.firstReview >= to_)
+        return false;
+    pace_.introduced += sign;
+    return true;
+}
+
 DayPace DayPaceTally::pace() const
 {
     DayPace pace = pace_;

@@ -37,6 +37,9 @@ public:
     explicit DayPaceTally(const QDateTime& now = QDateTime());
     const QDate& day() const { return day_; }
     void add(const WordMemory& m, int sign = 1);
+    // A graded word of a length not studied now: only its coming in counts, as the day's pace
+    // is the player's whatever lengths they study. False when it came in on another day.
+    bool addElsewhere(const WordMemory& m, int sign = 1);
     DayPace pace() const;
 
 private:

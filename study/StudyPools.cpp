@@ -35,6 +35,8 @@ void StudyPools::advance(const QDateTime& now)
         tally_ = DayPaceTally(now);
         for (const auto& [word, e] : entries_)
             tally_.add(e.state);
+        for (const WordMemory& m : std::as_const(elsewhere_))
+            tally_.addElsewhere(m);
     }
     for (Length& length : lengths_)
         fallDue(length);
@@ -53,6 +55,7 @@ void StudyPools::rebuild(const QDateTime& now)
     for (auto it = lists_.cbegin(); it != lists_.cend(); ++it)
         lengths_[it.key()];
     lastReviews_.clear();
+    elsewhere_.clear();
     tally_ = DayPaceTally(now);
     for (const WordMemory& m : all)
         add(m, false);
@@ -79,8 +82,11 @@ void StudyPools::update(const QStringList& words)
 void StudyPools::add(const WordMemory& m, bool inOrder)
 {
     const auto length = lengths_.find(int(m.word.size()));
-    if (length == lengths_.end())
+    if (length == lengths_.end()) {
+        if (tally_.addElsewhere(m))
+            elsewhere_.insert(m.word, m);
         return;
+    }
     const auto at = positions_.constFind(m.word);
     if (at == positions_.constEnd()) {
         if (m.isDecoy())
@@ -108,8 +114,13 @@ void StudyPools::add(const WordMemory& m, bool inOrder)
 void StudyPools::remove(const QString& word)
 {
     const auto length = lengths_.find(int(word.size()));
-    if (length == lengths_.end())
+    if (length == lengths_.end()) {
+        if (const auto it = elsewhere_.constFind(word); it != elsewhere_.constEnd()) {
+            tally_.addElsewhere(*it, -1);
+            elsewhere_.erase(it);
+        }
         return;
+    }
     length->decoys.erase(word);
     const auto it = entries_.find(word);
     if (it == entries_.end())

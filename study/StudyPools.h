@@ -95,6 +95,8 @@ private:
     QHash<int, Length> lengths_;
     std::vector<qint64> lastReviews_; // of every graded word, ascending
     DayPaceTally tally_;
+    // Words of the lengths not studied now that came in today: they count against the pace.
+    QHash<QString, WordMemory> elsewhere_;
 
     void rebuild(const QDateTime& now);
     void add(const WordMemory& m, bool inOrder);

@@ -189,6 +189,41 @@ private slots:
             }
         }
     }
+
+    // The new words that came in today count against the pace whatever lengths are studied next:
+    // a change of settings never starts the day afresh, in the engine or in the main window.
+    void newWordsCarryOverASettingsChange_data()
+    {
+        QTest::addColumn<QList<int>>("after"); // the lengths studied after the change
+        QTest::addColumn<int>("newPerDay");    // the pace after the change
+        QTest::newRow("to two letters, less a day") << QList<int>{2} << 10;
+        QTest::newRow("to three letters, more a day") << QList<int>{3} << 40;
+        QTest::newRow("the same lengths, more a day") << QList<int>{2, 3} << 40;
+    }
+    void newWordsCarryOverASettingsChange()
+    {
+        QFETCH(QList<int>, after);
+        QFETCH(int, newPerDay);
+        const QStringList words =
+            WordDatabase::sequentialWords(2, 200) + WordDatabase::sequentialWords(3, 200);
+        StudyFixture f(words, {10, {2, 3}});
+        f.clock.now = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+        f.session({}, 200); // a first day: three times the pace, 30 new words
+        f.clock.advanceSecs(24 * 3600);
+        f.engine = std::make_unique<StudyEngine>(f.store, *f.history, f.clock, f.random,
+                                                 StudySettings{10, {2, 3}});
+        f.session({}, 200); // a second day at the pace: some 10 new words, of both lengths
+        const int today =
+            dayPace(f.history->words(), QSet<QString>(words.cbegin(), words.cend()), f.clock.now)
+                .introduced;
+        QVERIFY(today >= 10);
+        const int left = std::max(0, newPerDay - today);
+        f.engine = std::make_unique<StudyEngine>(f.store, *f.history, f.clock, f.random,
+                                                 StudySettings{newPerDay, after});
+        QCOMPARE(f.engine->stats().newLeftToday, left);
+        const DueCount count = countDue(*f.history, f.engine->settings(), f.clock.now);
+        QCOMPARE(count.newLeftToday, left);
+    }
 };
 
 QTEST_GUILESS_MAIN(StudyPoolsTest)

@@ -327,6 +327,8 @@ StudyOutcome StudyEngine::answer(int chosenIndex)
     outcome.rightIndex = q.rightIndex;
     outcome.right = chosenIndex == q.rightIndex;
     outcome.rightWord = q.candidates.value(q.rightIndex);
+    if (!q.validKind)
+        outcome.leastKnown = leastKnown(q);
 
     AnswerRecord record;
     record.at = clock_.nowUtc();
@@ -341,6 +343,24 @@ StudyOutcome StudyEngine::answer(int chosenIndex)
     pools_.update(MemoryPolicy::touchedWords(record));
     revealed_.append({record.at, {outcome.rightWord, q.candidates.value(chosenIndex)}});
     return outcome;
+}
+
+QString StudyEngine::leastKnown(const StudyQuestion& q) const
+{
+    const QDateTime now = clock_.nowUtc();
+    QString least;
+    double lowest = 2.0;
+    for (qsizetype i = 0; i < q.candidates.size(); ++i) {
+        if (i == q.rightIndex)
+            continue;
+        const WordMemory* m = states_.find(q.candidates[i]);
+        const double recall = m ? states_.policy().recall(*m, now) : 0.0;
+        if (recall < lowest) {
+            lowest = recall;
+            least = q.candidates[i];
+        }
+    }
+    return least;
 }
 
 std::optional<StudyQuestion> StudyEngine::takeBack()

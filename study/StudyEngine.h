@@ -53,6 +53,9 @@ struct StudyOutcome
     bool right = false;
     int rightIndex = 0;
     QString rightWord;
+    // In a choose-the-invalid question, the real word the player was least likely to recall
+    // before this answer (a new one first): the one worth a look at its meaning.
+    QString leastKnown;
 };
 
 // The scheduler: chooses each question of a study drill from the word states and hands the
@@ -116,6 +119,8 @@ public:
     static constexpr int AloneAfterMisses = 4;
 
 private:
+    QString leastKnown(const StudyQuestion& q) const;
+
     const WordStore& store_;
     const WordStateView& states_;
     AnswerLog& log_;

@@ -110,8 +110,9 @@ void StudyWindow::choose(int k)
                   context_.env.path(outcome.right ? QStringLiteral("sounds/correct.wav")
                                                   : QStringLiteral("sounds/wrong.wav")),
                   false);
-    const QString fact = Meanings::outcomeFact(context_.store, question.validKind,
-                                               outcome.rightWord, chosen, outcome.right);
+    const QString fact =
+        Meanings::outcomeFact(context_.store, question.validKind, outcome.rightWord, chosen,
+                              outcome.right, outcome.leastKnown);
     announce((outcome.right ? QStringLiteral("Right: ") : QStringLiteral("Wrong: ")) + fact,
              outcome.right);
     outcomeShown_ = true;

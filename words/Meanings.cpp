@@ -18,10 +18,16 @@ QString of(const WordStore& store, const QString& word)
 }
 
 QString outcomeFact(const WordStore& store, bool validKind, const QString& rightWord,
-                    const QString& chosen, bool right)
+                    const QString& chosen, bool right, const QString& leastKnown)
 {
-    if (right && !validKind)
-        return QStringLiteral("%1 is not a word").arg(rightWord);
+    if (right && !validKind) {
+        const QString fact = QStringLiteral("%1 is not a word").arg(rightWord);
+        if (leastKnown.isEmpty())
+            return fact;
+        const QString meaning = of(store, leastKnown);
+        return fact + (meaning.isEmpty() ? QStringLiteral("; %1 is a word").arg(leastKnown)
+                                         : QStringLiteral(". %1: %2").arg(leastKnown, meaning));
+    }
     // The word to tell about: the one found, or the one passed over or rejected.
     const QString word = validKind ? rightWord : chosen;
     const QString meaning = of(store, word);

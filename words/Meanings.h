@@ -14,10 +14,11 @@ namespace Meanings {
 QString of(const WordStore& store, const QString& word);
 
 // What an answer in study taught, for the feedback line: "AA is a word: rough lava" when the
-// word was found; "XQ is not a word" when the non-word was; after a wrong choice both, the word
-// first, with its meaning ("AA is a word; XQ is not. AA: rough lava").
+// word was found; "XQ is not a word" when the non-word was, with the meaning of the real word
+// least known (leastKnown, when given: "XQ is not a word. AA: rough lava"); after a wrong choice
+// both, the word first, with its meaning ("AA is a word; XQ is not. AA: rough lava").
 QString outcomeFact(const WordStore& store, bool validKind, const QString& rightWord,
-                    const QString& chosen, bool right);
+                    const QString& chosen, bool right, const QString& leastKnown = QString());
 
 // "AA   rough lava" (or "AA" alone), for lists of words.
 QString entry(const QString& word, const QString& meaning);

@@ -71,6 +71,18 @@ private slots:
                 rejected.append(validKind ? words[good - 1] : words[k - 1]);
                 accepted.append(validKind ? words[k - 1] : words[good - 1]);
             }
+            // The real word least likely recalled before the answer: the one a right
+            // choose-the-invalid answer tells the meaning of.
+            QString least;
+            double lowest = 2.0;
+            for (int i = 0; i < 4; ++i) {
+                const WordMemory* m = fx.history.find(words[i]);
+                const double recall = m ? fx.history.policy().recall(*m, fx.clock.nowUtc()) : 0.0;
+                if (i != good - 1 && recall < lowest) {
+                    lowest = recall;
+                    least = words[i];
+                }
+            }
             const int played = fx.t.sounds.played.size();
             if (how == "key") {
                 QTest::keyClick(&w, Qt::Key(Qt::Key_0 + k));
@@ -95,6 +107,10 @@ private slots:
                 w.findChild<QLabel*>(QStringLiteral("Outcome"))->accessibleName();
             QVERIFY2(outcome.startsWith(right ? "Right: " : "Wrong: "), qPrintable(outcome));
             QVERIFY(outcome.contains(words[good - 1]));
+            if (right && !validKind)
+                QVERIFY2(outcome.contains(QStringLiteral("not a word. %1: ").arg(least)) ||
+                             outcome.endsWith(QStringLiteral("; %1 is a word").arg(least)),
+                         qPrintable(outcome));
             if (!right) // the word, then the non-word
                 QVERIFY2(outcome.contains(QStringLiteral("%1 is a word; %2 is not")
                                               .arg(rejected.last(), accepted.last())),

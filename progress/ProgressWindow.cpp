@@ -136,14 +136,17 @@ public:
 
     QGroupBox* addMissed(QWidget* figures)
     {
-        auto* missedFrame = new QGroupBox(QStringLiteral("Most missed words"), figures);
-        missed_ = new QListWidget(missedFrame);
-        missed_->setObjectName(QStringLiteral("MissedList"));
-        missed_->setAccessibleName(missedFrame->title());
+        // The words first, with their meanings; the non-words taken for words in a list of
+        // their own, so that they never bury the words.
+        auto* missedFrame = new QGroupBox(QStringLiteral("Most missed"), figures);
+        missed_ = missedList(missedFrame, "MissedList", QStringLiteral("Most missed words"));
+        nonWords_ =
+            missedList(missedFrame, "NonWordsList", QStringLiteral("Non-words you took for words"));
         save_ = new QPushButton(QStringLiteral("&Save as word list..."), missedFrame);
         save_->setObjectName(QStringLiteral("SaveButton"));
         auto* missedLayout = new QHBoxLayout(missedFrame);
-        missedLayout->addWidget(missed_, 1);
+        missedLayout->addWidget(missed_, 3);
+        missedLayout->addWidget(nonWords_, 2);
         auto* missedButtons = new QVBoxLayout;
         missedButtons->addWidget(save_);
         missedButtons->addStretch();
@@ -155,6 +158,41 @@ public:
             actions_->saveWordList(this, words);
         });
         return missedFrame;
+    }
+
+    // A list of words whose long lines wrap: a meaning shows whole, never behind a scroll bar.
+    static QListWidget* missedList(QWidget* frame, const char* name, const QString& title)
+    {
+        auto* list = new QListWidget(frame);
+        list->setObjectName(QLatin1String(name));
+        list->setAccessibleName(title);
+        list->setWordWrap(true);
+        list->setTextElideMode(Qt::ElideNone);
+        list->setResizeMode(QListView::Adjust);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setMinimumHeight(120);
+        return list;
+    }
+
+    // Fills a list of missed words, or says there are none.
+    static void fillMissed(QListWidget* list, const QList<const ProgressData::Missed*>& missed,
+                           const QString& none)
+    {
+        list->clear();
+        for (const ProgressData::Missed* m : missed) {
+            const QString times = QStringLiteral("%1 %2").arg(
+                ProgressData::number(m->misses),
+                m->misses == 1 ? QStringLiteral("time") : QStringLiteral("times"));
+            list->addItem(
+                m->valid
+                    ? QStringLiteral("%1   missed %2%3")
+                          .arg(m->word, times,
+                               m->meaning.isEmpty() ? QString() : QStringLiteral(": ") + m->meaning)
+                    : QStringLiteral("%1   taken for a word %2").arg(m->word, times));
+        }
+        if (missed.isEmpty())
+            list->addItem(none);
+        list->scrollToTop();
     }
 
     QDialogButtonBox* addButtons()
@@ -219,19 +257,12 @@ public:
         known_->describe(data.texts.known);
         due_->describe(data.texts.due);
         days_->describe(data.texts.days);
-        missed_->clear();
-        for (const ProgressData::Missed& m : data.missed) {
-            missed_->addItem(
-                QStringLiteral("%1   missed %2 %3%4%5")
-                    .arg(m.word, ProgressData::number(m.misses))
-                    .arg(m.misses == 1 ? QStringLiteral("time") : QStringLiteral("times"))
-                    .arg(m.valid ? QString() : QStringLiteral(" (not a word)"))
-                    .arg(m.meaning.isEmpty() ? QString() : QStringLiteral(": ") + m.meaning));
-        }
-        if (data.missed.isEmpty())
-            missed_->addItem(QStringLiteral("No word missed yet"));
+        QList<const ProgressData::Missed*> words, nonWords;
+        for (const ProgressData::Missed& m : data.missed)
+            (m.valid ? words : nonWords).append(&m);
+        fillMissed(missed_, words, QStringLiteral("No word missed yet"));
+        fillMissed(nonWords_, nonWords, QStringLiteral("No non-word taken for a word yet"));
         save_->setEnabled(!data.missed.isEmpty());
-        missed_->scrollToTop();
 
         int newWords = 0, learning = 0, known = 0, answers = 0, right = 0;
         for (const ProgressData::Length& l : data.lengths) {
@@ -260,6 +291,7 @@ private:
     std::optional<Figure> due_;
     std::optional<Figure> days_;
     QListWidget* missed_;
+    QListWidget* nonWords_;
     QPushButton* save_;
     QLabel* summary_;
 };

@@ -157,7 +157,9 @@ public:
         int misses;
         bool valid;
     };
-    QList<MissedWord> mostMissed(int limit) const;
+    // The words of the list missed most (valid), or the non-words most often taken for words,
+    // most first, at most limit of them (all when negative).
+    QList<MissedWord> mostMissed(int limit, bool valid) const;
 
     // Moves the file aside (never deletes it) and starts afresh. movedTo gets the new name.
     // False, with nothing moved, when it is another program's file or answers given on it can't

@@ -56,11 +56,14 @@ QList<History::DayProgress> lastDays(const HistoryDb& db, int days, const QDateT
     return result;
 }
 
-QList<History::MissedWord> mostMissed(const QHash<QString, WordMemory>& states, int limit)
+QList<History::MissedWord> mostMissed(const QHash<QString, WordMemory>& states, int limit,
+                                      bool valid)
 {
     using MissedWord = History::MissedWord;
     QList<MissedWord> missed;
     for (const WordMemory& m : states) {
+        if (m.valid != valid)
+            continue;
         const int misses = m.valid ? m.lapses : m.confusions;
         if (misses > 0)
             missed.append({m.word, misses, m.valid});
@@ -80,7 +83,7 @@ QList<History::DayProgress> History::lastDays(int days, const QDateTime& now) co
     return HistoryProgress::lastDays(d_->db, days, now);
 }
 
-QList<History::MissedWord> History::mostMissed(int limit) const
+QList<History::MissedWord> History::mostMissed(int limit, bool valid) const
 {
-    return HistoryProgress::mostMissed(words(), limit);
+    return HistoryProgress::mostMissed(words(), limit, valid);
 }

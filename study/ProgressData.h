@@ -48,7 +48,7 @@ struct ProgressData
     };
     QList<Length> lengths;
     QList<Day> days;      // oldest first
-    QList<Missed> missed; // most missed first
+    QList<Missed> missed; // the words most missed first, then the non-words
     QDate knownFrom;      // the day of the first answer
     QList<Known> known;
     QList<int> due;        // words due on each of the coming days, today first

@@ -28,9 +28,12 @@ ProgressData fromHistory(const WordStore& store, const History& history, const Q
     addTimeline(data, wordTimeline(lists, history.words(), history.policy(), now, DueDays));
     for (const History::DayProgress& d : history.lastDays(30, now))
         data.days.append({d.day, d.answers, d.right});
-    for (const History::MissedWord& m : history.mostMissed(100))
-        data.missed.append(
-            {m.word, m.misses, m.valid, m.valid ? Meanings::of(store, m.word) : QString()});
+    // The words first, each kind in a list of its own: the non-words missed outnumber the
+    // words after a while, and would bury them.
+    for (const bool valid : {true, false})
+        for (const History::MissedWord& m : history.mostMissed(100, valid))
+            data.missed.append(
+                {m.word, m.misses, m.valid, m.valid ? Meanings::of(store, m.word) : QString()});
     describe(data);
     return data;
 }

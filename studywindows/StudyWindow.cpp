@@ -254,6 +254,11 @@ StudySummaryWindow::StudySummaryWindow(const StudySessionResult& result, QWidget
         items->setObjectName(QLatin1String(name) + QStringLiteral("List"));
         items->setAccessibleName(title);
         items->setGeometry(Twips::rect(240, 300, 3375, 2715));
+        // A meaning shows whole, wrapped, never behind a horizontal scroll bar.
+        items->setWordWrap(true);
+        items->setTextElideMode(Qt::ElideNone);
+        items->setResizeMode(QListView::Adjust);
+        items->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         items->addItems(words.isEmpty() ? QStringList{QStringLiteral("none")} : words);
     };
     list("Rejected", QStringLiteral("Words you took for non-words"), 120,

@@ -108,7 +108,7 @@ private slots:
         QVERIFY(history.answers().isEmpty());
         QVERIFY(!history.isForeign() && !history.isSaving());
         QCOMPARE(history.lastDays(3, answer(5).at).size(), 3);
-        QVERIFY(history.mostMissed(-1).isEmpty());
+        QVERIFY(history.mostMissed(-1, true).isEmpty());
         QCOMPARE(history.policy().model.weights(), MemoryPolicy().model.weights());
         QCOMPARE(filesIn(dir.path()), before);
         QVERIFY(shown.shown.isEmpty());

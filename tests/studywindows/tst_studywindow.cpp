@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -320,6 +321,27 @@ private slots:
         QCOMPARE(fx.t.messages.shown.size(), dayDone ? 1 : 0);
         for (const RecordingMessageBoxes::Message& m : std::as_const(fx.t.messages.shown))
             QVERIFY(m.title == Branding::ProductName && m.text.endsWith("Keep practising?"));
+    }
+
+    // A meaning too long for the summary's list wraps onto more lines: all of it shows, and the
+    // list never scrolls sideways.
+    void summaryWrapsLongMeanings()
+    {
+        StudySessionResult result;
+        result.answered = 2;
+        result.rejectedWords = {QStringLiteral("QI"), QStringLiteral("ZA")};
+        result.meanings.insert(
+            QStringLiteral("QI"),
+            QStringLiteral("the circulating life energy that in Chinese "
+                           "philosophy is thought to be inherent in all things"));
+        StudySummaryWindow summary(result);
+        summary.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&summary));
+        auto* list = summary.findChild<QListWidget*>(QStringLiteral("RejectedList"));
+        QTRY_COMPARE(list->horizontalScrollBar()->maximum(), 0);
+        const int line = list->fontMetrics().height();
+        QVERIFY(list->visualItemRect(list->item(0)).height() >= 2 * line);
+        QVERIFY(list->visualItemRect(list->item(1)).height() < 2 * line);
     }
 
     // Study starts whenever the player likes, long after the store's last statement: its time has

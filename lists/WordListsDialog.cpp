@@ -36,10 +36,11 @@ WordListsDialog::WordListsDialog(WordListChoice& choice, MessageBoxes& messages,
     auto* import = new QPushButton(QStringLiteral("&Import..."), this);
     use_ = new QPushButton(QStringLiteral("&Use"), this);
     remove_ = new QPushButton(QStringLiteral("&Remove..."), this);
+    rename_ = new QPushButton(QStringLiteral("Re&name..."), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
 
     auto* side = new QVBoxLayout;
-    for (QPushButton* b : {import, use_, remove_})
+    for (QPushButton* b : {import, use_, rename_, remove_})
         side->addWidget(b);
     side->addStretch();
     auto* row = new QHBoxLayout;
@@ -52,9 +53,9 @@ WordListsDialog::WordListsDialog(WordListChoice& choice, MessageBoxes& messages,
     connect(import, &QPushButton::clicked, this, &WordListsDialog::importList);
     connect(use_, &QPushButton::clicked, this, &WordListsDialog::useSelected);
     connect(remove_, &QPushButton::clicked, this, &WordListsDialog::removeSelected);
+    connect(rename_, &QPushButton::clicked, this, &WordListsDialog::renameSelected);
     connect(lists_, &QListWidget::itemActivated, this, &WordListsDialog::useSelected);
-    connect(lists_, &QListWidget::currentRowChanged, this,
-            [this] { remove_->setEnabled(!selectedName().isEmpty()); });
+    connect(lists_, &QListWidget::currentRowChanged, this, [this] { enableForSelection(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     refill(choice_.active());
     lists_->setFocus();
@@ -89,7 +90,7 @@ void WordListsDialog::refill(const QString& select)
         if (!counted_.contains(entry.name))
             uncounted.append({entry.name, choice_.pathOf(entry.name)});
     }
-    remove_->setEnabled(!selectedName().isEmpty());
+    enableForSelection();
     if (uncounted.isEmpty())
         return;
     counter_ = std::make_unique<WordListCounter>(uncounted);
@@ -173,8 +174,8 @@ void WordListsDialog::removeSelected()
 {
     const QString name = selectedName();
     if (name.isEmpty() ||
-        !messages_.ask(QStringLiteral("Remove the word list \"%1\"? Your progress on it is kept, "
-                                      "for the day you import it again.")
+        !messages_.ask(QStringLiteral("Remove the word list \"%1\"? Its progress stays in a file "
+                                      "of its own; a list imported again starts afresh.")
                            .arg(name),
                        Branding::ProductName))
         return;
@@ -188,4 +189,30 @@ void WordListsDialog::removeSelected()
              MessageIcon::Warning);
     }
     refill(choice_.active());
+}
+
+void WordListsDialog::enableForSelection()
+{
+    const bool imported = !selectedName().isEmpty(); // the bundled list stays as it is
+    remove_->setEnabled(imported);
+    rename_->setEnabled(imported);
+}
+
+void WordListsDialog::renameSelected()
+{
+    const QString name = selectedName();
+    if (name.isEmpty() || !prompts_.newName)
+        return;
+    const QString to = prompts_.newName(this, name).trimmed();
+    if (to.isEmpty() || to == name)
+        return;
+    try {
+        choice_.rename(name, to);
+        counted_.remove(name); // counted again under its new name
+    } catch (const AppError& e) {
+        tell(QStringLiteral("The word list \"%1\" can't be renamed: %2").arg(name, e.description()),
+             MessageIcon::Warning);
+        return;
+    }
+    refill(to);
 }

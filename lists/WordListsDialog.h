@@ -17,8 +17,9 @@ class QPushButton;
 // one in use marked. It opens at once: the counts come in from a WordListCounter as each list is
 // read, and a list that can't be read shows as damaged (it can still be removed). "Import..." asks
 // for a file and builds a list from it, with a progress window that can cancel a long list, then
-// reports what was kept and rejected; "Use" switches to the selected list; "Remove..." deletes an
-// imported list after asking (a yes/no question of the message boxes).
+// reports what was kept and rejected; "Use" switches to the selected list; "Rename..." gives an
+// imported list a new name, its progress staying with it; "Remove..." deletes an imported list
+// after asking (a yes/no question of the message boxes).
 class WordListsDialog : public QDialog
 {
     Q_OBJECT
@@ -27,6 +28,8 @@ public:
     {
         // Asks for the word list to import; "" to cancel.
         std::function<QString(QWidget* parent)> openPath;
+        // Asks for a list's new name, showing its name now; "" to cancel.
+        std::function<QString(QWidget* parent, const QString& name)> newName;
     };
 
     WordListsDialog(WordListChoice& choice, MessageBoxes& messages, Prompts prompts,
@@ -40,6 +43,8 @@ private:
     void importList();
     void useSelected();
     void removeSelected();
+    void renameSelected();
+    void enableForSelection();
     void refill(const QString& select);
     void showCounts(const QString& name, const QList<qint64>& counts, const QString& error);
     QString selectedName() const;
@@ -51,6 +56,7 @@ private:
     QListWidget* lists_ = nullptr;
     QPushButton* use_ = nullptr;
     QPushButton* remove_ = nullptr;
+    QPushButton* rename_ = nullptr;
     QHash<QString, WordListChoice::Entry> counted_; // by name, as the counter told them
     std::unique_ptr<WordListCounter> counter_;
 };

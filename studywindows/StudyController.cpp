@@ -12,6 +12,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QScopeGuard>
 #include <QtDebug>
 
@@ -28,6 +30,11 @@ StudyController::StudyController(TrainerContext& context, History& history, cons
         return QFileDialog::getOpenFileName(parent, QStringLiteral("Import a word list"),
                                             QDir::homePath(),
                                             QStringLiteral("Word lists (*.txt);;All files (*)"));
+    };
+    askListName = [](QWidget* parent, const QString& name) {
+        return QInputDialog::getText(parent, QStringLiteral("Rename a word list"),
+                                     QStringLiteral("New name for \"%1\":").arg(name),
+                                     QLineEdit::Normal, name);
     };
     history_.setBackgroundDone([this] { backgroundDone(); });
 }
@@ -167,7 +174,7 @@ void StudyController::wordListOpened(const QString& name)
 
 void StudyController::manageWordLists(QWidget* parent)
 {
-    WordListsDialog dialog(lists_, context_.env.messages, {askListPath}, parent);
+    WordListsDialog dialog(lists_, context_.env.messages, {askListPath, askListName}, parent);
     dialog.exec();
 }
 

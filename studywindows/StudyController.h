@@ -44,6 +44,8 @@ public:
     std::function<QString(QWidget* parent)> askSavePath;
     // Asks for a word list to import ("" to cancel); by default a file dialog.
     std::function<QString(QWidget* parent)> askListPath;
+    // Asks for a word list's new name ("" to cancel); by default an input dialog.
+    std::function<QString(QWidget* parent, const QString& name)> askListName;
     // The pause after each answer, from the setting "StudyPauseMs" unless set.
     std::optional<int> pauseMs;
 

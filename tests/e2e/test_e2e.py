@@ -673,7 +673,7 @@ def wait_list_in_use(s, acc, name):
 def test_word_lists(s):
     """Imports a list with meanings through the word-lists window and its file dialog, switches
     to it (the main window names it), studies a few questions and sees a meaning on the feedback
-    line, switches back and finds the bundled list's progress as it was."""
+    line, renames it, switches back and finds the bundled list's progress as it was."""
     global STUDY_WORDS
     prepare_study(s)
     listing = s.root / "My words.txt"
@@ -691,8 +691,18 @@ def test_word_lists(s):
     check("not letters A-Z: 1" in message[0], f"report {message}")
     s.key("Return")
     use_list(s, window, lists, "My words:")
+    # Renamed through its dialog: the list in use keeps its progress under its new name.
+    s.click(window, s.one(s.wait_top_level_with("list", "Word lists"), "push button", "Rename..."))
+    dialog = s.wait_window(besides={main, window}, title="Rename a word list")
+    s.key("ctrl+a")
+    s.type_text("Our words")
+    s.key("Return")
+    s.wait_gone(dialog)
+    wait_for('"Our words" in use', lambda: [i for i in s.find_all(lists, "list item")
+                                            if s.content(i).startswith("Our words:")
+                                            and s.content(i).endswith("(in use)")])
     s.close_box(window)
-    wait_list_in_use(s, acc, "My words")
+    wait_list_in_use(s, acc, "Our words")
 
     STUDY_WORDS, bundled = list(OWN_LIST), STUDY_WORDS
     try:

@@ -328,7 +328,7 @@ private slots:
         else
             WordDatabase::writeRandomBytes(bad);
         fx.t.messages.answer = true;
-        WordListsDialog dialog(fx.choice, fx.t.messages, {[](QWidget*) { return QString(); }});
+        WordListsDialog dialog(fx.choice, fx.t.messages, {[](QWidget*) { return QString(); }, {}});
         auto* lists = dialog.findChild<QListWidget*>(QStringLiteral("ListOfWordLists"));
         QCOMPARE(lists->count(), 3);
         QTRY_COMPARE_WITH_TIMEOUT(lists->item(1)->text(), QStringLiteral("bad: damaged"), 10000);
@@ -438,13 +438,17 @@ private slots:
                      qPrintable(fx.t.messages.shown[0].text));
     }
 
-    // Through the window: import, use, and remove after asking, which brings back the bundled list.
+    // Through the window: import, use, rename (the progress stays with the list; a name taken
+    // is refused), and remove after asking, which brings back the bundled list.
     void dialog()
     {
         Fixture fx;
         const QString file = fx.writeList("qi\tvital force\nfoo\nquiz\n");
         fx.t.messages.answer = true;
-        WordListsDialog dialog(fx.choice, fx.t.messages, {[&](QWidget*) { return file; }});
+        QString newName;
+        WordListsDialog dialog(
+            fx.choice, fx.t.messages,
+            {[&](QWidget*) { return file; }, [&](QWidget*, const QString&) { return newName; }});
         auto* lists = dialog.findChild<QListWidget*>(QStringLiteral("ListOfWordLists"));
         QCOMPARE(lists->count(), 1);
         QTRY_VERIFY(lists->item(0)->text().endsWith(QStringLiteral("1 / 1 / 1 words of 2 / 3 / 4 "
@@ -462,9 +466,23 @@ private slots:
         click(QStringLiteral("&Use"));
         QCOMPARE(fx.choice.active(), QStringLiteral("My list"));
         QCOMPARE(fx.store.meaning(QStringLiteral("QI")), QStringLiteral("vital force"));
-        click(QStringLiteral("&Remove..."));
+        fx.history.record(answerOn(QStringLiteral("QI"), QDateTime::currentDateTimeUtc()));
+        const QString historyPath = fx.history.path();
+        newName = WordListChoice::BundledName;
+        click(QStringLiteral("Re&name..."));
         QCOMPARE(fx.t.messages.shown.size(), 2);
-        QVERIFY(fx.t.messages.shown[1].text.startsWith("Remove the word list \"My list\"?"));
+        QVERIFY(
+            fx.t.messages.shown[1].text.startsWith("The word list \"My list\" can't be renamed"));
+        newName = QStringLiteral("  Renamed ");
+        click(QStringLiteral("Re&name..."));
+        QCOMPARE(fx.choice.active(), QStringLiteral("Renamed"));
+        QTRY_COMPARE(lists->currentItem()->text(),
+                     QStringLiteral("Renamed: 1 / 1 / 1 words of 2 / 3 / 4 letters (in use)"));
+        QCOMPARE(fx.history.path(), historyPath);
+        QCOMPARE(fx.history.answerCount(), 1);
+        click(QStringLiteral("&Remove..."));
+        QCOMPARE(fx.t.messages.shown.size(), 3);
+        QVERIFY(fx.t.messages.shown[2].text.startsWith("Remove the word list \"Renamed\"?"));
         QCOMPARE(fx.choice.active(), QString());
         QCOMPARE(lists->count(), 1);
         QCOMPARE(fx.listFiles(), QStringList());

@@ -1120,7 +1120,8 @@ def screenshots(build, folder):
 
 
 def scale_two_shots(build, folder):
-    """The progress window at twice the scale on a 1280x1024 screen, after two months."""
+    """The main window, a study summary and the progress window at twice the scale on a
+    1280x1024 screen, after two months."""
     s = Session(build, "screenshots-scale-two")
     s.screen, s.env["QT_SCALE_FACTOR"] = SCREENS["progress_at_scale_two"]
     try:
@@ -1130,8 +1131,22 @@ def scale_two_shots(build, folder):
         s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
                str(history_path(s)), *bundled_words()[::5]])
         s.launch()
-        main, acc, _ = main_window(s)
+        main, acc, box = main_window(s)
         study_button(s, acc)
+        s.run(["import", "-window", hex(main), str(folder / "main-window-scale-two.png")])
+        window, _ = open_study(s, main, acc, box)
+        # Answered blind: the accessibility tree's coordinates are not the screen's at this scale.
+        for digit in ("1", "2", "3", "4"):
+            s.key(digit)
+            time.sleep(0.3)
+            s.key("a")  # any key goes on
+            time.sleep(0.3)
+        s.key("Escape")
+        s.wait_top_level_with("panel", "Study Session")
+        shot = s.wait_window(besides={main})
+        time.sleep(0.3)
+        s.run(["import", "-window", hex(shot), str(folder / "study-summary-scale-two.png")])
+        s.key("Return")
         s.wait_active(main, acc)
         s.one(acc, "push button", "Progress").queryAction().doAction(0)
         progress = s.wait_window(besides={main}, title="Progress")

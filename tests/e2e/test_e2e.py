@@ -1035,7 +1035,7 @@ def progress_shot(s, folder, name):
 def word_lists_shots(s, folder):
     """Shots of the word-lists window with ten lists, one of them damaged, and of the report
     of an import with rejected lines."""
-    lists = history_path(s).parent / "lists"
+    lists = history_path(s).parent.parent / "lists"
     lists.mkdir(parents=True, exist_ok=True)
     source = s.root / "Collins sample.txt"
     source.write_text("aa\trough, cindery lava\nqi\tvital force\nza pizza\nfoo\nquiz\n"

@@ -6,6 +6,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 
+#include <memory>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -197,6 +198,85 @@ QSqlQuery HistoryDb::run(const QString& statement, const QVariantList& values) c
     if (!q.exec())
         throw errorOf(q.lastError());
     return q;
+}
+
+namespace {
+
+DbError errorOf(sqlite3* handle)
+{
+    return {QString::fromUtf8(sqlite3_errmsg(handle)), sqlite3_errcode(handle) & 0xff};
+}
+
+void bind(sqlite3_stmt* statement, int index, const QVariant& value)
+{
+    switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+    case QMetaType::UnknownType:
+        sqlite3_bind_null(statement, index);
+        break;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        sqlite3_bind_int64(statement, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+        sqlite3_bind_double(statement, index, value.toDouble());
+        break;
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+} // namespace
+
+void HistoryDb::eachRow(const QString& statement, const QVariantList& values,
+                        const std::function<void(const DbRow&)>& take) const
+{
+    checkSharedMemory();
+    sqlite3* handle = handleOf(db());
+    if (!handle)
+        throw DbError{QStringLiteral("the history is not open"), SQLITE_MISUSE};
+    sqlite3_stmt* prepared = nullptr;
+    const QByteArray sql = statement.toUtf8();
+    if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &prepared, nullptr) !=
+        SQLITE_OK)
+        throw errorOf(handle);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(prepared, sqlite3_finalize);
+    for (int i = 0; i < values.size(); ++i)
+        bind(prepared, i + 1, values.at(i));
+    const DbRow row(prepared);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW)
+        take(row);
+    if (step != SQLITE_DONE)
+        throw errorOf(handle);
+}
+
+bool DbRow::isNull(int column) const
+{
+    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}
+
+qint64 DbRow::integer(int column) const
+{
+    return sqlite3_column_int64(statement_, column);
+}
+
+double DbRow::real(int column) const
+{
+    return sqlite3_column_double(statement_, column);
+}
+
+QString DbRow::text(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(statement_, column));
+}
+
+QDateTime DbRow::time(int column) const
+{
+    return isNull(column) ? QDateTime() : QDateTime::fromMSecsSinceEpoch(integer(column), Qt::UTC);
 }
 
 void HistoryDb::runBatch(const QString& statement, const QList<QVariantList>& columns) const

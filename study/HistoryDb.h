@@ -8,6 +8,7 @@
 #include <QVariantList>
 
 #include <atomic>
+#include <functional>
 
 class QSqlError;
 
@@ -34,6 +35,25 @@ DbError errorOf(const QSqlError& error);
 // The file exists and this process can't write it (read-only, immutable or on a read-only mount;
 // asked of the system, so the superuser gets the true answer too).
 bool existsUnwritable(const QString& path);
+
+struct sqlite3_stmt;
+
+// One row of a statement read straight from SQLite (HistoryDb::eachRow), valid only inside the
+// call that hands it over.
+class DbRow
+{
+public:
+    explicit DbRow(sqlite3_stmt* statement) : statement_(statement) {}
+    bool isNull(int column) const;
+    qint64 integer(int column) const;
+    double real(int column) const;
+    QString text(int column) const;
+    // A time stored as milliseconds since the epoch, UTC; invalid when null.
+    QDateTime time(int column) const;
+
+private:
+    sqlite3_stmt* statement_;
+};
 
 // One named SQLite connection to a history file, and the statements run over it. Each thread
 // that touches a history holds its own.
@@ -69,6 +89,10 @@ public:
 
     // Runs one statement; throws DbError.
     QSqlQuery run(const QString& statement, const QVariantList& values = {}) const;
+    // Runs one statement, handing each row to take as it is read. For the large reads, where
+    // QSqlQuery's copy of every value costs more than the reading itself. Throws DbError.
+    void eachRow(const QString& statement, const QVariantList& values,
+                 const std::function<void(const DbRow&)>& take) const;
     // The first column of the first row, or null when there is none; throws DbError.
     QVariant scalar(const QString& statement, const QVariantList& values = {}) const;
     // Runs one statement once per row; columns holds one list of values per placeholder, each as

@@ -58,7 +58,7 @@ QString whyNotWritable(const QString& path)
     return QString();
 }
 
-Outcome open(HistoryDb& db, QString* reason, bool createFolder)
+Outcome open(HistoryDb& db, QString* reason, bool createFolder, Check check)
 {
     db.close();
     const QFileInfo info(db.path());
@@ -92,10 +92,12 @@ Outcome open(HistoryDb& db, QString* reason, bool createFolder)
         case HistorySchema::Kind::New:
             break;
         }
-        const QString check = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
-        if (check != QStringLiteral("ok")) {
-            *reason = check;
-            return Outcome::Damaged;
+        if (!writable || check == Check::Whole) {
+            const QString found = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
+            if (found != QStringLiteral("ok")) {
+                *reason = found;
+                return Outcome::Damaged;
+            }
         }
         if (!writable)
             return Outcome::Unwritable;

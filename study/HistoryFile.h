@@ -33,10 +33,18 @@ enum class Outcome
 // given the file's permissions back.
 QString whyNotWritable(const QString& path);
 
+// How much open() reads through for damage.
+enum class Check
+{
+    Whole,   // every page, before the file is called ready
+    ByWriter // a writable file's pages are left to its writer, which opens with Whole on its own
+             // thread (HistoryWriter::check); one that can't be written is still read through
+};
+
 // Opens db's file and brings it to the current schema. A file that can't be written is only ever
 // opened read-only, so nothing is left behind that would keep it read-only later. createFolder:
 // make the folder when missing. reason gets why the outcome is not Ready.
-Outcome open(HistoryDb& db, QString* reason, bool createFolder = true);
+Outcome open(HistoryDb& db, QString* reason, bool createFolder = true, Check check = Check::Whole);
 
 // Moves the file (and SQLite's journal files beside it) to a name marked with why and the date,
 // keeping its extension, in the archive of its folder (HistoryFolder::archiveFor). Returns the new

@@ -17,8 +17,10 @@ void History::Impl::open()
     if (mode != HistoryMode::Untried)
         return;
     mode = openFile();
-    if (mode == HistoryMode::Writable)
+    if (mode == HistoryMode::Writable) {
+        writes().check(); // the whole file is read through for damage there, not here
         readRules();
+    }
     readStates();
 }
 
@@ -28,7 +30,8 @@ HistoryMode History::Impl::openFile()
         return HistoryMode::InMemory; // a history kept in memory on purpose
     QString reason;
     using Outcome = HistoryFile::Outcome;
-    Outcome outcome = HistoryFile::open(db, &reason);
+    const auto check = HistoryFile::Check::ByWriter;
+    Outcome outcome = HistoryFile::open(db, &reason, true, check);
     if (outcome == Outcome::Damaged) {
         const QString movedTo = moveAside(HistoryFile::DamagedMark);
         if (movedTo.isEmpty()) {
@@ -36,7 +39,7 @@ HistoryMode History::Impl::openFile()
             return HistoryMode::InMemory;
         }
         tellStartedAfresh(movedTo);
-        outcome = HistoryFile::open(db, &reason);
+        outcome = HistoryFile::open(db, &reason, true, check);
     }
     // Keep what can still be read for this run; write nothing for now.
     HistoryMode left = HistoryMode::InMemory;

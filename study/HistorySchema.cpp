@@ -48,23 +48,23 @@ const QString AnswerColumns =
     QStringLiteral("at_ms, test_kind, valid_kind, length, word1, word2, "
                    "word3, word4, right_index, chosen_index, response_ms");
 
-WordMemory readState(const QSqlQuery& q)
+WordMemory readState(const DbRow& row)
 {
     WordMemory m;
-    m.word = q.value(0).toString();
-    m.valid = q.value(1).toBool();
-    if (!q.value(2).isNull())
-        m.memory = Fsrs::MemoryState{q.value(2).toDouble(), q.value(3).toDouble()};
-    m.firstReview = fromMs(q.value(4));
-    m.lastReview = fromMs(q.value(5));
-    m.due = fromMs(q.value(6));
-    m.step = q.value(7).toInt();
-    m.reviews = q.value(8).toInt();
-    m.lapses = q.value(9).toInt();
-    m.confusions = q.value(10).toInt();
-    m.lastConfused = fromMs(q.value(11));
-    m.resisted = q.value(12).toInt();
-    m.missedLast = q.value(13).toBool();
+    m.word = row.text(0);
+    m.valid = row.integer(1) != 0;
+    if (!row.isNull(2))
+        m.memory = Fsrs::MemoryState{row.real(2), row.real(3)};
+    m.firstReview = row.time(4);
+    m.lastReview = row.time(5);
+    m.due = row.time(6);
+    m.step = int(row.integer(7));
+    m.reviews = int(row.integer(8));
+    m.lapses = int(row.integer(9));
+    m.confusions = int(row.integer(10));
+    m.lastConfused = row.time(11);
+    m.resisted = int(row.integer(12));
+    m.missedLast = row.integer(13) != 0;
     return m;
 }
 
@@ -242,13 +242,11 @@ QHash<QString, WordMemory> readStateRows(const HistoryDb& db, const QString& whe
                                          const QVariantList& values)
 {
     QHash<QString, WordMemory> states;
-    QSqlQuery q =
-        db.run(QStringLiteral("SELECT %1 FROM word_state%2").arg(StateColumns, where), values);
-    while (q.next()) {
-        WordMemory m = readState(q);
-        states.insert(m.word, m);
-    }
-    throwIfFailed(q);
+    db.eachRow(QStringLiteral("SELECT %1 FROM word_state%2").arg(StateColumns, where), values,
+               [&](const DbRow& row) {
+                   WordMemory m = readState(row);
+                   states.insert(m.word, std::move(m));
+               });
     return states;
 }
 

@@ -44,7 +44,7 @@ void History::Impl::takeReport(WriteReport report)
     if (mode == HistoryMode::ReadOnly && db.isReadOnly()) {
         // Writable again: read through a connection that sees the writer's answers as they come.
         QString reason;
-        HistoryFile::open(db, &reason, false);
+        HistoryFile::open(db, &reason, false, HistoryFile::Check::ByWriter); // it just wrote
     }
     if (mode == HistoryMode::ReadOnly)
         mode = HistoryMode::Writable;

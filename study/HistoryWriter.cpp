@@ -69,16 +69,27 @@ std::vector<WriteReport> HistoryWriter::takeReports()
     return std::exchange(reports_, {});
 }
 
+void HistoryWriter::check()
+{
+    {
+        std::lock_guard lock(mutex_);
+        checkDue_ = true;
+    }
+    wake_.notify_all();
+}
+
 bool HistoryWriter::flush(int ms)
 {
     std::unique_lock lock(mutex_);
-    if (queue_.empty())
+    if (queue_.empty() && !checkDue_)
         return true;
     // A write begun before this call may wait less for the lock: the one after it counts.
     const quint64 target = tries_ + (trying_ ? 2 : 1);
     hurryMs_ = std::max(ms, 1);
     wake_.notify_all();
-    done_.wait(lock, [&] { return queue_.empty() || tries_ >= target || paused_ || notOurs_; });
+    done_.wait(lock, [&] {
+        return (queue_.empty() && !checkDue_) || tries_ >= target || paused_ || notOurs_;
+    });
     return queue_.empty();
 }
 
@@ -124,9 +135,27 @@ void HistoryWriter::run()
     std::unique_lock lock(mutex_);
     int delayMs = 0;
     while (!stopping_) {
+        if (checkDue_) {
+            lock.unlock();
+            std::optional<WriteReport> damaged = openChecked(db);
+            lock.lock();
+            checkDue_ = false;
+            if (damaged) {
+                paused_ = true;
+                reports_.push_back(std::move(*damaged));
+            }
+            done_.notify_all();
+            if (damaged) {
+                lock.unlock();
+                notify_();
+                lock.lock();
+            }
+            continue;
+        }
         if (queue_.empty() || paused_ || notOurs_) {
-            wake_.wait(lock,
-                       [&] { return stopping_ || (!queue_.empty() && !paused_ && !notOurs_); });
+            wake_.wait(lock, [&] {
+                return stopping_ || checkDue_ || (!queue_.empty() && !paused_ && !notOurs_);
+            });
             continue;
         }
         if (delayMs > 0 && !fresh_ && hurryMs_ == 0 && !pause(lock, delayMs))
@@ -204,6 +233,24 @@ WriteReport HistoryWriter::attempt(HistoryDb& db, std::vector<WriteJob>& batch, 
             db.setBusyTimeout(HistoryDb::BusyTimeoutMs);
         return report;
     }
+}
+
+std::optional<WriteReport> HistoryWriter::openChecked(HistoryDb& db)
+{
+    if (db.isOpen())
+        return std::nullopt; // checked when it was opened
+    try {
+        reopen(db);
+    } catch (const DbError& e) {
+        // Whatever else is wrong, the first write finds out and reports it.
+        if (!e.damaged())
+            return std::nullopt;
+        WriteReport report;
+        report.error = e;
+        report.lasting = true;
+        return report;
+    }
+    return std::nullopt;
 }
 
 void HistoryWriter::reopen(HistoryDb& db)

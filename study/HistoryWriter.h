@@ -76,6 +76,10 @@ public:
     // which drops what referred to the old file: the undo entries and outcomes queued before
     // the job numbered firstFresh.
     void resume(qint64 lastSeenId, qint64 firstFresh);
+    // Opens the writer's connection now rather than at the first write. The opening reads the
+    // whole file through for damage, off the window's thread; a damaged file is reported as a
+    // failed write would be, and the writer pauses. flush() waits for it.
+    void check();
     void setBusyWaitMs(int ms) { busyWaitMs_ = ms; }
     // For tests: applied to the writer's connection before its next write.
     void capPages(int pages);
@@ -100,10 +104,11 @@ private:
     std::deque<WriteJob> queue_;
     std::vector<WriteReport> reports_;
     std::optional<int> cap_;
-    bool fresh_ = false;   // a job came since the last try
-    int hurryMs_ = 0;      // a flush waits: try now, waiting this long for a lock
-    bool paused_ = false;  // the file is damaged
-    bool notOurs_ = false; // nothing more is ever written
+    bool fresh_ = false;    // a job came since the last try
+    int hurryMs_ = 0;       // a flush waits: try now, waiting this long for a lock
+    bool paused_ = false;   // the file is damaged
+    bool checkDue_ = false; // check() asked, and the check has not ended
+    bool notOurs_ = false;  // nothing more is ever written
     bool trying_ = false;
     quint64 tries_ = 0; // writes finished, failed or not
     std::thread thread_;
@@ -114,6 +119,8 @@ private:
                         std::optional<int> cap);
     WriteReport write(HistoryDb& db, std::vector<WriteJob>& batch);
     void reopen(HistoryDb& db);
+    // Opens the connection if it is closed; a report only when the file is damaged.
+    std::optional<WriteReport> openChecked(HistoryDb& db);
     // Waits before the next try; false when stopping.
     bool pause(std::unique_lock<std::mutex>& lock, int delayMs);
 };

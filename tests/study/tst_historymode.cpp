@@ -72,6 +72,32 @@ private slots:
         QTest::newRow("damaged: moved aside, fresh")
             << "damaged" << Mode::Writable << 0 << 1 << true;
     }
+    // Opening reads no more of a writable file than it needs: the writer reads the rest through on
+    // its own thread. A table damaged where open() did not look is found there all the same,
+    // moved aside with one message, and the answers go on into a fresh file.
+    void damageOpenDidNotReadIsFoundByTheWriter()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        fillHistory(path, answers(6));
+        WordDatabase::damageTable(path, QStringLiteral("answers"));
+
+        RecordingMessageBoxes shown;
+        History history(shown, path);
+        QVERIFY(history.open());
+        QCOMPARE(history.words().size(), 2); // the states were read: their pages are whole
+        history.flush(); // the writer's check ends, and its report is taken up
+        QVERIFY(history.flush()); // the fresh file noted its rules
+        QCOMPARE(shown.shown.size(), 1);
+        QVERIFY(shown.shown[0].text.contains(QStringLiteral("damaged")));
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*-damaged-*")}).size(), 1);
+        QVERIFY(history.isSaving());
+        history.record(answer(6));
+        QVERIFY(history.flush());
+        QCOMPARE(history.answerCount(), 1);
+        QCOMPARE(shown.shown.size(), 1);
+    }
+
     void openClassifiesTheFile()
     {
         QFETCH(QString, file);

@@ -26,11 +26,12 @@ void openIn(WordStore& store, const QString& path, const QStringList& words,
     store.open(path);
 }
 
-void execute(const QString& path, const QStringList& statements)
+QVariant execute(const QString& path, const QStringList& statements)
 {
     static int serial = 0;
     const QString name = QStringLiteral("WordDatabaseTestSupport%1").arg(++serial);
     QString failure;
+    QVariant first;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
@@ -43,6 +44,7 @@ void execute(const QString& path, const QStringList& statements)
                     failure = statement + QStringLiteral(": ") + query.lastError().text();
                     break;
                 }
+                first = query.next() ? query.value(0) : QVariant();
             }
             query.finish();
             db.close();
@@ -51,6 +53,20 @@ void execute(const QString& path, const QStringList& statements)
     QSqlDatabase::removeDatabase(name);
     if (!failure.isEmpty())
         throw AppError(failure);
+    return first;
+}
+
+void damageTable(const QString& path, const QString& table)
+{
+    const qint64 pageSize = execute(path, {QStringLiteral("PRAGMA page_size")}).toLongLong();
+    const qint64 root =
+        execute(path,
+                {QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE name = '%1'").arg(table)})
+            .toLongLong();
+    QFile file(path);
+    if (root < 1 || !file.open(QIODevice::ReadWrite) || !file.seek((root - 1) * pageSize) ||
+        file.write(QByteArray(pageSize, char(0xA5))) != pageSize)
+        throw AppError(QStringLiteral("can't damage %1 in %2").arg(table, path));
 }
 
 void dropView(const QString& path, int length)

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 class WordStore;
 
@@ -19,8 +20,9 @@ void write(const QString& path, const QStringList& words,
 void openIn(WordStore& store, const QString& path, const QStringList& words,
             const QHash<QString, QString>& meanings = {});
 
-// Runs raw SQL statements, in order, on an existing database opened for writing.
-void execute(const QString& path, const QStringList& statements);
+// Runs raw SQL statements, in order, on an existing database opened for writing: the first value
+// the last one gave, if any.
+QVariant execute(const QString& path, const QStringList& statements);
 
 // Breaks a database written by write():
 void dropView(const QString& path, int length);
@@ -30,6 +32,10 @@ void replaceView(const QString& path, int length, const QString& select);
 void renameWordColumn(const QString& path, int length);
 // Row `row` (1-based, in alphabetical order) of the list of that length reads as NULL.
 void nullWordAt(const QString& path, int length, int row);
+
+// Overwrites the first page of a table (its root) with bytes no page holds: the rest of the
+// database still reads, and that table fails SQLite's checks.
+void damageTable(const QString& path, const QString& table);
 
 // Files that are no database at all.
 void writeRandomBytes(const QString& path, int size = 4096);

@@ -242,6 +242,8 @@ QHash<QString, WordMemory> readStateRows(const HistoryDb& db, const QString& whe
                                          const QVariantList& values)
 {
     QHash<QString, WordMemory> states;
+    if (where.isEmpty()) // counting first costs less than growing the table step by step
+        states.reserve(db.scalar(QStringLiteral("SELECT count(*) FROM word_state")).toInt());
     db.eachRow(QStringLiteral("SELECT %1 FROM word_state%2").arg(StateColumns, where), values,
                [&](const DbRow& row) {
                    WordMemory m = readState(row);

@@ -11,9 +11,7 @@
 #include "study/StudyEngine.h"
 #include "words/WordStore.h"
 
-#if __has_include("study/DueCount.h")
 #include "study/DueCount.h"
-#endif
 
 #include <QElapsedTimer>
 #include <QStandardPaths>
@@ -21,6 +19,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <ctime>
 
 namespace {
 
@@ -30,6 +29,13 @@ constexpr int Questions = 300;
 double ms(const QElapsedTimer& timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 double median(QList<double> times)
@@ -70,21 +76,20 @@ private slots:
         SeededRandom random(1);
         const StudySettings settings;
         QElapsedTimer timer;
-#if __has_include("study/DueCount.h")
         {
+            // The thread's own time too: on a busy machine the wall clock counts others' work.
+            const double cpuBefore = threadCpuMs();
             timer.start();
             History history(messages, history_);
             history.open();
             const double opened = ms(timer);
-            history.words();
-            const double read = ms(timer);
             const DueCount count = countDue(history, settings, clock_.now);
-            qInfo("due count from the states: %d due, %d new today, %.1f ms after start-up (the "
-                  "file opened in %.1f ms, its states read in %.1f ms, counted in %.1f ms)",
-                  count.due, count.newLeftToday, ms(timer), opened, read - opened,
-                  ms(timer) - read);
+            qInfo("due count from the states: %d due, %d new today, %.1f ms after start-up, "
+                  "%.1f ms of this thread's time (the file opened and its states read in %.1f ms, "
+                  "counted in %.1f ms)",
+                  count.due, count.newLeftToday, ms(timer), threadCpuMs() - cpuBefore, opened,
+                  ms(timer) - opened);
         }
-#endif
         timer.start();
         History history(messages, history_);
         history.open();

@@ -135,8 +135,10 @@ WordIndex::Hooks WordIndex::hooks(const QString& word) const
     return hooks;
 }
 
-QStringList WordIndex::anagrams(const QString& letters) const
+QStringList WordIndex::anagrams(const QString& letters, qsizetype limit, qsizetype* found) const
 {
+    if (found)
+        *found = 0;
     if (letters.size() < MinLength || letters.size() > MaxLength)
         return {};
     std::string given;
@@ -149,6 +151,12 @@ QStringList WordIndex::anagrams(const QString& letters) const
         else
             return {};
     }
+    if (given.empty()) {
+        // Blanks only: every word of the length, as the pattern of blanks gives them.
+        if (found)
+            *found = count(int(letters.size()));
+        return matches(letters).fetch(limit < 0 ? count(int(letters.size())) : int(limit));
+    }
     std::vector<quint32> codes;
     fillBlanks(given, blanks, 'A', [&](const std::string& filled) {
         const auto it = byLetters_.constFind(lettersKey(filled));
@@ -156,10 +164,14 @@ QStringList WordIndex::anagrams(const QString& letters) const
             codes.insert(codes.end(), it->begin(), it->end());
     });
     std::sort(codes.begin(), codes.end());
+    if (found)
+        *found = qsizetype(codes.size());
+    const qsizetype count =
+        limit < 0 ? qsizetype(codes.size()) : std::min(limit, qsizetype(codes.size()));
     QStringList words;
-    words.reserve(qsizetype(codes.size()));
-    for (quint32 code : codes)
-        words.append(decode(code, int(letters.size())));
+    words.reserve(count);
+    for (qsizetype i = 0; i < count; ++i)
+        words.append(decode(codes[size_t(i)], int(letters.size())));
     return words;
 }
 

@@ -58,8 +58,10 @@ public:
     Hooks hooks(const QString& word) const;
 
     // The words made of exactly these letters, each '?' standing for any one letter, in
-    // alphabetical order (the letters themselves included when they are a word).
-    QStringList anagrams(const QString& letters) const;
+    // alphabetical order (the letters themselves included when they are a word): the first
+    // `limit` of them (all when negative); `found`, when given, gets how many there are.
+    QStringList anagrams(const QString& letters, qsizetype limit = -1,
+                         qsizetype* found = nullptr) const;
 
     // The words that fit the pattern letter for letter, '?' fitting any letter, fetched a few at a
     // time in alphabetical order. The index must outlive the cursor.

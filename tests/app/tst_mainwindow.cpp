@@ -340,7 +340,7 @@ private slots:
         QCOMPARE(reportedLines(program.test.messages), lines);
         QCOMPARE(program.window.handCursor().has_value(), hand);
         const auto buttons = program.window.findChildren<PushButton*>();
-        QCOMPARE(buttons.size(), 12); // six tests and help, five for study
+        QCOMPARE(buttons.size(), 13); // six tests and help, six for study
         for (const PushButton* button : buttons) {
             QCOMPARE(button->testAttribute(Qt::WA_SetCursor), hand);
             if (hand)
@@ -443,14 +443,15 @@ private slots:
         QCOMPARE(box->selectedText(), QStringLiteral("35"));
 
         QStringList visited;
-        for (int i = 0; i < 13; ++i) {
+        for (int i = 0; i < 14; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(visited, QStringList({"PushButton3", "StudyButton", "ProgressButton",
-                                       "StudySettingsButton", "WordListsButton", "StudyHelpButton",
-                                       "PushButton4", "PushButton5", "PushButton7", "PushButton1",
-                                       "PushButton2", "PushButton6", "Text1"}));
+        QCOMPARE(visited,
+                 QStringList({"PushButton3", "StudyButton", "LookUpButton", "ProgressButton",
+                              "StudySettingsButton", "WordListsButton", "StudyHelpButton",
+                              "PushButton4", "PushButton5", "PushButton7", "PushButton1",
+                              "PushButton2", "PushButton6", "Text1"}));
         QCOMPARE(box->selectedText(), QStringLiteral("35")); // entered by Tab
     }
 

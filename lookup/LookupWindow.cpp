@@ -38,15 +38,14 @@ LookupWindow::LookupWindow(Sources sources, const WallClock& clock, QWidget* par
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     verdict_ = addFact(layout, "Verdict");
-    QFont bold = verdict_->font();
-    bold.setBold(true);
-    verdict_->setFont(bold);
+    verdict_->setFont(Fonts::pushButton()); // the answer, larger than the facts under it
     meaning_ = addFact(layout, "Meaning");
     hooks_ = addFact(layout, "Hooks");
     anagrams_ = addFact(layout, "Anagrams");
     state_ = addFact(layout, "StudyState");
 
     model_ = new MatchModel(sources_.index, this);
+    layout->addSpacing(Twips::toPixels(120));
     matchesCaption_ = addFact(layout, "MatchesCaption");
     matches_ = new QListView(this);
     matches_->setObjectName(QStringLiteral("Matches"));

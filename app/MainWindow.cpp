@@ -66,10 +66,11 @@ constexpr std::array<TestButton, 6> TestButtons{{
 
 // Tab goes from the count box to Help and the study frame, then to the invalid-word tests and
 // last to the valid-word tests.
-constexpr std::array<const char*, 13> TabOrder{
-    "Text1",           "PushButton3",     "StudyButton", "ProgressButton", "StudySettingsButton",
-    "WordListsButton", "StudyHelpButton", "PushButton4", "PushButton5",    "PushButton7",
-    "PushButton1",     "PushButton2",     "PushButton6",
+constexpr std::array<const char*, 14> TabOrder{
+    "Text1",          "PushButton3",         "StudyButton",     "LookUpButton",
+    "ProgressButton", "StudySettingsButton", "WordListsButton", "StudyHelpButton",
+    "PushButton4",    "PushButton5",         "PushButton7",     "PushButton1",
+    "PushButton2",    "PushButton6",
 };
 
 } // namespace
@@ -117,6 +118,8 @@ void MainWindow::buildControls()
     connect(studyFrame_, &StudyFrame::studyRequested, this, &MainWindow::runStudy);
     auto* studyHelp = new QShortcut(QKeySequence::HelpContents, this);
     connect(studyHelp, &QShortcut::activated, studyFrame_, &StudyFrame::showHelp);
+    auto* lookUp = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(lookUp, &QShortcut::activated, studyFrame_, &StudyFrame::lookUp);
     setTabOrderByName();
     countBox_->setFocus(Qt::OtherFocusReason);
     SetWhiteBackColors(this);

@@ -14,8 +14,11 @@ StudyFrame::StudyFrame(Environment& env, StudyActions* study, QWidget* parent)
     setObjectName(QStringLiteral("StudyFrame"));
     setFocusPolicy(Qt::NoFocus);
     studyButton_ = PushButton::place(this, "StudyButton", studyCaption(std::nullopt, std::nullopt),
-                                     Twips::rect(240, 300, 7320, 405));
+                                     Twips::rect(240, 300, 5460, 405));
     connect(studyButton_, &QPushButton::clicked, this, &StudyFrame::studyRequested);
+    PushButton* lookUpButton = PushButton::place(this, "LookUpButton", QStringLiteral("Look up..."),
+                                                 Twips::rect(5820, 300, 1740, 405));
+    connect(lookUpButton, &QPushButton::clicked, this, &StudyFrame::lookUp);
     // Each of these may change the counts: forgetting all progress, other settings, another
     // list with another history.
     connectAction(PushButton::place(this, "ProgressButton", QStringLiteral("Progress"),
@@ -73,6 +76,12 @@ void StudyFrame::refresh()
     studyButton_->setText(studyCaption(due, study_->newToday()));
     list_->setText(listCaption(study_->listInUse()));
     list_->setAccessibleName(list_->text());
+}
+
+void StudyFrame::lookUp()
+{
+    if (study_)
+        study_->lookUp(window());
 }
 
 void StudyFrame::showHelp()

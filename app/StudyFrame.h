@@ -12,8 +12,8 @@ class QLabel;
 class StudyActions;
 
 // The main window's study frame, under the written tests: the daily drill's button with the
-// words due and the new words to come today, Progress, Settings, Word lists..., the study's own
-// help page, and the name of the word list in use.
+// words due and the new words to come today, Look up..., Progress, Settings, Word lists..., the
+// study's own help page, and the name of the word list in use.
 class StudyFrame : public QGroupBox
 {
     Q_OBJECT
@@ -29,6 +29,9 @@ public:
         "Keys: 1 to 4 choose an answer; after an answer, any key goes on. Ctrl+Z (or Backspace) "
         "takes the last answer back. Escape ends the session and shows its summary, where Keep "
         "practising goes on past the day's work.\r\r"
+        "Look up... (Ctrl+L) tells whether a word is in the list in use, with its meaning, hooks, "
+        "anagrams and how your study of it stands; ? stands for a blank tile (A?E, or AE? for "
+        "the anagrams of A, E and one letter more).\r\r"
         "Progress shows what you know, what is due and what you miss most. Word lists... imports "
         "your own lists (a word a line, its meaning after it) and chooses the one you study; "
         "each list keeps its own progress.\r\r"
@@ -46,6 +49,8 @@ public:
     // The word list in use, as the frame names it.
     static QString listCaption(const QString& name);
     void showHelp();
+    // The Look up window, over the list in use (Look up..., Ctrl+L).
+    void lookUp();
 
 signals:
     // The drill button: the main window runs the session.

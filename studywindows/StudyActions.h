@@ -29,6 +29,8 @@ public:
     virtual QString listInUse() { return {}; }
     // The word-lists window, modal over parent.
     virtual void manageWordLists(QWidget* /*parent*/) {}
+    // The Look up window over the list in use, modal over parent. Never records an answer.
+    virtual void lookUp(QWidget* /*parent*/) {}
     // Called on the window's thread when the due count changed by itself (work in the
     // background finished); null for none.
     virtual void setDueChanged(std::function<void()> /*changed*/) {}

@@ -2,6 +2,7 @@
 
 #include "base/Branding.h"
 #include "lists/WordListsDialog.h"
+#include "lookup/LookupWindow.h"
 #include "study/DueCount.h"
 #include "study/ProgressFromHistory.h"
 #include "study/StudySession.h"
@@ -170,12 +171,30 @@ QString StudyController::listInUse()
 void StudyController::wordListOpened(const QString& name)
 {
     lists_.opened(name);
+    index_.reset();
 }
 
 void StudyController::manageWordLists(QWidget* parent)
 {
     WordListsDialog dialog(lists_, context_.env.messages, {askListPath, askListName}, parent);
     dialog.exec();
+    index_.reset(); // another list may be in use
+}
+
+void StudyController::lookUp(QWidget* parent)
+{
+    try {
+        if (!index_)
+            index_ = std::make_shared<const WordIndex>(WordIndex::fromStore(context_.store));
+        // The states are in memory once the history is open (the main window's count opens it a
+        // moment after start-up); a look-up never opens it, nor waits for it.
+        const WordStateView* states = history_.mode() == HistoryMode::Untried ? nullptr : &history_;
+        LookupWindow window({index_, &context_.store, states, listInUse()}, clock_, parent);
+        window.exec();
+    } catch (const std::exception& e) {
+        context_.env.messages.show(QString::fromUtf8(e.what()), context_.env.appTitle,
+                                   MessageIcon::Warning);
+    }
 }
 
 ProgressData StudyController::data()

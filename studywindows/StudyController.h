@@ -10,8 +10,10 @@
 #include "studywindows/StudyActions.h"
 
 #include <functional>
+#include <memory>
 
 class StudySession;
+class WordIndex;
 
 // The real study desk: opens the study drill's windows round after round, the summary, the
 // progress window, the word lists and the settings over the player's history, and asks the
@@ -34,6 +36,9 @@ public:
     void wordListOpened(const QString& name) override;
     QString listInUse() override;
     void manageWordLists(QWidget* parent) override;
+    // Over the index of the list in use, made on the first look-up and kept until the list
+    // changes, and the history's states if it is open (never opened for a look-up).
+    void lookUp(QWidget* parent) override;
     void setDueChanged(std::function<void()> changed) override;
 
     void saveWordList(QWidget* parent, const QStringList& words) override;
@@ -67,4 +72,5 @@ private:
     WordListChoice lists_;
     bool inSession_ = false;
     std::function<void()> dueChanged_;
+    std::shared_ptr<const WordIndex> index_; // of the list in use; null until a look-up
 };

@@ -1,6 +1,7 @@
 #include "studywindows/StudyWindow.h"
 
 #include "base/Branding.h"
+#include "base/WhenText.h"
 #include "base/look/DesignUnits.h"
 #include "base/look/ProgramIcon.h"
 #include "base/look/PushButton.h"
@@ -300,13 +301,5 @@ QString StudySummaryWindow::nextReviewText(const QDateTime& nextReview, const QD
         return QStringLiteral("nothing scheduled");
     if (nextReview <= now)
         return QStringLiteral("now");
-    const QDateTime local = nextReview.toLocalTime();
-    const QDate today = now.toLocalTime().date();
-    const QString time = local.time().toString(QStringLiteral("HH:mm"));
-    if (local.date() == today)
-        return QStringLiteral("today at ") + time;
-    if (local.date() == today.addDays(1))
-        return QStringLiteral("tomorrow at ") + time;
-    return QLocale::c().toString(local.date(), QStringLiteral("ddd d MMM")) +
-           QStringLiteral(" at ") + time;
+    return WhenText::of(nextReview, now);
 }

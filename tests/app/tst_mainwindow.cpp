@@ -99,6 +99,7 @@ public:
     std::optional<int> newToday() override { return fresh; }
     void showProgress(QWidget*) override { ++progressShown; }
     void editSettings(QWidget*) override { ++settingsEdited; }
+    void lookUp(QWidget*) override { ++lookedUp; }
     void wordListOpened(const QString& name) override { openedList = name; }
     QString listInUse() override { return list; }
 
@@ -110,6 +111,7 @@ public:
     int studied = 0;
     int progressShown = 0;
     int settingsEdited = 0;
+    int lookedUp = 0;
 };
 
 // The line numbers of the "Application Error" messages, in order.
@@ -340,7 +342,7 @@ private slots:
         QCOMPARE(reportedLines(program.test.messages), lines);
         QCOMPARE(program.window.handCursor().has_value(), hand);
         const auto buttons = program.window.findChildren<PushButton*>();
-        QCOMPARE(buttons.size(), 12); // six tests and help, five for study
+        QCOMPARE(buttons.size(), 13); // six tests and help, six for study
         for (const PushButton* button : buttons) {
             QCOMPARE(button->testAttribute(Qt::WA_SetCursor), hand);
             if (hand)
@@ -443,14 +445,15 @@ private slots:
         QCOMPARE(box->selectedText(), QStringLiteral("35"));
 
         QStringList visited;
-        for (int i = 0; i < 13; ++i) {
+        for (int i = 0; i < 14; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(visited, QStringList({"PushButton3", "StudyButton", "ProgressButton",
-                                       "StudySettingsButton", "WordListsButton", "StudyHelpButton",
-                                       "PushButton4", "PushButton5", "PushButton7", "PushButton1",
-                                       "PushButton2", "PushButton6", "Text1"}));
+        QCOMPARE(visited,
+                 QStringList({"PushButton3", "StudyButton", "LookUpButton", "ProgressButton",
+                              "StudySettingsButton", "WordListsButton", "StudyHelpButton",
+                              "PushButton4", "PushButton5", "PushButton7", "PushButton1",
+                              "PushButton2", "PushButton6", "Text1"}));
         QCOMPARE(box->selectedText(), QStringLiteral("35")); // entered by Tab
     }
 
@@ -596,6 +599,12 @@ private slots:
         QCOMPARE(list->text(), QStringLiteral("Word list in use: <b>Bold</b>"));
         QTest::keyClick(program.child<PushButton>("ProgressButton"), Qt::Key_Space);
         QCOMPARE(program.actions.progressShown, 1);
+        // Look up, by its button and by Ctrl+L, changes no count: nothing is asked again.
+        const int asked = program.actions.asked;
+        QTest::keyClick(program.child<PushButton>("LookUpButton"), Qt::Key_Space);
+        QTest::keyClick(&program.window, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(program.actions.lookedUp, 2);
+        QCOMPARE(program.actions.asked, asked);
     }
 
     // Both counts whenever they are known, each in the locale's format, and the widest of them

@@ -918,6 +918,93 @@ def test_progress_at_scale_two(s):
 
 
 CASES["progress_at_scale_two"] = test_progress_at_scale_two
+
+
+# Look up: a word's verdict, meaning, hooks, anagrams and study state, and patterns with blanks.
+
+LOOK_UP_FIELD = "Word to look up"
+
+
+def look_up_window(s, main, acc, keyboard=True):
+    """Opens Look up with Ctrl+L or its button; returns its X id and accessible window."""
+    s.wait_active(main, acc)
+    if keyboard:
+        s.key("ctrl+l")
+    else:
+        s.click(main, s.one(acc, "push button", "Look up..."))
+    window = s.wait_window(besides={main}, title="Look Up")
+    top = s.wait_top_level_with("text", LOOK_UP_FIELD)
+    s.wait_focused(s.one(top, "text", LOOK_UP_FIELD))
+    return window, top
+
+
+def look_up(s, top, typed, verdict):
+    """Types over the field, presses Return and waits for the verdict; returns every fact."""
+    s.key("ctrl+a")
+    s.type_text(typed)
+    s.key("Return")
+    wait_for(f'the verdict "{verdict}"', lambda: s.find_all(top, "label", verdict))
+    return [s.content(label) for label in s.find_all(top, "label")]
+
+
+def fitting_words(s, top, caption):
+    """Waits for the caption over the words that fit; returns the words listed."""
+    wait_for(f'"{caption}"', lambda: s.find_all(top, "label", caption))
+    return [s.content(item) for item in s.find_all(s.one(top, "list", "Words that fit"),
+                                                   "list item")]
+
+
+def test_look_up(s):
+    """Looks up a word of the list (its meaning and study state), a non-word, hooks, anagrams
+    and blank tiles, by the keyboard and by the button; nothing is written to the history."""
+    s.install(STUDY_WORDS[:-1] + ["ALSO\tlikewise, in addition"])
+    (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+    s.run([str(s.build_dir / "tests" / "e2e_make_history"), str(history_path(s)), *STUDY_DUE])
+    answers = answer_count(history_path(s))
+    s.launch()
+    main, acc, box = main_window(s)
+    study_button(s, acc)  # the history is open
+    name = [label.name for label in s.find_all(acc, "label")
+            if label.name.startswith("Word list in use: ")][0].split(": ", 1)[1]
+    window, top = look_up_window(s, main, acc)
+
+    facts = look_up(s, top, "aa", "AA is a word")
+    log(f"AA: {facts}")
+    check(any(f.startswith("Study: ") and "answered right" in f and f.endswith("next review now")
+              for f in facts), f"the study state of a due word: {facts}")
+    facts = look_up(s, top, "also", "ALSO is a word")
+    check("Meaning: likewise, in addition" in facts and "Study: new, not answered yet" in facts
+          and "Hooks: not known, as the lists hold words of two to four letters" in facts,
+          f"a new four-letter word: {facts}")
+    facts = look_up(s, top, "QX", f"QX is not a word in {name}")
+    check(not [f for f in facts if f.startswith("Study")], f"a non-word's facts: {facts}")
+    facts = look_up(s, top, "ar", "AR is a word")
+    check("Front hooks: none; back hooks: C (ARC), E (ARE), T (ART)" in facts, f"hooks: {facts}")
+    facts = look_up(s, top, "tea", f"TEA is not a word in {name}")
+    check("Anagrams: ATE" in facts, f"anagrams: {facts}")
+
+    s.key("ctrl+a")
+    s.type_text("a?e")
+    words = fitting_words(s, top, "6 words fit A?E")
+    check(words == ["ACE", "AGE", "ALE", "APE", "ARE", "ATE"], f"words that fit A?E: {words}")
+    facts = look_up(s, top, "ae?", f"AE?: 0 words fit in {name}")
+    check("Anagrams of AE?: ACE, AGE, ALE, APE, ARE, ATE" in facts, f"blank anagrams: {facts}")
+    s.key("Escape")
+    s.wait_gone(window)
+
+    window, top = look_up_window(s, main, acc, keyboard=False)
+    s.type_text("??")
+    words = fitting_words(s, top, "20 words fit ??")
+    check(words[:3] == ["AA", "AB", "AD"], f"words that fit ??: {words}")
+    s.close_box(window)
+    s.wait_gone(window)
+    s.wait_active(main, acc)
+    s.close_box(main)
+    check(s.wait_exit() == 0, "exit code")
+    check(answer_count(history_path(s)) == answers, "a look-up was written to the history")
+
+
+CASES["look_up"] = test_look_up
 # The case's screen and scale factor, set before its desktop starts.
 SCREENS = {"progress_at_scale_two": ("1280x1024", "2")}
 
@@ -1121,7 +1208,37 @@ def screenshots(build, folder):
         s.stop()
         s.cleanup(keep=False)
     scale_two_shots(build, folder)
+    look_up_shot(build, folder)
     log(f"screenshots in {folder}")
+
+
+def look_up_shot(build, folder):
+    """Look up over the bundled list with its meanings, after two months, on a word studied."""
+    s = Session(build, "screenshots-look-up")
+    try:
+        s.start()
+        meanings = dict(line.split("\t", 1) for line in
+                        (pathlib.Path(__file__).resolve().parents[2] / "data" / "meanings.txt")
+                        .read_text().splitlines() if line and not line.startswith("#"))
+        words = bundled_words()
+        s.install([f"{w}\t{meanings[w]}" if w in meanings else w for w in words])
+        (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+        s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
+               str(history_path(s)), *words[::5]])
+        s.launch()
+        main, acc, box = main_window(s)
+        study_button(s, acc)
+        window, top = look_up_window(s, main, acc)
+        look_up(s, top, words[0].lower(), f"{words[0]} is a word")
+        time.sleep(0.5)
+        s.run(["import", "-window", hex(window), str(pathlib.Path(folder) / "lookup.png")])
+        s.close_box(window)
+        s.wait_active(main, acc)
+        s.close_box(main)
+        s.wait_exit()
+    finally:
+        s.stop()
+        s.cleanup(keep=False)
 
 
 def scale_two_shots(build, folder):

@@ -1,0 +1,136 @@
+#include "lookup/LookupWindow.h"
+
+#include "base/Services.h"
+#include "base/look/DesignUnits.h"
+#include "base/look/ProgramIcon.h"
+#include "base/look/PushButton.h"
+#include "lookup/MatchModel.h"
+#include "words/WordQuery.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+#include <QVBoxLayout>
+
+LookupWindow::LookupWindow(Sources sources, const WallClock& clock, QWidget* parent)
+    : QDialog(parent), sources_(std::move(sources)), clock_(clock)
+{
+    setObjectName(QStringLiteral("LookUp"));
+    setWindowTitle(QStringLiteral("Look Up"));
+    setWindowIcon(ProgramIcon());
+    setFont(Fonts::window());
+
+    field_ = new QLineEdit(this);
+    field_->setObjectName(QStringLiteral("LookUpField"));
+    field_->setAccessibleName(QStringLiteral("Word to look up"));
+    field_->setAccessibleDescription(QStringLiteral("A word, or letters with ? for a blank tile"));
+    field_->setPlaceholderText(QStringLiteral("QI, or A?E"));
+    field_->setMaxLength(64);
+    auto* prompt = new QLabel(QStringLiteral("&Word or letters (? for a blank):"), this);
+    prompt->setBuddy(field_);
+    auto* row = new QHBoxLayout;
+    row->addWidget(prompt);
+    row->addWidget(field_, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    verdict_ = addFact(layout, "Verdict");
+    verdict_->setFont(Fonts::pushButton()); // the answer, larger than the facts under it
+    meaning_ = addFact(layout, "Meaning");
+    hooks_ = addFact(layout, "Hooks");
+    anagrams_ = addFact(layout, "Anagrams");
+    state_ = addFact(layout, "StudyState");
+
+    model_ = new MatchModel(sources_.index, this);
+    layout->addSpacing(Twips::toPixels(120));
+    matchesCaption_ = addFact(layout, "MatchesCaption");
+    matches_ = new QListView(this);
+    matches_->setObjectName(QStringLiteral("Matches"));
+    matches_->setAccessibleName(QStringLiteral("Words that fit"));
+    matches_->setModel(model_);
+    matches_->setUniformItemSizes(true); // rows of one height: no row is measured off screen
+    matches_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    matches_->setMinimumHeight(Twips::toPixels(2400));
+    matchesCaption_->setBuddy(matches_);
+    layout->addWidget(matches_, 1);
+
+    auto* close = new PushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("CloseButton"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    setMinimumWidth(Twips::toPixels(7200));
+
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(field_, &QLineEdit::returnPressed, this, &LookupWindow::lookUp);
+    connect(field_, &QLineEdit::textChanged, this, &LookupWindow::typed);
+    setFact(verdict_,
+            QStringLiteral("Type a word, or letters with ? for a blank tile, then Return"));
+    setFact(matchesCaption_, QString());
+    field_->setFocus();
+}
+
+LookupWindow::~LookupWindow() = default;
+
+QLabel* LookupWindow::addFact(QBoxLayout* layout, const char* name)
+{
+    auto* label = new QLabel(this);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText); // words, meanings and list names are the player's text
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(label);
+    return label;
+}
+
+void LookupWindow::setFact(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->setAccessibleName(text);
+    label->setVisible(!text.isEmpty());
+}
+
+void LookupWindow::lookUp()
+{
+    const LookupFacts facts = LookupFacts::of(
+        {*sources_.index, sources_.store, sources_.states, sources_.listName, clock_.nowUtc()},
+        field_->text());
+    setFact(verdict_, facts.verdict);
+    setFact(meaning_, facts.meaning);
+    setFact(hooks_, facts.hooks);
+    setFact(anagrams_, facts.anagrams);
+    setFact(state_, facts.state);
+}
+
+void LookupWindow::typed(const QString& text)
+{
+    const WordQuery query = WordQuery::read(text);
+    const QString pattern = query.problem == WordQuery::Problem::None ? query.text : QString();
+    model_->setPattern(pattern);
+    setFact(matchesCaption_, pattern.isEmpty()
+                                 ? QString()
+                                 : matchesCaption(pattern, sources_.index->countMatches(pattern)));
+}
+
+QString LookupWindow::matchesCaption(const QString& pattern, int count)
+{
+    if (count == 0)
+        return QStringLiteral("No word fits ") + pattern;
+    return (count == 1 ? QStringLiteral("1 word fits ")
+                       : QStringLiteral("%1 words fit ").arg(QLocale().toString(count))) +
+           pattern;
+}
+
+void LookupWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Return belongs to the field; it never closes the window.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "lookup/LookupFacts.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class MatchModel;
+class QBoxLayout;
+class QLabel;
+class QLineEdit;
+class QListView;
+class WallClock;
+
+// The Look up window: a field for a word or for letters with blank tiles ('?'). Return says
+// whether the list in use holds the word, its meaning, hooks, anagrams and how its study stands;
+// the words that fit what is typed show below as it is typed, made as the list scrolls to them.
+// It only reads: the index, the store's meanings and the history's states as they are in memory.
+class LookupWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    struct Sources
+    {
+        std::shared_ptr<const WordIndex> index;
+        const WordStore* store = nullptr;
+        const WordStateView* states = nullptr; // null while the history isn't open
+        QString listName;
+    };
+
+    LookupWindow(Sources sources, const WallClock& clock, QWidget* parent = nullptr);
+    ~LookupWindow() override;
+
+    // Looks up what the field holds (Return).
+    void lookUp();
+
+    // "12 words fit A?E" over the list of matches.
+    static QString matchesCaption(const QString& pattern, int count);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void typed(const QString& text);
+    QLabel* addFact(QBoxLayout* layout, const char* name);
+    static void setFact(QLabel* label, const QString& text);
+
+    Sources sources_;
+    const WallClock& clock_;
+    QLineEdit* field_ = nullptr;
+    QLabel* verdict_ = nullptr;
+    QLabel* meaning_ = nullptr;
+    QLabel* hooks_ = nullptr;
+    QLabel* anagrams_ = nullptr;
+    QLabel* state_ = nullptr;
+    QLabel* matchesCaption_ = nullptr;
+    QListView* matches_ = nullptr;
+    MatchModel* model_ = nullptr;
+};

@@ -468,9 +468,6 @@ private slots:
             << FirstWords << "" << true << "" << first << qint64(0) << qint64(0);
         QTest::newRow("no file") << NextWords << "missing" << true << "it is not a file" << first
                                  << qint64(0) << qint64(0);
-        QTest::newRow("no word in it")
-            << QByteArray("quizzes\n") << "" << true << "the list holds no words" << first
-            << qint64(0) << qint64(0);
         QTest::newRow("no word list") << QByteArray(5000, 'x') << "" << true << "longer than 4096"
                                       << first << qint64(0) << qint64(0);
         QTest::newRow("cancelled")
@@ -561,27 +558,6 @@ private slots:
         QCOMPARE(engine.dueNow(), 1); // QI; ZA and QUIZ went
         QEXPECT_FAIL("", "the due count still counts the words the list no longer holds", Continue);
         QCOMPARE(countDue(fx.history, settings, clock.now).due, 1);
-    }
-
-    // The report's figures in the locale's form, one word or many.
-    void replacedText_data()
-    {
-        QTest::addColumn<qint64>("came");
-        QTest::addColumn<qint64>("went");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("one") << qint64(1) << qint64(0)
-                             << "The word list \"Mine\" is replaced: 1 word came in and 0 went. "
-                                "Its progress is kept.";
-        QTest::newRow("thousands") << qint64(1200) << qint64(32767)
-                                   << "The word list \"Mine\" is replaced: 1,200 words came in and "
-                                      "32,767 went. Its progress is kept.";
-    }
-    void replacedText()
-    {
-        QFETCH(qint64, came);
-        QFETCH(qint64, went);
-        QFETCH(QString, text);
-        QCOMPARE(WordListsDialog::replacedText(QStringLiteral("Mine"), came, went), text);
     }
 
     // Through the window: import, use, rename (the progress stays with the list; a name taken

@@ -254,8 +254,9 @@ void WordListsDialog::replaceSelected()
         });
     } catch (const AppError& e) { // replaced, but the store can't open the new words
         counted_.remove(name);
-        refill(name);
-        tell(QStringLiteral("The word list \"%1\" is replaced but can't be used: %2")
+        refill(choice_.active());
+        tell(QStringLiteral("The word list \"%1\" is replaced but can't be used: %2. The "
+                            "bundled list is in use.")
                  .arg(name, e.description()),
              MessageIcon::Warning);
         return;

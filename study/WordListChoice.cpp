@@ -141,7 +141,12 @@ WordListImport::Outcome WordListChoice::replace(const QString& name, const QStri
         // The history is the list's still, by its id: only the words change.
         if (store_.isOpen())
             store_.close();
-        store_.open(pathOf(name));
+        try {
+            store_.open(pathOf(name));
+        } catch (const AppError&) {
+            use(QString()); // the words it had are gone: the bundled list takes over
+            throw;
+        }
     }
     return outcome;
 }

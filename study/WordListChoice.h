@@ -65,7 +65,8 @@ public:
     // keeps its name and its id, and so its history; the words it no longer holds stay in the
     // history and are no longer asked. When it is the list in use, the store opens the new words.
     // Whatever fails, the list and its history stay as they were (the outcome's error says why).
-    // Throws AppError only when the new list, in place, can't be opened in the store.
+    // Throws AppError only when the new list, in place, can't be opened in the store; the bundled
+    // list is then in use.
     WordListImport::Outcome replace(const QString& name, const QString& listFile,
                                     const WordListImport::Progress& progress = {});
 

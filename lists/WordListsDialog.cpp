@@ -4,6 +4,7 @@
 #include "base/ErrorReporting.h"
 #include "base/look/DesignUnits.h"
 #include "base/look/ProgramIcon.h"
+#include "study/ProgressData.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -37,10 +38,11 @@ WordListsDialog::WordListsDialog(WordListChoice& choice, MessageBoxes& messages,
     use_ = new QPushButton(QStringLiteral("&Use"), this);
     remove_ = new QPushButton(QStringLiteral("&Remove..."), this);
     rename_ = new QPushButton(QStringLiteral("Re&name..."), this);
+    replace_ = new QPushButton(QStringLiteral("Re&place..."), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
 
     auto* side = new QVBoxLayout;
-    for (QPushButton* b : {import, use_, rename_, remove_})
+    for (QPushButton* b : {import, use_, rename_, replace_, remove_})
         side->addWidget(b);
     side->addStretch();
     auto* row = new QHBoxLayout;
@@ -54,6 +56,7 @@ WordListsDialog::WordListsDialog(WordListChoice& choice, MessageBoxes& messages,
     connect(use_, &QPushButton::clicked, this, &WordListsDialog::useSelected);
     connect(remove_, &QPushButton::clicked, this, &WordListsDialog::removeSelected);
     connect(rename_, &QPushButton::clicked, this, &WordListsDialog::renameSelected);
+    connect(replace_, &QPushButton::clicked, this, &WordListsDialog::replaceSelected);
     connect(lists_, &QListWidget::itemActivated, this, &WordListsDialog::useSelected);
     connect(lists_, &QListWidget::currentRowChanged, this, [this] { enableForSelection(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -119,23 +122,32 @@ void WordListsDialog::tell(const QString& text, MessageIcon icon)
     messages_.show(text, Branding::ProductName, icon);
 }
 
-void WordListsDialog::importList()
+WordListImport::Outcome WordListsDialog::withProgress(
+    const std::function<WordListImport::Outcome(const WordListImport::Progress&)>& work)
 {
-    const QString file = prompts_.openPath(this);
-    if (file.isEmpty())
-        return;
     QProgressDialog progress(QStringLiteral("Reading the word list..."), QStringLiteral("Cancel"),
                              0, ProgressSteps, this);
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
+    const WordListImport::Outcome outcome = work([&progress](qint64 done, qint64 all) {
+        progress.setValue(all > 0 ? int(done * ProgressSteps / all) : 0);
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    return outcome;
+}
+
+void WordListsDialog::importList()
+{
+    const QString file = prompts_.openPath(this);
+    if (file.isEmpty())
+        return;
     QString name;
     const WordListImport::Outcome outcome =
-        choice_.import(file, &name, [&progress](qint64 done, qint64 all) {
-            progress.setValue(all > 0 ? int(done * ProgressSteps / all) : 0);
-            return !progress.wasCanceled();
+        withProgress([&](const WordListImport::Progress& progress) {
+            return choice_.import(file, &name, progress);
         });
-    progress.reset();
     if (outcome.cancelled)
         return;
     counted_.remove(name);
@@ -196,6 +208,7 @@ void WordListsDialog::enableForSelection()
     const bool imported = !selectedName().isEmpty(); // the bundled list stays as it is
     remove_->setEnabled(imported);
     rename_->setEnabled(imported);
+    replace_->setEnabled(imported);
 }
 
 void WordListsDialog::renameSelected()
@@ -215,4 +228,51 @@ void WordListsDialog::renameSelected()
         return;
     }
     refill(to);
+}
+
+QString WordListsDialog::replacedText(const QString& name, qint64 came, qint64 went)
+{
+    return QStringLiteral("The word list \"%1\" is replaced: %2 %3 came in and %4 went. Its "
+                          "progress is kept.")
+        .arg(name, ProgressData::number(came),
+             came == 1 ? QStringLiteral("word") : QStringLiteral("words"),
+             ProgressData::number(went));
+}
+
+void WordListsDialog::replaceSelected()
+{
+    const QString name = selectedName();
+    if (name.isEmpty() || !prompts_.replacePath)
+        return;
+    const QString file = prompts_.replacePath(this, name);
+    if (file.isEmpty())
+        return;
+    WordListImport::Outcome outcome;
+    try {
+        outcome = withProgress([&](const WordListImport::Progress& progress) {
+            return choice_.replace(name, file, progress);
+        });
+    } catch (const AppError& e) { // replaced, but the store can't open the new words
+        counted_.remove(name);
+        refill(choice_.active());
+        tell(QStringLiteral("The word list \"%1\" is replaced but can't be used: %2. The "
+                            "bundled list is in use.")
+                 .arg(name, e.description()),
+             MessageIcon::Warning);
+        return;
+    }
+    if (outcome.cancelled)
+        return;
+    const QString report = QString(outcome.report).replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    if (!outcome.written) {
+        tell(QStringLiteral("The word list \"%1\" was not replaced: %2. It is as it was.\r\r%3")
+                 .arg(name, outcome.error, report)
+                 .trimmed(),
+             MessageIcon::Warning);
+        return;
+    }
+    counted_.remove(name); // counted again: its words changed
+    refill(name);
+    tell(replacedText(name, outcome.came, outcome.went) + QStringLiteral("\r\r") + report,
+         MessageIcon::None);
 }

@@ -18,8 +18,10 @@ class QPushButton;
 // read, and a list that can't be read shows as damaged (it can still be removed). "Import..." asks
 // for a file and builds a list from it, with a progress window that can cancel a long list, then
 // reports what was kept and rejected; "Use" switches to the selected list; "Rename..." gives an
-// imported list a new name, its progress staying with it; "Remove..." deletes an imported list
-// after asking (a yes/no question of the message boxes).
+// imported list a new name, its progress staying with it; "Replace..." puts the words of another
+// file in place of an imported list's, its name and progress staying, and says how many words
+// came and went; "Remove..." deletes an imported list after asking (a yes/no question of the
+// message boxes).
 class WordListsDialog : public QDialog
 {
     Q_OBJECT
@@ -30,6 +32,8 @@ public:
         std::function<QString(QWidget* parent)> openPath;
         // Asks for a list's new name, showing its name now; "" to cancel.
         std::function<QString(QWidget* parent, const QString& name)> newName;
+        // Asks for the word list to put in place of the named one's words; "" to cancel.
+        std::function<QString(QWidget* parent, const QString& name)> replacePath;
     };
 
     WordListsDialog(WordListChoice& choice, MessageBoxes& messages, Prompts prompts,
@@ -38,12 +42,18 @@ public:
 
     // "Bundled list: 124 / 1,300 / 5,469 words of 2 / 3 / 4 letters (in use)".
     static QString entryText(const WordListChoice::Entry& entry, bool inUse);
+    // "The word list \"Collins\" is replaced: 12 words came in and 3 went. Its progress is kept."
+    static QString replacedText(const QString& name, qint64 came, qint64 went);
 
 private:
     void importList();
     void useSelected();
     void removeSelected();
     void renameSelected();
+    void replaceSelected();
+    // Runs the reading of a list file with a progress window that can cancel it.
+    WordListImport::Outcome withProgress(
+        const std::function<WordListImport::Outcome(const WordListImport::Progress&)>& work);
     void enableForSelection();
     void refill(const QString& select);
     void showCounts(const QString& name, const QList<qint64>& counts, const QString& error);
@@ -57,6 +67,7 @@ private:
     QPushButton* use_ = nullptr;
     QPushButton* remove_ = nullptr;
     QPushButton* rename_ = nullptr;
+    QPushButton* replace_ = nullptr;
     QHash<QString, WordListChoice::Entry> counted_; // by name, as the counter told them
     std::unique_ptr<WordListCounter> counter_;
 };

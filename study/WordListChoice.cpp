@@ -121,3 +121,32 @@ void WordListChoice::rename(const QString& from, const QString& to)
         WordListSetting().store(to);
     }
 }
+
+WordListImport::Outcome WordListChoice::replace(const QString& name, const QString& listFile,
+                                                const WordListImport::Progress& progress)
+{
+    WordListImport::Outcome refused;
+    if (name.isEmpty())
+        refused.error = QStringLiteral("the bundled list stays as it is");
+    else if (catalog_.folder().isEmpty() || !QFileInfo(pathOf(name)).isFile())
+        refused.error = QStringLiteral("there is no list \"%1\"").arg(name);
+    // Its history must be kept by its id: that is what the new words take over.
+    else if (const QString history = historyPath(name); history == histories_.oldPath(name))
+        refused.error = QStringLiteral("its history is still kept under its name, in %1")
+                            .arg(QDir::toNativeSeparators(history));
+    if (!refused.error.isEmpty())
+        return refused;
+    WordListImport::Outcome outcome = WordListImport::replace(listFile, catalog_, name, progress);
+    if (outcome.written && name == active_) {
+        // The history is the list's still, by its id: only the words change.
+        if (store_.isOpen())
+            store_.close();
+        try {
+            store_.open(pathOf(name));
+        } catch (const AppError&) {
+            use(QString()); // the words it had are gone: the bundled list takes over
+            throw;
+        }
+    }
+    return outcome;
+}

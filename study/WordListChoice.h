@@ -61,6 +61,15 @@ public:
     // the choice follows when it is the list in use. Throws AppError with why, for the player.
     void rename(const QString& from, const QString& to);
 
+    // Puts the words of the file in place of an imported list's, as an import reads them: the list
+    // keeps its name and its id, and so its history; the words it no longer holds stay in the
+    // history and are no longer asked. When it is the list in use, the store opens the new words.
+    // Whatever fails, the list and its history stay as they were (the outcome's error says why).
+    // Throws AppError only when the new list, in place, can't be opened in the store; the bundled
+    // list is then in use.
+    WordListImport::Outcome replace(const QString& name, const QString& listFile,
+                                    const WordListImport::Progress& progress = {});
+
     // The history of the list: by its id, or its old file while that stays.
     QString historyPath(const QString& name);
     // What the first list opened moved; nullopt before.

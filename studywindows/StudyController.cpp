@@ -37,6 +37,11 @@ StudyController::StudyController(TrainerContext& context, History& history, cons
                                      QStringLiteral("New name for \"%1\":").arg(name),
                                      QLineEdit::Normal, name);
     };
+    askReplacementPath = [](QWidget* parent, const QString& name) {
+        return QFileDialog::getOpenFileName(
+            parent, QStringLiteral("Replace the words of \"%1\"").arg(name), QDir::homePath(),
+            QStringLiteral("Word lists (*.txt);;All files (*)"));
+    };
     history_.setBackgroundDone([this] { backgroundDone(); });
 }
 
@@ -176,7 +181,8 @@ void StudyController::wordListOpened(const QString& name)
 
 void StudyController::manageWordLists(QWidget* parent)
 {
-    WordListsDialog dialog(lists_, context_.env.messages, {askListPath, askListName}, parent);
+    WordListsDialog dialog(lists_, context_.env.messages,
+                           {askListPath, askListName, askReplacementPath}, parent);
     dialog.exec();
     index_.reset(); // another list may be in use
 }

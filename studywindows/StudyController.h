@@ -51,6 +51,9 @@ public:
     std::function<QString(QWidget* parent)> askListPath;
     // Asks for a word list's new name ("" to cancel); by default an input dialog.
     std::function<QString(QWidget* parent, const QString& name)> askListName;
+    // Asks for the word list to replace the named list's words with ("" to cancel); by default a
+    // file dialog.
+    std::function<QString(QWidget* parent, const QString& name)> askReplacementPath;
     // The pause after each answer, from the setting "StudyPauseMs" unless set.
     std::optional<int> pauseMs;
 

@@ -199,6 +199,18 @@ void WordListCatalog::rename(const QString& from, const QString& to) const
         throw AppError(QStringLiteral("it can't be renamed: %1").arg(systemError()));
 }
 
+void WordListCatalog::replace(const QString& draft, const QString& name, const QString& id) const
+{
+    const QString path = pathOf(name);
+    QLockFile lock(lockPath());
+    lockFolder(lock);
+    if (!QFileInfo(path).isFile() || WordSchema::listId(path) != id)
+        throw AppError(QStringLiteral("the list \"%1\" changed meanwhile").arg(name));
+    // Readers of the list keep the file they opened (immutable); the name takes the new one.
+    if (std::rename(QFile::encodeName(draft).constData(), QFile::encodeName(path).constData()) != 0)
+        throw AppError(QStringLiteral("it can't take the list's place: %1").arg(systemError()));
+}
+
 QString WordListCatalog::newId()
 {
     return QUuid::createUuid().toString(QUuid::WithoutBraces);

@@ -46,6 +46,12 @@ public:
     // AppError (with why, for the player) when it can't; the list then keeps its name.
     void rename(const QString& from, const QString& to) const;
 
+    // Puts the finished database at draft (a file in the folder) in place of the list's, by one
+    // rename under the folder's lock, when the list there still carries the id (no other trainer
+    // replaced or removed it meanwhile). Throws AppError (with why, for the player) when it can't;
+    // the list then stays as it was.
+    void replace(const QString& draft, const QString& name, const QString& id) const;
+
     // A new list's id: a random UUID, kept in its database (WordSchema::listId).
     static QString newId();
     // True for an id of newId()'s form (lower-case UUID without braces).

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <vector>
 
@@ -72,34 +73,75 @@ QString write(const WordList& list, const WordListCatalog& catalog, const QStrin
     return catalog.claim(draft.path(), wanted);
 }
 
+// Reads the file into the list and checks it as an import does. False when the outcome is
+// settled already: cancelled, or the file can't be read or is refused (the outcome says why).
+bool readChecked(const QString& listFile, WordList& list, const Progress& progress,
+                 Outcome& outcome)
+{
+    QFile file(listFile);
+    // Only a regular file: a FIFO or device would keep the reading waiting.
+    if (!QFileInfo(listFile).isFile()) {
+        outcome.error = QStringLiteral("it is not a file");
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        outcome.error = QStringLiteral("it can't be read: ") + file.errorString();
+        return false;
+    }
+    if (!read(file, list, progress, &outcome.error)) {
+        outcome.cancelled = true;
+        return false;
+    }
+    if (!outcome.error.isEmpty())
+        return false;
+    outcome.report = list.report(QLocale(), WordList::Samples::Listed);
+    outcome.error = refusal(list);
+    return outcome.error.isEmpty();
+}
+
+// The words of `after` not in `before` (came), and those of `before` not in `after` (went).
+void countChanges(const QStringList& before, const QStringList& after, Outcome& outcome)
+{
+    const QSet<QString> old(before.begin(), before.end());
+    for (const QString& word : after)
+        outcome.came += old.contains(word) ? 0 : 1;
+    outcome.went = old.size() - (after.size() - outcome.came);
+}
+
 } // namespace
 
 Outcome build(const QString& listFile, const WordListCatalog& catalog, const Progress& progress)
 {
     Outcome outcome;
-    QFile file(listFile);
-    // Only a regular file: a FIFO or device would keep the reading waiting.
-    if (!QFileInfo(listFile).isFile()) {
-        outcome.error = QStringLiteral("it is not a file");
-        return outcome;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        outcome.error = QStringLiteral("it can't be read: ") + file.errorString();
-        return outcome;
-    }
     WordList list({}, WordList::Letters::Folded);
-    if (!read(file, list, progress, &outcome.error)) {
-        outcome.cancelled = true;
-        return outcome;
-    }
-    if (!outcome.error.isEmpty())
-        return outcome;
-    outcome.report = list.report(QLocale(), WordList::Samples::Listed);
-    outcome.error = refusal(list);
-    if (!outcome.error.isEmpty())
+    if (!readChecked(listFile, list, progress, outcome))
         return outcome;
     try {
         outcome.name = write(list, catalog, WordListCatalog::wantedName(listFile));
+        outcome.written = true;
+    } catch (const AppError& e) {
+        outcome.error = e.description();
+    }
+    return outcome;
+}
+
+Outcome replace(const QString& listFile, const WordListCatalog& catalog, const QString& name,
+                const Progress& progress)
+{
+    Outcome outcome;
+    WordList list({}, WordList::Letters::Folded);
+    if (!readChecked(listFile, list, progress, outcome))
+        return outcome;
+    try {
+        const QString id = catalog.idOf(name);
+        const QStringList before = WordSchema::readWords(catalog.pathOf(name));
+        const QStringList after = list.words();
+        ListDraft::removeLeftovers(catalog.folder());
+        const ListDraft draft(catalog.folder(), name);
+        WordSchema::writeDatabase(draft.path(), after, list.meanings(), id);
+        catalog.replace(draft.path(), name, id);
+        countChanges(before, after, outcome);
+        outcome.name = name;
         outcome.written = true;
     } catch (const AppError& e) {
         outcome.error = e.description();

@@ -26,9 +26,19 @@ struct Outcome
     // the locale's figures.
     QString report;
     QString name; // the name the list took, when written
+    // Of a replaced list, once written: the words new to it, and those it no longer holds.
+    qint64 came = 0;
+    qint64 went = 0;
 };
 
 Outcome build(const QString& listFile, const WordListCatalog& catalog,
               const Progress& progress = {});
+
+// Builds the database from the file, with the same rules, in place of the catalog's list `name`:
+// the list keeps its name and its id, and so its history. The new database is written as a draft
+// beside the old one and takes its place by one rename (WordListCatalog::replace), so whatever
+// fails, the list stays as it was.
+Outcome replace(const QString& listFile, const WordListCatalog& catalog, const QString& name,
+                const Progress& progress = {});
 
 } // namespace WordListImport

@@ -241,6 +241,27 @@ QList<qint64> countWords(const QString& path, const std::atomic<bool>* cancelled
     return counts;
 }
 
+QStringList readWords(const QString& path, std::chrono::milliseconds timeLimit)
+{
+    StatementLimit limit{QDeadlineTimer(timeLimit), nullptr};
+    if (!QFileInfo(path).isFile())
+        throw AppError(QStringLiteral("unable to open database file"));
+    WriterConnection connection(immutableUri(path), ReadOnly);
+    limit.watch(connection.database());
+    QSqlQuery query(connection.database());
+    query.setForwardOnly(true);
+    QStringList words;
+    for (int length = ShortestWord; length <= LongestWord; ++length) {
+        if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(WordColumn, viewName(length))))
+            throw statementError(query.lastError());
+        while (query.next())
+            words.append(query.value(0).toString());
+        if (query.lastError().isValid())
+            throw statementError(query.lastError());
+    }
+    return words;
+}
+
 void setListId(const QString& path, const QString& id)
 {
     if (!QFileInfo(path).isFile())

@@ -84,6 +84,11 @@ void setListId(const QString& path, const QString& id);
 QList<qint64> countWords(const QString& path, const std::atomic<bool>* cancelled = nullptr,
                          std::chrono::milliseconds limit = StatementLimit::Default);
 
+// Every word of the word database at path, those of 2 letters first, then 3, then 4, read within
+// the time limit as countWords reads. Throws AppError as countWords does.
+QStringList readWords(const QString& path,
+                      std::chrono::milliseconds limit = StatementLimit::Default);
+
 // True when the regular file at path is an SQLite database holding the three word tables. Reads
 // the file without writing anything beside it.
 bool isWordDatabase(const QString& path);

@@ -737,6 +737,100 @@ def test_word_lists(s):
     check(s.wait_exit() == 0, "exit code")
 
 
+def replace_list(s, main, window, name, listing):
+    """Replaces the selected list's words with listing through Replace... and its file dialog;
+    returns the report's texts."""
+    s.click(window, s.one(s.wait_top_level_with("list", "Word lists"), "push button",
+                          "Replace..."))
+    title = f'Replace the words of "{name}"'
+    dialog = s.wait_window(besides={main, window}, title=title)
+    s.type_text(str(listing))
+    s.key("Return")
+    if dialog in s.visible_windows(title):
+        time.sleep(0.5)  # the completer's popup may take the first Return
+        if dialog in s.visible_windows(title):
+            s.key("Return")
+    return wait_for("the replace report", lambda: [
+        s.content(label) for label in s.find_all(s.app_accessible(), "label")
+        if "is replaced" in (s.content(label) or "")])
+
+
+def shares(figures):
+    """{length: (known, learning, new)} from the progress window's words-by-length line."""
+    return {int(n): tuple(int(v.replace(",", "")) for v in rest) for n, *rest in re.findall(
+        r"(\d) letters: ([\d,]+) known \(\d+ %\), ([\d,]+) learning, ([\d,]+) new",
+        figures[CHARTS[0]])}
+
+
+def test_replace_list(s):
+    """Imports a list, studies a few of its words, then replaces it with a file that drops words
+    never asked and brings new ones: the report counts them, and the list keeps its history, its
+    studied words' progress and the study button's counts."""
+    global STUDY_WORDS
+    prepare_study(s)
+    listing = s.root / "Own.txt"
+    listing.write_text("".join(f"{w.lower()}\t{m}\n" for w, m in OWN_LIST.items()))
+    s.launch()
+    main, acc, box = main_window(s)
+    study_button(s, acc)
+    window, lists = word_lists_window(s, main, acc)
+    import_list(s, main, window, listing)
+    s.key("Return")
+    use_list(s, window, lists, "Own:")
+    s.close_box(window)
+    wait_list_in_use(s, acc, "Own")
+
+    STUDY_WORDS, bundled = list(OWN_LIST), STUDY_WORDS
+    try:
+        window, study = open_study(s, main, acc, box, keyboard=False)
+        play_study(s, window, study, [("digit", True), ("digit", True), ("digit", False)])
+        s.close_box(window)
+        s.wait_top_level_with("panel", "Study Session")
+        s.key("Return")
+    finally:
+        STUDY_WORDS = bundled
+    own = [p for p in history_path(s).parent.glob("*.sqlite") if p != history_path(s)]
+    check(len(own) == 1, f"no history of its own: {own}")
+    answers = wait_for("the answers written", lambda: answer_count(own[0]) >= 3 and
+                       answer_count(own[0]))
+    import sqlite3
+    with sqlite3.connect(own[0]) as db:
+        seen = {w for (w,) in db.execute("SELECT word FROM word_state")}
+    button = study_button(s, acc).name
+    before = shares(read_progress(s, main, acc))
+
+    # Out go the words never asked (a four-letter one among them), in come three new ones.
+    went = [w for w in OWN_LIST if w not in seen]
+    came = ["MU", "NU", "PHT"]
+    kept = [w for w in OWN_LIST if w in seen]
+    check(went and "JINX" in went and kept, f"seen {sorted(seen)}")
+    replacement = s.root / "Replacement.txt"
+    replacement.write_text("".join(w.lower() + "\n" for w in kept + came))
+    window, lists = word_lists_window(s, main, acc)
+    message = replace_list(s, main, window, "Own", replacement)
+    log(f"replace report: {message}")
+    check(message[0].startswith(f'The word list "Own" is replaced: {len(came)} words came in and '
+                                f"{len(went)} went. Its progress is kept."), f"report {message}")
+    s.key("Return")
+    wait_for('"Own" in use, counted again', lambda: [
+        i for i in s.find_all(lists, "list item") if s.content(i).startswith("Own:")
+        and s.content(i).endswith("(in use)") and "words of 2 / 3 / 4" in s.content(i)])
+    s.close_box(window)
+    wait_list_in_use(s, acc, "Own")
+
+    after = shares(read_progress(s, main, acc))
+    for n in (2, 3):
+        moved = sum(len(w) == n for w in came) - sum(len(w) == n for w in went)
+        check(after[n][:2] == before[n][:2] and after[n][2] == before[n][2] + moved,
+              f"{n} letters: {after[n]} after, {before[n]} before")
+    check(4 not in after or after[4] == (0, 0, 0), f"four letters after: {after.get(4)}")
+    check(study_button(s, acc).name == button, f"{study_button(s, acc).name}, was {button}")
+    check([p for p in own[0].parent.glob("*.sqlite") if p != history_path(s)] == own and
+          answer_count(own[0]) == answers, "the list's history changed")
+    s.close_box(main)
+    check(s.wait_exit() == 0, "exit code")
+
+
 CASES = {
     "startup": test_startup,
     "missing_database": test_missing_database,
@@ -746,6 +840,7 @@ CASES = {
     "unwritable_history": test_unwritable_history,
     "strange_files": test_strange_files,
     "word_lists": test_word_lists,
+    "replace_list": test_replace_list,
     "soak": test_soak,
 }
 

@@ -1,5 +1,6 @@
 #include "HistoryFill.h"
 #include "TestDoubles.h"
+#include "TestFiles.h"
 #include "WordDatabase.h"
 #include "base/DataFolder.h"
 #include "study/History.h"
@@ -7,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
@@ -65,16 +65,6 @@ bool storedInOrder(const QString& path, int count)
         if (all[n].at != answer(n).at)
             return false;
     return all.size() == count && snapshot(stored) == expectedStates(count);
-}
-
-// chattr +i or -i on those of the paths that exist (root, on a filesystem that has the flag).
-bool setImmutable(const QStringList& paths, bool on)
-{
-    QStringList args{on ? "+i" : "-i"};
-    for (const QString& p : paths)
-        if (QFileInfo::exists(p))
-            args.append(p);
-    return QProcess::execute(QStringLiteral("chattr"), args) == 0;
 }
 
 // One number read straight from the file.

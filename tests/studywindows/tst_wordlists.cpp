@@ -5,6 +5,8 @@
 #include "base/ErrorReporting.h"
 #include "base/Settings.h"
 #include "lists/WordListsDialog.h"
+#include "study/DueCount.h"
+#include "study/StudyEngine.h"
 #include "study/WordListChoice.h"
 #include "studywindows/StudyController.h"
 #include "studywindows/StudyWindow.h"
@@ -31,6 +33,11 @@
 namespace {
 
 // A view named like a word view whose rows never end.
+// The list that Replace starts from, and one that keeps QI and FOO, drops ZA and QUIZ and brings
+// XU, JINX and ZEST.
+const QByteArray FirstWords("qi\nza\nfoo\nquiz\n");
+const QByteArray NextWords("qi\tvital force\nxu\nfoo\njinx\nzest\n");
+
 const QString EndlessView = QStringLiteral("WITH RECURSIVE c(fldword) AS (SELECT 'XI' UNION ALL "
                                            "SELECT fldword FROM c) SELECT fldword FROM c");
 
@@ -328,7 +335,8 @@ private slots:
         else
             WordDatabase::writeRandomBytes(bad);
         fx.t.messages.answer = true;
-        WordListsDialog dialog(fx.choice, fx.t.messages, {[](QWidget*) { return QString(); }, {}});
+        WordListsDialog dialog(fx.choice, fx.t.messages,
+                               {[](QWidget*) { return QString(); }, {}, {}});
         auto* lists = dialog.findChild<QListWidget*>(QStringLiteral("ListOfWordLists"));
         QCOMPARE(lists->count(), 3);
         QTRY_COMPARE_WITH_TIMEOUT(lists->item(1)->text(), QStringLiteral("bad: damaged"), 10000);
@@ -438,19 +446,140 @@ private slots:
                      qPrintable(fx.t.messages.shown[0].text));
     }
 
+    // Replace: the list keeps its name, its id and its history, and the words that came and went
+    // are counted; whatever fails, the list's file and its history stay byte for byte as they
+    // were, and nothing is left beside them.
+    void replace_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("fault"); // besides the file's bytes
+        QTest::addColumn<bool>("inUse");
+        QTest::addColumn<QString>("error");    // "" when replaced (or cancelled)
+        QTest::addColumn<QStringList>("twos"); // the store's two-letter words after
+        QTest::addColumn<qint64>("came");
+        QTest::addColumn<qint64>("went");
+        const QStringList first{"QI", "ZA"};
+        const QStringList bundled{"AA"};
+        QTest::newRow("in use") << NextWords << "" << true << "" << QStringList{"QI", "XU"}
+                                << qint64(3) << qint64(2);
+        QTest::newRow("not in use")
+            << NextWords << "" << false << "" << bundled << qint64(3) << qint64(2);
+        QTest::newRow("the same words")
+            << FirstWords << "" << true << "" << first << qint64(0) << qint64(0);
+        QTest::newRow("no file") << NextWords << "missing" << true << "it is not a file" << first
+                                 << qint64(0) << qint64(0);
+        QTest::newRow("no word list") << QByteArray(5000, 'x') << "" << true << "longer than 4096"
+                                      << first << qint64(0) << qint64(0);
+        QTest::newRow("cancelled")
+            << NextWords << "cancel" << true << "" << first << qint64(0) << qint64(0);
+        QTest::newRow("the list's file can't be replaced")
+            << NextWords << "list immutable" << true << "can't take the list's place" << first
+            << qint64(0) << qint64(0);
+        QTest::newRow("nothing can be written in the folder")
+            << NextWords << "folder immutable" << true << "not permitted" << first << qint64(0)
+            << qint64(0);
+        QTest::newRow("the bundled list")
+            << NextWords << "bundled" << false << "the bundled list stays as it is" << bundled
+            << qint64(0) << qint64(0);
+    }
+    void replace()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, fault);
+        QFETCH(bool, inUse);
+        QFETCH(QString, error);
+        QFETCH(QStringList, twos);
+        QFETCH(qint64, came);
+        QFETCH(qint64, went);
+        Fixture fx;
+        QString name;
+        QVERIFY(fx.choice.import(fx.writeList(FirstWords), &name).written);
+        const QString list = fx.choice.pathOf(name);
+        const QString id = WordSchema::listId(list);
+        const QString history = fx.choice.historyPath(name);
+        const QDateTime at(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+        fillHistory(history,
+                    {answerOn(QStringLiteral("QI"), at), answerOn(QStringLiteral("ZA"), at)});
+        if (inUse)
+            fx.choice.use(name);
+        const QByteArray listBefore = WordDatabase::fileHash(list);
+        const QByteArray historyBefore = WordDatabase::fileHash(history);
+        const QString file = fault == QLatin1String("missing") ? fx.t.folder.filePath("gone.txt")
+                                                               : fx.writeList(bytes, "Next.txt");
+        const QStringList locked{fault == QLatin1String("list immutable") ? list : fx.lists.path()};
+        const auto unlock = qScopeGuard([&] { setImmutable(locked, false); });
+        if (fault.endsWith(QLatin1String("immutable")) && !setImmutable(locked, true))
+            QSKIP("no immutable files here (chattr needs root and a filesystem that has them)");
+
+        const WordListImport::Outcome outcome =
+            fx.choice.replace(fault == QLatin1String("bundled") ? QString() : name, file,
+                              [&](qint64, qint64) { return fault != QLatin1String("cancel"); });
+        setImmutable(locked, false);
+        QVERIFY2(error.isEmpty() ? outcome.error.isEmpty() : outcome.error.contains(error),
+                 qPrintable(outcome.error));
+        QCOMPARE(outcome.cancelled, fault == QLatin1String("cancel"));
+        QCOMPARE(outcome.written, error.isEmpty() && !outcome.cancelled);
+        QCOMPARE(outcome.came, came);
+        QCOMPARE(outcome.went, went);
+        // The list keeps its name, its id and so its history, which the replace never touches.
+        QCOMPARE(fx.listFiles(), QStringList{"My list.mdb"});
+        QCOMPARE(WordSchema::listId(list), id);
+        QCOMPARE(fx.choice.historyPath(name), history);
+        QCOMPARE(WordDatabase::fileHash(history), historyBefore);
+        QCOMPARE(fx.choice.active(), inUse ? name : QString());
+        QCOMPARE(fx.store.words(2), twos);
+        if (!outcome.written)
+            QCOMPARE(WordDatabase::fileHash(list), listBefore);
+        else if (came > 0)
+            QCOMPARE(WordDatabase::meanings(list), QStringList{"QI vital force"});
+        if (inUse)
+            QCOMPARE(fx.history.path(), history);
+    }
+
+    // The words a list no longer holds stay in its history and are no longer asked: the engine
+    // leaves them out of what is due.
+    void goneWordsAreNotDue()
+    {
+        Fixture fx;
+        QString name;
+        QVERIFY(fx.choice.import(fx.writeList(FirstWords), &name).written);
+        ManualWallClock clock;
+        QList<AnswerRecord> answers;
+        for (const QString word : {"QI", "ZA", "QUIZ"})
+            for (const int minutes : {0, 2, 15})
+                answers.append(answerOn(word, clock.now.addDays(-30).addSecs(minutes * 60)));
+        fillHistory(fx.choice.historyPath(name), answers);
+        fx.choice.use(name);
+        QVERIFY(fx.choice.replace(name, fx.writeList(NextWords, "Next.txt")).written);
+        QVERIFY(fx.history.open());
+        QCOMPARE(fx.history.answerCount(), 9); // the words that went keep their answers
+        const StudySettings settings;
+        const StudyEngine engine(fx.store, fx.history, clock, fx.t.random, settings);
+        QCOMPARE(engine.dueNow(), 1); // QI; ZA and QUIZ went
+        QEXPECT_FAIL("", "the due count still counts the words the list no longer holds", Continue);
+        QCOMPARE(countDue(fx.history, settings, clock.now).due, 1);
+    }
+
     // Through the window: import, use, rename (the progress stays with the list; a name taken
-    // is refused), and remove after asking, which brings back the bundled list.
+    // is refused), replace (the progress stays; a file that can't be read changes nothing), and
+    // remove after asking, which brings back the bundled list. The bundled list keeps its name
+    // and its words.
     void dialog()
     {
         Fixture fx;
         const QString file = fx.writeList("qi\tvital force\nfoo\nquiz\n");
         fx.t.messages.answer = true;
         QString newName;
-        WordListsDialog dialog(
-            fx.choice, fx.t.messages,
-            {[&](QWidget*) { return file; }, [&](QWidget*, const QString&) { return newName; }});
+        QString replacement;
+        WordListsDialog dialog(fx.choice, fx.t.messages,
+                               {[&](QWidget*) { return file; },
+                                [&](QWidget*, const QString&) { return newName; },
+                                [&](QWidget*, const QString&) { return replacement; }});
         auto* lists = dialog.findChild<QListWidget*>(QStringLiteral("ListOfWordLists"));
         QCOMPARE(lists->count(), 1);
+        const QStringList forImported{"Re&name...", "Re&place...", "&Remove..."};
+        for (QPushButton* b : dialog.findChildren<QPushButton*>())
+            QCOMPARE(b->isEnabled(), !forImported.contains(b->text()));
         QTRY_VERIFY(lists->item(0)->text().endsWith(QStringLiteral("1 / 1 / 1 words of 2 / 3 / 4 "
                                                                    "letters (in use)")));
         const auto click = [&](const QString& caption) {
@@ -480,9 +609,27 @@ private slots:
                      QStringLiteral("Renamed: 1 / 1 / 1 words of 2 / 3 / 4 letters (in use)"));
         QCOMPARE(fx.history.path(), historyPath);
         QCOMPARE(fx.history.answerCount(), 1);
-        click(QStringLiteral("&Remove..."));
+        replacement = fx.writeList(NextWords, "Next.txt");
+        click(QStringLiteral("Re&place..."));
         QCOMPARE(fx.t.messages.shown.size(), 3);
-        QVERIFY(fx.t.messages.shown[2].text.startsWith("Remove the word list \"Renamed\"?"));
+        QVERIFY2(fx.t.messages.shown[2].text.startsWith(
+                     "The word list \"Renamed\" is replaced: 3 words came in and 1 went. Its "
+                     "progress is kept.\r\r2-letter words: 2\r"),
+                 qPrintable(fx.t.messages.shown[2].text));
+        QCOMPARE(fx.store.words(2), (QStringList{"QI", "XU"}));
+        QTRY_COMPARE(lists->currentItem()->text(),
+                     QStringLiteral("Renamed: 2 / 1 / 2 words of 2 / 3 / 4 letters (in use)"));
+        replacement = fx.t.folder.filePath("gone.txt");
+        click(QStringLiteral("Re&place..."));
+        QCOMPARE(fx.t.messages.shown.size(), 4);
+        QCOMPARE(fx.t.messages.shown[3].text,
+                 "The word list \"Renamed\" was not replaced: it is not a file. It is as it was.");
+        QCOMPARE(fx.t.messages.shown[3].icon, MessageIcon::Warning);
+        QCOMPARE(fx.history.path(), historyPath);
+        QCOMPARE(fx.history.answerCount(), 1);
+        click(QStringLiteral("&Remove..."));
+        QCOMPARE(fx.t.messages.shown.size(), 5);
+        QVERIFY(fx.t.messages.shown[4].text.startsWith("Remove the word list \"Renamed\"?"));
         QCOMPARE(fx.choice.active(), QString());
         QCOMPARE(lists->count(), 1);
         QCOMPARE(fx.listFiles(), QStringList());

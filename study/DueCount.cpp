@@ -2,12 +2,13 @@
 
 #include "study/NewWordPace.h"
 
-DueCount countDue(const WordStateView& states, const StudySettings& settings, const QDateTime& now)
+DueCount countDue(const WordStateView& states, const StudySettings& settings, const QDateTime& now,
+                  const QSet<QString>& gone)
 {
     DueCount count;
     DayPaceTally tally(now);
     for (const WordMemory& m : states.words()) {
-        if (m.isNew())
+        if (m.isNew() || gone.contains(m.word))
             continue;
         if (!settings.lengths.contains(int(m.word.size()))) {
             tally.addElsewhere(m);

@@ -76,7 +76,8 @@ std::optional<int> StudyController::dueNow()
         history_.open();
         if (!inSession_)
             history_.takeUpBackgroundWork();
-        const DueCount count = countDue(history_, settings(), clock_.nowUtc());
+        const DueCount count =
+            countDue(history_, settings(), clock_.nowUtc(), context_.store.wordsGone());
         newToday_ = count.newLeftToday;
         return count.due;
     } catch (const std::exception& e) {

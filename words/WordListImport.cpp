@@ -134,11 +134,18 @@ Outcome replace(const QString& listFile, const WordListCatalog& catalog, const Q
         return outcome;
     try {
         const QString id = catalog.idOf(name);
-        const QStringList before = WordSchema::readWords(catalog.pathOf(name));
+        const QString path = catalog.pathOf(name);
+        const QStringList before = WordSchema::readWords(path);
         const QStringList after = list.words();
+        // Words that went before, or now, and are not back: their answers count nowhere.
+        QSet<QString> gone(before.cbegin(), before.cend());
+        for (const QString& word : WordSchema::wordsGone(path))
+            gone.insert(word);
+        for (const QString& word : after)
+            gone.remove(word);
         ListDraft::removeLeftovers(catalog.folder());
         const ListDraft draft(catalog.folder(), name);
-        WordSchema::writeDatabase(draft.path(), after, list.meanings(), id);
+        WordSchema::writeDatabase(draft.path(), after, list.meanings(), id, gone.values());
         catalog.replace(draft.path(), name, id);
         countChanges(before, after, outcome);
         outcome.name = name;

@@ -153,10 +153,22 @@ void storeId(QSqlQuery& query, const QString& id)
     insertAll(query, QStringLiteral("INSERT INTO %1 (fldid) VALUES (?)").arg(ListIdTable), {{id}});
 }
 
+void storeGone(QSqlQuery& query, const QStringList& gone)
+{
+    run(query, QStringLiteral("CREATE TABLE %1 (%2 TEXT NOT NULL PRIMARY KEY) WITHOUT ROWID")
+                   .arg(GoneTable, WordColumn));
+    QList<QVariantList> rows;
+    for (const QString& word : gone)
+        rows.append({word});
+    insertAll(query, QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(GoneTable, WordColumn),
+              rows);
+}
+
 } // namespace
 
 void writeDatabase(const QString& path, const QStringList& words,
-                   const QHash<QString, QString>& meanings, const QString& listId)
+                   const QHash<QString, QString>& meanings, const QString& listId,
+                   const QStringList& gone)
 {
     const QFileInfo target(path);
     if (target.exists() && (!target.isFile() || target.size() != 0))
@@ -202,6 +214,8 @@ void writeDatabase(const QString& path, const QStringList& words,
             meaningRows);
         if (!listId.isEmpty())
             storeId(query, listId);
+        if (!gone.isEmpty())
+            storeGone(query, gone);
         query.finish();
         if (!db.commit())
             throw AppError(describe(db.lastError()));
@@ -278,22 +292,42 @@ void setListId(const QString& path, const QString& id)
         throw AppError(describe(db.lastError()));
 }
 
-QString listId(const QString& path)
+namespace {
+
+// The values of one column of a table the file may lack (none then).
+QStringList columnIfAny(const QString& path, const QString& table, const QString& column)
 {
     if (!QFileInfo(path).isFile())
         throw AppError(QStringLiteral("unable to open database file"));
     WriterConnection connection(immutableUri(path), ReadOnly);
     QSqlQuery query(connection.database());
+    query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
                                    "name = '%1'")
-                        .arg(ListIdTable)) ||
+                        .arg(table)) ||
         !query.next())
         throw AppError(describe(query.lastError()));
+    QStringList values;
     if (query.value(0).toInt() == 0)
-        return QString();
-    if (!query.exec(QStringLiteral("SELECT fldid FROM %1").arg(ListIdTable)))
+        return values;
+    if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(column, table)))
         throw AppError(describe(query.lastError()));
-    return query.next() ? query.value(0).toString() : QString();
+    while (query.next())
+        values.append(query.value(0).toString());
+    return values;
+}
+
+} // namespace
+
+QString listId(const QString& path)
+{
+    const QStringList ids = columnIfAny(path, ListIdTable, QStringLiteral("fldid"));
+    return ids.isEmpty() ? QString() : ids.first();
+}
+
+QStringList wordsGone(const QString& path)
+{
+    return columnIfAny(path, GoneTable, WordColumn);
 }
 
 bool isWordDatabase(const QString& path)

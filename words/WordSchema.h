@@ -33,6 +33,11 @@
 //
 //     tblListId(fldid TEXT NOT NULL PRIMARY KEY) WITHOUT ROWID   (one row)
 //
+// A list whose words were replaced keeps the words it no longer holds, whose answers stay in its
+// history, so that they count nowhere (only when there are any):
+//
+//     tblWordsGone(fldword TEXT NOT NULL PRIMARY KEY) WITHOUT ROWID
+//
 // A view yields its words in fldword order, because a scan of a table without row ids walks its
 // key in order. The views carry no ORDER BY on purpose: with one, SQLite materialises the rows to
 // count them (about 2 ms for 32,767 words), without one it counts them from the table's pages
@@ -47,6 +52,7 @@ constexpr int MaxWordsPerLength = 32767;
 inline const QString WordColumn = QStringLiteral("fldword");
 inline const QString MeaningTable = QStringLiteral("tblMeanings");
 inline const QString ListIdTable = QStringLiteral("tblListId");
+inline const QString GoneTable = QStringLiteral("tblWordsGone");
 
 // True for 2, 3 and 4.
 bool isWordLength(int length);
@@ -65,14 +71,19 @@ QStringList createStatements();
 // Writes a complete word database to path, which must not exist yet or be an empty file. The
 // words must be storable and distinct (their order does not matter); lists longer than
 // MaxWordsPerLength are written as they are. meanings: by word; those of words not in the list are
-// left out. listId: the list's id, kept when not empty. Throws AppError with the database's
-// message when something fails; a partly written file is then left for the caller to remove.
+// left out. listId: the list's id, kept when not empty. gone: the words the list no longer holds.
+// Throws AppError with the database's message when something fails; a partly written file is
+// then left for the caller to remove.
 void writeDatabase(const QString& path, const QStringList& words,
-                   const QHash<QString, QString>& meanings = {}, const QString& listId = {});
+                   const QHash<QString, QString>& meanings = {}, const QString& listId = {},
+                   const QStringList& gone = {});
 
 // The list's id, "" for a list written without one. Throws AppError when the file can't be read.
 // Writes nothing beside the file.
 QString listId(const QString& path);
+// The words the list no longer holds (none for a list never replaced). Throws AppError as
+// listId does.
+QStringList wordsGone(const QString& path);
 // Gives the word database at path the id, in place of any it had. Only for a file no trainer
 // reads yet (a copy being made): readers of a list open it immutable.
 void setListId(const QString& path, const QString& id);

@@ -52,6 +52,15 @@ bool nextRow(QSqlQuery& query)
     return false;
 }
 
+bool hasTable(const QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery query =
+        prepared(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = ?"));
+    query.addBindValue(name);
+    execute(query);
+    return nextRow(query) && query.value(0).toInt() == 1;
+}
+
 // Closes and removes the named connection. No QSqlDatabase copy of it may be alive, or Qt warns
 // that the connection is still in use.
 void dropConnection()
@@ -165,11 +174,15 @@ void WordStore::open(const QString& databasePath)
             throw AppError(QStringLiteral("no such table: %1")
                                .arg(WordSchema::viewName(WordSchema::ShortestWord)));
         }
-        QSqlQuery meanings =
-            prepared(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = ?"));
-        meanings.addBindValue(WordSchema::MeaningTable);
-        execute(meanings);
-        hasMeanings_ = nextRow(meanings) && meanings.value(0).toInt() == 1;
+        hasMeanings_ = hasTable(db, WordSchema::MeaningTable);
+        gone_.clear();
+        if (hasTable(db, WordSchema::GoneTable)) {
+            QSqlQuery gone = prepared(db, QStringLiteral("SELECT %1 FROM %2")
+                                              .arg(WordSchema::WordColumn, WordSchema::GoneTable));
+            execute(gone);
+            while (nextRow(gone))
+                gone_.insert(gone.value(0).toString());
+        }
     } catch (const AppError&) {
         db.close();
         throw;

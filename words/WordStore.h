@@ -3,6 +3,7 @@
 #include "base/Services.h"
 #include "words/StatementLimit.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -52,6 +53,10 @@ public:
     // lists carried meanings) has no table of meanings.
     QString meaning(const QString& word) const;
 
+    // The words the list no longer holds since it was replaced, whose answers stay in its history
+    // (read when the store opens; usually none).
+    const QSet<QString>& wordsGone() const { return gone_; }
+
     // Shortens the time limit of later operations (for tests).
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
 
@@ -66,6 +71,7 @@ private:
     RandomSource& random_;
     bool created_ = false;
     bool hasMeanings_ = false; // the open database has a table of meanings
+    QSet<QString> gone_;
     std::chrono::milliseconds timeLimit_ = TimeLimit;
     mutable StatementLimit limit_; // restarted by every operation, reads included
 };

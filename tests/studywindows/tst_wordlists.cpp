@@ -538,6 +538,8 @@ private slots:
 
     // The words a list no longer holds stay in its history and are no longer asked: the engine
     // leaves them out of what is due.
+    // Words a replaced list no longer holds keep their answers and count nowhere: not due, not
+    // asked. One that comes back with a later list counts again.
     void goneWordsAreNotDue()
     {
         Fixture fx;
@@ -550,14 +552,17 @@ private slots:
                 answers.append(answerOn(word, clock.now.addDays(-30).addSecs(minutes * 60)));
         fillHistory(fx.choice.historyPath(name), answers);
         fx.choice.use(name);
-        QVERIFY(fx.choice.replace(name, fx.writeList(NextWords, "Next.txt")).written);
         QVERIFY(fx.history.open());
-        QCOMPARE(fx.history.answerCount(), 9); // the words that went keep their answers
         const StudySettings settings;
-        const StudyEngine engine(fx.store, fx.history, clock, fx.t.random, settings);
-        QCOMPARE(engine.dueNow(), 1); // QI; ZA and QUIZ went
-        QEXPECT_FAIL("", "the due count still counts the words the list no longer holds", Continue);
-        QCOMPARE(countDue(fx.history, settings, clock.now).due, 1);
+        // Gone, still gone when the list is replaced again without them, then back.
+        for (const auto& [list, due] :
+             {std::pair{NextWords, 1}, std::pair{NextWords, 1}, std::pair{FirstWords, 3}}) {
+            QVERIFY(fx.choice.replace(name, fx.writeList(list, "Next.txt")).written);
+            QCOMPARE(fx.history.answerCount(), 9); // the words that went keep their answers
+            const StudyEngine engine(fx.store, fx.history, clock, fx.t.random, settings);
+            QCOMPARE(engine.dueNow(), due);
+            QCOMPARE(countDue(fx.history, settings, clock.now, fx.store.wordsGone()).due, due);
+        }
     }
 
     // Through the window: import, use, rename (the progress stays with the list; a name taken

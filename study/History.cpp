@@ -67,6 +67,19 @@ History::~History()
             impl->writeThread->flush(int(std::max<qint64>(deadline.remainingTime(), 1)));
 }
 
+void History::preload()
+{
+    if (d_->mode != HistoryMode::Untried || d_->preload || path_.isEmpty())
+        return;
+    d_->preload =
+        std::make_unique<HistoryPreload>(path_, [impl = d_] { impl->preloadNews.post(); });
+}
+
+bool History::preloading() const
+{
+    return d_->preload && !d_->preload->finished();
+}
+
 bool History::open()
 {
     d_->open();

@@ -69,8 +69,13 @@ public:
     // answers (the initial rules before open()).
     const MemoryPolicy& policy() const override;
 
-    // Opens the file if that has not been tried yet, and reads its states. True when answers are
-    // being saved.
+    // Starts reading the file's states on a thread of its own, for open() to take up. Reads only,
+    // and only before open(); the background's done callback is called once it has finished.
+    void preload();
+    // The states are being read ahead of open(): open() would wait for them.
+    bool preloading() const;
+    // Opens the file if that has not been tried yet, and reads its states (those read ahead, when
+    // the file is as they were read). True when answers are being saved.
     bool open();
     // What the history does with its file; Untried before open().
     HistoryMode mode() const;

@@ -9,6 +9,7 @@
 #include "study/History.h"
 #include "study/HistoryDb.h"
 #include "study/HistoryMode.h"
+#include "study/HistoryPreload.h"
 #include "study/HistoryRebuild.h"
 #include "study/HistoryWorker.h"
 #include "study/HistoryWriter.h"
@@ -95,6 +96,9 @@ public:
     // On the owner's thread: the worker's and the writer's news, queued. They outlive both.
     ThreadInbox workerNews{[this] { backgroundFinished(); }};
     ThreadInbox writerNews{[this] { takeReports(); }};
+    // The owner hears of states read ahead as of finished background work.
+    ThreadInbox preloadNews{[this] { backgroundFinished(); }};
+    std::unique_ptr<HistoryPreload> preload;    // joined before the inboxes go
     HistoryWorker worker;                       // stopped before the rest goes
     std::unique_ptr<HistoryWriter> writeThread; // stopped first
     HistoryRebuild::Order order(bool rulesChanged, const QDate& fitDay) const;

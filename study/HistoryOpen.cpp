@@ -91,8 +91,14 @@ void History::Impl::readRules()
 void History::Impl::readStates()
 {
     QHash<QString, WordMemory> stored;
+    std::optional<HistoryPreload::Outcome> ahead;
+    if (preload)
+        ahead = std::exchange(preload, nullptr)->take();
     try {
-        if (db.isOpen()) {
+        if (db.isOpen() && ahead && ahead->stamp == HistorySchema::stateStamp(db)) {
+            stored = std::move(ahead->states);
+            lastSeenId = ahead->lastAnswerId;
+        } else if (db.isOpen()) {
             stored = HistorySchema::readStates(db);
             lastSeenId = HistorySchema::lastAnswerId(db);
         }
@@ -153,6 +159,7 @@ QString History::Impl::moveAside(const QString& why)
 
 void History::Impl::forget()
 {
+    preload.reset();
     stopBackground();
     writeThread.reset(); // its connection closes before the file moves
     fitAskedOn = QDate();

@@ -162,6 +162,17 @@ qint64 lastAnswerId(const HistoryDb& db)
     return db.scalar(QStringLiteral("SELECT coalesce(max(id), 0) FROM answers")).toLongLong();
 }
 
+QString stateStamp(const HistoryDb& db)
+{
+    return db
+        .scalar(
+            QStringLiteral("SELECT (SELECT coalesce(max(id), 0) FROM answers) || ':' || "
+                           "(SELECT coalesce(max(id), 0) FROM undone) || ':' || "
+                           "(SELECT coalesce(group_concat(key || '=' || quote(value), ';'), '') "
+                           "FROM (SELECT key, value FROM meta ORDER BY key))"))
+        .toString();
+}
+
 int answerCount(const HistoryDb& db)
 {
     // Each undo entry takes back one answer of the file: two counts SQLite keeps at hand.

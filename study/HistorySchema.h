@@ -54,6 +54,9 @@ qint64 forEachAnswer(const HistoryDb& db, const std::function<void(const AnswerR
 qint64 insertAnswer(const HistoryDb& db, const AnswerRecord& a);
 // The last answer written, taken back or not.
 qint64 lastAnswerId(const HistoryDb& db);
+// What changes whenever the stored states may have: the last answer, the last undo entry and
+// every rule kept with the file (the fitted weights, the rules the states follow).
+QString stateStamp(const HistoryDb& db);
 // The answers that count: those not taken back.
 int answerCount(const HistoryDb& db);
 // A condition on the answers table, true of the answers that count.

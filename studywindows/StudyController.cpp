@@ -57,7 +57,9 @@ void StudyController::setDueChanged(std::function<void()> changed)
 
 void StudyController::backgroundDone()
 {
-    if (!inSession_ && history_.takeUpBackgroundWork() && dueChanged_)
+    // The states read ahead (the history still unopened), or a fit or rebuild taken up.
+    const bool readAhead = history_.mode() == HistoryMode::Untried && !history_.preloading();
+    if (!inSession_ && (readAhead || history_.takeUpBackgroundWork()) && dueChanged_)
         dueChanged_();
 }
 
@@ -72,6 +74,8 @@ StudySettings StudyController::settings() const
 
 std::optional<int> StudyController::dueNow()
 {
+    if (history_.mode() == HistoryMode::Untried && history_.preloading())
+        return std::nullopt; // counted once the states are read (backgroundDone)
     try {
         history_.open();
         if (!inSession_)
@@ -178,6 +182,7 @@ void StudyController::wordListOpened(const QString& name)
 {
     lists_.opened(name);
     index_.reset();
+    history_.preload(); // the states are read while the main window is made
 }
 
 void StudyController::manageWordLists(QWidget* parent)

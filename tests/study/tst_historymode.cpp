@@ -32,6 +32,20 @@ QList<AnswerRecord> answers(int count)
     return list;
 }
 
+// What a word's state says, in a form that compares.
+QStringList statesOf(const History& history)
+{
+    QStringList states;
+    for (const WordMemory& m : history.words())
+        states.append(QStringLiteral("%1 %2/%3 %4")
+                          .arg(m.word)
+                          .arg(m.reviews)
+                          .arg(m.lapses)
+                          .arg(m.due.toMSecsSinceEpoch()));
+    states.sort();
+    return states;
+}
+
 // Every file in the folder, with its contents' hash.
 QMap<QString, QByteArray> filesIn(const QString& folder)
 {
@@ -55,6 +69,58 @@ private slots:
 
     // What the file is decides the mode open() leaves, and only open() decides it: before it,
     // every read shows an empty history and touches nothing, with no message.
+    // States read ahead of open() are taken up only while the file is as they were read; the
+    // reading writes nothing and tells the owner when it is done. A file it can't read is left
+    // to open(), which reads it as ever.
+    void preloadedStatesAreTheFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("ours") << "ours" << 0;
+        QTest::newRow("answered meanwhile") << "answered" << 0;
+        QTest::newRow("fit stored meanwhile") << "fitted" << 0;
+        QTest::newRow("missing") << "missing" << 0;
+        QTest::newRow("damaged") << "damaged" << 1;
+    }
+    void preloadedStatesAreTheFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, messages);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        if (file == QLatin1String("damaged"))
+            WordDatabase::writeRandomBytes(path);
+        else if (file != QLatin1String("missing"))
+            fillHistory(path, answers(6));
+        const QMap<QString, QByteArray> before = filesIn(dir.path());
+
+        RecordingMessageBoxes shown;
+        History history(shown, path);
+        int told = 0;
+        history.setBackgroundDone([&] { ++told; });
+        history.preload();
+        QTRY_VERIFY(!history.preloading());
+        QTRY_COMPARE(told, 1);
+        QCOMPARE(history.mode(), HistoryMode::Untried);
+        QCOMPARE(filesIn(dir.path()), before);
+        if (file == QLatin1String("answered")) { // another program's answer
+            RecordingMessageBoxes quiet;
+            History other(quiet, path);
+            other.record(answer(7));
+            QVERIFY(other.flush());
+        } else if (file == QLatin1String("fitted")) { // new states under new rules, no answer
+            WordDatabase::execute(path, {QStringLiteral("UPDATE word_state SET reviews = 9"),
+                                         QStringLiteral("INSERT OR REPLACE INTO meta "
+                                                        "VALUES('fitted_on', '2026-03-03')")});
+        }
+        history.open();
+        QCOMPARE(shown.shown.size(), messages);
+        RecordingMessageBoxes quiet;
+        History plain(quiet, path);
+        plain.open();
+        QCOMPARE(statesOf(history), statesOf(plain));
+    }
+
     void openClassifiesTheFile_data()
     {
         QTest::addColumn<QString>("file");
@@ -86,8 +152,8 @@ private slots:
         History history(shown, path);
         QVERIFY(history.open());
         QCOMPARE(history.words().size(), 2); // the states were read: their pages are whole
-        history.flush(); // the writer's check ends, and its report is taken up
-        QVERIFY(history.flush()); // the fresh file noted its rules
+        history.flush();                     // the writer's check ends, and its report is taken up
+        QVERIFY(history.flush());            // the fresh file noted its rules
         QCOMPARE(shown.shown.size(), 1);
         QVERIFY(shown.shown[0].text.contains(QStringLiteral("damaged")));
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*-damaged-*")}).size(), 1);

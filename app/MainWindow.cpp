@@ -89,7 +89,10 @@ MainWindow::MainWindow(TrainerContext& context, StoreConnection* connection, Stu
     Q_UNUSED(factoryInstalled);
     buildControls();
     if (study_)
-        study_->setDueChanged([this] { refreshDueCount(); });
+        study_->setDueChanged([this] {
+            if (counting_)
+                refreshDueCount();
+        });
 }
 
 MainWindow::~MainWindow()
@@ -283,7 +286,10 @@ void MainWindow::showEvent(QShowEvent* event)
         return;
     shownOnce_ = true;
     // Once the window is on the screen and drawn: the history is not opened before.
-    QTimer::singleShot(50, this, &MainWindow::refreshDueCount);
+    QTimer::singleShot(50, this, [this] {
+        counting_ = true;
+        refreshDueCount();
+    });
 }
 
 void MainWindow::showHelp()

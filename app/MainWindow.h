@@ -93,6 +93,7 @@ private:
     std::optional<QCursor> hand_;
     bool closing_ = false;
     bool shownOnce_ = false;
+    bool counting_ = false; // the first count was asked for: later changes are shown as they come
     StudyActions* study_ = nullptr;
 
     QuestionCountBox* countBox_ = nullptr;

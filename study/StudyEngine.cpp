@@ -207,8 +207,35 @@ int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool
     return faded;
 }
 
+void StudyEngine::focusOn(const QStringList& words)
+{
+    QStringList listed;
+    for (const QString& word : words)
+        if (wordSet_.contains(word))
+            listed.append(word);
+    focus_.emplace(listed);
+}
+
+std::optional<int> StudyEngine::focusLeft() const
+{
+    return focus_ ? std::optional<int>(focus_->left()) : std::nullopt;
+}
+
+std::optional<StudyQuestion> StudyEngine::focused()
+{
+    const QStringList words = focus_->take();
+    if (words.isEmpty())
+        return std::nullopt;
+    const int length = int(words.first().size());
+    if (words.size() < 3)
+        return assemble(true, length, words, nonWords(length, 3, {}));
+    return assemble(false, length, nonWords(length, 1, words), words);
+}
+
 std::optional<StudyQuestion> StudyEngine::build(bool practice)
 {
+    if (focus_)
+        return focused();
     if (settings_.lengths.isEmpty())
         return std::nullopt;
     if (settings_.mode == StudySettings::Mode::Uniform)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Services.h"
+#include "study/FocusDrill.h"
 #include "study/Phonies.h"
 #include "study/StudyHistory.h"
 #include "study/StudyPools.h"
@@ -89,6 +90,12 @@ public:
 
     StudyStats stats() const;
     int dueNow() const;
+    // From now on the questions drill these words and no others: each of them the list holds, of
+    // the studied lengths, asked once, whatever the day's pace (FocusDrill); then nothing is left,
+    // nor to practise. The answers count as any others.
+    void focusOn(const QStringList& words);
+    // Words of the drill not asked yet; nothing when there is no drill.
+    std::optional<int> focusLeft() const;
     // The studied lengths of which the list holds no word, in order: study leaves them out.
     const QList<int>& emptyLengths() const { return emptyLengths_; }
     // When the first word falls due after what has been done so far (invalid when nothing will).
@@ -154,6 +161,8 @@ private:
     int lengthWithNewWords(const QHash<int, Pools>& pools);
     int chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice, bool& freshOnly);
     std::optional<StudyQuestion> uniform();
+    std::optional<StudyQuestion> focused();
+    std::optional<FocusDrill> focus_;
     std::optional<StudyQuestion> build(bool practice);
     StudyQuestion assemble(bool validKind, int length, const QStringList& answers,
                            const QStringList& others);

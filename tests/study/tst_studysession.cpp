@@ -146,6 +146,52 @@ private slots:
         QCOMPARE(session.next().has_value(), practice == StudySession::Offer::Summary);
         QCOMPARE(session.afterRound(), practice);
     }
+
+    // The words a player chose are drilled now: each one the list holds asked once, three of a
+    // length together while there are three, whatever the day's pace and whether new or not;
+    // no other real word is asked; then the round is over and there is nothing to practise.
+    void chosenWordsAreEachAskedOnce_data()
+    {
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QStringList>("asked"); // the words each question asks, in order
+        QTest::newRow("three of a length")
+            << QStringList{"AC", "AA", "AB"} << QStringList{"AA AB AC"};
+        QTest::newRow("lengths mixed") << QStringList{"AAA", "AA", "AAB", "AB", "AAC", "AC", "AD"}
+                                       << QStringList{"AAA AAB AAC", "AA AB AC", "AD"};
+        QTest::newRow("repeats, and words not listed")
+            << QStringList{"AB", "ZZ", "AB", "AAD"} << QStringList{"AB", "AAD"};
+        QTest::newRow("none listed") << QStringList{"QQ"} << QStringList{};
+    }
+    void chosenWordsAreEachAskedOnce()
+    {
+        QFETCH(QStringList, chosen);
+        QFETCH(QStringList, asked);
+        StudySettings settings;
+        settings.lengths = {2, 3};
+        settings.newPerDay = 1; // the pace plays no part
+        StudyFixture fx(WordDatabase::sequentialWords(2, 6) + WordDatabase::sequentialWords(3, 6),
+                        settings);
+        fx.engine->focusOn(chosen);
+        StudySession session(*fx.engine, fx.store);
+        QStringList seen;
+        while (const std::optional<StudyQuestion> q = session.next()) {
+            QStringList words;
+            for (int i = 0; i < 4; ++i)
+                if ((i == q->rightIndex) == q->validKind)
+                    words.append(q->candidates[i]);
+            words.sort();
+            seen.append(words.join(QLatin1Char(' ')));
+            session.answer(q->rightIndex);
+            fx.clock.advanceSecs(10);
+        }
+        QCOMPARE(seen, asked);
+        QVERIFY(fx.history->flush());
+        QCOMPARE(fx.history->answerCount(), int(asked.size()));
+        QCOMPARE(fx.engine->focusLeft(), std::optional<int>(0));
+        session.keepPractising();
+        QVERIFY(!session.next());
+        QCOMPARE(session.afterRound(), StudySession::Offer::Nothing);
+    }
 };
 
 QTEST_GUILESS_MAIN(StudySessionTest)

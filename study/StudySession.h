@@ -20,6 +20,7 @@ struct StudySessionResult
     QStringList acceptedNonWords;     // non-words the player took for real words
     QDateTime nextReview;             // invalid when nothing is scheduled
     bool saved = true;                // every answer is in the history file
+    bool canPractise = true;          // practice may follow (not after a drill of chosen words)
     QDateTime endedAt;
 };
 
@@ -49,6 +50,8 @@ public:
     bool practising() const { return practising_; }
     // The engine's figures for the status line: due words left, new words left today.
     StudyStats stats() const { return engine_.stats(); }
+    // Words of a drill of chosen words not asked yet; nothing for today's work.
+    std::optional<int> focusLeft() const { return engine_.focusLeft(); }
     // The studied lengths the list has no word of, left out.
     const QList<int>& emptyLengths() const { return engine_.emptyLengths(); }
 

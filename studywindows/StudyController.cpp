@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QtDebug>
+#include <algorithm>
 
 StudyController::StudyController(TrainerContext& context, History& history, const WallClock& clock)
     : context_(context), history_(history), clock_(clock), progress_(context.env.programFolder),
@@ -95,12 +96,32 @@ std::optional<int> StudyController::dueNow()
 // the player may keep practising, session after session.
 void StudyController::study(QWidget* parent)
 {
+    drill(parent, std::nullopt);
+}
+
+void StudyController::studyThese(QWidget* parent, const QStringList& words)
+{
+    drill(parent, words);
+}
+
+void StudyController::drill(QWidget* parent, const std::optional<QStringList>& words)
+{
     inSession_ = true;
     const auto leave = qScopeGuard([this] { inSession_ = false; });
     try {
         history_.open();
-        StudyEngine engine(context_.store, history_, clock_, context_.env.random, settings());
-        if (engine.settings().lengths.isEmpty()) {
+        StudySettings chosen = settings();
+        if (words) { // the words' own lengths, whatever Settings says
+            chosen.lengths.clear();
+            for (int length = 2; length <= 4; ++length)
+                if (std::any_of(words->cbegin(), words->cend(),
+                                [&](const QString& w) { return w.size() == length; }))
+                    chosen.lengths.append(length);
+        }
+        StudyEngine engine(context_.store, history_, clock_, context_.env.random, chosen);
+        if (words)
+            engine.focusOn(*words);
+        else if (engine.settings().lengths.isEmpty()) {
             context_.env.messages.show(
                 StudyWindow::missingLengthsText(engine.emptyLengths()) +
                     QStringLiteral(", so there is nothing to study.\r\rChoose other lengths in "
@@ -127,10 +148,13 @@ void StudyController::study(QWidget* parent)
 bool StudyController::offerPractice(const StudySession& session, const StudyEngine& engine,
                                     QWidget* parent)
 {
+    const bool chosenWords = engine.focusLeft().has_value(); // nothing to practise after them
     switch (session.afterRound()) {
     case StudySession::Offer::Nothing:
         return false;
     case StudySession::Offer::AskToPractise:
+        if (chosenWords)
+            return false;
         return context_.env.messages.ask(
             QStringLiteral("Nothing to study now: today's words are done.\r\rNext review: ") +
                 StudySummaryWindow::nextReviewText(engine.nextReviewAfterSession(), clock_.nowUtc(),
@@ -144,6 +168,7 @@ bool StudyController::offerPractice(const StudySession& session, const StudyEngi
     result.endedAt = clock_.nowUtc();
     result.nextReview = engine.nextReviewAfterSession();
     result.saved = allSaved();
+    result.canPractise = !chosenWords;
     StudySummaryWindow summary(result, parent);
     return summary.exec() == StudySummaryWindow::KeepPractising;
 }

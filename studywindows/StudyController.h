@@ -31,6 +31,8 @@ public:
     std::optional<int> dueNow() override;
     std::optional<int> newToday() override { return newToday_; }
     void study(QWidget* parent) override;
+    // A drill of these words now (Browse's Study these): each asked once, then the summary.
+    void studyThese(QWidget* parent, const QStringList& words);
     void showProgress(QWidget* parent) override;
     void editSettings(QWidget* parent) override;
     void wordListOpened(const QString& name) override;
@@ -65,6 +67,8 @@ private:
     // After a round: its summary, or the question whether to practise when today's work was
     // already done. True when the player keeps practising.
     bool offerPractice(const StudySession& session, const StudyEngine& engine, QWidget* parent);
+    // A sitting: today's work and practice, or with words given, a drill of those alone.
+    void drill(QWidget* parent, const std::optional<QStringList>& words);
     void backgroundDone();
 
     TrainerContext& context_;

@@ -180,12 +180,16 @@ void StudyWindow::updateLine()
 {
     const StudyStats stats = session_.stats();
     const StudySessionResult& result = session_.result();
-    line_->setText(QStringLiteral("Due left: %1     New left today: %2     Answered: %3     "
-                                  "Right: %4")
-                       .arg(stats.due)
-                       .arg(stats.newLeftToday)
-                       .arg(result.answered)
-                       .arg(percentText(result.right, result.answered)));
+    const QString answered = QStringLiteral("Answered: %1     Right: %2")
+                                 .arg(result.answered)
+                                 .arg(percentText(result.right, result.answered));
+    if (const std::optional<int> left = session_.focusLeft())
+        line_->setText(QStringLiteral("Words left: %1     ").arg(*left) + answered);
+    else
+        line_->setText(QStringLiteral("Due left: %1     New left today: %2     ")
+                           .arg(stats.due)
+                           .arg(stats.newLeftToday) +
+                       answered);
     line_->setAccessibleName(line_->text());
 }
 
@@ -274,6 +278,7 @@ StudySummaryWindow::StudySummaryWindow(const StudySessionResult& result, QWidget
     practise->setObjectName(QStringLiteral("PushButton2"));
     practise->setGeometry(Twips::rect(4080, 5145, 3840, 405));
     connect(practise, &QPushButton::clicked, this, [this] { done(KeepPractising); });
+    practise->setVisible(result.canPractise);
     SetSystemBackColors(this);
     close->setFocus();
 }

@@ -195,6 +195,38 @@ private slots:
         QVERIFY(fx.t.messages.shown.isEmpty());
     }
 
+    // Study these: the study window drills the chosen words, its line counting those left, and
+    // the summary after it offers no practice; closing it ends the sitting.
+    void studyTheseDrillsTheChosenWords()
+    {
+        Fixture fx;
+        const QStringList chosen = WordDatabase::sequentialWords(2, 4);
+        StudyController room(fx.context, fx.history, fx.clock);
+        room.pauseMs = 600000;
+        QStringList lines;
+        int summaries = 0;
+        bool practiceOffered = true;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* window = qobject_cast<StudyWindow*>(modal)) {
+                lines.append(window->findChild<QLabel*>(QStringLiteral("StudyLine"))->text());
+                window->reject();
+            } else if (qobject_cast<StudySummaryWindow*>(modal)) {
+                ++summaries;
+                practiceOffered =
+                    modal->findChild<QPushButton*>(QStringLiteral("PushButton2"))->isVisible();
+                modal->close();
+            }
+        });
+        poll.start(5);
+        room.studyThese(nullptr, chosen);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith(QStringLiteral("Words left: 1 ")), qPrintable(lines[0]));
+        QCOMPARE(summaries, 1);
+        QVERIFY(!practiceOffered);
+    }
+
     // Without a key, the next question follows the pause; a held key neither answers twice nor
     // skips the outcome.
     void pauseLeadsOn()

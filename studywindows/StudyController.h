@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Settings.h"
+#include "lookup/LookupWindow.h"
 #include "progress/ProgressView.h"
 #include "quiz/TrainerContext.h"
 #include "study/History.h"
@@ -44,6 +45,8 @@ public:
     void saveWordList(QWidget* parent, const QStringList& words) override;
     bool forgetAll(QWidget* parent) override;
     ProgressData data() override;
+    // Over the same words and states as a look-up.
+    void browse(QWidget* parent) override;
 
     // Asks for a file to save to ("" to cancel); by default a file dialog.
     std::function<QString(QWidget* parent)> askSavePath;
@@ -66,6 +69,9 @@ private:
     // already done. True when the player keeps practising.
     bool offerPractice(const StudySession& session, const StudyEngine& engine, QWidget* parent);
     void backgroundDone();
+    // What Look up and Browse read: the index (made on first use), the store, the states when
+    // the history is open, the list's name.
+    LookupWindow::Sources lookupSources();
 
     TrainerContext& context_;
     History& history_;

@@ -44,6 +44,43 @@ BrowseWindow::BrowseWindow(LookupWindow::Sources sources, const WallClock& clock
     setWindowIcon(ProgramIcon());
     setFont(Fonts::window());
 
+    QHBoxLayout* row = makeControls();
+    model_ = new BrowseModel(sources_.store, this);
+    table_ = makeTable();
+
+    count_ = new QLabel(this);
+    count_->setObjectName(QStringLiteral("BrowseCount"));
+    count_->setTextFormat(Qt::PlainText);
+    auto* close = new PushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("CloseButton"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(count_, 1);
+    buttons->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(table_, 1);
+    layout->addLayout(buttons);
+    setMinimumWidth(Twips::toPixels(10800));
+
+    const int at = lengths_->findData(length);
+    lengths_->setCurrentIndex(at >= 0 ? at : 0);
+    showLength(lengths_->currentData().toInt());
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(lengths_, &QComboBox::currentIndexChanged, this,
+            [this] { showLength(lengths_->currentData().toInt()); });
+    connect(filter_, &QComboBox::currentIndexChanged, this, &BrowseWindow::refilter);
+    connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        model_->setSearch(text);
+        showCount();
+    });
+    search_->setFocus();
+}
+
+BrowseWindow::~BrowseWindow() = default;
+
+QHBoxLayout* BrowseWindow::makeControls()
+{
     lengths_ = chooser(this, "BrowseLength", QStringLiteral("Word length"));
     for (int n = 2; n <= 4; ++n) {
         if (sources_.index->count(n) > 0)
@@ -69,56 +106,32 @@ BrowseWindow::BrowseWindow(LookupWindow::Sources sources, const WallClock& clock
     row->addWidget(filter_);
     row->addWidget(promptFor(search_, QStringLiteral("S&earch:")));
     row->addWidget(search_, 1);
-
-    model_ = new BrowseModel(sources_.store, this);
-    table_ = new QTableView(this);
-    table_->setObjectName(QStringLiteral("BrowseTable"));
-    table_->setAccessibleName(QStringLiteral("Words"));
-    table_->setModel(model_);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setWordWrap(false);
-    table_->verticalHeader()->hide();
-    // Rows of one height, columns of set widths: nothing is measured row by row.
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->horizontalHeader()->setStretchLastSection(false);
-    table_->horizontalHeader()->setSectionResizeMode(BrowseModel::MeaningColumn,
-                                                     QHeaderView::Stretch);
-    table_->setColumnWidth(BrowseModel::WordColumn, Twips::toPixels(900));
-    table_->setColumnWidth(BrowseModel::StateColumn, Twips::toPixels(1100));
-    table_->setColumnWidth(BrowseModel::ReviewColumn, Twips::toPixels(2400));
-    table_->setMinimumHeight(Twips::toPixels(4000));
-
-    count_ = new QLabel(this);
-    count_->setObjectName(QStringLiteral("BrowseCount"));
-    count_->setTextFormat(Qt::PlainText);
-    auto* close = new PushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("CloseButton"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(count_, 1);
-    buttons->addWidget(close);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(row);
-    layout->addWidget(table_, 1);
-    layout->addLayout(buttons);
-    setMinimumWidth(Twips::toPixels(9000));
-
-    const int at = lengths_->findData(length);
-    lengths_->setCurrentIndex(at >= 0 ? at : 0);
-    showLength(lengths_->currentData().toInt());
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(lengths_, &QComboBox::currentIndexChanged, this,
-            [this] { showLength(lengths_->currentData().toInt()); });
-    connect(filter_, &QComboBox::currentIndexChanged, this, &BrowseWindow::refilter);
-    connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        model_->setSearch(text);
-        showCount();
-    });
-    search_->setFocus();
+    return row;
 }
 
-BrowseWindow::~BrowseWindow() = default;
+QTableView* BrowseWindow::makeTable()
+{
+    auto* table = new QTableView(this);
+    table->setObjectName(QStringLiteral("BrowseTable"));
+    table->setAccessibleName(QStringLiteral("Words"));
+    table->setModel(model_);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setWordWrap(false);
+    table->verticalHeader()->hide();
+    // Rows of one height, columns of set widths: nothing is measured row by row.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() +
+                                                   Twips::toPixels(90));
+    table->horizontalHeader()->setStretchLastSection(false);
+    table->horizontalHeader()->setSectionResizeMode(BrowseModel::MeaningColumn,
+                                                    QHeaderView::Stretch);
+    table->setColumnWidth(BrowseModel::WordColumn, Twips::toPixels(900));
+    table->setColumnWidth(BrowseModel::StateColumn, Twips::toPixels(1100));
+    table->setColumnWidth(BrowseModel::ReviewColumn, Twips::toPixels(2400));
+    table->setMinimumHeight(Twips::toPixels(4000));
+    return table;
+}
 
 void BrowseWindow::showLength(int length)
 {

@@ -6,6 +6,7 @@
 
 class BrowseModel;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QTableView;
@@ -34,6 +35,9 @@ signals:
     void studyTheseRequested(const QStringList& words);
 
 private:
+    // The length chooser, the filter and the search, with their prompts.
+    QHBoxLayout* makeControls();
+    QTableView* makeTable();
     void showLength(int length);
     void refilter();
     void showCount();

@@ -1138,6 +1138,7 @@ def test_browse(s):
     s.close_box(browse)
     s.wait_gone(browse)
 
+    s.click(window, s.one(top, "text", LOOK_UP_FIELD))  # the button clicked kept the focus
     s.key("ctrl+a")
     s.type_text("aa")
     browse, btop = browse_window(s, main, window, top)

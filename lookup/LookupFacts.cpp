@@ -2,6 +2,7 @@
 
 #include "base/PlainText.h"
 #include "base/WhenText.h"
+#include "study/StudyState.h"
 #include "study/WordStateView.h"
 #include "words/Meanings.h"
 #include "words/WordQuery.h"
@@ -128,12 +129,12 @@ QString LookupFacts::anagramsText(const QString& title, const WordIndex& index,
 QString LookupFacts::stateText(const WordMemory* memory, const MemoryPolicy& policy,
                                const QDateTime& now)
 {
-    if (!memory || memory->isNew())
+    const StudyState state = studyStateOf(memory, policy);
+    if (state == StudyState::New)
         return QStringLiteral("Study: new, not answered yet");
     const int wrong = memory->lapses;
     const int right = memory->reviews - wrong;
-    QString text = QStringLiteral("Study: ") +
-                   (policy.isKnown(*memory) ? QStringLiteral("known") : QStringLiteral("learning"));
+    QString text = QStringLiteral("Study: ") + studyStateName(state);
     text +=
         QStringLiteral("; answered right ") + (right > 0 ? times(right) : QStringLiteral("never"));
     text += QStringLiteral(", wrong ") + (wrong > 0 ? times(wrong) : QStringLiteral("never"));
@@ -141,7 +142,11 @@ QString LookupFacts::stateText(const WordMemory* memory, const MemoryPolicy& pol
         text += QStringLiteral("; last answer ") + WhenText::of(memory->lastReview, now) +
                 (memory->missedLast ? QStringLiteral(" (wrong)") : QStringLiteral(" (right)"));
     if (memory->due.isValid())
-        text += QStringLiteral("; next review ") +
-                (memory->due <= now ? QStringLiteral("now") : WhenText::of(memory->due, now));
+        text += QStringLiteral("; next review ") + reviewText(memory->due, now);
     return text;
+}
+
+QString LookupFacts::reviewText(const QDateTime& due, const QDateTime& now)
+{
+    return due <= now ? QStringLiteral("now") : WhenText::of(due, now);
 }

@@ -44,6 +44,8 @@ struct LookupFacts
     // review tomorrow at 09:00".
     static QString stateText(const WordMemory* memory, const MemoryPolicy& policy,
                              const QDateTime& now);
+    // When a word is asked again: "now" once due, else "tomorrow at 09:00".
+    static QString reviewText(const QDateTime& due, const QDateTime& now);
 
     static constexpr int ShownAnagrams = 60;
 };

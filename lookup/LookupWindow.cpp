@@ -4,6 +4,7 @@
 #include "base/look/DesignUnits.h"
 #include "base/look/ProgramIcon.h"
 #include "base/look/PushButton.h"
+#include "lookup/BrowseWindow.h"
 #include "lookup/MatchModel.h"
 #include "words/WordQuery.h"
 
@@ -59,13 +60,18 @@ LookupWindow::LookupWindow(Sources sources, const WallClock& clock, QWidget* par
 
     auto* close = new PushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("CloseButton"));
+    auto* browse = new PushButton(QStringLiteral("Browse..."), this);
+    browse->setObjectName(QStringLiteral("BrowseButton"));
+    browse->setEnabled(sources_.store != nullptr); // the words of a length come from the store
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(browse);
     buttons->addStretch();
     buttons->addWidget(close);
     layout->addLayout(buttons);
     setMinimumWidth(Twips::toPixels(7200));
 
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(browse, &QPushButton::clicked, this, &LookupWindow::browse);
     connect(field_, &QLineEdit::returnPressed, this, &LookupWindow::lookUp);
     connect(field_, &QLineEdit::textChanged, this, &LookupWindow::typed);
     setFact(verdict_,
@@ -104,6 +110,13 @@ void LookupWindow::lookUp()
     setFact(hooks_, facts.hooks);
     setFact(anagrams_, facts.anagrams);
     setFact(state_, facts.state);
+}
+
+void LookupWindow::browse()
+{
+    // The words of the length typed, when it is one the list has.
+    BrowseWindow window(sources_, clock_, int(WordQuery::read(field_->text()).text.size()), this);
+    window.exec();
 }
 
 void LookupWindow::typed(const QString& text)

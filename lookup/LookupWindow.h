@@ -34,6 +34,8 @@ public:
 
     // Looks up what the field holds (Return).
     void lookUp();
+    // Opens the Browse window over the same list (Browse...).
+    void browse();
 
     // "12 words fit A?E" over the list of matches.
     static QString matchesCaption(const QString& pattern, int count);

@@ -23,6 +23,8 @@ public:
     virtual bool forgetAll(QWidget* parent) = 0;
     // The figures as they stand now.
     virtual ProgressData data() = 0;
+    // Opens the Browse window on the words of the list in use and their states.
+    virtual void browse(QWidget* parent) = 0;
 };
 
 // The progress window: charts of the shares of new, learning and known words per length, of the

@@ -203,6 +203,10 @@ public:
         forget->setObjectName(QStringLiteral("ForgetButton"));
         auto* close = buttons->addButton(QDialogButtonBox::Close);
         close->setObjectName(QStringLiteral("CloseButton"));
+        auto* browse =
+            buttons->addButton(QStringLiteral("&Browse words..."), QDialogButtonBox::ActionRole);
+        browse->setObjectName(QStringLiteral("BrowseButton"));
+        connect(browse, &QPushButton::clicked, this, [this] { actions_->browse(this); });
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         connect(close, &QPushButton::clicked, this, &QDialog::reject);
         connect(forget, &QPushButton::clicked, this, [this] {

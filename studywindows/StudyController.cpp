@@ -2,6 +2,7 @@
 
 #include "base/Branding.h"
 #include "lists/WordListsDialog.h"
+#include "lookup/BrowseWindow.h"
 #include "lookup/LookupWindow.h"
 #include "study/DueCount.h"
 #include "study/ProgressFromHistory.h"
@@ -221,17 +222,33 @@ void StudyController::manageWordLists(QWidget* parent)
 void StudyController::lookUp(QWidget* parent)
 {
     try {
-        if (!index_)
-            index_ = std::make_shared<const WordIndex>(WordIndex::fromStore(context_.store));
-        // The states are in memory once the history is open (the main window's count opens it a
-        // moment after start-up); a look-up never opens it, nor waits for it.
-        const WordStateView* states = history_.mode() == HistoryMode::Untried ? nullptr : &history_;
-        LookupWindow window({index_, &context_.store, states, listInUse()}, clock_, parent);
+        LookupWindow window(lookupSources(), clock_, parent);
         window.exec();
     } catch (const std::exception& e) {
         context_.env.messages.show(QString::fromUtf8(e.what()), context_.env.appTitle,
                                    MessageIcon::Warning);
     }
+}
+
+void StudyController::browse(QWidget* parent)
+{
+    try {
+        BrowseWindow window(lookupSources(), clock_, 0, parent);
+        window.exec();
+    } catch (const std::exception& e) {
+        context_.env.messages.show(QString::fromUtf8(e.what()), context_.env.appTitle,
+                                   MessageIcon::Warning);
+    }
+}
+
+LookupWindow::Sources StudyController::lookupSources()
+{
+    if (!index_)
+        index_ = std::make_shared<const WordIndex>(WordIndex::fromStore(context_.store));
+    // The states are in memory once the history is open (the main window's count opens it a
+    // moment after start-up); a look-up never opens it, nor waits for it.
+    const WordStateView* states = history_.mode() == HistoryMode::Untried ? nullptr : &history_;
+    return {index_, &context_.store, states, listInUse()};
 }
 
 ProgressData StudyController::data()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Settings.h"
+#include "lookup/LookupWindow.h"
 #include "progress/ProgressView.h"
 #include "quiz/TrainerContext.h"
 #include "study/History.h"
@@ -46,6 +47,8 @@ public:
     void saveWordList(QWidget* parent, const QStringList& words) override;
     bool forgetAll(QWidget* parent) override;
     ProgressData data() override;
+    // Over the same words and states as a look-up.
+    void browse(QWidget* parent) override;
 
     // Asks for a file to save to ("" to cancel); by default a file dialog.
     std::function<QString(QWidget* parent)> askSavePath;
@@ -70,6 +73,9 @@ private:
     // A sitting: today's work and practice, or with words given, a drill of those alone.
     void drill(QWidget* parent, const std::optional<QStringList>& words);
     void backgroundDone();
+    // What Look up and Browse read: the index (made on first use), the store, the states when
+    // the history is open, the list's name.
+    LookupWindow::Sources lookupSources();
 
     TrainerContext& context_;
     History& history_;

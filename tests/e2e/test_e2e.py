@@ -1100,6 +1100,69 @@ def test_look_up(s):
 
 
 CASES["look_up"] = test_look_up
+
+
+# Browse: the words of one length with their study states, filtered.
+
+def browse_window(s, main, window, top):
+    """Opens Browse from Look up's button; returns its X id and accessible window."""
+    s.click(window, s.one(top, "push button", "Browse..."))
+    browse = s.wait_window(besides={main, window}, title="Browse")
+    return browse, s.wait_top_level_with("table", "Words")
+
+
+def browse_rows(s, top):
+    """The table's cells, four a row (word, state, meaning, next review)."""
+    cells = [s.content(cell) for cell in s.find_all(s.one(top, "table", "Words"), "table cell")]
+    return [cells[i:i + 4] for i in range(0, len(cells) - 3, 4)]
+
+
+def test_browse(s):
+    """Browse from Look up on the length typed: the words with their states and meanings; the
+    Learning filter leaves the words studied; nothing is written to the history."""
+    s.install(STUDY_WORDS[:-1] + ["ALSO\tlikewise, in addition"])
+    (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+    s.run([str(s.build_dir / "tests" / "e2e_make_history"), str(history_path(s)), *STUDY_DUE])
+    answers = answer_count(history_path(s))
+    s.launch()
+    main, acc, box = main_window(s)
+    study_button(s, acc)  # the history is open
+    window, top = look_up_window(s, main, acc)
+    s.type_text("also")
+    browse, btop = browse_window(s, main, window, top)
+    wait_for('"4 words"', lambda: s.find_all(btop, "label", "4 words"))
+    rows = browse_rows(s, btop)
+    log(f"four letters: {rows}")
+    check([r[0] for r in rows] == ["ABLE", "ACHE", "AGED", "ALSO"], f"the words: {rows}")
+    check(rows[3][1:3] == ["new", "likewise, in addition"], f"a new word's row: {rows[3]}")
+    s.close_box(browse)
+    s.wait_gone(browse)
+
+    s.click(window, s.one(top, "text", LOOK_UP_FIELD))  # the button clicked kept the focus
+    s.key("ctrl+a")
+    s.type_text("aa")
+    browse, btop = browse_window(s, main, window, top)
+    wait_for('"20 words"', lambda: s.find_all(btop, "label", "20 words"))
+    rows = browse_rows(s, btop)
+    check(rows[0][0] == "AA" and rows[0][1] == "learning" and rows[0][3] == "now",
+          f"a word due: {rows[:2]}")
+    s.key("alt+s")
+    s.key("Down", "Down")  # All, New, Learning
+    wait_for('"6 of 20 words"', lambda: s.find_all(btop, "label", "6 of 20 words"))
+    rows = browse_rows(s, btop)
+    check([r[0] for r in rows] == STUDY_DUE[:6] and all(r[1] == "learning" for r in rows),
+          f"the words learning: {rows}")
+    s.close_box(browse)
+    s.wait_gone(browse)
+    s.close_box(window)
+    s.wait_gone(window)
+    s.wait_active(main, acc)
+    s.close_box(main)
+    check(s.wait_exit() == 0, "exit code")
+    check(answer_count(history_path(s)) == answers, "a browse was written to the history")
+
+
+CASES["browse"] = test_browse
 # The case's screen and scale factor, set before its desktop starts.
 SCREENS = {"progress_at_scale_two": ("1280x1024", "2")}
 
@@ -1304,6 +1367,7 @@ def screenshots(build, folder):
         s.cleanup(keep=False)
     scale_two_shots(build, folder)
     look_up_shot(build, folder)
+    browse_shot(build, folder)
     log(f"screenshots in {folder}")
 
 
@@ -1327,6 +1391,38 @@ def look_up_shot(build, folder):
         look_up(s, top, words[0].lower(), f"{words[0]} is a word")
         time.sleep(0.5)
         s.run(["import", "-window", hex(window), str(pathlib.Path(folder) / "lookup.png")])
+        s.close_box(window)
+        s.wait_active(main, acc)
+        s.close_box(main)
+        s.wait_exit()
+    finally:
+        s.stop()
+        s.cleanup(keep=False)
+
+
+def browse_shot(build, folder):
+    """Browse over the bundled list with its meanings, after two months, on three letters."""
+    s = Session(build, "screenshots-browse")
+    try:
+        s.start()
+        meanings = dict(line.split("\t", 1) for line in
+                        (pathlib.Path(__file__).resolve().parents[2] / "data" / "meanings.txt")
+                        .read_text().splitlines() if line and not line.startswith("#"))
+        words = bundled_words()
+        s.install([f"{w}\t{meanings[w]}" if w in meanings else w for w in words])
+        (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+        s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
+               str(history_path(s)), *words[::5]])
+        s.launch()
+        main, acc, box = main_window(s)
+        study_button(s, acc)
+        window, top = look_up_window(s, main, acc)
+        s.type_text("zoa")
+        browse, btop = browse_window(s, main, window, top)
+        time.sleep(0.5)
+        s.run(["import", "-window", hex(browse), str(pathlib.Path(folder) / "browse.png")])
+        s.close_box(browse)
+        s.wait_gone(browse)
         s.close_box(window)
         s.wait_active(main, acc)
         s.close_box(main)

@@ -1,5 +1,6 @@
 #include "TestDoubles.h"
 #include "WordDatabase.h"
+#include "lookup/BrowseWindow.h"
 #include "study/History.h"
 #include "study/ProgressFigures.h"
 #include "study/WordTimeline.h"
@@ -12,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -287,6 +289,27 @@ private slots:
         QCOMPARE(WordDatabase::meanings(catalog.pathOf(outcome.name)),
                  QStringList{"AD an advertisement, in short"});
         QVERIFY(!WordListWriter::write(fx.t.path(QStringLiteral("no/such/folder.txt")), {"AA"}));
+    }
+
+    // Browse words... opens Browse over the list in use and the history's states.
+    void browsesTheList()
+    {
+        Fixture fx;
+        QStringList shown, missed;
+        fx.whileShown([&](QDialog& window) {
+            QTimer::singleShot(0, [&] {
+                auto* browse = qobject_cast<BrowseWindow*>(QApplication::activeModalWidget());
+                QVERIFY(browse);
+                shown = browse->shownWords();
+                auto* filter = browse->findChild<QComboBox*>(QStringLiteral("BrowseFilter"));
+                filter->setCurrentIndex(filter->findText(QStringLiteral("Missed last time")));
+                missed = browse->shownWords();
+                browse->reject();
+            });
+            window.findChild<QAbstractButton*>(QStringLiteral("BrowseButton"))->click();
+        });
+        QCOMPARE(shown, WordDatabase::sequentialWords(2, 20));
+        QCOMPARE(missed, QStringList{"AD"});
     }
 };
 

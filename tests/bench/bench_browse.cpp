@@ -1,5 +1,5 @@
 // Speed budgets of Browse over 32,767 words of four letters and a history holding an answer on
-// each: the window open and drawn within 100 ms, each key of a search and each change of the
+// most: the window open and drawn within 100 ms, each key of a search and each change of the
 // filter drawn within a frame. Run with tools/bench.sh; the default test pass never times.
 #include "HistoryFill.h"
 #include "TestDoubles.h"
@@ -37,14 +37,17 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         words = WordDatabase::sequentialWords(4, Words);
         WordDatabase::openIn(store, t.path("dbWords.mdb"), words);
-        // Every word answered once, a third of them wrong, over the last month.
+        // Three words in four answered once, a third of those wrong, over the last month; the
+        // rest new.
         QList<AnswerRecord> answers;
         const QDateTime start = clock.now.addDays(-30);
-        for (int i = 0; i < Words; ++i)
-            answers.append(answerOn(words[i], start.addSecs(i * 60), i % 3 != 0));
+        for (int i = 0; i < Words; ++i) {
+            if (i % 4 != 3)
+                answers.append(answerOn(words[i], start.addSecs(i * 60), i % 3 != 0));
+        }
         fillHistory(t.path("history.sqlite"), answers);
         history.open();
-        QCOMPARE(history.words().size() >= Words, true);
+        QVERIFY(history.words().size() >= Words * 3 / 4);
         index = std::make_shared<const WordIndex>(words);
     }
 

@@ -51,10 +51,15 @@ BrowseWindow::BrowseWindow(LookupWindow::Sources sources, const WallClock& clock
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("BrowseCount"));
     count_->setTextFormat(Qt::PlainText);
+    study_ = new PushButton(QStringLiteral("S&tudy these"), this);
+    study_->setObjectName(QStringLiteral("StudyTheseButton"));
+    study_->setAccessibleName(QStringLiteral("Study these"));
+    study_->setVisible(bool(sources_.studyThese));
     auto* close = new PushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("CloseButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(count_, 1);
+    buttons->addWidget(study_);
     buttons->addWidget(close);
 
     auto* layout = new QVBoxLayout(this);
@@ -67,6 +72,7 @@ BrowseWindow::BrowseWindow(LookupWindow::Sources sources, const WallClock& clock
     lengths_->setCurrentIndex(at >= 0 ? at : 0);
     showLength(lengths_->currentData().toInt());
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(study_, &QPushButton::clicked, this, &BrowseWindow::studyThese);
     connect(lengths_, &QComboBox::currentIndexChanged, this,
             [this] { showLength(lengths_->currentData().toInt()); });
     connect(filter_, &QComboBox::currentIndexChanged, this, &BrowseWindow::refilter);
@@ -162,6 +168,17 @@ void BrowseWindow::showCount()
     const QString text = countText(model_->rowCount(), model_->total());
     count_->setText(text);
     count_->setAccessibleName(text);
+    study_->setEnabled(model_->rowCount() > 0);
+}
+
+void BrowseWindow::studyThese()
+{
+    sources_.studyThese(this, shownWords());
+    // The answers moved the words' states: the rows read them again, under the same filter.
+    showLength(length());
+    refilter();
+    model_->setSearch(search_->text());
+    showCount();
 }
 
 QStringList BrowseWindow::shownWords() const

@@ -9,6 +9,7 @@ class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTableView;
 
 // The Browse window: every word of one length of the list in use, with how its study stands, its
@@ -30,10 +31,6 @@ public:
     // "1,234 of 32,767 words".
     static QString countText(int shown, int total);
 
-signals:
-    // Asked to drill exactly the words shown (not connected yet).
-    void studyTheseRequested(const QStringList& words);
-
 private:
     // The length chooser, the filter and the search, with their prompts.
     QHBoxLayout* makeControls();
@@ -41,6 +38,8 @@ private:
     void showLength(int length);
     void refilter();
     void showCount();
+    // Drills the words shown, then shows how their study stands now.
+    void studyThese();
 
     LookupWindow::Sources sources_;
     const WallClock& clock_;
@@ -50,4 +49,5 @@ private:
     QLineEdit* search_ = nullptr;
     QTableView* table_ = nullptr;
     QLabel* count_ = nullptr;
+    QPushButton* study_ = nullptr;
 };

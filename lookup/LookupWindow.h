@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 #include <memory>
 
 class MatchModel;
@@ -27,6 +29,8 @@ public:
         const WordStore* store = nullptr;
         const WordStateView* states = nullptr; // null while the history isn't open
         QString listName;
+        // Drills the words given now, modal over the window (Browse's Study these); null: none.
+        std::function<void(QWidget*, const QStringList&)> studyThese;
     };
 
     LookupWindow(Sources sources, const WallClock& clock, QWidget* parent = nullptr);

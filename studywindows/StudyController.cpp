@@ -248,7 +248,8 @@ LookupWindow::Sources StudyController::lookupSources()
     // The states are in memory once the history is open (the main window's count opens it a
     // moment after start-up); a look-up never opens it, nor waits for it.
     const WordStateView* states = history_.mode() == HistoryMode::Untried ? nullptr : &history_;
-    return {index_, &context_.store, states, listInUse()};
+    return {index_, &context_.store, states, listInUse(),
+            [this](QWidget* parent, const QStringList& words) { studyThese(parent, words); }};
 }
 
 ProgressData StudyController::data()

@@ -75,7 +75,7 @@ private slots:
     // From Return to the window painted with the answer.
     void answerWithinAFrame()
     {
-        LookupWindow window({index, &store, &history, QStringLiteral("Full")}, clock);
+        LookupWindow window({index, &store, &history, QStringLiteral("Full"), {}}, clock);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* field = window.findChild<QLineEdit*>("LookUpField");
@@ -98,7 +98,7 @@ private slots:
     // Each key of ????, from the key to the window painted with the words that fit.
     void matchesWithinAFrameAKey()
     {
-        LookupWindow window({index, &store, &history, QStringLiteral("Full")}, clock);
+        LookupWindow window({index, &store, &history, QStringLiteral("Full"), {}}, clock);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* field = window.findChild<QLineEdit*>("LookUpField");

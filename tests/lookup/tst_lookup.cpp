@@ -43,7 +43,7 @@ struct Desk
     std::shared_ptr<const WordIndex> index = std::make_shared<const WordIndex>(Words);
     LookupWindow::Sources sources(bool withStates)
     {
-        return {index, &store, withStates ? &history : nullptr, ListName};
+        return {index, &store, withStates ? &history : nullptr, ListName, {}};
     }
 
     TestEnvironment t;

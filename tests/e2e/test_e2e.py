@@ -1152,6 +1152,8 @@ def test_browse(s):
     rows = browse_rows(s, btop)
     check([r[0] for r in rows] == STUDY_DUE[:6] and all(r[1] == "learning" for r in rows),
           f"the words learning: {rows}")
+    study_these(s, main, window, browse, btop, STUDY_DUE[:6])
+    wait_for('"6 of 20 words" again', lambda: s.find_all(btop, "label", "6 of 20 words"))
     s.close_box(browse)
     s.wait_gone(browse)
     s.close_box(window)
@@ -1159,7 +1161,30 @@ def test_browse(s):
     s.wait_active(main, acc)
     s.close_box(main)
     check(s.wait_exit() == 0, "exit code")
-    check(answer_count(history_path(s)) == answers, "a browse was written to the history")
+    check(answer_count(history_path(s)) == answers + 2,
+          "a browse was written to the history, or Study these was not")
+
+
+def study_these(s, main, window, browse, btop, words):
+    """Study these on the words Browse shows (of one length, a multiple of three): each asked
+    once, three to a question; then a summary that offers no practice, and Browse again."""
+    s.one(btop, "push button", "Study these").queryAction().doAction(0)
+    drill = s.wait_window(besides={main, window, browse})
+    study = wait_for("the study window", lambda: next(
+        (top for top in s.app_accessible() if top is not None and
+         s.has_state(top, s._atspi.STATE_SHOWING) and
+         [label for label in s.find_all(top, "label")
+          if (label.name or "").startswith("Words left:")]), None))
+    _, _, asked = play_study(s, drill, study, [("digit", True)] * (len(words) // 3))
+    log(f"Study these asked: {asked}")
+    check(sorted(w for q in asked for w in q if w in words) == sorted(words),
+          f"asked {asked}, chosen {words}")
+    s.key("Return")
+    summary = s.wait_top_level_with("panel", "Study Session")
+    check(not [b for b in s.find_all(summary, "push button", "Keep practising")
+               if s.has_state(b, s._atspi.STATE_SHOWING)], "practice offered after Study these")
+    s.key("Return")
+    s.wait_gone(drill)
 
 
 CASES["browse"] = test_browse

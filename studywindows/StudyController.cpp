@@ -141,9 +141,14 @@ void StudyController::drill(QWidget* parent, const std::optional<QStringList>& w
             session.keepPractising();
         }
     } catch (const std::exception& e) {
-        context_.env.messages.show(QString::fromUtf8(e.what()), context_.env.appTitle,
-                                   MessageIcon::Warning);
+        tell(e);
     }
+}
+
+void StudyController::tell(const std::exception& e)
+{
+    context_.env.messages.show(QString::fromUtf8(e.what()), context_.env.appTitle,
+                               MessageIcon::Warning);
 }
 
 bool StudyController::offerPractice(const StudySession& session, const StudyEngine& engine,
@@ -225,8 +230,7 @@ void StudyController::lookUp(QWidget* parent)
         LookupWindow window(lookupSources(), clock_, parent);
         window.exec();
     } catch (const std::exception& e) {
-        context_.env.messages.show(QString::fromUtf8(e.what()), context_.env.appTitle,
-                                   MessageIcon::Warning);
+        tell(e);
     }
 }
 
@@ -236,8 +240,7 @@ void StudyController::browse(QWidget* parent)
         BrowseWindow window(lookupSources(), clock_, 0, parent);
         window.exec();
     } catch (const std::exception& e) {
-        context_.env.messages.show(QString::fromUtf8(e.what()), context_.env.appTitle,
-                                   MessageIcon::Warning);
+        tell(e);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "studywindows/ProgressModule.h"
 #include "studywindows/StudyActions.h"
 
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -70,6 +71,8 @@ private:
     // After a round: its summary, or the question whether to practise when today's work was
     // already done. True when the player keeps practising.
     bool offerPractice(const StudySession& session, const StudyEngine& engine, QWidget* parent);
+    // Shows what went wrong, as a warning.
+    void tell(const std::exception& e);
     // A sitting: today's work and practice, or with words given, a drill of those alone.
     void drill(QWidget* parent, const std::optional<QStringList>& words);
     void backgroundDone();

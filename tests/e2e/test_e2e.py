@@ -1396,23 +1396,30 @@ def screenshots(build, folder):
     log(f"screenshots in {folder}")
 
 
+def look_up_after_two_months(s):
+    """Starts the program over the bundled list with its meanings and two months of history,
+    and opens Look up; returns the words, the main window and Look up's window."""
+    s.start()
+    meanings = dict(line.split("\t", 1) for line in
+                    (pathlib.Path(__file__).resolve().parents[2] / "data" / "meanings.txt")
+                    .read_text().splitlines() if line and not line.startswith("#"))
+    words = bundled_words()
+    s.install([f"{w}\t{meanings[w]}" if w in meanings else w for w in words])
+    (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+    s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
+           str(history_path(s)), *words[::5]])
+    s.launch()
+    main, acc, box = main_window(s)
+    study_button(s, acc)
+    window, top = look_up_window(s, main, acc)
+    return words, main, acc, window, top
+
+
 def look_up_shot(build, folder):
     """Look up over the bundled list with its meanings, after two months, on a word studied."""
     s = Session(build, "screenshots-look-up")
     try:
-        s.start()
-        meanings = dict(line.split("\t", 1) for line in
-                        (pathlib.Path(__file__).resolve().parents[2] / "data" / "meanings.txt")
-                        .read_text().splitlines() if line and not line.startswith("#"))
-        words = bundled_words()
-        s.install([f"{w}\t{meanings[w]}" if w in meanings else w for w in words])
-        (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
-        s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
-               str(history_path(s)), *words[::5]])
-        s.launch()
-        main, acc, box = main_window(s)
-        study_button(s, acc)
-        window, top = look_up_window(s, main, acc)
+        words, main, acc, window, top = look_up_after_two_months(s)
         look_up(s, top, words[0].lower(), f"{words[0]} is a word")
         time.sleep(0.5)
         s.run(["import", "-window", hex(window), str(pathlib.Path(folder) / "lookup.png")])
@@ -1429,19 +1436,7 @@ def browse_shot(build, folder):
     """Browse over the bundled list with its meanings, after two months, on three letters."""
     s = Session(build, "screenshots-browse")
     try:
-        s.start()
-        meanings = dict(line.split("\t", 1) for line in
-                        (pathlib.Path(__file__).resolve().parents[2] / "data" / "meanings.txt")
-                        .read_text().splitlines() if line and not line.startswith("#"))
-        words = bundled_words()
-        s.install([f"{w}\t{meanings[w]}" if w in meanings else w for w in words])
-        (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
-        s.run([str(s.build_dir / "tests" / "e2e_make_history"), "--days", "60",
-               str(history_path(s)), *words[::5]])
-        s.launch()
-        main, acc, box = main_window(s)
-        study_button(s, acc)
-        window, top = look_up_window(s, main, acc)
+        words, main, acc, window, top = look_up_after_two_months(s)
         s.type_text("zoa")
         browse, btop = browse_window(s, main, window, top)
         time.sleep(0.5)

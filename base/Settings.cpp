@@ -15,6 +15,7 @@ const QString NewPerDayKey = QStringLiteral("StudyNewPerDay");
 const QString LengthsKey = QStringLiteral("StudyLengths");
 const QString PauseKey = QStringLiteral("StudyPauseMs");
 const QString WordListKey = QStringLiteral("StudyWordList");
+const QString OrderKey = QStringLiteral("StudyOrder");
 
 // The settings file, or nothing when the user has no config folder. Qt alone would fall back to
 // the filesystem root ("/.config") without a home folder, and would take a relative
@@ -159,6 +160,11 @@ StudyPreferences StudyPreferences::load()
         prefs.lengths = *lengths;
     else
         repair(LengthsKey, lengthsText(prefs.lengths));
+    if (const auto order =
+            studyOrderNamed(settings->value(OrderKey).toString().trimmed().toLower()))
+        prefs.order = *order;
+    else
+        repair(OrderKey, studyOrderName(prefs.order));
     return prefs;
 }
 
@@ -175,4 +181,5 @@ void StudyPreferences::storeShown() const
         return;
     settings->setValue(NewPerDayKey, QString::number(newPerDay));
     settings->setValue(LengthsKey, lengthsText(lengths));
+    settings->setValue(OrderKey, studyOrderName(order));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/StudyOrder.h"
+
 #include <QList>
 #include <QString>
 
@@ -34,6 +36,7 @@ public:
 // (0 to MaxPauseMs, no control of its own) is how long the outcome of an answer stays before the
 // next question; one shorter than MinPauseMs would hide the outcome, and counts as unreadable.
 // Without a user config folder the defaults hold and nothing is stored.
+// "StudyOrder" is the order new words come in: "shortest" (the default) or "mixed".
 struct StudyPreferences
 {
     static constexpr int DefaultNewPerDay = 20;
@@ -46,10 +49,11 @@ struct StudyPreferences
     int newPerDay = DefaultNewPerDay;
     int pauseMs = DefaultPauseMs;
     QList<int> lengths = AllLengths; // ascending, no repeats, a non-empty part of AllLengths
+    StudyOrder order = StudyOrder::Shortest;
 
     static StudyPreferences load();
     void store() const;
-    // Stores only what the settings dialog shows: new words a day and the lengths.
+    // Stores only what the settings dialog shows: new words a day, the lengths and the order.
     void storeShown() const;
 
     bool operator==(const StudyPreferences&) const = default;

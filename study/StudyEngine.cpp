@@ -140,9 +140,26 @@ QHash<int, StudyEngine::Pools> StudyEngine::pools() const
     return all;
 }
 
-// A length with new words, each as likely as its share of them; 0 when none has any.
+bool StudyEngine::takesNewWords(int length, const QHash<int, Pools>& pools) const
+{
+    if (pools.value(length).freshCount == 0)
+        return false;
+    if (settings_.order == StudyOrder::Mixed)
+        return true;
+    return std::none_of(settings_.lengths.cbegin(), settings_.lengths.cend(),
+                        [&](int l) { return l < length && pools.value(l).freshCount > 0; });
+}
+
+// A length with new words: the shortest in the shortest-first order, else each as likely as its
+// share of them; 0 when none has any.
 int StudyEngine::lengthWithNewWords(const QHash<int, Pools>& pools)
 {
+    if (settings_.order == StudyOrder::Shortest) {
+        for (int l : std::as_const(settings_.lengths)) // ascending
+            if (pools.value(l).freshCount > 0)
+                return l;
+        return 0;
+    }
     qsizetype freshCount = 0;
     for (int l : std::as_const(settings_.lengths))
         freshCount += pools.value(l).freshCount;
@@ -283,7 +300,7 @@ std::optional<StudyQuestion> StudyEngine::build(bool practice)
         for (const WordMemory* m :
              freshOnly ? QList<const WordMemory*>() : pools_.first(length, kind, held.size() + 3))
             offer(m);
-    if (chosen.size() < 3 && newLeft > 0 && all.value(length).freshCount > 0) {
+    if (chosen.size() < 3 && newLeft > 0 && takesNewWords(length, all)) {
         FreshWords fresh(&*words_.constFind(length), pools_.graded(length));
         while (chosen.size() < 3 && newLeft > 0 && !fresh.isEmpty()) {
             chosen.append(fresh.takeAt(

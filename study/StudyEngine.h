@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Services.h"
+#include "base/StudyOrder.h"
 #include "study/FocusDrill.h"
 #include "study/Phonies.h"
 #include "study/StudyHistory.h"
@@ -28,6 +29,8 @@ struct StudySettings
     int newPerDay = 20;
     QList<int> lengths{2, 3, 4};
     Mode mode = Mode::Study;
+    // Which length's new words come first (see StudyOrder); only the studied lengths count.
+    StudyOrder order = StudyOrder::Shortest;
     // The day's fit runs in the background and is taken up between questions; without, it runs
     // before the question that asks for it, so that a scripted run repeats exactly.
     bool backgroundFits = true;
@@ -159,6 +162,9 @@ private:
     };
     QHash<int, Pools> pools() const;
     int lengthWithNewWords(const QHash<int, Pools>& pools);
+    // Whether a question on this length may bring in new words: in the shortest-first order,
+    // only while no shorter studied length has any.
+    bool takesNewWords(int length, const QHash<int, Pools>& pools) const;
     int chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice, bool& freshOnly);
     std::optional<StudyQuestion> uniform();
     std::optional<StudyQuestion> focused();

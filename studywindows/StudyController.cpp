@@ -71,6 +71,7 @@ StudySettings StudyController::settings() const
     StudySettings settings;
     settings.newPerDay = prefs.newPerDay;
     settings.lengths = prefs.lengths;
+    settings.order = prefs.order;
     return settings;
 }
 

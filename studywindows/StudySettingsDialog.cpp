@@ -5,6 +5,7 @@
 #include "base/look/ProgramIcon.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -38,11 +39,19 @@ StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget*
         lengths_[i] = box;
     }
 
+    order_ = new QComboBox(this);
+    order_->addItems({QStringLiteral("Shortest first"), QStringLiteral("Mixed")});
+    order_->setCurrentIndex(int(prefs.order));
+    order_->setAccessibleName(QStringLiteral("Order of new words"));
+
     auto* form = new QFormLayout;
     auto* perDayLabel = new QLabel(QStringLiteral("&New words a day:"), this);
     perDayLabel->setBuddy(newPerDay_);
     form->addRow(perDayLabel, newPerDay_);
     form->addRow(new QLabel(QStringLiteral("Lengths to study:"), this), lengthRow);
+    auto* orderLabel = new QLabel(QStringLiteral("New words &by length:"), this);
+    orderLabel->setBuddy(order_);
+    form->addRow(orderLabel, order_);
 
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -59,6 +68,7 @@ StudyPreferences StudySettingsDialog::preferences() const
 {
     StudyPreferences prefs;
     prefs.newPerDay = newPerDay_->value();
+    prefs.order = StudyOrder(order_->currentIndex());
     prefs.lengths.clear();
     for (std::size_t i = 0; i < lengths_.size(); ++i) {
         if (lengths_[i]->isChecked())

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 // A player who knows every word of `known` and nothing else: picks the right answer when it
@@ -45,8 +46,9 @@ struct StudyFixture
         engine = std::make_unique<StudyEngine>(store, *history, clock, random, settings);
     }
     // Answers questions 10 s apart until the day's work is done, waiting for words in their
-    // learning steps (minutes) but not for the next day.
-    int session(const QSet<QString>& known, int limit = 1000)
+    // learning steps (minutes) but not for the next day. Each question goes to `shown` first.
+    int session(const QSet<QString>& known, int limit = 1000,
+                const std::function<void(const StudyQuestion&)>& shown = {})
     {
         int asked = 0;
         while (asked < limit) {
@@ -58,6 +60,8 @@ struct StudyFixture
                 clock.now = std::max(next, clock.now);
                 continue;
             }
+            if (shown)
+                shown(*q);
             engine->answer(play(*q, known));
             clock.advanceSecs(10);
             ++asked;

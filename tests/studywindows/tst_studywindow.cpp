@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -520,6 +521,45 @@ private slots:
         prefs.store();
         QCOMPARE(StudyPreferences::load(), prefs);
         QCOMPARE(QuestionCountSetting().load(), QStringLiteral("7"));
+    }
+
+    // The order new words come in: shortest first unless the file says "mixed"; a value it
+    // cannot read gives the default and is written over. The dialog shows it and gives it back.
+    void studyOrder_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<StudyOrder>("expected");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("unset") << QString() << StudyOrder::Shortest << QString();
+        QTest::newRow("mixed") << "mixed" << StudyOrder::Mixed << "mixed";
+        QTest::newRow("by hand") << " Mixed " << StudyOrder::Mixed << " Mixed ";
+        QTest::newRow("shortest") << "shortest" << StudyOrder::Shortest << "shortest";
+        QTest::newRow("unknown") << "longest" << StudyOrder::Shortest << "shortest";
+    }
+    void studyOrder()
+    {
+        QFETCH(QString, stored);
+        QFETCH(StudyOrder, expected);
+        QFETCH(QString, written);
+        QSettings settings(QSettings::UserScope, QStringLiteral("Quenmark"));
+        settings.clear();
+        settings.beginGroup(QStringLiteral("Lexitor Trainer Software"));
+        if (!stored.isNull())
+            settings.setValue(QStringLiteral("StudyOrder"), stored);
+        settings.sync();
+        const StudyPreferences prefs = StudyPreferences::load();
+        QCOMPARE(prefs.order, expected);
+        settings.sync();
+        QCOMPARE(settings.value(QStringLiteral("StudyOrder")).toString(), written);
+        StudySettingsDialog dialog(prefs);
+        auto* box = dialog.findChild<QComboBox*>();
+        QCOMPARE(box->accessibleName(), QStringLiteral("Order of new words"));
+        QCOMPARE(box->currentText(), expected == StudyOrder::Mixed ? "Mixed" : "Shortest first");
+        box->setCurrentIndex(1 - box->currentIndex());
+        StudyPreferences changed = dialog.preferences();
+        QVERIFY(changed.order != expected);
+        changed.storeShown();
+        QCOMPARE(StudyPreferences::load().order, changed.order);
     }
 
     // OK in the settings dialog writes what it shows and nothing else.

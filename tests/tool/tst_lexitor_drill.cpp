@@ -227,6 +227,39 @@ private slots:
         QCOMPARE(drill.quit(), 0);
     }
 
+    // New words come shortest first unless --order mixed; the Leitner baseline mixes unless told.
+    void newWordsInOrder_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("threes"); // among the first ten questions
+        QTest::newRow("default") << QStringList{} << 0 << false;
+        QTest::newRow("mixed") << QStringList{"--order", "mixed"} << 0 << true;
+        QTest::newRow("Leitner") << QStringList{"--scheduler", "leitner"} << 0 << true;
+        QTest::newRow("Leitner, shortest")
+            << QStringList{"--scheduler", "leitner", "--order", "shortest"} << 0 << false;
+        QTest::newRow("unknown") << QStringList{"--order", "longest"} << 2 << false;
+    }
+    void newWordsInOrder()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(bool, threes);
+        QTemporaryDir dir;
+        writeWords(dir);
+        Drill drill(dir, options + QStringList{"--seed", "3", "--lengths", "2,3", "--history",
+                                               dir.filePath(QStringLiteral("h.sqlite"))});
+        if (exitCode == 0) {
+            const QStringList replies = drill.play(10);
+            bool three = false;
+            for (const QString& reply : replies)
+                three = three ||
+                        (reply.startsWith(u'Q') && reply.section(u' ', 2, 2) == QLatin1String("3"));
+            QCOMPARE(three, threes);
+        }
+        QCOMPARE(drill.quit(), exitCode);
+    }
+
     // On the player's own history the clock is the real one: WAIT is refused and answers carry
     // the real time.
     void ownHistoryKeepsTheRealTime()

@@ -152,6 +152,32 @@ std::optional<QList<int>> parseLengths(const QString& text)
     return lengths;
 }
 
+const QString OrderOption = QStringLiteral("order");
+
+QCommandLineOption orderOption()
+{
+    return QCommandLineOption(
+        OrderOption,
+        QStringLiteral("shortest (each length's new words before the next's) or mixed; "
+                       "mixed with --scheduler leitner unless given."),
+        QStringLiteral("ORDER"), studyOrderName(StudySettings().order));
+}
+
+// Sets the order new words come in from --order; false (after saying why) when it names none.
+// The Leitner baseline brings them in as the trainer always did, so that comparisons with it
+// stay fair.
+bool readOrder(const QCommandLineParser& parser, Options& options)
+{
+    const std::optional<StudyOrder> order = studyOrderNamed(parser.value(OrderOption));
+    if (!order) {
+        error(QStringLiteral("--order must be shortest or mixed"));
+        return false;
+    }
+    options.settings.order =
+        options.leitner && !parser.isSet(OrderOption) ? StudyOrder::Mixed : *order;
+    return true;
+}
+
 // The options, or the exit code of a usage error (after saying what is wrong).
 std::variant<Options, int> parseOptions(const QCoreApplication& app)
 {
@@ -185,6 +211,7 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
         QStringLiteral("fsrs (the trainer's) or leitner (a plain baseline, for benchmarks)."),
         QStringLiteral("NAME"), QStringLiteral("fsrs"));
     parser.addOptions({words, history, mode, lengths, newPerDay, seed, scheduler});
+    parser.addOption(orderOption());
     parser.process(app);
 
     Options options;
@@ -221,6 +248,8 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
         error(QStringLiteral("--scheduler must be fsrs or leitner"));
         return 2;
     }
+    if (!readOrder(parser, options))
+        return 2;
     options.wordsPath = parser.isSet(words) ? parser.value(words) : bundledWords();
     // Uniform mode keeps no history unless one is named.
     options.historyPath = parser.value(history);

@@ -89,20 +89,19 @@ void Replay::read(const AnswerStream& answers, const MemoryPolicy& policy)
             qint32& last = lastDay[*it];
             const bool scored = last != std::numeric_limits<qint32>::max() && day > last;
             last = day;
-            events_.push_back({*it, g.right ? 1u : 0u, scored ? 1u : 0u,
-                               guessIndex(g.guessChance, g.credit), seconds, day});
+            events_.push_back({*it, g.right ? 1u : 0u, scored ? 1u : 0u, guessIndex(g.guessChance),
+                               seconds, day});
         }
     });
 }
 
-quint32 Replay::guessIndex(double chance, double credit)
+quint32 Replay::guessIndex(double chance)
 {
     for (int i = 0; i < guessCount_; ++i)
-        if (guessChances_[std::size_t(i)] == chance && credits_[std::size_t(i)] == credit)
+        if (guessChances_[std::size_t(i)] == chance)
             return quint32(i);
     if (guessCount_ < int(guessChances_.size())) {
         guessChances_[std::size_t(guessCount_)] = chance;
-        credits_[std::size_t(guessCount_)] = credit;
         return quint32(guessCount_++);
     }
     // More kinds of question than ever graded today: the nearest chance known.
@@ -192,8 +191,7 @@ std::vector<double> Replay::predict(const Fsrs::Weights& weights, std::size_t be
         if (e.scored && i >= begin)
             predictions.push_back(prior + (1.0 - prior) * guess);
         const int elapsed = s.memory ? std::max(0, e.day - s.day) : 0;
-        s.memory = MemoryPolicy::graded(model, s.memory, prior, e.right, guess, elapsed,
-                                        credits_[e.guess]);
+        s.memory = MemoryPolicy::graded(model, s.memory, prior, e.right, guess, elapsed);
         s.seconds = e.seconds;
         s.day = e.day;
     }

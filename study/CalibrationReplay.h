@@ -38,21 +38,20 @@ private:
         quint32 word : 28;
         quint32 right : 1;
         quint32 scored : 1;
-        quint32 guess : 2; // index into guessChances_ and credits_
+        quint32 guess : 2; // index into guessChances_
         qint32 seconds;    // since the first answer
         qint32 day;        // study days since the first answer's
     };
     static_assert(sizeof(Event) == 12);
 
     void read(const AnswerStream& answers, const MemoryPolicy& policy);
-    quint32 guessIndex(double chance, double credit);
+    quint32 guessIndex(double chance);
     void keepSomeWords(std::size_t maxEvents);
 
     Checkpoint checkpoint_;
     std::vector<Event> events_;
     quint32 words_ = 0;
     std::array<double, 4> guessChances_{};
-    std::array<double, 4> credits_{}; // of a right answer (MemoryPolicy::Grading)
     int guessCount_ = 0;
     double priorRecall_ = 0.0;
 };

@@ -17,7 +17,7 @@
 struct MemoryPolicy
 {
     // Bumped whenever the rules below change, so stored states are rebuilt from the answers.
-    static constexpr int Version = 5;
+    static constexpr int Version = 4;
 
     double desiredRetention = 0.9;
     // Minutes before a word answered wrong, or still being learnt, is asked again within the
@@ -34,12 +34,6 @@ struct MemoryPolicy
     // One of the three real words beside a non-word: spotting the fake, or else a pick between
     // it and this word (the other two taken as known).
     double guessChanceAmongThree() const { return fakeSpotting + (1.0 - fakeSpotting) / 2.0; }
-    // How much a right choose-the-invalid answer counts for each real word beside the fake,
-    // against a word asked alone (1): the chance that the player knew the word (see graded()) is
-    // taken this much of. Finding the fake proves the three words less than it seems: a fake
-    // spotted by its look, or one word the player knows for a fake, leaves the other words
-    // untested, whatever the chance of that the fit has learnt.
-    static constexpr double BesideCredit = 0.85;
     // What a never-graded word is believed to be recalled with before its first answer.
     double priorRecallOfNewWord = 0.3;
 
@@ -57,18 +51,17 @@ struct MemoryPolicy
         QString word;
         bool right;
         double guessChance;
-        double credit = 1.0; // BesideCredit for a word beside the fake
     };
     // The choose-the-valid question grades its word. A right choose-the-invalid question grades
     // its three words; a wrong one grades the word taken for the fake.
     QList<Grading> gradings(const AnswerRecord& answer) const;
-    // The memory state after one grading, given the recall believed before it and the credit of
-    // a right answer (see Grading). Neither a word's first answer nor a right one more likely
-    // guessed than recalled carries its stability across the known line.
+    // The memory state after one grading, given the recall believed before it. Neither a word's
+    // first answer nor a right one more likely guessed than recalled carries its stability
+    // across the known line.
     static Fsrs::MemoryState graded(const Fsrs::Model& model,
                                     const std::optional<Fsrs::MemoryState>& state,
                                     double priorRecall, bool right, double guessChance,
-                                    int elapsedDays, double credit = 1.0);
+                                    int elapsedDays);
 
     // Applies one answer to the states it touches (created on first sight).
     void apply(QHash<QString, WordMemory>& words, const AnswerRecord& answer) const;

@@ -79,7 +79,7 @@ QList<MemoryPolicy::Grading> MemoryPolicy::gradings(const AnswerRecord& answer) 
     } else if (right) {
         for (int i = 0; i < 4; ++i)
             if (i != answer.rightIndex)
-                list.append({answer.candidates.at(i), true, guessChanceAmongThree(), BesideCredit});
+                list.append({answer.candidates.at(i), true, guessChanceAmongThree()});
     } else {
         // The real word taken for a fake is a lapse; nothing is learnt of the other two.
         list.append({answer.candidates.at(answer.chosenIndex), false, 0.0});
@@ -90,18 +90,17 @@ QList<MemoryPolicy::Grading> MemoryPolicy::gradings(const AnswerRecord& answer) 
 // A wrong answer is a lapse (Again). A right one is a pass (Good) only as far as it proves
 // recall: with prior recall p and a chance g of guessing right without it, the player knew the
 // word with probability q = p / (p + (1 - p) g), and the new state is the q-weighted mean of the
-// pass and lapse states (stability on a log scale). A right answer of less credit takes q that
-// much of.
+// pass and lapse states (stability on a log scale).
 Fsrs::MemoryState MemoryPolicy::graded(const Fsrs::Model& model,
                                        const std::optional<Fsrs::MemoryState>& state,
                                        double priorRecall, bool right, double guessChance,
-                                       int elapsedDays, double credit)
+                                       int elapsedDays)
 {
     if (!right)
         return model.review(state, Fsrs::Rating::Again, elapsedDays);
     const double p = priorRecall;
     const double g = guessChance;
-    const double q = credit * (p + (1.0 - p) * g > 0.0 ? p / (p + (1.0 - p) * g) : 1.0);
+    const double q = p + (1.0 - p) * g > 0.0 ? p / (p + (1.0 - p) * g) : 1.0;
     Fsrs::MemoryState next = model.review(state, Fsrs::Rating::Good, elapsedDays);
     if (q < 1.0) {
         const Fsrs::MemoryState lapse = model.review(state, Fsrs::Rating::Again, elapsedDays);
@@ -143,8 +142,8 @@ void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& 
         }
         const int elapsed = m.memory ? daysBetween(m.lastReview, at) : 0;
         const double prior = m.memory ? recall(m, at) : priorRecallOfNewWord;
-        const Fsrs::MemoryState next = graded(model, m.memory, prior, grading.right,
-                                              grading.guessChance, elapsed, grading.credit);
+        const Fsrs::MemoryState next =
+            graded(model, m.memory, prior, grading.right, grading.guessChance, elapsed);
         if (!m.memory)
             m.firstReview = at;
         m.memory = next;

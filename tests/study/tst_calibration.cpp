@@ -223,7 +223,7 @@ private slots:
 
     // The fit replays the answers as the history grades them: before each scored grading it
     // predicts the chance of a right answer from the same state, whatever the kind of question
-    // (a word asked alone, or beside a fake with less credit) and whether it was right.
+    // (a word asked alone, or beside a fake) and whether it was right.
     void replayGradesAsTheHistoryDoes_data()
     {
         QTest::addColumn<int>("invalidPercent"); // of the questions, choose-the-invalid ones

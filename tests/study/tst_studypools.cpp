@@ -206,12 +206,13 @@ private slots:
         QFETCH(int, newPerDay);
         const QStringList words =
             WordDatabase::sequentialWords(2, 200) + WordDatabase::sequentialWords(3, 200);
-        StudyFixture f(words, {10, {2, 3}});
+        // Mixed: both lengths have words seen on an earlier day, so neither starts a first day.
+        const StudySettings mixed{10, {2, 3}, StudySettings::Mode::Study, StudyOrder::Mixed};
+        StudyFixture f(words, mixed);
         f.clock.now = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
         f.session({}, 200); // a first day: three times the pace, 30 new words
         f.clock.advanceSecs(24 * 3600);
-        f.engine = std::make_unique<StudyEngine>(f.store, *f.history, f.clock, f.random,
-                                                 StudySettings{10, {2, 3}});
+        f.engine = std::make_unique<StudyEngine>(f.store, *f.history, f.clock, f.random, mixed);
         f.session({}, 200); // a second day at the pace: some 10 new words, of both lengths
         const int today =
             dayPace(f.history->words(), QSet<QString>(words.cbegin(), words.cend()), f.clock.now)

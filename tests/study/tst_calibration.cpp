@@ -221,67 +221,6 @@ private slots:
         QCOMPARE_LT(right, keptWords * 3 / 4);
     }
 
-    // The fit replays the answers as the history grades them: before each scored grading it
-    // predicts the chance of a right answer from the same state, whatever the kind of question
-    // (a word asked alone, or beside a fake) and whether it was right.
-    void replayGradesAsTheHistoryDoes_data()
-    {
-        QTest::addColumn<int>("invalidPercent"); // of the questions, choose-the-invalid ones
-        QTest::addColumn<int>("rightPercent");
-        QTest::newRow("asked alone") << 0 << 80;
-        QTest::newRow("beside the fake") << 100 << 100;
-        QTest::newRow("both kinds, some missed") << 50 << 75;
-    }
-    void replayGradesAsTheHistoryDoes()
-    {
-        QFETCH(int, invalidPercent);
-        QFETCH(int, rightPercent);
-        std::mt19937 random(3);
-        const QDateTime start(QDate(2026, 1, 5), QTime(12, 0), Qt::UTC);
-        QList<AnswerRecord> answers;
-        for (int i = 0; i < 400; ++i) {
-            const bool valid = int(random() % 100) >= invalidPercent;
-            QStringList picked; // the real words: one alone, or three beside the fake
-            while (picked.size() < (valid ? 1 : 3)) {
-                const QString word = QStringLiteral("W%1").arg(random() % 12);
-                if (!picked.contains(word))
-                    picked.append(word);
-            }
-            const int right = int(random() % 4);
-            QStringList candidates = valid ? QStringList{"Q1", "Q2", "Q3"} : picked;
-            candidates.insert(right, valid ? picked.first() : QStringLiteral("Q0"));
-            const bool ok = int(random() % 100) < rightPercent;
-            answers.append({start.addSecs(qint64(i) * 3 * 3600), QStringLiteral("study"), valid, 2,
-                            candidates, right, ok ? right : (right + 1) % 4, 1000});
-        }
-        MemoryPolicy policy;
-        policy.fakeSpotting = 0.3;
-        QHash<QString, WordMemory> words;
-        std::vector<double> expected;
-        for (const AnswerRecord& a : answers) {
-            for (const MemoryPolicy::Grading& g : policy.gradings(a)) {
-                const WordMemory m = words.value(g.word);
-                if (m.isNew() || MemoryPolicy::daysBetween(m.lastReview, a.at) < 1)
-                    continue;
-                const double recall = policy.recall(m, a.at);
-                expected.push_back(recall + (1.0 - recall) * g.guessChance);
-            }
-            policy.apply(words, a);
-        }
-        const Calibration::Replay replay(
-            [&](const Calibration::AnswerSink& sink) {
-                for (const AnswerRecord& a : answers)
-                    sink(a);
-            },
-            policy, Calibration::MaxEvents);
-        const std::vector<double> predicted =
-            replay.predict(Fsrs::defaultWeights(), 0, replay.size());
-        QCOMPARE(predicted.size(), expected.size());
-        QVERIFY(expected.size() > 100);
-        for (std::size_t i = 0; i < expected.size(); ++i)
-            QVERIFY2(std::abs(predicted[i] - expected[i]) < 1e-9, qPrintable(QString::number(i)));
-    }
-
     // The eye for fakes follows the player's choose-the-invalid answers on words never asked
     // before: up for one who always rejects the fake, down for one who always falls for it, and
     // unmoved by questions on words asked before, where knowing the words explains the answer.

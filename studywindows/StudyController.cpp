@@ -9,6 +9,7 @@
 #include "study/StudySession.h"
 #include "studywindows/StudySettingsDialog.h"
 #include "studywindows/StudyWindow.h"
+#include "words/WordIndexLoader.h"
 #include "words/WordListWriter.h"
 
 #include <QDialog>
@@ -246,12 +247,19 @@ void StudyController::browse(QWidget* parent)
 
 LookupWindow::Sources StudyController::lookupSources()
 {
-    if (!index_)
-        index_ = std::make_shared<const WordIndex>(WordIndex::fromStore(context_.store));
+    // Read again after a failure: the next look-up tries the list anew.
+    if (!index_ || (index_->isDone() && !index_->index())) {
+        index_ = std::make_unique<WordIndexLoader>(context_.store.path());
+        index_->start();
+    }
     // The states are in memory once the history is open (the main window's count opens it a
     // moment after start-up); a look-up never opens it, nor waits for it.
     const WordStateView* states = history_.mode() == HistoryMode::Untried ? nullptr : &history_;
-    return {index_, &context_.store, states, listInUse(),
+    return {index_->index(),
+            index_.get(),
+            &context_.store,
+            states,
+            listInUse(),
             [this](QWidget* parent, const QStringList& words) { studyThese(parent, words); }};
 }
 

@@ -60,8 +60,9 @@ void StudyController::setDueChanged(std::function<void()> changed)
 
 void StudyController::backgroundDone()
 {
-    // The states read ahead (the history still unopened), or a fit or rebuild taken up.
-    const bool readAhead = history_.mode() == HistoryMode::Untried && !history_.preloading();
+    // The states tallied or read ahead (the history still unopened), or a fit or rebuild taken
+    // up.
+    const bool readAhead = history_.mode() == HistoryMode::Untried;
     if (!inSession_ && (readAhead || history_.takeUpBackgroundWork()) && dueChanged_)
         dueChanged_();
 }
@@ -77,8 +78,16 @@ StudySettings StudyController::settings() const
 
 std::optional<int> StudyController::dueNow()
 {
-    if (history_.mode() == HistoryMode::Untried && history_.preloading())
-        return std::nullopt; // counted once the states are read (backgroundDone)
+    if (history_.mode() == HistoryMode::Untried && history_.preloading()) {
+        // A first count from the states tallied while they are read; one of a list with words
+        // gone waits for the states themselves (backgroundDone).
+        const std::optional<DueTally> tally = history_.preloadTally();
+        if (!tally || !context_.store.wordsGone().isEmpty())
+            return std::nullopt;
+        const DueCount count = countDue(*tally, settings());
+        newToday_ = count.newLeftToday;
+        return count.due;
+    }
     try {
         history_.open();
         if (!inSession_)
@@ -214,7 +223,7 @@ void StudyController::wordListOpened(const QString& name)
 {
     lists_.opened(name);
     index_.reset();
-    history_.preload(); // the states are read while the main window is made
+    history_.preload(clock_.nowUtc()); // the states are read while the main window is made
 }
 
 void StudyController::manageWordLists(QWidget* parent)

@@ -115,16 +115,17 @@ QString Phonies::one(int length, const QStringList& avoid, RandomSource& random)
 {
     const auto list = lists_.constFind(length);
     if (list != lists_.constEnd() && !list->isEmpty()) {
-        const QStringList candidates = ranked(length, avoid, random);
+        // The best-ranked few, less those made lately while any others are left.
+        const int among = length == 2 ? BestRankedOfTwoLetters : BestRankedOfLonger;
+        const QStringList ranks = ranked(length, avoid, random);
+        const QStringList best = ranks.first(std::min<qsizetype>(ranks.size(), among));
         QStringList& recent = recent_[length];
         const QSet<QString> lately(recent.begin(), recent.end());
-        QStringList fresh = candidates;
+        QStringList fresh = best;
         fresh.removeIf([&](const QString& string) { return lately.contains(string); });
-        const QStringList& from = fresh.isEmpty() ? candidates : fresh;
+        const QStringList& from = fresh.isEmpty() ? best : fresh;
         if (!from.isEmpty()) {
-            const int among = length == 2 ? BestRankedOfTwoLetters : BestRankedOfLonger;
-            const auto best = qint16(std::min<qsizetype>(from.size(), among) - 1);
-            QString phony = from.at(RandomBetween(random, 0, best));
+            QString phony = from.at(RandomBetween(random, 0, qint16(from.size() - 1)));
             recent.append(phony);
             if (recent.size() > RecentlyMade)
                 recent.removeFirst();

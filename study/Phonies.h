@@ -32,12 +32,14 @@ class Phonies
 {
 public:
     // Slips ranked for one phony (seeds are drawn until there are as many), and how many of
-    // the best-ranked the phony is drawn among, leaving out those made lately. Two-letter strings
-    // are few and the list takes a fifth of them, so only a handful of the others look much like
-    // words; drawing among the best few of those not made lately goes round the best RecentlyMade
-    // or so. Longer lengths leave thousands, and drawing among more keeps the phonies varied.
+    // the best-ranked the phony is drawn among, leaving out those made lately while any others
+    // are left. Two-letter strings are few and the list takes a fifth of them, so only a handful
+    // of the others look much like words; but a handful of phonies is soon learnt by sight, so
+    // the best of two letters are a few more than RecentlyMade, and the phonies go round them all
+    // (from the start of a session, not the same best few each time). Longer lengths leave
+    // thousands, and drawing among more keeps the phonies varied.
     static constexpr int PoolSize = 200;
-    static constexpr int BestRankedOfTwoLetters = 4;
+    static constexpr int BestRankedOfTwoLetters = 64;
     static constexpr int BestRankedOfLonger = 40;
     // Phonies of one length that are not made again until as many others have been.
     static constexpr int RecentlyMade = 60;

@@ -89,7 +89,7 @@ QHBoxLayout* BrowseWindow::makeControls()
 {
     lengths_ = chooser(this, "BrowseLength", QStringLiteral("Word length"));
     for (int n = 2; n <= 4; ++n) {
-        if (sources_.index->count(n) > 0)
+        if (!sources_.index || sources_.index->count(n) > 0) // all, while the list is read
             lengths_->addItem(QStringLiteral("%1 letters").arg(n), n);
     }
     filter_ = chooser(this, "BrowseFilter", QStringLiteral("Words shown"));

@@ -4,7 +4,6 @@
 #include "base/WhenText.h"
 #include "study/StudyState.h"
 #include "study/WordStateView.h"
-#include "words/Meanings.h"
 #include "words/WordQuery.h"
 
 #include <QLocale>
@@ -71,8 +70,8 @@ LookupFacts LookupFacts::of(const Sources& sources, const QString& typed)
     const bool valid = sources.index.contains(word);
     facts.verdict =
         valid ? word + QStringLiteral(" is a word") : word + QStringLiteral(" is not a word") + in;
-    if (valid && sources.store) {
-        const QString meaning = Meanings::of(*sources.store, word);
+    if (valid) {
+        const QString meaning = sources.index.meaning(word);
         if (!meaning.isEmpty())
             facts.meaning = QStringLiteral("Meaning: ") + meaning;
     }

@@ -8,7 +8,6 @@
 
 class MemoryPolicy;
 class WordStateView;
-class WordStore;
 struct WordMemory;
 
 // What looking a word up says about it, each fact one line of plain text for the Look up window:
@@ -24,8 +23,7 @@ struct LookupFacts
     // What the facts are read from. Nothing is written anywhere, and nothing opened.
     struct Sources
     {
-        const WordIndex& index;
-        const WordStore* store = nullptr; // the meanings; none when null
+        const WordIndex& index; // the words and their meanings
         // The history's states; null when the history isn't open, and the state is not known.
         const WordStateView* states = nullptr;
         QString listName; // as the main window names the list in use

@@ -6,6 +6,7 @@
 #include "base/look/PushButton.h"
 #include "lookup/BrowseWindow.h"
 #include "lookup/MatchModel.h"
+#include "words/WordIndexLoader.h"
 #include "words/WordQuery.h"
 
 #include <QHBoxLayout>
@@ -15,6 +16,16 @@
 #include <QListView>
 #include <QLocale>
 #include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+
+const QString Prompt =
+    QStringLiteral("Type a word, or letters with ? for a blank tile, then Return");
+const QString Reading = QStringLiteral("Reading the list...");
+
+} // namespace
 
 LookupWindow::LookupWindow(Sources sources, const WallClock& clock, QWidget* parent)
     : QDialog(parent), sources_(std::move(sources)), clock_(clock)
@@ -60,24 +71,45 @@ LookupWindow::LookupWindow(Sources sources, const WallClock& clock, QWidget* par
 
     auto* close = new PushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("CloseButton"));
-    auto* browse = new PushButton(QStringLiteral("Browse..."), this);
-    browse->setObjectName(QStringLiteral("BrowseButton"));
-    browse->setEnabled(sources_.store != nullptr); // the words of a length come from the store
+    browse_ = new PushButton(QStringLiteral("Browse..."), this);
+    browse_->setObjectName(QStringLiteral("BrowseButton"));
+    // The words of a length come from the store, the lengths there are from the index.
+    browse_->setEnabled(sources_.store != nullptr && sources_.index != nullptr);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(browse);
+    buttons->addWidget(browse_);
     buttons->addStretch();
     buttons->addWidget(close);
     layout->addLayout(buttons);
     setMinimumWidth(Twips::toPixels(7200));
 
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(browse, &QPushButton::clicked, this, &LookupWindow::browse);
+    connect(browse_, &QPushButton::clicked, this, &LookupWindow::browse);
     connect(field_, &QLineEdit::returnPressed, this, &LookupWindow::lookUp);
     connect(field_, &QLineEdit::textChanged, this, &LookupWindow::typed);
-    setFact(verdict_,
-            QStringLiteral("Type a word, or letters with ? for a blank tile, then Return"));
+    setFact(verdict_, sources_.index ? Prompt : Reading);
     setFact(matchesCaption_, QString());
+    if (!sources_.index && sources_.loader) {
+        connect(sources_.loader, &WordIndexLoader::loaded, this, &LookupWindow::indexLoaded);
+        if (sources_.loader->isDone())
+            indexLoaded();
+    }
     field_->setFocus();
+}
+
+void LookupWindow::indexLoaded()
+{
+    if (!sources_.loader->index()) {
+        setFact(verdict_,
+                QStringLiteral("The list could not be read: ") + sources_.loader->error());
+        return;
+    }
+    sources_.index = sources_.loader->index();
+    model_->setIndex(sources_.index);
+    browse_->setEnabled(sources_.store != nullptr);
+    setFact(verdict_, Prompt);
+    typed(field_->text());
+    if (std::exchange(lookUpWaiting_, false))
+        lookUp();
 }
 
 LookupWindow::~LookupWindow() = default;
@@ -102,9 +134,12 @@ void LookupWindow::setFact(QLabel* label, const QString& text)
 
 void LookupWindow::lookUp()
 {
+    if (!sources_.index) {
+        lookUpWaiting_ = true;
+        return;
+    }
     const LookupFacts facts = LookupFacts::of(
-        {*sources_.index, sources_.store, sources_.states, sources_.listName, clock_.nowUtc()},
-        field_->text());
+        {*sources_.index, sources_.states, sources_.listName, clock_.nowUtc()}, field_->text());
     setFact(verdict_, facts.verdict);
     setFact(meaning_, facts.meaning);
     setFact(hooks_, facts.hooks);
@@ -124,7 +159,7 @@ void LookupWindow::typed(const QString& text)
     const WordQuery query = WordQuery::read(text);
     const QString pattern = query.problem == WordQuery::Problem::None ? query.text : QString();
     model_->setPattern(pattern);
-    setFact(matchesCaption_, pattern.isEmpty()
+    setFact(matchesCaption_, pattern.isEmpty() || !sources_.index
                                  ? QString()
                                  : matchesCaption(pattern, sources_.index->countMatches(pattern)));
 }

@@ -14,20 +14,25 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class WallClock;
+class WordIndexLoader;
+class QPushButton;
 
 // The Look up window: a field for a word or for letters with blank tiles ('?'). Return says
 // whether the list in use holds the word, its meaning, hooks, anagrams and how its study stands;
 // the words that fit what is typed show below as it is typed, made as the list scrolls to them.
-// It only reads: the index, the store's meanings and the history's states as they are in memory.
+// It only reads: the index and the history's states as they are in memory. While the index is
+// still being read (on its loader's thread) the window says so; what was typed, and a Return,
+// are answered as soon as it is there.
 class LookupWindow : public QDialog
 {
     Q_OBJECT
 public:
     struct Sources
     {
-        std::shared_ptr<const WordIndex> index;
-        const WordStore* store = nullptr;
-        const WordStateView* states = nullptr; // null while the history isn't open
+        std::shared_ptr<const WordIndex> index;  // null while it is read
+        const WordIndexLoader* loader = nullptr; // reading the index, when it is null
+        const WordStore* store = nullptr;        // Browse's words
+        const WordStateView* states = nullptr;   // null while the history isn't open
         QString listName;
         // Drills the words given now, modal over the window (Browse's Study these); null: none.
         std::function<void(QWidget*, const QStringList&)> studyThese;
@@ -49,6 +54,8 @@ protected:
 
 private:
     void typed(const QString& text);
+    // The loader is done: the index, or why the list could not be read.
+    void indexLoaded();
     QLabel* addFact(QBoxLayout* layout, const char* name);
     static void setFact(QLabel* label, const QString& text);
 
@@ -63,4 +70,6 @@ private:
     QLabel* matchesCaption_ = nullptr;
     QListView* matches_ = nullptr;
     MatchModel* model_ = nullptr;
+    QPushButton* browse_ = nullptr;
+    bool lookUpWaiting_ = false; // Return was pressed while the list was being read
 };

@@ -6,6 +6,12 @@ MatchModel::MatchModel(std::shared_ptr<const WordIndex> index, QObject* parent)
     : QAbstractListModel(parent), index_(std::move(index))
 {}
 
+void MatchModel::setIndex(std::shared_ptr<const WordIndex> index)
+{
+    index_ = std::move(index);
+    setPattern(pattern_);
+}
+
 void MatchModel::setPattern(const QString& pattern)
 {
     beginResetModel();

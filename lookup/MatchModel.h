@@ -18,7 +18,11 @@ class MatchModel : public QAbstractListModel
 public:
     static constexpr int PageSize = 200;
 
+    // index: null until the list is read (no words fit then).
     explicit MatchModel(std::shared_ptr<const WordIndex> index, QObject* parent = nullptr);
+
+    // The list has been read: the pattern is fitted again over its words.
+    void setIndex(std::shared_ptr<const WordIndex> index);
 
     // Starts over with the words that fit the pattern (A-Z and '?'); none for anything else.
     void setPattern(const QString& pattern);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "study/DueTally.h"
 #include "study/StudyEngine.h"
 #include "study/WordStateView.h"
 
@@ -20,3 +21,5 @@ struct DueCount
 
 DueCount countDue(const WordStateView& states, const StudySettings& settings, const QDateTime& now,
                   const QSet<QString>& gone = {});
+// The same figures from the states tallied by length at tally.at, for a list with no words gone.
+DueCount countDue(const DueTally& tally, const StudySettings& settings);

@@ -67,12 +67,17 @@ History::~History()
             impl->writeThread->flush(int(std::max<qint64>(deadline.remainingTime(), 1)));
 }
 
-void History::preload()
+void History::preload(const QDateTime& now)
 {
     if (d_->mode != HistoryMode::Untried || d_->preload || path_.isEmpty())
         return;
-    d_->preload =
-        std::make_unique<HistoryPreload>(path_, [impl = d_] { impl->preloadNews.post(); });
+    d_->preload = std::make_unique<HistoryPreload>(
+        path_, [impl = d_] { impl->preloadNews.post(); }, now);
+}
+
+std::optional<DueTally> History::preloadTally() const
+{
+    return d_->preload ? d_->preload->tally() : std::nullopt;
 }
 
 bool History::preloading() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Services.h"
+#include "study/DueTally.h"
 #include "study/HistoryMode.h"
 #include "study/MemoryPolicy.h"
 #include "study/StudyHistory.h"
@@ -70,8 +71,11 @@ public:
     const MemoryPolicy& policy() const override;
 
     // Starts reading the file's states on a thread of its own, for open() to take up. Reads only,
-    // and only before open(); the background's done callback is called once it has finished.
-    void preload();
+    // and only before open(); the background's done callback is called once they are tallied at
+    // `now` (when valid) and once it has finished.
+    void preload(const QDateTime& now = {});
+    // The states tallied ahead of open() while they are read, for a first count.
+    std::optional<DueTally> preloadTally() const;
     // The states are being read ahead of open(): open() would wait for them.
     bool preloading() const;
     // Opens the file if that has not been tried yet, and reads its states (those read ahead, when

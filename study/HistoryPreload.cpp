@@ -6,8 +6,8 @@
 
 #include <QFileInfo>
 
-HistoryPreload::HistoryPreload(QString path, std::function<void()> done)
-    : path_(std::move(path)), done_(std::move(done))
+HistoryPreload::HistoryPreload(QString path, std::function<void()> news, const QDateTime& now)
+    : path_(std::move(path)), news_(std::move(news)), now_(now)
 {
     thread_ = std::thread([this] { run(); });
 }
@@ -17,6 +17,11 @@ HistoryPreload::~HistoryPreload()
     stop_ = true;
     if (thread_.joinable())
         thread_.join();
+}
+
+std::optional<DueTally> HistoryPreload::tally() const
+{
+    return tallied_.load(std::memory_order_acquire) ? std::optional(tally_) : std::nullopt;
 }
 
 std::optional<HistoryPreload::Outcome> HistoryPreload::take()
@@ -44,6 +49,12 @@ void HistoryPreload::run()
                 // One read transaction: the stamp, the last answer and the states agree.
                 db.transaction(
                     [&] {
+                        if (now_.isValid()) {
+                            tally_ = HistorySchema::tallyDue(db, now_);
+                            tallied_.store(true, std::memory_order_release);
+                            if (news_)
+                                news_();
+                        }
                         read.stamp = HistorySchema::stateStamp(db);
                         read.lastAnswerId = HistorySchema::lastAnswerId(db);
                         read.states = HistorySchema::readStates(db);
@@ -56,6 +67,6 @@ void HistoryPreload::run()
         outcome_.reset(); // open() reads the file itself, and finds out what is wrong
     }
     finished_ = true;
-    if (done_)
-        done_();
+    if (news_)
+        news_();
 }

@@ -1,6 +1,7 @@
 #include "study/HistorySchema.h"
 
 #include "study/HistoryDb.h"
+#include "study/MemoryPolicy.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -155,6 +156,30 @@ qint64 insertAnswer(const HistoryDb& db, const AnswerRecord& a)
                 a.candidates.value(0), a.candidates.value(1), a.candidates.value(2),
                 a.candidates.value(3), a.rightIndex, a.chosenIndex, a.responseMs});
     return insert.lastInsertId().toLongLong();
+}
+
+DueTally tallyDue(const HistoryDb& db, const QDateTime& now)
+{
+    // As the states read: a word without a stability is new, and a time missing is the earliest.
+    const QDate day = MemoryPolicy::studyDay(now);
+    const qint64 from = MemoryPolicy::dayStart(day).toMSecsSinceEpoch();
+    const qint64 to = MemoryPolicy::dayStart(day.addDays(1)).toMSecsSinceEpoch();
+    DueTally tally;
+    tally.at = now;
+    db.eachRow(QStringLiteral("SELECT length(word), "
+                              "sum(due_ms IS NULL OR due_ms <= ?), "
+                              "sum(valid AND (first_review_ms IS NULL OR first_review_ms < ?)), "
+                              "sum(valid AND first_review_ms >= ? AND first_review_ms < ?) "
+                              "FROM word_state WHERE stability IS NOT NULL GROUP BY 1"),
+               {now.toMSecsSinceEpoch(), from, from, to}, [&](const DbRow& row) {
+                   const qint64 length = row.integer(0);
+                   if (length < 0 || length > DueTally::LongestWord)
+                       return;
+                   tally.due[size_t(length)] = int(row.integer(1));
+                   tally.earlier[size_t(length)] = int(row.integer(2));
+                   tally.introduced[size_t(length)] = int(row.integer(3));
+               });
+    return tally;
 }
 
 qint64 lastAnswerId(const HistoryDb& db)

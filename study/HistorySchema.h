@@ -1,6 +1,7 @@
 #pragma once
 
 #include "study/AnswerRecorder.h"
+#include "study/DueTally.h"
 #include "study/Fsrs.h"
 #include "study/WordMemory.h"
 
@@ -57,6 +58,9 @@ qint64 lastAnswerId(const HistoryDb& db);
 // What changes whenever the stored states may have: the last answer, the last undo entry and
 // every rule kept with the file (the fitted weights, the rules the states follow).
 QString stateStamp(const HistoryDb& db);
+// The stored states counted by length for the study button's first count at `now`, without
+// reading them one by one.
+DueTally tallyDue(const HistoryDb& db, const QDateTime& now);
 // The answers that count: those not taken back.
 int answerCount(const HistoryDb& db);
 // A condition on the answers table, true of the answers that count.

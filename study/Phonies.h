@@ -14,13 +14,17 @@
 // such as QXOZ is rejected at a glance, so picking it out proves little; the phonies here make the
 // player tell a word from its near miss (ZEK or ZEP?).
 //
-// A phony is a one-letter slip from a real word of its length: one letter replaced, or two
-// neighbouring letters swapped. (Letters added or dropped would need the lists of other lengths,
-// which need not be studied.) For each phony a few seed words are drawn from the list; their
-// slips that are not words of the list are ranked by a LetterModel of the list, and the phony is
-// drawn among the best few, so questions vary while the phonies stay word-like. Only a handful
-// of strings are scored per phony, whatever the list's size; the model of a length is built the
-// first time that length is asked for. Every draw comes from the RandomSource passed in.
+// A phony of three letters or more is a one-letter slip from a real word of its length: one letter
+// replaced, or two neighbouring letters swapped. (Letters added or dropped would need the lists of
+// other lengths, which need not be studied.) For each phony a few seed words are drawn from the
+// list; their slips that are not words of the list are ranked by a LetterModel of the list, and
+// the phony is drawn among the best few, so questions vary while the phonies stay word-like. Only a
+// handful of strings are scored per phony, whatever the list's size; the model of a length is built
+// the first time that length is asked for. Two-letter strings are few: every one that is no word
+// is ranked, once. Every draw comes from the RandomSource passed in.
+//
+// A phony made lately waits (RecentlyMade), as long as others are left: one that keeps coming
+// back is learnt by sight, and then picking it out proves nothing of the words beside it.
 //
 // Each phony of a question comes from seeds of its own: phonies sharing a seed would be near
 // each other, and a cluster of near strings tells a player which ones are fake.
@@ -28,13 +32,17 @@ class Phonies
 {
 public:
     // Slips ranked for one phony (seeds are drawn until there are as many), and how many of
-    // the best-ranked the phony is drawn among. Two-letter strings are few and the list takes
-    // a fifth of them, so only a handful of the others look like words; longer lengths leave
-    // thousands, and drawing among more keeps a phony from coming back so often that the player
-    // learns it by sight and spots it without knowing the words beside it.
+    // the best-ranked the phony is drawn among, leaving out those made lately while any others
+    // are left. Two-letter strings are few and the list takes a fifth of them, so only a handful
+    // of the others look much like words; but a handful of phonies is soon learnt by sight, so
+    // the best of two letters are a few more than RecentlyMade, and the phonies go round them all
+    // (from the start of a session, not the same best few each time). Longer lengths leave
+    // thousands, and drawing among more keeps the phonies varied.
     static constexpr int PoolSize = 200;
-    static constexpr int BestRankedOfTwoLetters = 4;
+    static constexpr int BestRankedOfTwoLetters = 64;
     static constexpr int BestRankedOfLonger = 40;
+    // Phonies of one length that are not made again until as many others have been.
+    static constexpr int RecentlyMade = 60;
 
     // lists: the word lists by length; words: every word of them. Both are kept by reference.
     Phonies(const QHash<int, QStringList>& lists, const QSet<QString>& words);
@@ -47,8 +55,12 @@ private:
     const QHash<int, QStringList>& lists_;
     const QSet<QString>& words_;
     std::map<int, LetterModel> models_;
+    QStringList twoLetters_;            // every two-letter non-word, best first (once asked)
+    std::map<int, QStringList> recent_; // the phonies made lately by length, the latest last
 
     const LetterModel& model(int length);
+    const QStringList& twoLetters();
+    QStringList ranked(int length, const QStringList& avoid, RandomSource& random);
     QString one(int length, const QStringList& avoid, RandomSource& random);
     QStringList slips(const QString& word, const QStringList& avoid) const;
 };

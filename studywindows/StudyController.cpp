@@ -9,6 +9,7 @@
 #include "study/StudySession.h"
 #include "studywindows/StudySettingsDialog.h"
 #include "studywindows/StudyWindow.h"
+#include "words/WordIndexLoader.h"
 #include "words/WordListWriter.h"
 
 #include <QDialog>
@@ -59,8 +60,9 @@ void StudyController::setDueChanged(std::function<void()> changed)
 
 void StudyController::backgroundDone()
 {
-    // The states read ahead (the history still unopened), or a fit or rebuild taken up.
-    const bool readAhead = history_.mode() == HistoryMode::Untried && !history_.preloading();
+    // The states tallied or read ahead (the history still unopened), or a fit or rebuild taken
+    // up.
+    const bool readAhead = history_.mode() == HistoryMode::Untried;
     if (!inSession_ && (readAhead || history_.takeUpBackgroundWork()) && dueChanged_)
         dueChanged_();
 }
@@ -77,8 +79,16 @@ StudySettings StudyController::settings() const
 
 std::optional<int> StudyController::dueNow()
 {
-    if (history_.mode() == HistoryMode::Untried && history_.preloading())
-        return std::nullopt; // counted once the states are read (backgroundDone)
+    if (history_.mode() == HistoryMode::Untried && history_.preloading()) {
+        // A first count from the states tallied while they are read; one of a list with words
+        // gone waits for the states themselves (backgroundDone).
+        const std::optional<DueTally> tally = history_.preloadTally();
+        if (!tally || !context_.store.wordsGone().isEmpty())
+            return std::nullopt;
+        const DueCount count = countDue(*tally, settings());
+        newToday_ = count.newLeftToday;
+        return count.due;
+    }
     try {
         history_.open();
         if (!inSession_)
@@ -214,7 +224,7 @@ void StudyController::wordListOpened(const QString& name)
 {
     lists_.opened(name);
     index_.reset();
-    history_.preload(); // the states are read while the main window is made
+    history_.preload(clock_.nowUtc()); // the states are read while the main window is made
 }
 
 void StudyController::manageWordLists(QWidget* parent)
@@ -247,12 +257,19 @@ void StudyController::browse(QWidget* parent)
 
 LookupWindow::Sources StudyController::lookupSources()
 {
-    if (!index_)
-        index_ = std::make_shared<const WordIndex>(WordIndex::fromStore(context_.store));
+    // Read again after a failure: the next look-up tries the list anew.
+    if (!index_ || (index_->isDone() && !index_->index())) {
+        index_ = std::make_unique<WordIndexLoader>(context_.store.path());
+        index_->start();
+    }
     // The states are in memory once the history is open (the main window's count opens it a
     // moment after start-up); a look-up never opens it, nor waits for it.
     const WordStateView* states = history_.mode() == HistoryMode::Untried ? nullptr : &history_;
-    return {index_, &context_.store, states, listInUse(),
+    return {index_->index(),
+            index_.get(),
+            &context_.store,
+            states,
+            listInUse(),
             [this](QWidget* parent, const QStringList& words) { studyThese(parent, words); }};
 }
 

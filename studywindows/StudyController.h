@@ -15,7 +15,7 @@
 #include <memory>
 
 class StudySession;
-class WordIndex;
+class WordIndexLoader;
 
 // The real study desk: opens the study drill's windows round after round, the summary, the
 // progress window, the word lists and the settings over the player's history, and asks the
@@ -40,8 +40,9 @@ public:
     void wordListOpened(const QString& name) override;
     QString listInUse() override;
     void manageWordLists(QWidget* parent) override;
-    // Over the index of the list in use, made on the first look-up and kept until the list
-    // changes, and the history's states if it is open (never opened for a look-up).
+    // Over the index of the list in use, read on a thread of its own from the first look-up on
+    // and kept until the list changes, and the history's states if it is open (never opened for
+    // a look-up).
     void lookUp(QWidget* parent) override;
     void setDueChanged(std::function<void()> changed) override;
 
@@ -88,5 +89,6 @@ private:
     WordListChoice lists_;
     bool inSession_ = false;
     std::function<void()> dueChanged_;
-    std::shared_ptr<const WordIndex> index_; // of the list in use; null until a look-up
+    // Reads the index of the list in use; null until a look-up, and again once the list changes.
+    std::unique_ptr<WordIndexLoader> index_;
 };

@@ -1,6 +1,8 @@
 #include "words/WordIndex.h"
 
+#include "base/PlainText.h"
 #include "words/PatternCursor.h"
+#include "words/WordSchema.h"
 #include "words/WordStore.h"
 
 #include <algorithm>
@@ -69,6 +71,23 @@ WordIndex WordIndex::fromStore(const WordStore& store)
     for (int length = MinLength; length <= MaxLength; ++length)
         words += store.words(length);
     return WordIndex(words);
+}
+
+WordIndex WordIndex::fromFile(const QString& path, const std::atomic<bool>* cancelled)
+{
+    const WordSchema::ListText list = WordSchema::readList(path, cancelled);
+    WordIndex index(list.words);
+    index.addMeanings(list.meanings);
+    return index;
+}
+
+void WordIndex::addMeanings(const QHash<QString, QString>& meanings)
+{
+    for (auto it = meanings.constBegin(); it != meanings.constEnd(); ++it) {
+        const QString meaning = PlainText::cleaned(it.value()).trimmed();
+        if (!meaning.isEmpty() && contains(it.key()))
+            meanings_.insert(it.key(), meaning);
+    }
 }
 
 int WordIndex::count(int length) const

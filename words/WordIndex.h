@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -31,6 +32,14 @@ public:
     explicit WordIndex(const QStringList& words);
     // Every word of the store's list (2, 3 and 4 letters). Throws AppError as the store does.
     static WordIndex fromStore(const WordStore& store);
+    // Every word of the list at path with its meanings, read on a connection of its own (see
+    // WordSchema::readList; for WordIndexLoader's thread). Throws AppError as readList does.
+    static WordIndex fromFile(const QString& path, const std::atomic<bool>* cancelled = nullptr);
+
+    // Keeps the meanings of the index's words, control characters as spaces.
+    void addMeanings(const QHash<QString, QString>& meanings);
+    // The word's meaning as plain text; "" when the list gives none.
+    QString meaning(const QString& word) const { return meanings_.value(word); }
 
     int count(int length) const;
     int size() const { return count(2) + count(3) + count(4); }
@@ -83,4 +92,5 @@ private:
     std::array<int, MaxLength + 1> counts_{};
     // The words by their letters in alphabetical order (length and code of those letters).
     QHash<quint32, std::vector<quint32>> byLetters_;
+    QHash<QString, QString> meanings_;
 };

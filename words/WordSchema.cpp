@@ -255,15 +255,11 @@ QList<qint64> countWords(const QString& path, const std::atomic<bool>* cancelled
     return counts;
 }
 
-QStringList readWords(const QString& path, std::chrono::milliseconds timeLimit)
+namespace {
+
+// The words of every length on an open connection, 2 letters first.
+QStringList wordsOn(QSqlQuery& query)
 {
-    StatementLimit limit{QDeadlineTimer(timeLimit), nullptr};
-    if (!QFileInfo(path).isFile())
-        throw AppError(QStringLiteral("unable to open database file"));
-    WriterConnection connection(immutableUri(path), ReadOnly);
-    limit.watch(connection.database());
-    QSqlQuery query(connection.database());
-    query.setForwardOnly(true);
     QStringList words;
     for (int length = ShortestWord; length <= LongestWord; ++length) {
         if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(WordColumn, viewName(length))))
@@ -274,6 +270,47 @@ QStringList readWords(const QString& path, std::chrono::milliseconds timeLimit)
             throw statementError(query.lastError());
     }
     return words;
+}
+
+} // namespace
+
+QStringList readWords(const QString& path, std::chrono::milliseconds timeLimit)
+{
+    StatementLimit limit{QDeadlineTimer(timeLimit), nullptr};
+    if (!QFileInfo(path).isFile())
+        throw AppError(QStringLiteral("unable to open database file"));
+    WriterConnection connection(immutableUri(path), ReadOnly);
+    limit.watch(connection.database());
+    QSqlQuery query(connection.database());
+    query.setForwardOnly(true);
+    return wordsOn(query);
+}
+
+ListText readList(const QString& path, const std::atomic<bool>* cancelled,
+                  std::chrono::milliseconds timeLimit)
+{
+    StatementLimit limit{QDeadlineTimer(timeLimit), cancelled};
+    if (!QFileInfo(path).isFile())
+        throw AppError(QStringLiteral("unable to open database file"));
+    WriterConnection connection(immutableUri(path), ReadOnly);
+    limit.watch(connection.database());
+    QSqlQuery query(connection.database());
+    query.setForwardOnly(true);
+    ListText list;
+    list.words = wordsOn(query);
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = '%1'")
+                        .arg(MeaningTable)) ||
+        !query.next())
+        throw statementError(query.lastError());
+    if (query.value(0).toInt() == 0)
+        return list; // a list made before lists carried meanings
+    if (!query.exec(QStringLiteral("SELECT %1, fldmeaning FROM %2").arg(WordColumn, MeaningTable)))
+        throw statementError(query.lastError());
+    while (query.next())
+        list.meanings.insert(query.value(0).toString(), query.value(1).toString());
+    if (query.lastError().isValid())
+        throw statementError(query.lastError());
+    return list;
 }
 
 void setListId(const QString& path, const QString& id)

@@ -100,6 +100,17 @@ QList<qint64> countWords(const QString& path, const std::atomic<bool>* cancelled
 QStringList readWords(const QString& path,
                       std::chrono::milliseconds limit = StatementLimit::Default);
 
+// A list's words (as readWords reads them) and the meanings it gives, by word, as they are stored.
+struct ListText
+{
+    QStringList words;
+    QHash<QString, QString> meanings;
+};
+// Reads the whole list at path on a connection of its own, within the time limit, cut short once
+// cancelled is set. Throws AppError as countWords does. Writes nothing beside the file.
+ListText readList(const QString& path, const std::atomic<bool>* cancelled = nullptr,
+                  std::chrono::milliseconds limit = StatementLimit::Default);
+
 // True when the regular file at path is an SQLite database holding the three word tables. Reads
 // the file without writing anything beside it.
 bool isWordDatabase(const QString& path);

@@ -183,6 +183,7 @@ void WordStore::open(const QString& databasePath)
             while (nextRow(gone))
                 gone_.insert(gone.value(0).toString());
         }
+        path_ = databasePath;
     } catch (const AppError&) {
         db.close();
         throw;

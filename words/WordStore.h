@@ -41,6 +41,8 @@ public:
     void open(const QString& databasePath);
     // Drops the connection object; a later operation fails as "not set".
     void release();
+    // The file last opened ("" before one was), for readers with connections of their own.
+    const QString& path() const { return path_; }
 
     // True when the word list of that length (2, 3 or 4) holds the word.
     bool IsWordInDb(int length, const QString& word);
@@ -72,6 +74,7 @@ private:
     bool created_ = false;
     bool hasMeanings_ = false; // the open database has a table of meanings
     QSet<QString> gone_;
+    QString path_;
     std::chrono::milliseconds timeLimit_ = TimeLimit;
     mutable StatementLimit limit_; // restarted by every operation, reads included
 };

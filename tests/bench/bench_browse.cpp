@@ -58,7 +58,8 @@ private slots:
         for (int run = 0; run < 5; ++run) {
             QElapsedTimer timer;
             timer.start();
-            BrowseWindow window({index, &store, &history, QStringLiteral("Full"), {}}, clock, 4);
+            BrowseWindow window({index, nullptr, &store, &history, QStringLiteral("Full"), {}},
+                                clock, 4);
             window.show();
             QApplication::processEvents();
             window.repaint();
@@ -73,7 +74,8 @@ private slots:
     // Each key of a search and each filter, to the window drawn with the rows left.
     void keysWithinAFrame()
     {
-        BrowseWindow window({index, &store, &history, QStringLiteral("Full"), {}}, clock, 4);
+        BrowseWindow window({index, nullptr, &store, &history, QStringLiteral("Full"), {}}, clock,
+                            4);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* search = window.findChild<QLineEdit*>("BrowseSearch");

@@ -51,9 +51,13 @@ count 0), taken at the end of each day, just before the next day's session (afte
 forgetting). "Questions to 80 %" is the number of questions answered before the first such
 measure of at least 80 %.
 
-A day is one session of --per-day questions (10 s each on the drill's clock), then WAIT until
+A day is one session of --per-day questions (or the learner's own per_day; 10 s each on the drill's
+clock), then WAIT until
 24 hours after the session began. When the drill has nothing to ask (study mode, nothing due and
 no new words left today) the learner stops for the day.
+
+Each --seed and each --lengths set makes runs of their own (every learner under every scheduler);
+the table has a row for each.
 """
 
 import argparse
@@ -163,10 +167,9 @@ class Drill:
         return code
 
 
-def drill_argv(args, mode, home):
+def drill_argv(args, mode, lengths, seed, home):
     argv = [args.drill, "--words", args.words, "--history", os.path.join(home, "history.db"),
-            *DRILL_MODE[mode], "--lengths", ",".join(map(str, args.lengths)),
-            "--seed", str(args.seed)]
+            *DRILL_MODE[mode], "--lengths", ",".join(map(str, lengths)), "--seed", str(seed)]
     if args.new_per_day is not None:
         argv += ["--new-per-day", str(args.new_per_day)]
     return argv + args.drill_arg
@@ -222,25 +225,29 @@ def play_question(drill, learner, tally, now):
     return True
 
 
-def play_days(args, drill, learner, tally):
-    """The days of one run: a session of --per-day questions, then the rest of the day."""
+def play_days(days, per_day, drill, learner, tally):
+    """The days of one run: a session of per_day questions, then the rest of the day."""
     step = SECONDS_PER_QUESTION / 86400.0
     now = 0.0
-    for _ in range(args.days):
+    for _ in range(days):
         session_start = now
         answered = 0
-        while answered < args.per_day and play_question(drill, learner, tally, now):
+        while answered < per_day and play_question(drill, learner, tally, now):
             answered += 1
             now += step
         tally.idle_days += answered == 0
-        tally.short_days += answered < args.per_day
+        tally.short_days += answered < per_day
         now = wait(drill, now, session_start + DAY)
         tally.day_end(learner.mastery(now))
 
 
-def run(args, learner_name, mode, words):
-    """One learner under one scheduler; returns its figures."""
-    learner = Learner(learner_name, LEARNERS[learner_name], words, args.seed)
+def run(args, learner_name, mode, lengths, seed, all_words):
+    """One learner under one scheduler, on one set of lengths, under one seed; returns its
+    figures."""
+    words = {n: all_words[n] for n in lengths}
+    params = LEARNERS[learner_name]
+    per_day = params.get("per_day", args.per_day)
+    learner = Learner(learner_name, params, words, seed)
     tally = Tally()
     stats = error = None
     with tempfile.TemporaryDirectory(prefix="lexitor-learner-") as home:
@@ -248,10 +255,10 @@ def run(args, learner_name, mode, words):
                    XDG_CONFIG_HOME=os.path.join(home, "config"),
                    XDG_CACHE_HOME=os.path.join(home, "cache"))
         started = time.monotonic()
-        drill = Drill(drill_argv(args, mode, home), env, args.timeout,
+        drill = Drill(drill_argv(args, mode, lengths, seed, home), env, args.timeout,
                       os.path.join(home, "drill.err"))
         try:
-            play_days(args, drill, learner, tally)
+            play_days(args.days, per_day, drill, learner, tally)
             stats = drill.ask("STATS")
         except DrillError as e:
             error = f"day {len(tally.daily) + 1}, after {tally.asked} questions: {e}"
@@ -260,7 +267,8 @@ def run(args, learner_name, mode, words):
             error = f"the drill exited with {code}"
     daily = tally.daily
     return {
-        "learner": learner_name, "mode": mode, "days": args.days, "per_day": args.per_day,
+        "learner": learner_name, "mode": mode, "lengths": lengths, "seed": seed,
+        "words": sum(len(w) for w in words.values()), "days": args.days, "per_day": per_day,
         "questions": tally.asked, "accuracy": tally.right / tally.asked if tally.asked else 0.0,
         "idle_days": tally.idle_days, "short_days": tally.short_days, "mastery": daily,
         "mastery_at": {str(d): daily[d - 1] for d in checkpoints(args.days) if d <= len(daily)},
@@ -303,12 +311,13 @@ def checkpoints(days):
 
 
 def report(results, days, out):
-    """The table: profile x scheduler x mastery at three days and questions to 80 %, with the
-    split of question kinds, the share of word-like non-words and the share of choose-the-invalid
-    questions whose fake the learner saw through. Every line of figures says
+    """The table: profile x lengths x seed x scheduler x mastery at three days and questions to
+    80 %, with the split of question kinds, the share of word-like non-words and the share of
+    choose-the-invalid questions whose fake the learner saw through. Every line of figures says
     "mastery" so that a filter on the word keeps them."""
     marks = checkpoints(days)
-    print(f"{'learner':<15} {'mode':<8}{' mastery':8}" + "".join(f"{'day ' + str(d):>8}"
+    print(f"{'learner':<15} {'lengths':<8}{'seed':>5} {'mode':<8}{' mastery':8}"
+          + "".join(f"{'day ' + str(d):>8}"
           for d in marks) + f"{'to 80%':>9}{'asked':>7}{'right':>7}{'valid':>7}{'invalid':>8}"
           f"{'wordlike':>9}{'spotted':>8}{'short':>6}{'secs':>7}", file=out)
     for r in results:
@@ -319,17 +328,27 @@ def report(results, days, out):
         wordlike = f"{100 * r['wordlike_nonwords'] / shown:8.1f}%" if shown else f"{'-':>9}"
         invalid = r["kinds"]["invalid"]
         spotted = f"{100 * r['fakes_spotted'] / invalid:7.1f}%" if invalid else f"{'-':>8}"
-        print(f"{r['learner']:<15} {r['mode']:<8} mastery{cells}{to80:>9}{r['questions']:>7}"
+        print(f"{r['learner']:<15} {run_lengths(r):<8}{r['seed']:>5} {r['mode']:<8} mastery"
+              f"{cells}{to80:>9}{r['questions']:>7}"
               f"{100 * r['accuracy']:6.1f}%{r['kinds']['valid']:>7}{r['kinds']['invalid']:>8}"
               f"{wordlike}{spotted}{r['short_days']:>6}{r['seconds']:7.1f}", file=out)
     for r in results:
         if r["error"]:
-            print(f"mastery of {r['learner']} in {r['mode']} mode is incomplete: {r['error']}",
+            print(f"mastery of {run_name(r)} in {r['mode']} mode is incomplete: {r['error']}",
                   file=out)
         if r["unfair_questions"]:
-            print(f"mastery of {r['learner']} in {r['mode']} mode is suspect: "
+            print(f"mastery of {run_name(r)} in {r['mode']} mode is suspect: "
                   f"{r['unfair_questions']} questions broke their kind, or the reply named another "
                   f"right answer", file=out)
+
+
+def run_lengths(r):
+    return ",".join(map(str, r["lengths"]))
+
+
+def run_name(r):
+    """A learner on its lengths under its seed, in words."""
+    return f"{r['learner']} (lengths {run_lengths(r)}, seed {r['seed']})"
 
 
 def parse_args(argv):
@@ -342,15 +361,19 @@ def parse_args(argv):
                         help="the lexitor-drill executable (default: build/bin/lexitor-drill)")
     parser.add_argument("--words", help="word database (default: dbWords.mdb beside the drill)")
     parser.add_argument("--days", type=int, default=60)
-    parser.add_argument("--per-day", type=int, default=150, help="questions a day")
-    parser.add_argument("--lengths", default="2,3", help="word lengths studied (default 2,3)")
+    parser.add_argument("--per-day", type=int, default=150,
+                        help="questions a day of learners without their own (default 150)")
+    parser.add_argument("--lengths", action="append",
+                        help="word lengths studied, such as 2,3 (repeatable: a run for each "
+                             "set; default 2,3)")
     parser.add_argument("--learner", action="append", choices=sorted(LEARNERS),
                         help="a learner to simulate (repeatable; default: "
                              + ", ".join(PROFILES) + ")")
     parser.add_argument("--mode", action="append", choices=MODES,
                         help="a scheduler to run (repeatable; default: all three)")
-    parser.add_argument("--seed", type=int, default=1,
-                        help="seed of the learner and of the drill")
+    parser.add_argument("--seed", type=int, action="append",
+                        help="seed of the learner and of the drill (repeatable: a run for each; "
+                             "default 1)")
     parser.add_argument("--new-per-day", type=int, help="passed on to the drill")
     parser.add_argument("--drill-arg", action="append", default=[],
                         help="one more argument for the drill (repeatable)")
@@ -366,11 +389,12 @@ def parse_args(argv):
                              f"{GOAL_AVERAGE_QUESTIONS_TO_80} questions")
     args = parser.parse_args(argv)
     try:
-        args.lengths = sorted({int(n) for n in args.lengths.split(",")})
+        args.lengths = [sorted({int(n) for n in one.split(",")}) for one in args.lengths or ["2,3"]]
     except ValueError:
         parser.error("--lengths takes numbers such as 2,3")
-    if any(n not in LENGTH_TABLES for n in args.lengths):
+    if any(n not in LENGTH_TABLES for one in args.lengths for n in one):
         parser.error("--lengths takes 2, 3 and 4")
+    args.seed = list(dict.fromkeys(args.seed or [1]))
     if args.days < 1 or args.per_day < 1 or args.jobs < 1:
         parser.error("--days, --per-day and --jobs must be positive")
     args.drill = os.path.abspath(args.drill)
@@ -404,18 +428,21 @@ def goal_failures(name, by_mode):
 
 
 def check(results, out):
-    """Holds every learner to the goals; prints one line per learner."""
+    """Holds every learner to the goals on each set of lengths under each seed; prints one line
+    per learner, lengths and seed."""
     passed = True
-    for name in dict.fromkeys(r["learner"] for r in results):
-        by_mode = {r["mode"]: r for r in results if r["learner"] == name}
-        if any(r["error"] for r in by_mode.values()):
+    for key in dict.fromkeys((r["learner"], run_lengths(r), r["seed"]) for r in results):
+        runs = [r for r in results if (r["learner"], run_lengths(r), r["seed"]) == key]
+        by_mode = {r["mode"]: r for r in runs}
+        if any(r["error"] for r in runs):
             failures = ["a run did not finish"]
         else:
-            failures = goal_failures(name, by_mode)
+            failures = goal_failures(key[0], by_mode)
+        name = run_name(runs[0])
         for f in failures:
-            print(f"mastery check failed ({name} learner): {f}", file=out)
+            print(f"mastery check failed ({name}): {f}", file=out)
         if not failures:
-            print(f"mastery check passed ({name} learner)", file=out)
+            print(f"mastery check passed ({name})", file=out)
         passed = passed and not failures
     return passed
 
@@ -425,27 +452,30 @@ def main(argv=None):
         print(f"learner: no drill at {args.drill}", file=sys.stderr)
         return 2
     try:
-        words = load_words(args.words, args.lengths)
+        words = load_words(args.words, sorted({n for one in args.lengths for n in one}))
     except (DrillError, sqlite3.Error) as e:
         print(f"learner: {e}", file=sys.stderr)
         return 2
-    jobs = [(name, mode) for name in args.learner for mode in args.mode]
+    jobs = [(name, mode, lengths, seed) for name in args.learner for lengths in args.lengths
+            for seed in args.seed for mode in args.mode]
     if args.jobs > 1:
         from concurrent.futures import ProcessPoolExecutor
         with ProcessPoolExecutor(args.jobs) as pool:
             results = list(pool.map(run, [args] * len(jobs), *zip(*jobs), [words] * len(jobs)))
     else:
-        results = [run(args, name, mode, words) for name, mode in jobs]
+        results = [run(args, *job, words) for job in jobs]
     out = sys.stderr if args.json else sys.stdout
     if args.json:
-        json.dump({"words": sum(len(w) for w in words.values()), "lengths": args.lengths,
-                   "seed": args.seed, "runs": results}, sys.stdout, indent=1)
+        json.dump({"lengths": args.lengths, "seeds": args.seed, "runs": results}, sys.stdout,
+                  indent=1)
         print()
     else:
-        print(f"{sum(len(w) for w in words.values())} words of lengths "
-              f"{','.join(map(str, args.lengths))}, {args.per_day} questions a day for "
-              f"{args.days} days, seed {args.seed}; mastery at the end of the day, questions to "
-              f"80% mastery, answered, right, short days (the drill ran out), seconds")
+        sets = "; ".join(f"{sum(len(words[n]) for n in one)} words of lengths "
+                         f"{','.join(map(str, one))}" for one in args.lengths)
+        print(f"{sets}; {args.per_day} questions a day (unless the learner has its own) for "
+              f"{args.days} days, seeds {', '.join(map(str, args.seed))}; mastery at the end of "
+              f"the day, questions to 80% mastery, answered, right, short days (the drill ran "
+              f"out), seconds")
         report(results, args.days, out)
     if args.check and not check(results, out):
         return 1

@@ -18,7 +18,8 @@ from collections import Counter
 # exposure encodes an unknown word, growth `gain` for a well-spaced review with saturation `sat`,
 # share of stability kept after a lapse `lapse`, curve shape `decay` (inf: exponential), the
 # chance to spot a random-looking fake `spot_random` and a word-like one `spot_wordlike`,
-# attention `side` to the words beside the answer, and word-to-word `spread`.
+# attention `side` to the words beside the answer, and word-to-word `spread`. A learner may answer
+# its own `per_day` questions a day instead of learner.py's --per-day.
 LEARNERS = {
     "average": dict(s0=0.25, learn=0.5, gain=1.5, sat=0.2, lapse=0.3, decay=math.inf,
                     spot_random=0.9, spot_wordlike=0.1, side=0.6, spread=0.5,
@@ -39,8 +40,16 @@ LEARNERS = {
     "sharp-eye": dict(s0=0.25, learn=0.5, gain=1.5, sat=0.2, lapse=0.3, decay=math.inf,
                       spot_random=0.9, spot_wordlike=0.9, side=0.6, spread=0.5,
                       about="the average learner who spots every fake 9 times in 10"),
+    "flat-eye": dict(s0=0.25, learn=0.5, gain=1.5, sat=0.2, lapse=0.3, decay=math.inf,
+                     spot_random=0.55, spot_wordlike=0.55, side=0.6, spread=0.5,
+                     about="the average learner whose eye for fakes ignores their look: it "
+                           "spots 55% of them, word-like or not"),
+    "fifty-a-day": dict(s0=0.25, learn=0.5, gain=1.5, sat=0.2, lapse=0.3, decay=math.inf,
+                        spot_random=0.9, spot_wordlike=0.1, side=0.6, spread=0.5, per_day=50,
+                        about="the average learner answering 50 questions a day"),
 }
-PROFILES = ["average", "fast-forgetter", "slow-learner", "quick-study", "power-curve"]
+PROFILES = ["average", "fast-forgetter", "slow-learner", "quick-study", "power-curve", "flat-eye",
+            "fifty-a-day"]
 GAP_NORM = 1.0 - math.exp(-1.0)
 WORDLIKE_SHARE = 0.1  # a fake above this share of real words looks like a word
 

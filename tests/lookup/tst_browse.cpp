@@ -168,8 +168,8 @@ private slots:
         const int answers = history.answerCount();
         const quint64 revision = history.statesRevision();
 
-        LookupWindow lookup({std::make_shared<const WordIndex>(words), &store, &history, "L", {}},
-                            clock);
+        LookupWindow lookup(
+            {std::make_shared<const WordIndex>(words), nullptr, &store, &history, "L", {}}, clock);
         lookup.show();
         QTest::keyClicks(lookup.findChild<QLineEdit*>("LookUpField"), "tea");
         QStringList shown, learning, missed;

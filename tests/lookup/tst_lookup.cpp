@@ -8,12 +8,14 @@
 #include "quiz/TrainerContext.h"
 #include "study/History.h"
 #include "studywindows/StudyController.h"
+#include "words/WordIndexLoader.h"
 #include "words/WordStore.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -31,6 +33,7 @@ struct Desk
     {
         WordDatabase::openIn(store, t.path("dbWords.mdb"), Words,
                              {{"AX", "a <i>tool</i> for chopping"}});
+        index = std::make_shared<const WordIndex>(WordIndex::fromFile(t.path("dbWords.mdb")));
     }
     void answer()
     {
@@ -40,10 +43,9 @@ struct Desk
             history.record(answerOn("AX", start.addSecs(minutes * 60)));
         history.record(answerOn("TEA", start, false)); // QZ chosen for a word
     }
-    std::shared_ptr<const WordIndex> index = std::make_shared<const WordIndex>(Words);
     LookupWindow::Sources sources(bool withStates)
     {
-        return {index, &store, withStates ? &history : nullptr, ListName, {}};
+        return {index, nullptr, &store, withStates ? &history : nullptr, ListName, {}};
     }
 
     TestEnvironment t;
@@ -51,6 +53,7 @@ struct Desk
     TrainerContext context;
     History history;
     ManualWallClock clock;
+    std::shared_ptr<const WordIndex> index;
 };
 
 QString labelText(const QWidget& window, const char* name)
@@ -170,8 +173,8 @@ private slots:
         QFETCH(QString, state);
         Desk desk;
         desk.answer();
-        const LookupFacts facts = LookupFacts::of(
-            {*desk.index, &desk.store, &desk.history, ListName, desk.clock.now}, typed);
+        const LookupFacts facts =
+            LookupFacts::of({*desk.index, &desk.history, ListName, desk.clock.now}, typed);
         QCOMPARE(facts.verdict, verdict);
         QCOMPARE(facts.meaning, meaning);
         QCOMPARE(facts.hooks, hooks);
@@ -261,7 +264,8 @@ private slots:
             QVERIFY(window);
             auto* field = window->findChild<QLineEdit*>("LookUpField");
             QTest::keyClicks(field, "ax");
-            QTest::keyClick(field, Qt::Key_Return);
+            QTest::keyClick(field, Qt::Key_Return); // answered once the list is read
+            QTRY_VERIFY(labelText(*window, "Verdict") != "Reading the list...");
             verdict = labelText(*window, "Verdict");
             state = labelText(*window, "StudyState");
             QTest::keyClick(field, Qt::Key_Escape);
@@ -271,6 +275,46 @@ private slots:
         QCOMPARE(state, QString("Study: not known yet, as your history is not open"));
         QCOMPARE(desk.history.mode(), HistoryMode::Untried);
         QVERIFY(desk.t.messages.shown.isEmpty());
+    }
+
+    // The list is read on the loader's thread: what was typed and a Return pressed meanwhile are
+    // answered once it is there, and a list that can't be read says so in the window.
+    void answersOnceTheListIsRead_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("meaning");
+        QTest::addColumn<int>("matches");
+        QTest::newRow("read") << "dbWords.mdb"
+                              << "AX is a word"
+                              << "Meaning: a <i>tool</i> for chopping" << 1;
+        QTest::newRow("unreadable") << "missing.mdb"
+                                    << "The list could not be read: unable to open database file"
+                                    << "" << 0;
+    }
+    void answersOnceTheListIsRead()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, verdict);
+        QFETCH(QString, meaning);
+        QFETCH(int, matches);
+        Desk desk;
+        WordIndexLoader loader(desk.t.path(file));
+        LookupWindow::Sources sources = desk.sources(false);
+        sources.index = nullptr;
+        sources.loader = &loader;
+        LookupWindow window(sources, desk.clock);
+        window.show();
+        auto* field = window.findChild<QLineEdit*>("LookUpField");
+        QTest::keyClicks(field, "ax");
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(labelText(window, "Verdict"), QString("Reading the list..."));
+        QVERIFY(!window.findChild<QPushButton*>("BrowseButton")->isEnabled());
+        loader.start();
+        QTRY_COMPARE(labelText(window, "Verdict"), verdict);
+        QCOMPARE(labelText(window, "Meaning"), meaning);
+        QCOMPARE(window.findChild<QListView*>("Matches")->model()->rowCount(), matches);
+        QCOMPARE(window.findChild<QPushButton*>("BrowseButton")->isEnabled(), matches > 0);
     }
 };
 

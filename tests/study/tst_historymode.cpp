@@ -1,6 +1,7 @@
 #include "HistoryFill.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
+#include "study/DueCount.h"
 #include "study/History.h"
 
 #include <QDir>
@@ -70,22 +71,24 @@ private slots:
     // What the file is decides the mode open() leaves, and only open() decides it: before it,
     // every read shows an empty history and touches nothing, with no message.
     // States read ahead of open() are taken up only while the file is as they were read; the
-    // reading writes nothing and tells the owner when it is done. A file it can't read is left
-    // to open(), which reads it as ever.
+    // reading writes nothing and tells the owner when the states are tallied and when it is done.
+    // A file it can't read is left to open(), which reads it as ever.
     void preloadedStatesAreTheFiles_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("messages");
-        QTest::newRow("ours") << "ours" << 0;
-        QTest::newRow("answered meanwhile") << "answered" << 0;
-        QTest::newRow("fit stored meanwhile") << "fitted" << 0;
-        QTest::newRow("missing") << "missing" << 0;
-        QTest::newRow("damaged") << "damaged" << 1;
+        QTest::addColumn<bool>("tallied");
+        QTest::newRow("ours") << "ours" << 0 << true;
+        QTest::newRow("answered meanwhile") << "answered" << 0 << true;
+        QTest::newRow("fit stored meanwhile") << "fitted" << 0 << true;
+        QTest::newRow("missing") << "missing" << 0 << false;
+        QTest::newRow("damaged") << "damaged" << 1 << false;
     }
     void preloadedStatesAreTheFiles()
     {
         QFETCH(QString, file);
         QFETCH(int, messages);
+        QFETCH(bool, tallied);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         if (file == QLatin1String("damaged"))
@@ -98,9 +101,12 @@ private slots:
         History history(shown, path);
         int told = 0;
         history.setBackgroundDone([&] { ++told; });
-        history.preload();
+        const QDateTime now(QDate(2026, 3, 3), QTime(9, 0), Qt::UTC);
+        history.preload(now);
         QTRY_VERIFY(!history.preloading());
-        QTRY_COMPARE(told, 1);
+        QTRY_COMPARE(told, tallied ? 2 : 1);
+        const std::optional<DueTally> tally = history.preloadTally();
+        QCOMPARE(tally.has_value(), tallied);
         QCOMPARE(history.mode(), HistoryMode::Untried);
         QCOMPARE(filesIn(dir.path()), before);
         if (file == QLatin1String("answered")) { // another program's answer
@@ -119,6 +125,13 @@ private slots:
         History plain(quiet, path);
         plain.open();
         QCOMPARE(statesOf(history), statesOf(plain));
+        if (file == QLatin1String("ours")) {
+            const StudySettings settings;
+            const DueCount count = countDue(plain, settings, now);
+            QVERIFY(count.due > 0);
+            QCOMPARE(countDue(*tally, settings).due, count.due);
+            QCOMPARE(countDue(*tally, settings).newLeftToday, count.newLeftToday);
+        }
     }
 
     void openClassifiesTheFile_data()

@@ -3,8 +3,10 @@
 #include "WordDatabase.h"
 #include "words/PatternCursor.h"
 #include "words/WordIndex.h"
+#include "words/WordIndexLoader.h"
 #include "words/WordQuery.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -271,6 +273,39 @@ private slots:
         const WordQuery query = WordQuery::read(typed);
         QCOMPARE(int(query.problem), problem);
         QCOMPARE(query.text, text);
+    }
+
+    // The loader reads the words and their meanings on its own thread; one destroyed while it
+    // reads stops and joins, and says nothing after.
+    void loader_data()
+    {
+        QTest::addColumn<bool>("waitForIt");
+        QTest::newRow("read") << true;
+        QTest::newRow("destroyed while reading") << false;
+    }
+    void loader()
+    {
+        QFETCH(bool, waitForIt);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("words.mdb");
+        WordDatabase::write(path, {"AX", "AXE", "AXES", "QI"},
+                            {{"AX", "a\ttool"}, {"QI", " life force "}});
+        int said = 0;
+        {
+            WordIndexLoader loader(path);
+            QObject::connect(&loader, &WordIndexLoader::loaded, [&] { ++said; });
+            loader.start();
+            if (waitForIt) {
+                QTRY_VERIFY(loader.isDone());
+                QVERIFY2(loader.index(), qPrintable(loader.error()));
+                QCOMPARE(loader.index()->size(), 4);
+                QCOMPARE(loader.index()->meaning("AX"), QString("a tool"));
+                QCOMPARE(loader.index()->meaning("QI"), QString("life force"));
+                QCOMPARE(loader.index()->meaning("AXE"), QString());
+            }
+        }
+        QTest::qWait(20);
+        QCOMPARE(said, waitForIt ? 1 : 0);
     }
 };
 

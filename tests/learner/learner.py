@@ -385,7 +385,7 @@ def parse_args(argv):
                         help="fail unless, at the last day, study mode beats the Leitner baseline "
                              f"by {100 * GOAL_MARGIN_OVER_LEITNER:.0f} points and uniform mode for "
                              f"every learner, and the average learner reaches "
-                             f"{100 * GOAL_AVERAGE_MASTERY:.0f}% and 80% within "
+                             f"{100 * GOAL_AVERAGE_MASTERY:.0f}%% and 80%% within "
                              f"{GOAL_AVERAGE_QUESTIONS_TO_80} questions")
     args = parser.parse_args(argv)
     try:

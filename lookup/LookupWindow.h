@@ -15,6 +15,7 @@ class QLineEdit;
 class QListView;
 class WallClock;
 class WordIndexLoader;
+class WordStore;
 class QPushButton;
 
 // The Look up window: a field for a word or for letters with blank tiles ('?'). Return says

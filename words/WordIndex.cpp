@@ -3,7 +3,6 @@
 #include "base/PlainText.h"
 #include "words/PatternCursor.h"
 #include "words/WordSchema.h"
-#include "words/WordStore.h"
 
 #include <algorithm>
 #include <string>
@@ -63,14 +62,6 @@ WordIndex::WordIndex(const QStringList& words)
     // Words come in list order; anagrams are read in alphabetical order.
     for (std::vector<quint32>& codes : byLetters_)
         std::sort(codes.begin(), codes.end());
-}
-
-WordIndex WordIndex::fromStore(const WordStore& store)
-{
-    QStringList words;
-    for (int length = MinLength; length <= MaxLength; ++length)
-        words += store.words(length);
-    return WordIndex(words);
 }
 
 WordIndex WordIndex::fromFile(const QString& path, const std::atomic<bool>* cancelled)

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <vector>
 
-class WordStore;
 class PatternCursor;
 
 // The words of one list, held for looking up: whether a word is in it, its hooks, its anagrams and
@@ -30,8 +29,6 @@ public:
     WordIndex() = default; // holds no words
     // Takes the words of two to four letters A-Z; anything else is left out.
     explicit WordIndex(const QStringList& words);
-    // Every word of the store's list (2, 3 and 4 letters). Throws AppError as the store does.
-    static WordIndex fromStore(const WordStore& store);
     // Every word of the list at path with its meanings, read on a connection of its own (see
     // WordSchema::readList; for WordIndexLoader's thread). Throws AppError as readList does.
     static WordIndex fromFile(const QString& path, const std::atomic<bool>* cancelled = nullptr);

@@ -234,16 +234,39 @@ const QString ReadOnly = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"
 
 } // namespace
 
+namespace {
+
+// A list read on a connection of its own, read-only and immutable, each statement within the
+// time limit and cut short once cancelled is set.
+struct ListReading
+{
+    ListReading(const QString& path, std::chrono::milliseconds timeLimit,
+                const std::atomic<bool>* cancelled)
+        : limit{QDeadlineTimer(timeLimit), cancelled}, connection(openList(path), ReadOnly)
+    {
+        limit.watch(connection.database());
+        query.setForwardOnly(true);
+    }
+    static QString openList(const QString& path)
+    {
+        // SQLite would wait in open() for a writer to a FIFO.
+        if (!QFileInfo(path).isFile())
+            throw AppError(QStringLiteral("unable to open database file"));
+        return immutableUri(path);
+    }
+
+    StatementLimit limit;
+    WriterConnection connection;
+    QSqlQuery query{connection.database()};
+};
+
+} // namespace
+
 QList<qint64> countWords(const QString& path, const std::atomic<bool>* cancelled,
                          std::chrono::milliseconds timeLimit)
 {
-    StatementLimit limit{QDeadlineTimer(timeLimit), cancelled};
-    // SQLite would wait in open() for a writer to a FIFO.
-    if (!QFileInfo(path).isFile())
-        throw AppError(QStringLiteral("unable to open database file"));
-    WriterConnection connection(immutableUri(path), ReadOnly);
-    limit.watch(connection.database());
-    QSqlQuery query(connection.database());
+    ListReading reading(path, timeLimit, cancelled);
+    QSqlQuery& query = reading.query;
     QList<qint64> counts;
     for (int length = ShortestWord; length <= LongestWord; ++length) {
         if (!query.exec(QStringLiteral("SELECT count(*) FROM %1").arg(viewName(length))))
@@ -276,26 +299,15 @@ QStringList wordsOn(QSqlQuery& query)
 
 QStringList readWords(const QString& path, std::chrono::milliseconds timeLimit)
 {
-    StatementLimit limit{QDeadlineTimer(timeLimit), nullptr};
-    if (!QFileInfo(path).isFile())
-        throw AppError(QStringLiteral("unable to open database file"));
-    WriterConnection connection(immutableUri(path), ReadOnly);
-    limit.watch(connection.database());
-    QSqlQuery query(connection.database());
-    query.setForwardOnly(true);
-    return wordsOn(query);
+    ListReading reading(path, timeLimit, nullptr);
+    return wordsOn(reading.query);
 }
 
 ListText readList(const QString& path, const std::atomic<bool>* cancelled,
                   std::chrono::milliseconds timeLimit)
 {
-    StatementLimit limit{QDeadlineTimer(timeLimit), cancelled};
-    if (!QFileInfo(path).isFile())
-        throw AppError(QStringLiteral("unable to open database file"));
-    WriterConnection connection(immutableUri(path), ReadOnly);
-    limit.watch(connection.database());
-    QSqlQuery query(connection.database());
-    query.setForwardOnly(true);
+    ListReading reading(path, timeLimit, cancelled);
+    QSqlQuery& query = reading.query;
     ListText list;
     list.words = wordsOn(query);
     if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = '%1'")

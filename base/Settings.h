@@ -34,10 +34,15 @@ public:
 // (0 to MaxPauseMs, no control of its own) is how long the outcome of an answer stays before the
 // next question; one shorter than MinPauseMs would hide the outcome, and counts as unreadable.
 // Without a user config folder the defaults hold and nothing is stored.
+// "StudyNewPerDayAuto" ("true" or "false", default true) lets new words a day follow the
+// player's own model (Auto); "StudyNewPerDayCap" (0 to MaxNewPerDay, default 50) is the most
+// Auto takes in a day. "StudyNewPerDay" stays the fixed number (default 20): the pace when Auto is
+// off, and Auto's pace until the model is first fitted to the player.
 struct StudyPreferences
 {
     static constexpr int DefaultNewPerDay = 20;
     static constexpr int MaxNewPerDay = 500;
+    static constexpr int DefaultNewPerDayCap = 50;
     static inline const QList<int> AllLengths{2, 3, 4};
     static constexpr int DefaultPauseMs = 1200;
     static constexpr int MinPauseMs = 300;
@@ -46,10 +51,12 @@ struct StudyPreferences
     int newPerDay = DefaultNewPerDay;
     int pauseMs = DefaultPauseMs;
     QList<int> lengths = AllLengths; // ascending, no repeats, a non-empty part of AllLengths
+    bool newPerDayAuto = true;
+    int newPerDayCap = DefaultNewPerDayCap;
 
     static StudyPreferences load();
     void store() const;
-    // Stores only what the settings dialog shows: new words a day and the lengths.
+    // Stores only what the settings dialog shows: new words a day (Auto, its cap) and the lengths.
     void storeShown() const;
 
     bool operator==(const StudyPreferences&) const = default;

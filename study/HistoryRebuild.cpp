@@ -3,6 +3,7 @@
 #include "study/Calibration.h"
 #include "study/FakeSpotting.h"
 #include "study/HistoryDb.h"
+#include "study/HistoryProgress.h"
 #include "study/HistorySchema.h"
 #include "study/HistoryWorker.h"
 
@@ -42,6 +43,21 @@ History::AnswerFeed feed(const HistoryDb& db, qint64 throughId, WorkControl& con
             },
             0, throughId);
     };
+}
+
+// The day's pace at the player's recent answers a day, over these states.
+PaceFigure forecastPace(const HistoryDb& db, const MemoryPolicy& policy,
+                        const QHash<QString, WordMemory>& states, const PaceRequest& request)
+{
+    constexpr int DaysLookedAt = 30;
+    QList<int> byDay;
+    for (const History::DayProgress& day : HistoryProgress::lastDays(db, DaysLookedAt, request.now))
+        byDay.append(day.answers);
+    const double perDay = PaceForecast::recentAnswersPerDay(byDay);
+    PaceFigure figure =
+        PaceForecast::choose(PaceForecast::inputs(states, request, perDay), policy, request.seed);
+    figure.day = MemoryPolicy::studyDay(request.now);
+    return figure;
 }
 
 } // namespace
@@ -144,6 +160,10 @@ Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
     if (out.rebuilt)
         out.states = replay(db, policy, snapshot, control);
     control.checkpoint();
+    if (order.pace && !order.policy.leitner &&
+        (fitting || !HistorySchema::meta(db, QStringLiteral("fitted_on")).toString().isEmpty()))
+        out.pace = forecastPace(
+            db, policy, out.rebuilt ? out.states : HistorySchema::readStates(db), *order.pace);
     out.throughId = snapshot;
     out.throughUndoId = undoSnapshot;
     if (fitting) {

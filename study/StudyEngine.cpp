@@ -107,7 +107,35 @@ StudyQuestion StudyEngine::assemble(bool validKind, int length, const QStringLis
 int StudyEngine::newLeftToday() const
 {
     pools_.advance(clock_.nowUtc());
-    return newWordsLeft(pools_.dayPace(), settings_.newPerDay, FirstDayPace);
+    return newWordsLeft(pools_.dayPace(), newPerDay(), FirstDayPace);
+}
+
+std::optional<PaceFigure> StudyEngine::autoFigure() const
+{
+    if (!settings_.autoPace || settings_.mode != StudySettings::Mode::Study ||
+        states_.policy().leitner)
+        return std::nullopt;
+    return log_.paceFigure();
+}
+
+int StudyEngine::newPerDay() const
+{
+    if (!settings_.autoPace || states_.policy().leitner)
+        return settings_.newPerDay;
+    const std::optional<PaceFigure> figure = autoFigure();
+    return std::min(figure ? figure->pace : settings_.newPerDay, settings_.newPerDayCap);
+}
+
+PaceRequest StudyEngine::paceRequest() const
+{
+    PaceRequest request;
+    request.lengths = settings_.lengths;
+    request.listWords = int(wordSet_.size());
+    request.cap = settings_.newPerDayCap;
+    request.now = clock_.nowUtc();
+    quint64 mix = settings_.paceSeed ^ quint64(MemoryPolicy::studyDay(request.now).toJulianDay());
+    request.seed = SplitMix64(mix);
+    return request;
 }
 
 std::optional<StudyQuestion> StudyEngine::uniform()
@@ -312,6 +340,8 @@ void StudyEngine::calibrateOncePerDay()
 {
     if (settings_.mode != StudySettings::Mode::Study)
         return;
+    if (settings_.autoPace && !states_.policy().leitner)
+        log_.askPace(paceRequest(), std::exchange(paceAgain_, false));
     log_.betweenQuestions(MemoryPolicy::studyDay(clock_.nowUtc()), !asked_,
                           !settings_.backgroundFits);
     asked_ = true;
@@ -338,6 +368,13 @@ StudyQuestion StudyEngine::nextPractice()
 {
     moveOn();
     current_ = build(false);
+    if (!current_ && settings_.autoPace) {
+        // Past the day's work: the forecast once more, from where the player stands now (taken
+        // up from the next question on).
+        const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
+        paceAgain_ = pacedAgainOn_ != today;
+        pacedAgainOn_ = today;
+    }
     if (!current_)
         current_ = build(true);
     shownAt_ = clock_.nowUtc();
@@ -413,6 +450,7 @@ StudyStats StudyEngine::stats() const
     if (settings_.mode == StudySettings::Mode::Study) {
         const int unseen = int(wordSet_.size()) - s.seen;
         s.newLeftToday = std::min(newLeftToday(), unseen);
+        s.pace = autoFigure();
     }
     return s;
 }

@@ -110,34 +110,6 @@ int StudyEngine::newLeftToday() const
     return newWordsLeft(pools_.dayPace(), newPerDay(), FirstDayPace);
 }
 
-std::optional<PaceFigure> StudyEngine::autoFigure() const
-{
-    if (!settings_.autoPace || settings_.mode != StudySettings::Mode::Study ||
-        states_.policy().leitner)
-        return std::nullopt;
-    return log_.paceFigure();
-}
-
-int StudyEngine::newPerDay() const
-{
-    if (!settings_.autoPace || states_.policy().leitner)
-        return settings_.newPerDay;
-    const std::optional<PaceFigure> figure = autoFigure();
-    return std::min(figure ? figure->pace : settings_.newPerDay, settings_.newPerDayCap);
-}
-
-PaceRequest StudyEngine::paceRequest() const
-{
-    PaceRequest request;
-    request.lengths = settings_.lengths;
-    request.listWords = int(wordSet_.size());
-    request.cap = settings_.newPerDayCap;
-    request.now = clock_.nowUtc();
-    quint64 mix = settings_.paceSeed ^ quint64(MemoryPolicy::studyDay(request.now).toJulianDay());
-    request.seed = SplitMix64(mix);
-    return request;
-}
-
 std::optional<StudyQuestion> StudyEngine::uniform()
 {
     pools_.advance(clock_.nowUtc()); // for the decoys

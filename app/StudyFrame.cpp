@@ -40,6 +40,11 @@ StudyFrame::StudyFrame(Environment& env, StudyActions* study, QWidget* parent)
     list_->setGeometry(Twips::rect(240, 1260, 7320, 345));
     list_->setText(listCaption(QString()));
     list_->setAccessibleName(list_->text());
+
+    pace_ = new QLabel(this);
+    pace_->setObjectName(QStringLiteral("PaceLabel"));
+    pace_->setTextFormat(Qt::PlainText);
+    pace_->setGeometry(Twips::rect(240, 1605, 7320, 345));
 }
 
 void StudyFrame::connectAction(PushButton* button,
@@ -76,6 +81,8 @@ void StudyFrame::refresh()
     studyButton_->setText(studyCaption(due, study_->newToday()));
     list_->setText(listCaption(study_->listInUse()));
     list_->setAccessibleName(list_->text());
+    pace_->setText(study_->paceLine());
+    pace_->setAccessibleName(pace_->text());
 }
 
 void StudyFrame::lookUp()

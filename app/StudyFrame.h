@@ -19,7 +19,7 @@ class StudyFrame : public QGroupBox
     Q_OBJECT
 public:
     // Its height in twips: the window grows by what it adds to the frame the main window had.
-    static constexpr int HeightTwips = 1725;
+    static constexpr int HeightTwips = 2070;
 
     static inline const QString HelpTitle = QStringLiteral("Study help");
     static inline const QString HelpText = QStringLiteral(
@@ -64,4 +64,5 @@ private:
     StudyActions* study_;
     PushButton* studyButton_ = nullptr;
     QLabel* list_ = nullptr;
+    QLabel* pace_ = nullptr; // the day's pace of new words
 };

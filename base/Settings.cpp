@@ -16,6 +16,8 @@ const QString LengthsKey = QStringLiteral("StudyLengths");
 const QString PauseKey = QStringLiteral("StudyPauseMs");
 const QString WordListKey = QStringLiteral("StudyWordList");
 const QString OrderKey = QStringLiteral("StudyOrder");
+const QString NewPerDayAutoKey = QStringLiteral("StudyNewPerDayAuto");
+const QString NewPerDayCapKey = QStringLiteral("StudyNewPerDayCap");
 
 // The settings file, or nothing when the user has no config folder. Qt alone would fall back to
 // the filesystem root ("/.config") without a home folder, and would take a relative
@@ -125,6 +127,22 @@ std::optional<QList<int>> readLengths(const QSettings& settings)
     return lengths;
 }
 
+// "true" or "false" (or 1 and 0), or nullopt.
+std::optional<bool> readFlag(const QSettings& settings, const QString& key)
+{
+    const QString text = settings.value(key).toString().trimmed().toLower();
+    if (text == QLatin1String("true") || text == QLatin1String("1"))
+        return true;
+    if (text == QLatin1String("false") || text == QLatin1String("0"))
+        return false;
+    return std::nullopt;
+}
+
+QString flagText(bool flag)
+{
+    return flag ? QStringLiteral("true") : QStringLiteral("false");
+}
+
 QString lengthsText(const QList<int>& lengths)
 {
     QStringList parts;
@@ -165,6 +183,14 @@ StudyPreferences StudyPreferences::load()
         prefs.order = *order;
     else
         repair(OrderKey, studyOrderName(prefs.order));
+    if (const std::optional<bool> automatic = readFlag(*settings, NewPerDayAutoKey))
+        prefs.newPerDayAuto = *automatic;
+    else
+        repair(NewPerDayAutoKey, flagText(prefs.newPerDayAuto));
+    if (const std::optional<int> cap = readNumber(*settings, NewPerDayCapKey, MaxNewPerDay))
+        prefs.newPerDayCap = *cap;
+    else
+        repair(NewPerDayCapKey, QString::number(prefs.newPerDayCap));
     return prefs;
 }
 
@@ -182,4 +208,6 @@ void StudyPreferences::storeShown() const
     settings->setValue(NewPerDayKey, QString::number(newPerDay));
     settings->setValue(LengthsKey, lengthsText(lengths));
     settings->setValue(OrderKey, studyOrderName(order));
+    settings->setValue(NewPerDayAutoKey, flagText(newPerDayAuto));
+    settings->setValue(NewPerDayCapKey, QString::number(newPerDayCap));
 }

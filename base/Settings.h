@@ -37,10 +37,15 @@ public:
 // next question; one shorter than MinPauseMs would hide the outcome, and counts as unreadable.
 // Without a user config folder the defaults hold and nothing is stored.
 // "StudyOrder" is the order new words come in: "shortest" (the default) or "mixed".
+// "StudyNewPerDayAuto" ("true" or "false", default true) lets new words a day follow the
+// player's own model (Auto); "StudyNewPerDayCap" (0 to MaxNewPerDay, default 50) is the most
+// Auto takes in a day. "StudyNewPerDay" stays the fixed number (default 20): the pace when Auto is
+// off, and Auto's pace until the model is first fitted to the player.
 struct StudyPreferences
 {
     static constexpr int DefaultNewPerDay = 20;
     static constexpr int MaxNewPerDay = 500;
+    static constexpr int DefaultNewPerDayCap = 50;
     static inline const QList<int> AllLengths{2, 3, 4};
     static constexpr int DefaultPauseMs = 1200;
     static constexpr int MinPauseMs = 300;
@@ -50,10 +55,13 @@ struct StudyPreferences
     int pauseMs = DefaultPauseMs;
     QList<int> lengths = AllLengths; // ascending, no repeats, a non-empty part of AllLengths
     StudyOrder order = StudyOrder::Shortest;
+    bool newPerDayAuto = true;
+    int newPerDayCap = DefaultNewPerDayCap;
 
     static StudyPreferences load();
     void store() const;
-    // Stores only what the settings dialog shows: new words a day, the lengths and the order.
+    // Stores only what the settings dialog shows: new words a day (Auto, its cap), the lengths and
+    // the order.
     void storeShown() const;
 
     bool operator==(const StudyPreferences&) const = default;

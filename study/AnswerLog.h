@@ -1,6 +1,7 @@
 #pragma once
 
 #include "study/AnswerRecorder.h"
+#include "study/PaceForecast.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -18,4 +19,10 @@ public:
     // up here, except before a session's first question (whose count of due words is then the
     // one shown before it).
     virtual void betweenQuestions(const QDate& today, bool firstOfSession, bool inLine) = 0;
+    // Under an automatic pace, before betweenQuestions: the forecast of the day's pace to run
+    // with the day's fit (or alone, once the model has been fitted to the player), once a study
+    // day, or once more when asked `again`.
+    virtual void askPace(const PaceRequest& request, bool again) = 0;
+    // The figure of the last forecast taken up; nothing before the model's first fit.
+    virtual std::optional<PaceFigure> paceFigure() const = 0;
 };

@@ -24,7 +24,7 @@ std::optional<Fsrs::Weights> fitByCalibration(const History::AnswerFeed& answers
 
 HistoryRebuild::Order History::Impl::order(bool rulesChanged, const QDate& fitDay) const
 {
-    return {policy, rulesChanged, fitDay, owner.fitter_ ? owner.fitter_ : fitByCalibration};
+    return {policy, rulesChanged, fitDay, owner.fitter_ ? owner.fitter_ : fitByCalibration, {}};
 }
 
 bool History::Impl::startBackground(HistoryRebuild::Order order)
@@ -60,6 +60,14 @@ void History::Impl::stopBackground()
 
 bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
 {
+    if (outcome.pace) {
+        // Run again the same day (past the day's work), the forecast may lower the day's figure
+        // but not raise it: new words beyond it are for practice to allow while the player
+        // holds their words (DayPace::takesMore).
+        if (pace && pace->day == outcome.pace->day)
+            outcome.pace->pace = std::min(outcome.pace->pace, pace->pace);
+        pace = outcome.pace;
+    }
     if (outcome.newWeights)
         policy.model = Fsrs::Model(*outcome.newWeights);
     if (outcome.newFakeSpotting)
@@ -110,17 +118,21 @@ bool History::recalibrate(const QDate& today)
 {
     d_->open();
     d_->flush(HistoryDb::BusyTimeoutMs);
-    if (!isSaving() || d_->fitAskedOn == today)
+    const bool fit = d_->fitAskedOn != today;
+    if (!isSaving() || (!fit && !takePace(today, false)))
         return false;
     while (!d_->worker.wait(std::chrono::seconds(1))) {
     }
     takeUpBackgroundWork();
-    d_->fitAskedOn = today;
-    ++statesRevision_; // new weights reorder the words even where no state changed
+    if (fit) {
+        d_->fitAskedOn = today;
+        ++statesRevision_; // new weights reorder the words even where no state changed
+    }
     try {
         Uninterrupted control;
-        HistoryRebuild::Outcome outcome =
-            HistoryRebuild::run(d_->db, d_->order(false, today), control);
+        HistoryRebuild::Order order = d_->order(false, fit ? today : QDate());
+        order.pace = takePace(today);
+        HistoryRebuild::Outcome outcome = HistoryRebuild::run(d_->db, order, control);
         const bool changed = outcome.newWeights.has_value();
         d_->adopt(std::move(outcome));
         d_->flush(HistoryDb::BusyTimeoutMs); // the in-line fit's states are in place on return
@@ -134,18 +146,48 @@ bool History::recalibrate(const QDate& today)
 void History::recalibrateInBackground(const QDate& today)
 {
     d_->open();
-    if (!isSaving() || d_->policy.leitner || d_->fitAskedOn == today)
+    if (!isSaving() || d_->policy.leitner)
         return;
+    QDate fitDay = d_->fitAskedOn == today ? QDate() : today;
     try {
-        if (HistoryRebuild::fittedOn(d_->db, today)) {
+        if (fitDay.isValid() && HistoryRebuild::fittedOn(d_->db, today)) {
             d_->fitAskedOn = today;
-            return;
+            fitDay = QDate();
         }
     } catch (const DbError&) {
         return; // the next answer's write finds out what is wrong
     }
-    if (d_->startBackground(d_->order(false, today)))
+    if (!fitDay.isValid() && !takePace(today, false))
+        return;
+    HistoryRebuild::Order order = d_->order(false, fitDay);
+    order.pace = takePace(today, false);
+    if (!d_->startBackground(std::move(order)))
+        return;
+    if (fitDay.isValid())
         d_->fitAskedOn = today;
+    takePace(today); // asked
+}
+
+void History::askPace(const PaceRequest& request, bool again)
+{
+    paceRequest_ = request;
+    paceAgain_ = paceAgain_ || again;
+}
+
+std::optional<PaceFigure> History::paceFigure() const
+{
+    return d_->pace;
+}
+
+std::optional<PaceRequest> History::takePace(const QDate& today, bool asked)
+{
+    if (!paceRequest_ || d_->policy.leitner || (d_->paceAskedOn == today && !paceAgain_))
+        return std::nullopt;
+    if (asked) {
+        d_->paceAskedOn = today;
+        paceAgain_ = false;
+    }
+    return paceRequest_;
 }
 
 bool History::takeUpBackgroundWork()

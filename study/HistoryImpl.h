@@ -91,7 +91,9 @@ public:
     // Moves a damaged file aside and starts a fresh one; false when it could not be moved.
     bool startAfresh(const DbError& e);
     // Fits and rebuilds; see HistoryRebuild.
-    QDate fitAskedOn; // the study day this History last looked for a fit
+    QDate fitAskedOn;               // the study day this History last looked for a fit
+    QDate paceAskedOn;              // and last ran the forecast of the day's pace
+    std::optional<PaceFigure> pace; // the last forecast's figure
     BackgroundMailbox mailbox;
     // On the owner's thread: the worker's and the writer's news, queued. They outlive both.
     ThreadInbox workerNews{[this] { backgroundFinished(); }};

@@ -3,6 +3,7 @@
 #include "study/Calibration.h"
 #include "study/FakeSpotting.h"
 #include "study/HistoryDb.h"
+#include "study/HistoryProgress.h"
 #include "study/HistorySchema.h"
 #include "study/HistoryWorker.h"
 
@@ -42,6 +43,24 @@ History::AnswerFeed feed(const HistoryDb& db, qint64 throughId, WorkControl& con
             },
             0, throughId);
     };
+}
+
+// The day's pace at the player's recent answers a day, over these states.
+PaceFigure forecastPace(const HistoryDb& db, const MemoryPolicy& policy,
+                        const QHash<QString, WordMemory>& states, const PaceRequest& request)
+{
+    constexpr int DaysLookedAt = 30;
+    QList<PaceForecast::Day> days;
+    for (const History::DayProgress& day : HistoryProgress::lastDays(db, DaysLookedAt, request.now))
+        days.append({day.day, day.answers, day.right});
+    PaceForecast::Inputs in = PaceForecast::inputs(states, request, 0.0);
+    PaceForecast::takeRecent(in, days, states, request.lengths);
+    PaceFigure figure = PaceForecast::choose(in, policy, request.seed);
+    if (qEnvironmentVariableIsSet("LEXITOR_PACE_TRACE"))
+        qInfo("pace %d held %.3f scale %.3f right %.3f new %.1f", figure.pace, figure.held,
+              figure.scale, in.rightShare, in.newPerDay);
+    figure.day = MemoryPolicy::studyDay(request.now);
+    return figure;
 }
 
 } // namespace
@@ -144,6 +163,10 @@ Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
     if (out.rebuilt)
         out.states = replay(db, policy, snapshot, control);
     control.checkpoint();
+    if (order.pace && !order.policy.leitner &&
+        (fitting || !HistorySchema::meta(db, QStringLiteral("fitted_on")).toString().isEmpty()))
+        out.pace = forecastPace(
+            db, policy, out.rebuilt ? out.states : HistorySchema::readStates(db), *order.pace);
     out.throughId = snapshot;
     out.throughUndoId = undoSnapshot;
     if (fitting) {

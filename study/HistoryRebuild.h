@@ -23,6 +23,8 @@ struct Order
     bool rulesChanged = false; // rebuild the states even when the weights stay
     QDate fitDay;              // fit, unless a fit ran on this study day; invalid: no fit
     History::Fitter fitter;
+    // Then the forecast of the day's pace, over the states as fitted, once a fit has run.
+    std::optional<PaceRequest> pace;
 };
 
 struct Outcome
@@ -32,9 +34,10 @@ struct Outcome
     bool rebuilt = false;
     QHash<QString, WordMemory> states; // when rebuilt: the stored states, as of throughId
     qint64 throughId = 0;
-    qint64 throughUndoId = 0; // and of the undo entries up to this one
-    QDate fittedOn;           // a fit ran, on this study day (invalid: none)
-    int fittedAnswers = 0;    // over this many answers
+    qint64 throughUndoId = 0;       // and of the undo entries up to this one
+    QDate fittedOn;                 // a fit ran, on this study day (invalid: none)
+    int fittedAnswers = 0;          // over this many answers
+    std::optional<PaceFigure> pace; // the forecast asked for
 
     // Whether anything is to be stored.
     bool any() const { return rebuilt || fittedOn.isValid(); }

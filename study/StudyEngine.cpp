@@ -107,7 +107,7 @@ StudyQuestion StudyEngine::assemble(bool validKind, int length, const QStringLis
 int StudyEngine::newLeftToday() const
 {
     pools_.advance(clock_.nowUtc());
-    return newWordsLeft(pools_.dayPace(), settings_.newPerDay, FirstDayPace);
+    return newWordsLeft(pools_.dayPace(), newPerDay(), FirstDayPace);
 }
 
 std::optional<StudyQuestion> StudyEngine::uniform()
@@ -329,6 +329,8 @@ void StudyEngine::calibrateOncePerDay()
 {
     if (settings_.mode != StudySettings::Mode::Study)
         return;
+    if (settings_.autoPace && !states_.policy().leitner)
+        log_.askPace(paceRequest(), std::exchange(paceAgain_, false));
     log_.betweenQuestions(MemoryPolicy::studyDay(clock_.nowUtc()), !asked_,
                           !settings_.backgroundFits);
     asked_ = true;
@@ -355,6 +357,13 @@ StudyQuestion StudyEngine::nextPractice()
 {
     moveOn();
     current_ = build(false);
+    if (!current_ && settings_.autoPace) {
+        // Past the day's work: the forecast once more, from where the player stands now (taken
+        // up from the next question on).
+        const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
+        paceAgain_ = pacedAgainOn_ != today;
+        pacedAgainOn_ = today;
+    }
     if (!current_)
         current_ = build(true);
     shownAt_ = clock_.nowUtc();
@@ -430,6 +439,7 @@ StudyStats StudyEngine::stats() const
     if (settings_.mode == StudySettings::Mode::Study) {
         const int unseen = int(wordSet_.size()) - s.seen;
         s.newLeftToday = std::min(newLeftToday(), unseen);
+        s.pace = autoFigure();
     }
     return s;
 }

@@ -34,6 +34,11 @@ struct StudySettings
     // The day's fit runs in the background and is taken up between questions; without, it runs
     // before the question that asks for it, so that a scripted run repeats exactly.
     bool backgroundFits = true;
+    // Auto: new words a day follow the player's fitted model (PaceForecast), at most
+    // newPerDayCap; newPerDay until the model's first fit. Never under the Leitner baseline.
+    bool autoPace = false;
+    int newPerDayCap = 50;
+    quint64 paceSeed = 1; // of the forecast's draws, mixed with the study day
 };
 
 struct StudyQuestion
@@ -46,10 +51,11 @@ struct StudyQuestion
 
 struct StudyStats
 {
-    int seen = 0;         // words of the studied lengths answered at least once
-    int due = 0;          // of those, due now
-    int learned = 0;      // of those, known (MemoryPolicy::isKnown)
-    int newLeftToday = 0; // new words still to come today
+    int seen = 0;                   // words of the studied lengths answered at least once
+    int due = 0;                    // of those, due now
+    int learned = 0;                // of those, known (MemoryPolicy::isKnown)
+    int newLeftToday = 0;           // new words still to come today
+    std::optional<PaceFigure> pace; // under Auto, the forecast's figure in use
 };
 
 struct StudyOutcome
@@ -178,6 +184,12 @@ private:
     QStringList heldBack() const;
     // New words still allowed today (the pace counts words, not questions).
     int newLeftToday() const;
+    // The day's pace: the fixed one, or under Auto the forecast's once there is one.
+    int newPerDay() const;
+    std::optional<PaceFigure> autoFigure() const;
+    PaceRequest paceRequest() const;
+    bool paceAgain_ = false; // the forecast to run again (Keep practising past the day's work)
+    QDate pacedAgainOn_;
     void calibrateOncePerDay();
     void moveOn();
     bool asked_ = false; // a question of this session has been built

@@ -19,6 +19,8 @@ public:
     // New words still to come today at the day's pace, as of the last dueNow(); nothing when
     // unknown.
     virtual std::optional<int> newToday() { return std::nullopt; }
+    // The day's pace of new words in one line, as of the last dueNow(); "" when unknown.
+    virtual QString paceLine() { return {}; }
     // Runs a study session and its summary, modal over parent.
     virtual void study(QWidget* parent) = 0;
     virtual void showProgress(QWidget* parent) = 0;

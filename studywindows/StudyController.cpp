@@ -74,6 +74,8 @@ StudySettings StudyController::settings() const
     settings.newPerDay = prefs.newPerDay;
     settings.lengths = prefs.lengths;
     settings.order = prefs.order;
+    settings.autoPace = prefs.newPerDayAuto;
+    settings.newPerDayCap = prefs.newPerDayCap;
     return settings;
 }
 
@@ -93,8 +95,13 @@ std::optional<int> StudyController::dueNow()
         history_.open();
         if (!inSession_)
             history_.takeUpBackgroundWork();
+        StudySettings shown = settings();
+        const std::optional<PaceFigure> figure = history_.paceFigure();
+        paceLine_ = paceText(shown, figure);
+        if (figure && shown.autoPace && !history_.policy().leitner)
+            shown.newPerDay = std::min(figure->pace, shown.newPerDayCap);
         const DueCount count =
-            countDue(history_, settings(), clock_.nowUtc(), context_.store.wordsGone());
+            countDue(history_, shown, clock_.nowUtc(), context_.store.wordsGone());
         newToday_ = count.newLeftToday;
         return count.due;
     } catch (const std::exception& e) {
@@ -102,6 +109,21 @@ std::optional<int> StudyController::dueNow()
         qWarning().noquote() << "No due count:" << e.what();
         return std::nullopt;
     }
+}
+
+QString StudyController::paceText(const StudySettings& settings,
+                                  const std::optional<PaceFigure>& figure)
+{
+    const auto words = [](int n) {
+        return n == 1 ? QStringLiteral("1 new word") : QStringLiteral("%1 new words").arg(n);
+    };
+    if (!settings.autoPace)
+        return words(settings.newPerDay) + QStringLiteral(" a day, fixed in Settings");
+    if (!figure)
+        return words(std::min(settings.newPerDay, settings.newPerDayCap)) +
+               QStringLiteral(" a day until your memory model is fitted (Auto)");
+    return words(std::min(figure->pace, settings.newPerDayCap)) +
+           QStringLiteral(" today: you hold %1 % of yours").arg(qRound(100.0 * figure->held));
 }
 
 // Today's work, then its summary; from the summary, or from the word that nothing is left to do,

@@ -32,6 +32,10 @@ public:
     // session is running (its engine takes it up between questions).
     std::optional<int> dueNow() override;
     std::optional<int> newToday() override { return newToday_; }
+    QString paceLine() override { return paceLine_; }
+    // "20 new words today: you hold 92 % of yours" under Auto once the model has given a figure;
+    // before that, or with a fixed pace, the pace alone.
+    static QString paceText(const StudySettings& settings, const std::optional<PaceFigure>& figure);
     void study(QWidget* parent) override;
     // A drill of these words now (Browse's Study these): each asked once, then the summary.
     void studyThese(QWidget* parent, const QStringList& words);
@@ -86,6 +90,7 @@ private:
     const WallClock& clock_;
     ProgressModule progress_;
     std::optional<int> newToday_;
+    QString paceLine_;
     WordListChoice lists_;
     bool inSession_ = false;
     std::function<void()> dueChanged_;

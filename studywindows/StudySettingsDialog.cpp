@@ -44,10 +44,29 @@ StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget*
     order_->setCurrentIndex(int(prefs.order));
     order_->setAccessibleName(QStringLiteral("Order of new words"));
 
+    fixed_ = prefs.newPerDay;
+    cap_ = prefs.newPerDayCap;
+    auto_ = new QCheckBox(QStringLiteral("&Auto"), this);
+    auto_->setAccessibleName(QStringLiteral("Auto new words a day"));
+    auto_->setToolTip(QStringLiteral(
+        "Auto: each day your own memory model sets how many new words come in, at most the "
+        "number shown. Until the model is fitted to you, the fixed number is used."));
+    auto_->setChecked(prefs.newPerDayAuto);
+    showPaceMode(prefs.newPerDayAuto);
+    connect(auto_, &QCheckBox::toggled, this, [this](bool automatic) {
+        (automatic ? fixed_ : cap_) = newPerDay_->value();
+        showPaceMode(automatic);
+    });
+    auto* perDayRow = new QHBoxLayout;
+    perDayRow->addWidget(newPerDay_);
+    perDayRow->addWidget(auto_);
+    setTabOrder(newPerDay_, auto_);
+    setTabOrder(auto_, lengths_[0]);
+
     auto* form = new QFormLayout;
     auto* perDayLabel = new QLabel(QStringLiteral("&New words a day:"), this);
     perDayLabel->setBuddy(newPerDay_);
-    form->addRow(perDayLabel, newPerDay_);
+    form->addRow(perDayLabel, perDayRow);
     form->addRow(new QLabel(QStringLiteral("Lengths to study:"), this), lengthRow);
     auto* orderLabel = new QLabel(QStringLiteral("New words &by length:"), this);
     orderLabel->setBuddy(order_);
@@ -64,11 +83,22 @@ StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget*
     newPerDay_->setFocus();
 }
 
+// The number box shows the cap under Auto, else the fixed number.
+void StudySettingsDialog::showPaceMode(bool automatic)
+{
+    newPerDay_->setValue(automatic ? cap_ : fixed_);
+    newPerDay_->setAccessibleName(automatic ? QStringLiteral("Most new words a day")
+                                            : QStringLiteral("New words a day"));
+}
+
 StudyPreferences StudySettingsDialog::preferences() const
 {
     StudyPreferences prefs;
     prefs.newPerDay = newPerDay_->value();
     prefs.order = StudyOrder(order_->currentIndex());
+    prefs.newPerDayAuto = auto_->isChecked();
+    prefs.newPerDay = prefs.newPerDayAuto ? fixed_ : newPerDay_->value();
+    prefs.newPerDayCap = prefs.newPerDayAuto ? newPerDay_->value() : cap_;
     prefs.lengths.clear();
     for (std::size_t i = 0; i < lengths_.size(); ++i) {
         if (lengths_[i]->isChecked())

@@ -11,7 +11,9 @@ class QComboBox;
 class QDialogButtonBox;
 class QSpinBox;
 
-// The study drill's settings: new words a day and the lengths to study. Made for the keyboard:
+// The study drill's settings: new words a day and the lengths to study. New words a day are
+// either Auto (the player's model sets the day's number; the box is then the most it may take) or
+// a fixed number; each keeps its own figure, shown as the check box turns. Made for the keyboard:
 // the number box has the focus, Alt plus the underlined letter reaches every control, Enter
 // takes the settings and Escape leaves them as they were. OK is offered only while at least one
 // length is ticked. Below them, the order the lengths' new words come in: shortest first, or mixed.
@@ -30,5 +32,9 @@ private:
     QSpinBox* newPerDay_ = nullptr;
     std::array<QCheckBox*, 3> lengths_{};
     QComboBox* order_ = nullptr; // items in the order of StudyOrder
+    QCheckBox* auto_ = nullptr;
+    int fixed_ = StudyPreferences::DefaultNewPerDay;  // while the box shows the cap
+    int cap_ = StudyPreferences::DefaultNewPerDayCap; // while the box shows the fixed number
+    void showPaceMode(bool automatic);
     QDialogButtonBox* buttons_ = nullptr;
 };

@@ -432,15 +432,84 @@ private slots:
         number->selectAll();
         QTest::keyClicks(number, QStringLiteral("35"));
         QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-        const auto boxes = dialog.findChildren<QCheckBox*>();
-        QCOMPARE(boxes.size(), 3);
+        auto boxes = dialog.findChildren<QCheckBox*>();
+        QCOMPARE(boxes.size(), 4);
+        QCheckBox* automatic = boxes.takeLast(); // after the lengths
+        QCOMPARE(automatic->accessibleName(), QStringLiteral("Auto new words a day"));
         for (QCheckBox* box : boxes)
             QTest::keyClick(box, Qt::Key_Space);
         QVERIFY(!ok->isEnabled());
         QTest::keyClick(boxes[2], Qt::Key_Space);
         QVERIFY(ok->isEnabled());
-        QCOMPARE(dialog.preferences().newPerDay, 35);
+        // Auto by default: the number is the cap, and the fixed number keeps its own.
+        QCOMPARE(dialog.preferences().newPerDayCap, 35);
+        QCOMPARE(dialog.preferences().newPerDay, StudyPreferences::DefaultNewPerDay);
+        QCOMPARE(number->accessibleName(), QStringLiteral("Most new words a day"));
         QCOMPARE(dialog.preferences().lengths, QList<int>{4});
+        // Off: the box shows the fixed number, which the player sets; the cap stays.
+        QTest::keyClick(automatic, Qt::Key_Space);
+        QCOMPARE(number->value(), StudyPreferences::DefaultNewPerDay);
+        QCOMPARE(number->accessibleName(), QStringLiteral("New words a day"));
+        number->setValue(12);
+        QCOMPARE(dialog.preferences().newPerDay, 12);
+        QCOMPARE(dialog.preferences().newPerDayCap, 35);
+        QVERIFY(!dialog.preferences().newPerDayAuto);
+        QTest::keyClick(automatic, Qt::Key_Space);
+        QCOMPARE(number->value(), 35);
+        QCOMPARE(dialog.preferences().newPerDay, 12);
+    }
+
+    // Auto and its cap, beside the fixed number: unreadable values give the defaults (Auto, 50)
+    // and the file is made to say so.
+    void autoPacePreferences_data()
+    {
+        QTest::addColumn<QString>("automatic");
+        QTest::addColumn<QString>("cap");
+        QTest::addColumn<bool>("expectedAuto");
+        QTest::addColumn<int>("expectedCap");
+        QTest::newRow("unset") << QString() << QString() << true << 50;
+        QTest::newRow("off") << "false"
+                             << "30" << false << 30;
+        QTest::newRow("on, spaced") << " True "
+                                    << " 0 " << true << 0;
+        QTest::newRow("numbers") << "0"
+                                 << "500" << false << 500;
+        QTest::newRow("garbage") << "maybe"
+                                 << "many" << true << 50;
+        QTest::newRow("out of range") << "2"
+                                      << "501" << true << 50;
+    }
+    void autoPacePreferences()
+    {
+        QFETCH(QString, automatic);
+        QFETCH(QString, cap);
+        QFETCH(bool, expectedAuto);
+        QFETCH(int, expectedCap);
+        QSettings settings(QSettings::UserScope, QStringLiteral("Quenmark"));
+        settings.clear();
+        settings.beginGroup(QStringLiteral("Lexitor Trainer Software"));
+        if (!automatic.isNull()) {
+            settings.setValue(QStringLiteral("StudyNewPerDayAuto"), automatic);
+            settings.setValue(QStringLiteral("StudyNewPerDayCap"), cap);
+        }
+        settings.sync();
+        StudyPreferences prefs = StudyPreferences::load();
+        QCOMPARE(prefs.newPerDayAuto, expectedAuto);
+        QCOMPARE(prefs.newPerDayCap, expectedCap);
+        QCOMPARE(prefs.newPerDay, StudyPreferences::DefaultNewPerDay);
+        settings.sync();
+        if (!automatic.isNull()) {
+            const bool readable = automatic.trimmed().toLower() != QStringLiteral("maybe") &&
+                                  automatic != QStringLiteral("2");
+            if (!readable)
+                QCOMPARE(settings.value(QStringLiteral("StudyNewPerDayAuto")).toString(),
+                         QStringLiteral("true"));
+            QCOMPARE(
+                settings.value(QStringLiteral("StudyNewPerDayCap")).toString().trimmed().toInt(),
+                expectedCap);
+        }
+        prefs.store();
+        QCOMPARE(StudyPreferences::load(), prefs);
     }
 
     // The settings sit beside the question count; unreadable values give the defaults, and the
@@ -579,7 +648,12 @@ private slots:
         QVERIFY(StudySettingsDialog::edit(nullptr));
         settings.sync();
         QCOMPARE(settings.value(QStringLiteral("StudyPauseMs")).toString(), QStringLiteral("300"));
-        QCOMPARE(settings.value(QStringLiteral("StudyNewPerDay")).toString(), QStringLiteral("7"));
+        // Auto by default: the box was the cap.
+        QCOMPARE(settings.value(QStringLiteral("StudyNewPerDayCap")).toString(),
+                 QStringLiteral("7"));
+        QCOMPARE(settings.value(QStringLiteral("StudyNewPerDayAuto")).toString(),
+                 QStringLiteral("true"));
+        QCOMPARE(settings.value(QStringLiteral("StudyNewPerDay")).toString(), QStringLiteral("20"));
     }
 };
 

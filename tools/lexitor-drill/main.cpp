@@ -20,6 +20,7 @@
 #include "base/ErrorReporting.h"
 #include "base/PlainText.h"
 #include "base/Random.h"
+#include "base/Settings.h"
 #include "study/History.h"
 #include "study/StudyEngine.h"
 #include "words/WordStore.h"
@@ -200,7 +201,8 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
                                      QStringLiteral("Word lengths to drill, e.g. 2,3."),
                                      QStringLiteral("LIST"), QStringLiteral("2,3,4"));
     const QCommandLineOption newPerDay(
-        QStringLiteral("new-per-day"), QStringLiteral("New words a day in study mode."),
+        QStringLiteral("new-per-day"),
+        QStringLiteral("New words a day in study mode, fixed (default: Auto, at most 50)."),
         QStringLiteral("N"), QString::number(StudySettings().newPerDay));
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the random choices, for a repeatable "
@@ -250,6 +252,11 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
     }
     if (!readOrder(parser, options))
         return 2;
+    // New words a day are Auto, as in the trainer, unless --new-per-day fixes them; Auto keeps
+    // the fixed default until the model's first fit, and the Leitner baseline keeps it always.
+    settings.autoPace = !parser.isSet(newPerDay);
+    settings.newPerDayCap = StudyPreferences::DefaultNewPerDayCap;
+    settings.paceSeed = options.seed.value_or(settings.paceSeed);
     options.wordsPath = parser.isSet(words) ? parser.value(words) : bundledWords();
     // Uniform mode keeps no history unless one is named.
     options.historyPath = parser.value(history);

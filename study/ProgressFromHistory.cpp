@@ -29,11 +29,21 @@ ProgressData fromHistory(const WordStore& store, const History& history, const Q
     for (const History::DayProgress& d : history.lastDays(30, now))
         data.days.append({d.day, d.answers, d.right});
     // The words first, each kind in a list of its own: the non-words missed outnumber the
-    // words after a while, and would bury them.
-    for (const bool valid : {true, false})
-        for (const History::MissedWord& m : history.mostMissed(100, valid))
+    // words after a while, and would bury them. Words a replaced list no longer holds keep their
+    // answers but are no longer words here: they are left out.
+    constexpr int MostMissed = 100;
+    const QSet<QString>& gone = store.wordsGone();
+    for (const bool valid : {true, false}) {
+        int shown = 0;
+        const int asked = MostMissed + (valid ? int(gone.size()) : 0);
+        for (const History::MissedWord& m : history.mostMissed(asked, valid)) {
+            if (shown == MostMissed || (m.valid && gone.contains(m.word)))
+                continue;
             data.missed.append(
                 {m.word, m.misses, m.valid, m.valid ? Meanings::of(store, m.word) : QString()});
+            ++shown;
+        }
+    }
     describe(data);
     return data;
 }

@@ -6,6 +6,7 @@
 #include "base/Settings.h"
 #include "lists/WordListsDialog.h"
 #include "study/DueCount.h"
+#include "study/ProgressFromHistory.h"
 #include "study/StudyEngine.h"
 #include "study/WordListChoice.h"
 #include "studywindows/StudyController.h"
@@ -536,10 +537,8 @@ private slots:
             QCOMPARE(fx.history.path(), history);
     }
 
-    // The words a list no longer holds stay in its history and are no longer asked: the engine
-    // leaves them out of what is due.
     // Words a replaced list no longer holds keep their answers and count nowhere: not due, not
-    // asked. One that comes back with a later list counts again.
+    // asked, not among the words missed most. One that comes back with a later list counts again.
     void goneWordsAreNotDue()
     {
         Fixture fx;
@@ -549,12 +548,21 @@ private slots:
         QList<AnswerRecord> answers;
         for (const QString word : {"QI", "ZA", "QUIZ"})
             for (const int minutes : {0, 2, 15})
-                answers.append(answerOn(word, clock.now.addDays(-30).addSecs(minutes * 60)));
+                answers.append(
+                    answerOn(word, clock.now.addDays(-30).addSecs(minutes * 60), minutes != 2));
         fillHistory(fx.choice.historyPath(name), answers);
         fx.choice.use(name);
         QVERIFY(fx.history.open());
         const StudySettings settings;
         // Gone, still gone when the list is replaced again without them, then back.
+        const auto missedWords = [&] {
+            QStringList words;
+            for (const auto& m :
+                 ProgressFigures::fromHistory(fx.store, fx.history, clock.now).missed)
+                if (m.valid)
+                    words.append(m.word);
+            return words;
+        };
         for (const auto& [list, due] :
              {std::pair{NextWords, 1}, std::pair{NextWords, 1}, std::pair{FirstWords, 3}}) {
             QVERIFY(fx.choice.replace(name, fx.writeList(list, "Next.txt")).written);
@@ -562,6 +570,7 @@ private slots:
             const StudyEngine engine(fx.store, fx.history, clock, fx.t.random, settings);
             QCOMPARE(engine.dueNow(), due);
             QCOMPARE(countDue(fx.history, settings, clock.now, fx.store.wordsGone()).due, due);
+            QCOMPARE(missedWords().size(), due);
         }
     }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "study/AnswerRecorder.h"
-#include "study/PaceForecast.h"
+#include "study/AutoPace.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -19,10 +19,9 @@ public:
     // up here, except before a session's first question (whose count of due words is then the
     // one shown before it).
     virtual void betweenQuestions(const QDate& today, bool firstOfSession, bool inLine) = 0;
-    // Under an automatic pace, before betweenQuestions: the forecast of the day's pace to run
-    // with the day's fit (or alone, once the model has been fitted to the player), once a study
-    // day, or once more when asked `again`.
-    virtual void askPace(const PaceRequest& request, bool again) = 0;
-    // The figure of the last forecast taken up; nothing before the model's first fit.
+    // Under an automatic pace, before betweenQuestions: the day's figure (the player's recent
+    // answers a day) to read with the day's fit, or alone, once a study day.
+    virtual void askPace(const QDateTime& now) = 0;
+    // The last figure taken up; nothing before it was read, or with no answers before today.
     virtual std::optional<PaceFigure> paceFigure() const = 0;
 };

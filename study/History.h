@@ -146,7 +146,7 @@ public:
     // Moves on with every change of the states (see WordStateView).
     quint64 statesRevision() const override { return statesRevision_; }
     void betweenQuestions(const QDate& today, bool firstOfSession, bool inLine) override;
-    void askPace(const PaceRequest& request, bool again) override;
+    void askPace(const QDateTime& now) override;
     std::optional<PaceFigure> paceFigure() const override;
     // The answers stored in the file, less those taken back.
     int answerCount() const;
@@ -187,10 +187,9 @@ private:
     std::function<void()> backgroundDone_;
     Impl* d_;
     quint64 statesRevision_ = 0;
-    std::optional<PaceRequest> paceRequest_; // the last asked for, not yet run on its day
-    bool paceAgain_ = false;
+    QDateTime paceAsked_; // when the figure was last asked for (invalid: never)
     // The forecast due today, if any; taking it marks it asked, unless `asked` is false.
-    std::optional<PaceRequest> takePace(const QDate& today, bool asked = true);
+    QDateTime takePace(const QDate& today, bool asked = true);
     // The histories of lists switched from, while answers given on them wait to be written.
     std::vector<std::unique_ptr<Impl>> leftBehind_;
 

@@ -60,14 +60,8 @@ void History::Impl::stopBackground()
 
 bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
 {
-    if (outcome.pace) {
-        // Run again the same day (past the day's work), the forecast may lower the day's figure
-        // but not raise it: new words beyond it are for practice to allow while the player
-        // holds their words (DayPace::takesMore).
-        if (pace && pace->day == outcome.pace->day)
-            outcome.pace->pace = std::min(outcome.pace->pace, pace->pace);
+    if (outcome.pace)
         pace = outcome.pace;
-    }
     if (outcome.newWeights)
         policy.model = Fsrs::Model(*outcome.newWeights);
     if (outcome.newFakeSpotting)
@@ -119,7 +113,7 @@ bool History::recalibrate(const QDate& today)
     d_->open();
     d_->flush(HistoryDb::BusyTimeoutMs);
     const bool fit = d_->fitAskedOn != today;
-    if (!isSaving() || (!fit && !takePace(today, false)))
+    if (!isSaving() || (!fit && !takePace(today, false).isValid()))
         return false;
     while (!d_->worker.wait(std::chrono::seconds(1))) {
     }
@@ -131,7 +125,7 @@ bool History::recalibrate(const QDate& today)
     try {
         Uninterrupted control;
         HistoryRebuild::Order order = d_->order(false, fit ? today : QDate());
-        order.pace = takePace(today);
+        order.paceAt = takePace(today);
         HistoryRebuild::Outcome outcome = HistoryRebuild::run(d_->db, order, control);
         const bool changed = outcome.newWeights.has_value();
         d_->adopt(std::move(outcome));
@@ -157,10 +151,10 @@ void History::recalibrateInBackground(const QDate& today)
     } catch (const DbError&) {
         return; // the next answer's write finds out what is wrong
     }
-    if (!fitDay.isValid() && !takePace(today, false))
+    if (!fitDay.isValid() && !takePace(today, false).isValid())
         return;
     HistoryRebuild::Order order = d_->order(false, fitDay);
-    order.pace = takePace(today, false);
+    order.paceAt = takePace(today, false);
     if (!d_->startBackground(std::move(order)))
         return;
     if (fitDay.isValid())
@@ -168,10 +162,9 @@ void History::recalibrateInBackground(const QDate& today)
     takePace(today); // asked
 }
 
-void History::askPace(const PaceRequest& request, bool again)
+void History::askPace(const QDateTime& now)
 {
-    paceRequest_ = request;
-    paceAgain_ = paceAgain_ || again;
+    paceAsked_ = now;
 }
 
 std::optional<PaceFigure> History::paceFigure() const
@@ -179,15 +172,13 @@ std::optional<PaceFigure> History::paceFigure() const
     return d_->pace;
 }
 
-std::optional<PaceRequest> History::takePace(const QDate& today, bool asked)
+QDateTime History::takePace(const QDate& today, bool asked)
 {
-    if (!paceRequest_ || d_->policy.leitner || (d_->paceAskedOn == today && !paceAgain_))
-        return std::nullopt;
-    if (asked) {
+    if (!paceAsked_.isValid() || d_->policy.leitner || d_->paceAskedOn == today)
+        return {};
+    if (asked)
         d_->paceAskedOn = today;
-        paceAgain_ = false;
-    }
-    return paceRequest_;
+    return paceAsked_;
 }
 
 bool History::takeUpBackgroundWork()

@@ -92,8 +92,8 @@ public:
     bool startAfresh(const DbError& e);
     // Fits and rebuilds; see HistoryRebuild.
     QDate fitAskedOn;               // the study day this History last looked for a fit
-    QDate paceAskedOn;              // and last ran the forecast of the day's pace
-    std::optional<PaceFigure> pace; // the last forecast's figure
+    QDate paceAskedOn;              // and last read the day's pace figure
+    std::optional<PaceFigure> pace; // the last figure read
     BackgroundMailbox mailbox;
     // On the owner's thread: the worker's and the writer's news, queued. They outlive both.
     ThreadInbox workerNews{[this] { backgroundFinished(); }};

@@ -45,22 +45,14 @@ History::AnswerFeed feed(const HistoryDb& db, qint64 throughId, WorkControl& con
     };
 }
 
-// The day's pace at the player's recent answers a day, over these states.
-PaceFigure forecastPace(const HistoryDb& db, const MemoryPolicy& policy,
-                        const QHash<QString, WordMemory>& states, const PaceRequest& request)
+// The day's automatic pace at the player's recent answers a day.
+std::optional<PaceFigure> dayPace(const HistoryDb& db, const QDateTime& now)
 {
     constexpr int DaysLookedAt = 30;
-    QList<PaceForecast::Day> days;
-    for (const History::DayProgress& day : HistoryProgress::lastDays(db, DaysLookedAt, request.now))
-        days.append({day.day, day.answers, day.right});
-    PaceForecast::Inputs in = PaceForecast::inputs(states, request, 0.0);
-    PaceForecast::takeRecent(in, days, states, request.lengths);
-    PaceFigure figure = PaceForecast::choose(in, policy, request.seed);
-    if (qEnvironmentVariableIsSet("LEXITOR_PACE_TRACE"))
-        qInfo("pace %d held %.3f scale %.3f right %.3f new %.1f", figure.pace, figure.held,
-              figure.scale, in.rightShare, in.newPerDay);
-    figure.day = MemoryPolicy::studyDay(request.now);
-    return figure;
+    QList<int> byDay;
+    for (const History::DayProgress& day : HistoryProgress::lastDays(db, DaysLookedAt, now))
+        byDay.append(day.answers);
+    return AutoPace::figure(byDay, now);
 }
 
 } // namespace
@@ -163,10 +155,8 @@ Outcome run(const HistoryDb& db, const Order& order, WorkControl& control)
     if (out.rebuilt)
         out.states = replay(db, policy, snapshot, control);
     control.checkpoint();
-    if (order.pace && !order.policy.leitner &&
-        (fitting || !HistorySchema::meta(db, QStringLiteral("fitted_on")).toString().isEmpty()))
-        out.pace = forecastPace(
-            db, policy, out.rebuilt ? out.states : HistorySchema::readStates(db), *order.pace);
+    if (order.paceAt.isValid() && !order.policy.leitner)
+        out.pace = dayPace(db, order.paceAt);
     out.throughId = snapshot;
     out.throughUndoId = undoSnapshot;
     if (fitting) {

@@ -23,8 +23,8 @@ struct Order
     bool rulesChanged = false; // rebuild the states even when the weights stay
     QDate fitDay;              // fit, unless a fit ran on this study day; invalid: no fit
     History::Fitter fitter;
-    // Then the forecast of the day's pace, over the states as fitted, once a fit has run.
-    std::optional<PaceRequest> pace;
+    // Then the day's automatic pace (AutoPace), from the answers of the last days.
+    QDateTime paceAt; // invalid: none
 };
 
 struct Outcome
@@ -37,7 +37,7 @@ struct Outcome
     qint64 throughUndoId = 0;       // and of the undo entries up to this one
     QDate fittedOn;                 // a fit ran, on this study day (invalid: none)
     int fittedAnswers = 0;          // over this many answers
-    std::optional<PaceFigure> pace; // the forecast asked for
+    std::optional<PaceFigure> pace; // the day's pace asked for, once there are answers to go by
 
     // Whether anything is to be stored.
     bool any() const { return rebuilt || fittedOn.isValid(); }

@@ -330,7 +330,7 @@ void StudyEngine::calibrateOncePerDay()
     if (settings_.mode != StudySettings::Mode::Study)
         return;
     if (settings_.autoPace && !states_.policy().leitner)
-        log_.askPace(paceRequest(), std::exchange(paceAgain_, false));
+        log_.askPace(clock_.nowUtc());
     log_.betweenQuestions(MemoryPolicy::studyDay(clock_.nowUtc()), !asked_,
                           !settings_.backgroundFits);
     asked_ = true;
@@ -357,13 +357,6 @@ StudyQuestion StudyEngine::nextPractice()
 {
     moveOn();
     current_ = build(false);
-    if (!current_ && settings_.autoPace) {
-        // Past the day's work: the forecast once more, from where the player stands now (taken
-        // up from the next question on).
-        const QDate today = MemoryPolicy::studyDay(clock_.nowUtc());
-        paceAgain_ = pacedAgainOn_ != today;
-        pacedAgainOn_ = today;
-    }
     if (!current_)
         current_ = build(true);
     shownAt_ = clock_.nowUtc();

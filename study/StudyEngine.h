@@ -34,12 +34,15 @@ struct StudySettings
     // The day's fit runs in the background and is taken up between questions; without, it runs
     // before the question that asks for it, so that a scripted run repeats exactly.
     bool backgroundFits = true;
-    // Auto: new words a day follow the player's fitted model (PaceForecast), at most
-    // newPerDayCap; newPerDay until the model's first fit. Never under the Leitner baseline.
+    // Auto: new words a day follow the player's recent answers a day (AutoPace: newPerDay at
+    // 150 answers a day, in proportion), at most newPerDayCap; newPerDay until there are answers
+    // before today. Never under the Leitner baseline.
     bool autoPace = false;
     int newPerDayCap = 50;
-    quint64 paceSeed = 1; // of the forecast's draws, mixed with the study day
 };
+
+// The day's pace under these settings: the fixed one, or under Auto the one the figure gives.
+int autoPace(const StudySettings& settings, const std::optional<PaceFigure>& figure);
 
 struct StudyQuestion
 {
@@ -55,7 +58,7 @@ struct StudyStats
     int due = 0;                    // of those, due now
     int learned = 0;                // of those, known (MemoryPolicy::isKnown)
     int newLeftToday = 0;           // new words still to come today
-    std::optional<PaceFigure> pace; // under Auto, the forecast's figure in use
+    std::optional<PaceFigure> pace; // under Auto, the figure in use
 };
 
 struct StudyOutcome
@@ -184,12 +187,9 @@ private:
     QStringList heldBack() const;
     // New words still allowed today (the pace counts words, not questions).
     int newLeftToday() const;
-    // The day's pace: the fixed one, or under Auto the forecast's once there is one.
+    // The day's pace (autoPace).
     int newPerDay() const;
     std::optional<PaceFigure> autoFigure() const;
-    PaceRequest paceRequest() const;
-    bool paceAgain_ = false; // the forecast to run again (Keep practising past the day's work)
-    QDate pacedAgainOn_;
     void calibrateOncePerDay();
     void moveOn();
     bool asked_ = false; // a question of this session has been built

@@ -1,7 +1,6 @@
-// The study engine's day's pace of new words: fixed, or under Auto the forecast's figure (see
-// PaceForecast), which the history works out with the day's fit.
+// The study engine's day's pace of new words: fixed, or under Auto scaled to the player's recent
+// answers a day (see AutoPace), which the history reads with the day's fit.
 
-#include "base/Random.h"
 #include "study/StudyEngine.h"
 
 #include <algorithm>
@@ -16,20 +15,14 @@ std::optional<PaceFigure> StudyEngine::autoFigure() const
 
 int StudyEngine::newPerDay() const
 {
-    if (!settings_.autoPace || states_.policy().leitner)
-        return settings_.newPerDay;
-    const std::optional<PaceFigure> figure = autoFigure();
-    return std::min(figure ? figure->pace : settings_.newPerDay, settings_.newPerDayCap);
+    return autoPace(settings_, autoFigure());
 }
 
-PaceRequest StudyEngine::paceRequest() const
+int autoPace(const StudySettings& settings, const std::optional<PaceFigure>& figure)
 {
-    PaceRequest request;
-    request.lengths = settings_.lengths;
-    request.listWords = int(wordSet_.size());
-    request.cap = settings_.newPerDayCap;
-    request.now = clock_.nowUtc();
-    quint64 mix = settings_.paceSeed ^ quint64(MemoryPolicy::studyDay(request.now).toJulianDay());
-    request.seed = SplitMix64(mix);
-    return request;
+    if (!settings.autoPace)
+        return settings.newPerDay;
+    if (!figure)
+        return std::min(settings.newPerDay, settings.newPerDayCap);
+    return AutoPace::pace(settings.newPerDay, settings.newPerDayCap, figure->answersPerDay);
 }

@@ -98,8 +98,8 @@ std::optional<int> StudyController::dueNow()
         StudySettings shown = settings();
         const std::optional<PaceFigure> figure = history_.paceFigure();
         paceLine_ = paceText(shown, figure);
-        if (figure && shown.autoPace && !history_.policy().leitner)
-            shown.newPerDay = std::min(figure->pace, shown.newPerDayCap);
+        if (!history_.policy().leitner)
+            shown.newPerDay = autoPace(shown, figure);
         const DueCount count =
             countDue(history_, shown, clock_.nowUtc(), context_.store.wordsGone());
         newToday_ = count.newLeftToday;
@@ -120,10 +120,11 @@ QString StudyController::paceText(const StudySettings& settings,
     if (!settings.autoPace)
         return words(settings.newPerDay) + QStringLiteral(" a day, fixed in Settings");
     if (!figure)
-        return words(std::min(settings.newPerDay, settings.newPerDayCap)) +
-               QStringLiteral(" a day until your memory model is fitted (Auto)");
-    return words(std::min(figure->pace, settings.newPerDayCap)) +
-           QStringLiteral(" today: you hold %1 % of yours").arg(qRound(100.0 * figure->held));
+        return words(autoPace(settings, figure)) +
+               QStringLiteral(" a day until you have a day of answers behind you (Auto)");
+    return words(autoPace(settings, figure)) +
+           QStringLiteral(" today, for your %1 answers a day (Auto)")
+               .arg(qRound(figure->answersPerDay));
 }
 
 // Today's work, then its summary; from the summary, or from the word that nothing is left to do,

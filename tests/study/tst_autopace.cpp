@@ -1,5 +1,6 @@
 #include "HistoryFill.h"
 #include "StudyFixture.h"
+#include "study/AutoPace.h"
 #include "study/StudyEngine.h"
 
 #include <QStandardPaths>
@@ -12,25 +13,33 @@ StudySettings paced(bool automatic, int cap)
     StudySettings settings;
     settings.newPerDay = 20;
     settings.lengths = {2};
-    settings.backgroundFits = false; // the fit and the forecast run before the question
+    settings.backgroundFits = false; // the figure is read before the question
     settings.autoPace = automatic;
     settings.newPerDayCap = cap;
-    settings.paceSeed = 5;
     return settings;
 }
 
-// A player with `answers` answers on the first 100 of 200 words over the 20 days before
-// yesterday, and an engine over their history (the fit a scripted one).
+// A player who gave `answersByDay` answers (oldest first, yesterday last) on the first 100 of
+// 200 words, and an engine over their history (the fit a scripted one).
 struct Player
 {
-    Player(int answers, StudySettings settings, bool leitner = false)
+    Player(const QList<int>& answersByDay, StudySettings settings, bool leitner = false)
         : f(WordDatabase::sequentialWords(2, 200), settings)
     {
         const QString path = f.dir.filePath(QStringLiteral("history.sqlite"));
         f.engine.reset();
         f.history.reset();
-        fillHistory(path, spreadAnswers(WordDatabase::sequentialWords(2, 100), answers,
-                                        f.clock.now.addDays(-1), 20));
+        const QStringList words = WordDatabase::sequentialWords(2, 100);
+        const QDate today = MemoryPolicy::studyDay(f.clock.nowUtc());
+        QList<AnswerRecord> answers;
+        for (qsizetype day = 0; day < answersByDay.size(); ++day) {
+            const QDateTime start =
+                MemoryPolicy::dayStart(today.addDays(-(answersByDay.size() - day))).addSecs(3600);
+            for (int i = 0; i < answersByDay[day]; ++i)
+                answers.append(answerOn(words[(answers.size() * 7) % words.size()],
+                                        start.addSecs(i * 20), i % 5 != 0));
+        }
+        fillHistory(path, answers);
         MemoryPolicy policy;
         policy.leitner = leitner;
         f.history = std::make_unique<History>(f.messages, path, policy);
@@ -43,8 +52,8 @@ struct Player
 
 } // namespace
 
-// The automatic pace in the engine: the fixed pace until the model's first fit, then the
-// forecast's figure, within the cap; never under the Leitner baseline.
+// The automatic pace of new words: the fixed pace, meant for 150 answers a day, scaled to the
+// player's recent answers a day and held under the cap.
 class AutoPaceTest : public QObject
 {
     Q_OBJECT
@@ -52,72 +61,53 @@ class AutoPaceTest : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void paceFollowsTheFit_data()
+    // The engine's day's pace from the history's last days: it rises with the answers a day and
+    // falls with them, never passes the cap, skips days off and looks at a week at most. Before
+    // any day of answers, with a fixed pace, and under the Leitner baseline, the fixed pace.
+    void paceFollowsTheAnswers_data()
     {
-        QTest::addColumn<int>("answers");
+        QTest::addColumn<QList<int>>("byDay"); // answers, oldest first, yesterday last
         QTest::addColumn<bool>("automatic");
         QTest::addColumn<int>("cap");
         QTest::addColumn<bool>("leitner");
-        QTest::addColumn<bool>("figure"); // else the fixed pace, 20
-        QTest::newRow("no fit yet") << 100 << true << 50 << false << false;
-        QTest::newRow("fitted, fixed pace") << 400 << false << 50 << false << false;
-        QTest::newRow("fitted") << 400 << true << 50 << false << true;
-        QTest::newRow("fitted, cap 7") << 400 << true << 7 << false << true;
-        QTest::newRow("fitted, cap 0") << 400 << true << 0 << false << true;
-        QTest::newRow("no fit yet, cap 12") << 100 << true << 12 << false << false;
-        QTest::newRow("Leitner") << 400 << true << 50 << true << false;
+        QTest::addColumn<int>("pace");
+        QTest::newRow("first day") << QList<int>{} << true << 50 << false << 60; // three times
+        QTest::newRow("first day, cap 12") << QList<int>{} << true << 12 << false << 36;
+        QTest::newRow("fifty a day") << QList<int>{50, 50, 50} << true << 50 << false << 7;
+        QTest::newRow("as meant") << QList<int>{150, 150} << true << 50 << false << 20;
+        QTest::newRow("twice as many") << QList<int>{300, 300} << true << 50 << false << 40;
+        QTest::newRow("over the cap") << QList<int>{600} << true << 50 << false << 50;
+        QTest::newRow("cap 12") << QList<int>{300} << true << 12 << false << 12;
+        QTest::newRow("cap 0") << QList<int>{300} << true << 0 << false << 0;
+        QTest::newRow("a handful") << QList<int>{3} << true << 50 << false << 1;
+        QTest::newRow("days off skipped") << QList<int>{150, 0, 0, 60} << true << 50 << false << 14;
+        QTest::newRow("a week at most")
+            << QList<int>{900, 30, 30, 30, 30, 30, 30, 30} << true << 50 << false << 4;
+        QTest::newRow("fixed") << QList<int>{50, 50} << false << 50 << false << 20;
+        QTest::newRow("Leitner") << QList<int>{50, 50} << true << 50 << true << 20;
     }
-    void paceFollowsTheFit()
+    void paceFollowsTheAnswers()
     {
-        QFETCH(int, answers);
+        QFETCH(QList<int>, byDay);
         QFETCH(bool, automatic);
         QFETCH(int, cap);
         QFETCH(bool, leitner);
-        QFETCH(bool, figure);
-        Player p(answers, paced(automatic, cap), leitner);
-        QVERIFY(p.f.engine->next()); // the day's fit and forecast run before it
+        QFETCH(int, pace);
+        Player p(byDay, paced(automatic, cap), leitner);
+        QVERIFY(p.f.engine->next()); // the day's figure is read before it
         const StudyStats stats = p.f.engine->stats();
+        QCOMPARE(stats.newLeftToday, pace);
+        const bool figure = automatic && !leitner && !byDay.isEmpty();
         QCOMPARE(stats.pace.has_value(), figure);
-        if (!figure) {
-            QCOMPARE(stats.newLeftToday, automatic && !leitner ? std::min(20, cap) : 20);
-            return;
-        }
-        QCOMPARE(stats.pace->day, MemoryPolicy::studyDay(p.f.clock.nowUtc()));
-        QCOMPARE_LE(stats.newLeftToday, cap);
-        QCOMPARE(stats.newLeftToday, std::min(stats.pace->pace, cap));
-        QCOMPARE_GT(stats.pace->held, 0.0);
-        QCOMPARE_LE(stats.pace->held, 1.0);
+        if (figure)
+            QCOMPARE(stats.pace->day, MemoryPolicy::studyDay(p.f.clock.nowUtc()));
     }
 
-    // Past the day's work the forecast runs again, and may lower the day's figure, never raise
-    // it (more new words in practice are for DayPace::takesMore to allow).
-    void practiceRunsTheForecastAgain()
+    // A fixed pace of none stays none under Auto, whatever the answers.
+    void noneStaysNone()
     {
-        Player p(400, paced(true, 50));
-        QVERIFY(p.f.engine->next());
-        const std::optional<PaceFigure> first = p.f.engine->stats().pace;
-        QVERIFY(first);
-        p.f.session(QSet<QString>(), 400);
-        QVERIFY(!p.f.engine->next());
-        p.f.engine->nextPractice();
-        p.f.engine->nextPractice();
-        const std::optional<PaceFigure> again = p.f.engine->stats().pace;
-        QVERIFY(again);
-        QCOMPARE(again->day, first->day);
-        QCOMPARE_LE(again->pace, first->pace);
-    }
-
-    // The same history, clock and seed: the same figure.
-    void sameSeedSameFigure()
-    {
-        Player a(400, paced(true, 50));
-        Player b(400, paced(true, 50));
-        b.f.clock.now = a.f.clock.now;
-        QVERIFY(a.f.engine->next());
-        QVERIFY(b.f.engine->next());
-        QVERIFY(a.f.engine->stats().pace);
-        QCOMPARE(a.f.engine->stats().pace->pace, b.f.engine->stats().pace->pace);
-        QCOMPARE(a.f.engine->stats().pace->held, b.f.engine->stats().pace->held);
+        QCOMPARE(AutoPace::pace(0, 50, 600.0), 0);
+        QCOMPARE(AutoPace::pace(20, 50, 0.0), 1);
     }
 };
 

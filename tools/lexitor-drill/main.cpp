@@ -202,7 +202,8 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
                                      QStringLiteral("LIST"), QStringLiteral("2,3,4"));
     const QCommandLineOption newPerDay(
         QStringLiteral("new-per-day"),
-        QStringLiteral("New words a day in study mode, fixed (default: Auto, at most 50)."),
+        QStringLiteral("New words a day in study mode, fixed (default: Auto, 20 at 150 "
+                       "answers a day, at most 50)."),
         QStringLiteral("N"), QString::number(StudySettings().newPerDay));
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the random choices, for a repeatable "
@@ -252,11 +253,10 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
     }
     if (!readOrder(parser, options))
         return 2;
-    // New words a day are Auto, as in the trainer, unless --new-per-day fixes them; Auto keeps
-    // the fixed default until the model's first fit, and the Leitner baseline keeps it always.
+    // New words a day are Auto, as in the trainer, unless --new-per-day fixes them; the Leitner
+    // baseline keeps the fixed default always.
     settings.autoPace = !parser.isSet(newPerDay);
     settings.newPerDayCap = StudyPreferences::DefaultNewPerDayCap;
-    settings.paceSeed = options.seed.value_or(settings.paceSeed);
     options.wordsPath = parser.isSet(words) ? parser.value(words) : bundledWords();
     // Uniform mode keeps no history unless one is named.
     options.historyPath = parser.value(history);

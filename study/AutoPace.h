@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+
+#include <optional>
+
+// The player's recent answers a day, which the day's automatic pace follows.
+struct PaceFigure
+{
+    double answersPerDay = 0.0;
+    QDate day; // the study day it was read on
+};
+
+// New words a day that follow how much the player studies. The fixed pace is meant for a player
+// who answers ReferenceAnswers questions a day; one who answers fewer gets fewer new words, in
+// proportion, so that the reviews the new words bring keep fitting in the day, and one who
+// answers more gets more, up to the cap. The answers a day are the player's recent ones (the last
+// seven days with answers before today), so that the figure holds all day.
+namespace AutoPace {
+
+constexpr double ReferenceAnswers = 150.0;
+
+// The days (by index into `answersByDay`, oldest first, today last) that stand for the player's
+// recent answers: the last (at most) seven with answers before today, newest first.
+QList<qsizetype> recentDays(const QList<int>& answersByDay);
+
+// The day's figure: the mean answers over the recentDays; nothing before a day with answers
+// ahead of today.
+std::optional<PaceFigure> figure(const QList<int>& answersByDay, const QDateTime& now);
+
+// The day's pace at these answers a day: the fixed pace scaled to them, rounded, at least one
+// word while the fixed pace allows any, and never over the cap.
+int pace(int newPerDay, int cap, double answersPerDay);
+
+} // namespace AutoPace

@@ -49,8 +49,9 @@ StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget*
     auto_ = new QCheckBox(QStringLiteral("&Auto"), this);
     auto_->setAccessibleName(QStringLiteral("Auto new words a day"));
     auto_->setToolTip(QStringLiteral(
-        "Auto: each day your own memory model sets how many new words come in, at most the "
-        "number shown. Until the model is fitted to you, the fixed number is used."));
+        "Auto: new words follow how many questions you answer a day (the fixed number at 150 "
+        "answers a day, more or fewer in proportion), at most the number shown. Until you have "
+        "a day of answers behind you, the fixed number is used."));
     auto_->setChecked(prefs.newPerDayAuto);
     showPaceMode(prefs.newPerDayAuto);
     connect(auto_, &QCheckBox::toggled, this, [this](bool automatic) {

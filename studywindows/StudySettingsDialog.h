@@ -12,7 +12,7 @@ class QDialogButtonBox;
 class QSpinBox;
 
 // The study drill's settings: new words a day and the lengths to study. New words a day are
-// either Auto (the player's model sets the day's number; the box is then the most it may take) or
+// either Auto (the player's answers a day set the day's number; the box is then the most) or
 // a fixed number; each keeps its own figure, shown as the check box turns. Made for the keyboard:
 // the number box has the focus, Alt plus the underlined letter reaches every control, Enter
 // takes the settings and Escape leaves them as they were. OK is offered only while at least one

@@ -459,6 +459,39 @@ private slots:
         QCOMPARE(dialog.preferences().newPerDay, 12);
     }
 
+    // The main window's line on the day's pace says which rule set it, and what Auto went by.
+    void paceLine_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<int>("cap");
+        QTest::addColumn<double>("perDay"); // negative: no figure yet
+        QTest::addColumn<QString>("line");
+        QTest::newRow("fixed") << false << 50 << 50.0 << "20 new words a day, fixed in Settings";
+        QTest::newRow("no answers yet")
+            << true << 50 << -1.0
+            << "20 new words a day until you have a day of answers behind you (Auto)";
+        QTest::newRow("fifty a day")
+            << true << 50 << 49.6 << "7 new words today, for your 50 answers a day (Auto)";
+        QTest::newRow("one word") << true << 50 << 4.0
+                                  << "1 new word today, for your 4 answers a day (Auto)";
+        QTest::newRow("capped") << true << 30 << 400.0
+                                << "30 new words today, for your 400 answers a day (Auto)";
+    }
+    void paceLine()
+    {
+        QFETCH(bool, automatic);
+        QFETCH(int, cap);
+        QFETCH(double, perDay);
+        QFETCH(QString, line);
+        StudySettings settings;
+        settings.autoPace = automatic;
+        settings.newPerDayCap = cap;
+        std::optional<PaceFigure> figure;
+        if (perDay >= 0.0)
+            figure = PaceFigure{perDay, QDate::currentDate()};
+        QCOMPARE(StudyController::paceText(settings, figure), line);
+    }
+
     // Auto and its cap, beside the fixed number: unreadable values give the defaults (Auto, 50)
     // and the file is made to say so.
     void autoPacePreferences_data()

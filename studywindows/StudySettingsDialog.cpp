@@ -88,6 +88,7 @@ StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget*
 void StudySettingsDialog::showPaceMode(bool automatic)
 {
     newPerDay_->setValue(automatic ? cap_ : fixed_);
+    newPerDay_->setPrefix(automatic ? QStringLiteral("at most ") : QString());
     newPerDay_->setAccessibleName(automatic ? QStringLiteral("Most new words a day")
                                             : QStringLiteral("New words a day"));
 }
@@ -95,7 +96,6 @@ void StudySettingsDialog::showPaceMode(bool automatic)
 StudyPreferences StudySettingsDialog::preferences() const
 {
     StudyPreferences prefs;
-    prefs.newPerDay = newPerDay_->value();
     prefs.order = StudyOrder(order_->currentIndex());
     prefs.newPerDayAuto = auto_->isChecked();
     prefs.newPerDay = prefs.newPerDayAuto ? fixed_ : newPerDay_->value();

@@ -179,6 +179,31 @@ bool readOrder(const QCommandLineParser& parser, Options& options)
     return true;
 }
 
+const QString NewPerDayOption = QStringLiteral("new-per-day");
+
+QCommandLineOption newPerDayOption()
+{
+    return QCommandLineOption(NewPerDayOption,
+                              QStringLiteral("New words a day in study mode, fixed (default: Auto, "
+                                             "20 at 150 answers a day, at most 50)."),
+                              QStringLiteral("N"), QString::number(StudySettings().newPerDay));
+}
+
+// Sets the pace of new words from --new-per-day; false (after saying why) when it is no count.
+// Without it the pace is Auto, as in the trainer; the Leitner baseline keeps the fixed default.
+bool readNewPerDay(const QCommandLineParser& parser, StudySettings& settings)
+{
+    bool ok = false;
+    settings.newPerDay = parser.value(NewPerDayOption).toInt(&ok);
+    if (!ok || settings.newPerDay < 0) {
+        error(QStringLiteral("--new-per-day takes a whole number, 0 or more"));
+        return false;
+    }
+    settings.autoPace = !parser.isSet(NewPerDayOption);
+    settings.newPerDayCap = StudyPreferences::DefaultNewPerDayCap;
+    return true;
+}
+
 // The options, or the exit code of a usage error (after saying what is wrong).
 std::variant<Options, int> parseOptions(const QCoreApplication& app)
 {
@@ -200,11 +225,6 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
     const QCommandLineOption lengths(QStringLiteral("lengths"),
                                      QStringLiteral("Word lengths to drill, e.g. 2,3."),
                                      QStringLiteral("LIST"), QStringLiteral("2,3,4"));
-    const QCommandLineOption newPerDay(
-        QStringLiteral("new-per-day"),
-        QStringLiteral("New words a day in study mode, fixed (default: Auto, 20 at 150 "
-                       "answers a day, at most 50)."),
-        QStringLiteral("N"), QString::number(StudySettings().newPerDay));
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the random choices, for a repeatable "
                                                  "run."),
@@ -213,7 +233,7 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
         QStringLiteral("scheduler"),
         QStringLiteral("fsrs (the trainer's) or leitner (a plain baseline, for benchmarks)."),
         QStringLiteral("NAME"), QStringLiteral("fsrs"));
-    parser.addOptions({words, history, mode, lengths, newPerDay, seed, scheduler});
+    parser.addOptions({words, history, mode, lengths, newPerDayOption(), seed, scheduler});
     parser.addOption(orderOption());
     parser.process(app);
 
@@ -233,12 +253,9 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
         return 2;
     }
     settings.lengths = *lengthList;
-    bool ok = false;
-    settings.newPerDay = parser.value(newPerDay).toInt(&ok);
-    if (!ok || settings.newPerDay < 0) {
-        error(QStringLiteral("--new-per-day takes a whole number, 0 or more"));
+    if (!readNewPerDay(parser, settings))
         return 2;
-    }
+    bool ok = false;
     if (parser.isSet(seed)) {
         options.seed = parser.value(seed).toULongLong(&ok);
         if (!ok) {
@@ -253,10 +270,6 @@ std::variant<Options, int> parseOptions(const QCoreApplication& app)
     }
     if (!readOrder(parser, options))
         return 2;
-    // New words a day are Auto, as in the trainer, unless --new-per-day fixes them; the Leitner
-    // baseline keeps the fixed default always.
-    settings.autoPace = !parser.isSet(newPerDay);
-    settings.newPerDayCap = StudyPreferences::DefaultNewPerDayCap;
     options.wordsPath = parser.isSet(words) ? parser.value(words) : bundledWords();
     // Uniform mode keeps no history unless one is named.
     options.historyPath = parser.value(history);

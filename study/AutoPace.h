@@ -11,6 +11,8 @@ struct PaceFigure
 {
     double answersPerDay = 0.0;
     QDate day; // the study day it was read on
+
+    bool operator==(const PaceFigure&) const = default;
 };
 
 // New words a day that follow how much the player studies. The fixed pace is meant for a player

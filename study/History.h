@@ -130,6 +130,10 @@ public:
     // changed; recalibrateInBackground() starts it on the background thread.
     bool recalibrate(const QDate& today);
     void recalibrateInBackground(const QDate& today);
+    // Under Auto, before any session: the day's pace figure read on the background thread
+    // alone, once a study day, so that the count of new words shown before a session is the
+    // one the session keeps (backgroundDone tells when it is in).
+    void readPaceInBackground(const QDateTime& now);
     // Takes up the weights and states the background work has finished since the last call.
     // True when the states changed.
     bool takeUpBackgroundWork();

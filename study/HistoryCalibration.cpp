@@ -31,8 +31,14 @@ bool History::Impl::startBackground(HistoryRebuild::Order order)
 {
     {
         std::lock_guard lock(mailbox.mutex);
-        if (mailbox.outcome)
+        if (mailbox.outcome && mailbox.outcome->any())
             return false; // to be taken up first: the order must start from its weights
+        if (mailbox.outcome) {
+            // A pace figure alone changes no weights or states: taken up here.
+            if (mailbox.outcome->pace)
+                pace = mailbox.outcome->pace;
+            mailbox.outcome.reset();
+        }
     }
     return worker.start(
         path, [this, order = std::move(order)](HistoryDb& db, WorkControl& control) {
@@ -160,6 +166,19 @@ void History::recalibrateInBackground(const QDate& today)
     if (fitDay.isValid())
         d_->fitAskedOn = today;
     takePace(today); // asked
+}
+
+void History::readPaceInBackground(const QDateTime& now)
+{
+    askPace(now);
+    d_->open();
+    const QDate today = MemoryPolicy::studyDay(now);
+    if (!isSaving() || !takePace(today, false).isValid())
+        return;
+    HistoryRebuild::Order order = d_->order(false, QDate());
+    order.paceAt = now;
+    if (d_->startBackground(std::move(order)))
+        takePace(today); // asked
 }
 
 void History::askPace(const QDateTime& now)

@@ -60,10 +60,15 @@ void StudyController::setDueChanged(std::function<void()> changed)
 
 void StudyController::backgroundDone()
 {
-    // The states tallied or read ahead (the history still unopened), or a fit or rebuild taken
-    // up.
+    // The states tallied or read ahead (the history still unopened), or a fit, a rebuild or the
+    // day's pace figure taken up.
     const bool readAhead = history_.mode() == HistoryMode::Untried;
-    if (!inSession_ && (readAhead || history_.takeUpBackgroundWork()) && dueChanged_)
+    const std::optional<PaceFigure> pace = history_.paceFigure();
+    if (inSession_)
+        return;
+    const bool changed =
+        readAhead || history_.takeUpBackgroundWork() || history_.paceFigure() != pace;
+    if (changed && dueChanged_)
         dueChanged_();
 }
 
@@ -93,9 +98,12 @@ std::optional<int> StudyController::dueNow()
     }
     try {
         history_.open();
-        if (!inSession_)
-            history_.takeUpBackgroundWork();
         StudySettings shown = settings();
+        if (!inSession_) {
+            history_.takeUpBackgroundWork();
+            if (shown.autoPace)
+                history_.readPaceInBackground(clock_.nowUtc());
+        }
         const std::optional<PaceFigure> figure = history_.paceFigure();
         paceLine_ = paceText(shown, figure);
         if (!history_.policy().leitner)
@@ -121,7 +129,7 @@ QString StudyController::paceText(const StudySettings& settings,
         return words(settings.newPerDay) + QStringLiteral(" a day, fixed in Settings");
     if (!figure)
         return words(autoPace(settings, figure)) +
-               QStringLiteral(" a day until you have a day of answers behind you (Auto)");
+               QStringLiteral(" a day (Auto, until it has a recent day of answers to go by)");
     return words(autoPace(settings, figure)) +
            QStringLiteral(" today, for your %1 answers a day (Auto)")
                .arg(qRound(figure->answersPerDay));

@@ -244,6 +244,13 @@ def study_button(s, acc, due=None):
                     ready)
 
 
+def pace_line(s, acc, part):
+    """The main window's line on the day's pace, once it holds `part`."""
+    return wait_for(f"the day's pace line with {part!r}", lambda: next(
+        (label.name for label in s.find_all(acc, "label")
+         if re.fullmatch(r"\d+ new words? .*", label.name) and part in label.name), None))
+
+
 def due_in(button):
     return int(button.name.split("(")[1].split()[0].replace(",", ""))
 
@@ -361,6 +368,8 @@ def test_study_session(s):
     main, acc, box = main_window(s)
     check(due_in(study_button(s, acc)) == len(STUDY_DUE),
           f"due count {study_button(s, acc).name}, expected {len(STUDY_DUE)}")
+    # The history's answers are a month old: nothing recent for Auto to go by.
+    log(f"pace: {pace_line(s, acc, 'a day (Auto, until it has a recent day of answers')}")
     window, study = open_study(s, main, acc, box)
     # Missed last, so that the session cannot ask them again.
     plan = [("digit" if i % 2 else "tab", True) for i in range(8)] + [("digit", False),
@@ -934,6 +943,8 @@ def test_progress_figures(s):
         s.launch()
         main, acc, _ = main_window(s)
         study_button(s, acc)
+        # Auto goes by the answers of the days before today, read before any session.
+        log(f"pace: {pace_line(s, acc, 'answers a day (Auto)' if studied else 'until')}")
         figures = read_progress(s, main, acc)
         s.close_box(main)
         check(s.wait_exit() == 0, "exit code")

@@ -459,6 +459,31 @@ private slots:
         QCOMPARE(dialog.preferences().newPerDay, 12);
     }
 
+    // Before any session, the count of new words and the pace line follow the answers of the
+    // days before today once the history has read them behind the window: 50 a day give 7.
+    void countBeforeASessionFollowsTheAnswers()
+    {
+        Fixture fx;
+        const QStringList words = WordDatabase::sequentialWords(2, 40);
+        const QDate today = MemoryPolicy::studyDay(fx.clock.nowUtc());
+        for (int day = 1; day <= 3; ++day)
+            for (int n = 0; n < 50; ++n)
+                fx.history.record(
+                    answerOn(words[n % 40],
+                             MemoryPolicy::dayStart(today.addDays(-day)).addSecs(3600 + n * 30)));
+        QVERIFY(fx.history.flush());
+        StudyController room(fx.context, fx.history, fx.clock);
+        int changed = 0;
+        room.setDueChanged([&] { ++changed; });
+        QVERIFY(room.dueNow());
+        QCOMPARE(room.newToday().value_or(-1), 20);
+        QTRY_COMPARE(changed, 1);
+        QVERIFY(room.dueNow());
+        QCOMPARE(room.newToday().value_or(-1), 7);
+        QCOMPARE(room.paceLine(),
+                 QStringLiteral("7 new words today, for your 50 answers a day (Auto)"));
+    }
+
     // The main window's line on the day's pace says which rule set it, and what Auto went by.
     void paceLine_data()
     {
@@ -469,7 +494,7 @@ private slots:
         QTest::newRow("fixed") << false << 50 << 50.0 << "20 new words a day, fixed in Settings";
         QTest::newRow("no answers yet")
             << true << 50 << -1.0
-            << "20 new words a day until you have a day of answers behind you (Auto)";
+            << "20 new words a day (Auto, until it has a recent day of answers to go by)";
         QTest::newRow("fifty a day")
             << true << 50 << 49.6 << "7 new words today, for your 50 answers a day (Auto)";
         QTest::newRow("one word") << true << 50 << 4.0

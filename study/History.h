@@ -192,7 +192,8 @@ private:
     Impl* d_;
     quint64 statesRevision_ = 0;
     QDateTime paceAsked_; // when the figure was last asked for (invalid: never)
-    // The forecast due today, if any; taking it marks it asked, unless `asked` is false.
+    // When the pace figure is to be read today, if it is; taking it marks it read, unless `asked`
+    // is false.
     QDateTime takePace(const QDate& today, bool asked = true);
     // The histories of lists switched from, while answers given on them wait to be written.
     std::vector<std::unique_ptr<Impl>> leftBehind_;

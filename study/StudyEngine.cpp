@@ -104,12 +104,6 @@ StudyQuestion StudyEngine::assemble(bool validKind, int length, const QStringLis
     return q;
 }
 
-int StudyEngine::newLeftToday() const
-{
-    pools_.advance(clock_.nowUtc());
-    return newWordsLeft(pools_.dayPace(), newPerDay(), FirstDayPace);
-}
-
 std::optional<StudyQuestion> StudyEngine::uniform()
 {
     pools_.advance(clock_.nowUtc()); // for the decoys

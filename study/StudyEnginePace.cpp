@@ -13,6 +13,12 @@ std::optional<PaceFigure> StudyEngine::autoFigure() const
     return log_.paceFigure();
 }
 
+int StudyEngine::newLeftToday() const
+{
+    pools_.advance(clock_.nowUtc());
+    return newWordsLeft(pools_.dayPace(), newPerDay(), FirstDayPace);
+}
+
 int StudyEngine::newPerDay() const
 {
     return autoPace(settings_, autoFigure());

@@ -12,15 +12,20 @@ WordIndexLoader::WordIndexLoader(QString path, QObject* parent)
 WordIndexLoader::~WordIndexLoader()
 {
     cancelled_ = true;
-    if (thread_)
+    if (thread_) {
         thread_->wait();
+        (void)finished_.load(std::memory_order_acquire);
+    }
 }
 
 void WordIndexLoader::start()
 {
     if (thread_)
         return;
-    thread_.reset(QThread::create([this] { run(); }));
+    thread_.reset(QThread::create([this] {
+        run();
+        finished_.store(true, std::memory_order_release);
+    }));
     thread_->start();
 }
 

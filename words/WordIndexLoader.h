@@ -37,6 +37,10 @@ private:
 
     const QString path_;
     std::atomic<bool> cancelled_{false};
+    // Set as the thread ends. Read once it is joined: QThread's own wait is invisible to
+    // ThreadSanitizer (Qt is not built for it), and a result posted but never delivered is
+    // destroyed on this side.
+    std::atomic<bool> finished_{false};
     std::unique_ptr<QThread> thread_;
     std::shared_ptr<const WordIndex> index_;
     QString error_;

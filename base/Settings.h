@@ -38,9 +38,9 @@ public:
 // Without a user config folder the defaults hold and nothing is stored.
 // "StudyOrder" is the order new words come in: "shortest" (the default) or "mixed".
 // "StudyNewPerDayAuto" ("true" or "false", default true) lets new words a day follow the
-// player's own model (Auto); "StudyNewPerDayCap" (0 to MaxNewPerDay, default 50) is the most
-// Auto takes in a day. "StudyNewPerDay" stays the fixed number (default 20): the pace when Auto is
-// off, and Auto's pace until the model is first fitted to the player.
+// player's recent answers a day (Auto); "StudyNewPerDayCap" (0 to MaxNewPerDay, default 50) is the
+// most Auto takes in a day. "StudyNewPerDay" stays the fixed number (default 20): the pace when
+// Auto is off, Auto's pace at 150 answers a day, and its pace until there are recent answers.
 struct StudyPreferences
 {
     static constexpr int DefaultNewPerDay = 20;

@@ -7,25 +7,20 @@
 
 namespace AutoPace {
 
-QList<qsizetype> recentDays(const QList<int>& answersByDay)
-{
-    constexpr int Recent = 7;
-    QList<qsizetype> days;
-    for (qsizetype i = answersByDay.size() - 2; i >= 0 && days.size() < Recent; --i)
-        if (answersByDay[i] > 0)
-            days.append(i);
-    return days;
-}
-
 std::optional<PaceFigure> figure(const QList<int>& answersByDay, const QDateTime& now)
 {
-    const QList<qsizetype> days = recentDays(answersByDay);
-    if (days.isEmpty())
-        return std::nullopt;
+    constexpr int Recent = 7;
+    int days = 0;
     double sum = 0.0;
-    for (qsizetype i : days)
-        sum += answersByDay[i];
-    return PaceFigure{sum / double(days.size()), MemoryPolicy::studyDay(now)};
+    for (qsizetype i = answersByDay.size() - 2; i >= 0 && days < Recent; --i) {
+        if (answersByDay[i] > 0) {
+            sum += answersByDay[i];
+            ++days;
+        }
+    }
+    if (days == 0)
+        return std::nullopt;
+    return PaceFigure{sum / days, MemoryPolicy::studyDay(now)};
 }
 
 int pace(int newPerDay, int cap, double answersPerDay)

@@ -24,12 +24,8 @@ namespace AutoPace {
 
 constexpr double ReferenceAnswers = 150.0;
 
-// The days (by index into `answersByDay`, oldest first, today last) that stand for the player's
-// recent answers: the last (at most) seven with answers before today, newest first.
-QList<qsizetype> recentDays(const QList<int>& answersByDay);
-
-// The day's figure: the mean answers over the recentDays; nothing before a day with answers
-// ahead of today.
+// The day's figure from the answers of the last days (oldest first, today last): the mean over
+// the last (at most) seven with answers before today; nothing without any.
 std::optional<PaceFigure> figure(const QList<int>& answersByDay, const QDateTime& now);
 
 // The day's pace at these answers a day: the fixed pace scaled to them, rounded, at least one

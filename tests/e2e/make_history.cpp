@@ -1,9 +1,12 @@
 // Writes a study history for the end-to-end tests: each word given is learnt thirty days ago
-// (answered right three times in a quarter of an hour), so it is due for review now. With
+// (answered right three times in a quarter of an hour), so it is due for review now. Every
+// answer is made at noon of its study day, or a few minutes after, so that what a case sees does
+// not depend on the hour it runs: a quarter of an hour that ran past the start of a study day
+// would make the third answer a review on the next day. With
 // --spread the words are learnt over the last four weeks instead, and every fifth one is missed
 // once since, as a player's month would leave them (for screenshots).
 // With --days the words are a steady player's DAYS days instead: twenty new ones a day, each
-// reviewed 1, 3, 8, 20 and 45 days after it was learnt, one review in eight missed.
+// reviewed 1, 3, 8, 20 and 45 days after it was learnt, one review in eight missed, none today.
 // With --age the history's answers are moved HOURS back in time instead, and the word states
 // rebuilt from them, as if the player came back that much later.
 //     e2e_make_history [--spread] HISTORY_FILE WORD...
@@ -12,6 +15,7 @@
 #include "HistoryFill.h"
 #include "base/Services.h"
 #include "study/History.h"
+#include "study/MemoryPolicy.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -22,6 +26,13 @@
 #include <cstdio>
 
 namespace {
+
+// Noon of the study day `daysBack` days before the one `now` falls in.
+QDateTime noonOfDay(const QDateTime& now, int daysBack)
+{
+    return MemoryPolicy::dayStart(MemoryPolicy::studyDay(now).addDays(-daysBack)).addSecs(8 * 3600);
+}
+
 class PrintedMessages : public MessageBoxes
 {
 public:
@@ -44,11 +55,12 @@ QList<AnswerRecord> steadyDays(int days, const QStringList& words, const QDateTi
             decoy[(k + 1) % decoy.size()] = QLatin1Char("QXZ"[k]);
             candidates.append(decoy);
         }
-        const QDateTime learnt = now.addDays(-days + i / 20).addSecs(i % 20 * 40);
+        const QDateTime learnt = noonOfDay(now, days - int(i / 20)).addSecs(i % 20 * 40);
+        const QDateTime today = MemoryPolicy::dayStart(MemoryPolicy::studyDay(now));
         int k = 0;
         for (int after : {0, 1, 3, 8, 20, 45}) {
             const QDateTime at = learnt.addDays(after);
-            if (at >= now)
+            if (at >= today)
                 break;
             const bool missed = (i * 7 + k++) % 8 == 3;
             answers.append({at, QStringLiteral("study"), true, int(word.size()), candidates, 0,
@@ -96,7 +108,7 @@ int main(int argc, char* argv[])
     PrintedMessages messages;
     History history(messages, args.first());
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QDateTime start = now.addDays(-30);
+    const QDateTime start = noonOfDay(now, 30);
     int recorded = 0;
     const QStringList nonWords{QStringLiteral("QZQZ"), QStringLiteral("XJXJ"),
                                QStringLiteral("VKVK")};
@@ -110,7 +122,7 @@ int main(int argc, char* argv[])
                 decoy[(k + 1) % decoy.size()] = QLatin1Char("QXZ"[k]);
             candidates.append(decoy);
         }
-        const QDateTime learnt = spread ? now.addDays(-28 + i % 28).addSecs(-3600) : start;
+        const QDateTime learnt = spread ? noonOfDay(now, 28 - int(i % 28)) : start;
         for (int minutes : {0, 2, 15}) {
             history.record({learnt.addSecs(minutes * 60), QStringLiteral("Form2"), true,
                             int(word.size()), candidates, 0, 0, 1500});

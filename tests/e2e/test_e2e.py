@@ -216,8 +216,8 @@ STUDY_WORDS = ["AA", "AB", "AD", "AE", "AG", "AH", "AI", "AL", "AM", "AN", "AR",
                "ALE", "APE", "ARC", "ARE", "ART", "ATE", "ABLE", "ACHE", "AGED", "ALSO"]
 # Few enough that the first session reviews them all: the next day, only what it missed is due.
 STUDY_DUE = STUDY_WORDS[:6] + STUDY_WORDS[20:23]
-# A fixed pace: Auto would follow the made history's answers, which fall inside the last 30 days
-# or just outside them depending on the hour.
+# A fixed pace of 30, which is what the study cases count on; the Auto line is read in
+# progress_figures.
 STUDY_SETTINGS = "[Lexitor%20Trainer%20Software]\nStudyNewPerDay=30\nStudyNewPerDayAuto=false\n" \
                  "StudyLengths=2,3\nStudyPauseMs=600000\n"
 GREEN, RED = (0, 128, 0), (200, 0, 0)

@@ -24,4 +24,8 @@ public:
     virtual void askPace(const QDateTime& now) = 0;
     // The last figure taken up; nothing before it was read, or with no answers before today.
     virtual std::optional<PaceFigure> paceFigure() const = 0;
+    // The non-words the last questions showed (at most RecentNonWords), the latest last, so that
+    // phonies shown in earlier sessions wait their turn too.
+    virtual QStringList recentNonWords() const = 0;
+    static constexpr int RecentNonWords = 3000;
 };

@@ -128,6 +128,11 @@ void History::rebuild()
     }
 }
 
+QStringList History::recentNonWords() const
+{
+    return d_->recentNonWords;
+}
+
 const QHash<QString, WordMemory>& History::words() const
 {
     return d_->states.all();

@@ -152,6 +152,7 @@ public:
     void betweenQuestions(const QDate& today, bool firstOfSession, bool inLine) override;
     void askPace(const QDateTime& now) override;
     std::optional<PaceFigure> paceFigure() const override;
+    QStringList recentNonWords() const override;
     // The answers stored in the file, less those taken back.
     int answerCount() const;
 

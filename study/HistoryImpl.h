@@ -46,6 +46,10 @@ public:
     bool toldNotSaving = false;
     WordStates states; // the stored states with the answers not yet written applied
     qint64 lastSeenId = 0;
+    // The non-words the last questions showed, the latest last: read with the first states, then
+    // kept up as answers come.
+    QStringList recentNonWords;
+    bool nonWordsRead = false;
 
     WaitingAnswers log; // the answers and undo entries the file does not hold yet
 

@@ -98,10 +98,15 @@ void History::Impl::readStates()
         if (db.isOpen() && ahead && ahead->stamp == HistorySchema::stateStamp(db)) {
             stored = std::move(ahead->states);
             lastSeenId = ahead->lastAnswerId;
+            if (!nonWordsRead)
+                recentNonWords = std::move(ahead->nonWords);
         } else if (db.isOpen()) {
             stored = HistorySchema::readStates(db);
             lastSeenId = HistorySchema::lastAnswerId(db);
+            if (!nonWordsRead)
+                recentNonWords = HistorySchema::recentNonWords(db, AnswerLog::RecentNonWords);
         }
+        nonWordsRead = true;
     } catch (const DbError&) {
         // Whatever was read stays; the next write finds out what is wrong.
     }

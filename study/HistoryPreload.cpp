@@ -58,6 +58,8 @@ void HistoryPreload::run()
                         read.stamp = HistorySchema::stateStamp(db);
                         read.lastAnswerId = HistorySchema::lastAnswerId(db);
                         read.states = HistorySchema::readStates(db);
+                        read.nonWords =
+                            HistorySchema::recentNonWords(db, AnswerLog::RecentNonWords);
                     },
                     HistoryDb::Lock::Late);
                 outcome_ = std::move(read);

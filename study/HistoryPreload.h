@@ -27,6 +27,7 @@ public:
         QString stamp;
         qint64 lastAnswerId = 0;
         QHash<QString, WordMemory> states;
+        QStringList nonWords; // those the last questions showed (AnswerLog::recentNonWords)
     };
 
     // news: called on the reading thread once the tally is there, and once it has finished,

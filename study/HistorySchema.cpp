@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <cmath>
 
 namespace HistorySchema {
@@ -180,6 +181,25 @@ DueTally tallyDue(const HistoryDb& db, const QDateTime& now)
                    tally.introduced[size_t(length)] = int(row.integer(3));
                });
     return tally;
+}
+
+QStringList recentNonWords(const HistoryDb& db, int answers)
+{
+    QList<QStringList> latestFirst;
+    db.eachRow(QStringLiteral("SELECT valid_kind, right_index, word1, word2, word3, word4 "
+                              "FROM answers ORDER BY id DESC LIMIT ?"),
+               {answers}, [&](const DbRow& row) {
+                   AnswerRecord answer;
+                   answer.validKind = row.integer(0) != 0;
+                   answer.rightIndex = int(std::clamp<qint64>(row.integer(1), -1, 4));
+                   for (int column = 2; column < 6; ++column)
+                       answer.candidates.append(row.text(column));
+                   latestFirst.append(nonWordsShown(answer));
+               });
+    QStringList shown;
+    for (auto it = latestFirst.crbegin(); it != latestFirst.crend(); ++it)
+        shown += *it;
+    return shown;
 }
 
 qint64 lastAnswerId(const HistoryDb& db)

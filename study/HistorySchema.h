@@ -55,6 +55,8 @@ qint64 forEachAnswer(const HistoryDb& db, const std::function<void(const AnswerR
 qint64 insertAnswer(const HistoryDb& db, const AnswerRecord& a);
 // The last answer written, taken back or not.
 qint64 lastAnswerId(const HistoryDb& db);
+// The non-words the last `answers` answers showed, in the order shown.
+QStringList recentNonWords(const HistoryDb& db, int answers);
 // What changes whenever the stored states may have: the last answer, the last undo entry and
 // every rule kept with the file (the fitted weights, the rules the states follow).
 QString stateStamp(const HistoryDb& db);

@@ -129,6 +129,9 @@ void History::record(const AnswerRecord& answer)
             last.before.insert(word, *m);
     d_->states.apply(d_->policy, answer);
     ++statesRevision_;
+    d_->recentNonWords += nonWordsShown(answer);
+    if (d_->recentNonWords.size() > AnswerLog::RecentNonWords)
+        d_->recentNonWords.remove(0, d_->recentNonWords.size() - AnswerLog::RecentNonWords);
     if (!toFile) {
         d_->log.unsaved.append(answer); // kept in memory for this run only
     } else {

@@ -123,18 +123,51 @@ QString Phonies::one(int length, const QStringList& avoid, RandomSource& random)
         const int among = length == 2 ? BestRankedOfTwoLetters : BestRankedOfLonger;
         const QStringList ranks = ranked(length, avoid, random);
         const QStringList best = ranks.first(std::min<qsizetype>(ranks.size(), among));
-        QStringList& recent = recent_[length];
-        const QSet<QString> lately(recent.begin(), recent.end());
+        const QSet<QString>& lately = recent_[length].set;
         QStringList fresh = best;
         fresh.removeIf([&](const QString& string) { return lately.contains(string); });
         const QStringList& from = fresh.isEmpty() ? best : fresh;
         if (!from.isEmpty()) {
             QString phony = from.at(RandomBetween(random, 0, qint16(from.size() - 1)));
-            recent.append(phony);
-            if (recent.size() > RecentlyMade)
-                recent.removeFirst();
+            madeLately(phony);
             return phony;
         }
     }
     throw AppError(QStringLiteral("No %1-letter non-word can be made").arg(length));
+}
+
+int Phonies::keptOf(qsizetype length)
+{
+    return length == 2 ? RecentlyMadeOfTwoLetters : RecentlyMadeOfLonger;
+}
+
+void Phonies::remember(const QStringList& shown)
+{
+    // The latest first, each once, while each length's memory has room; then put oldest first,
+    // before the phonies already made.
+    std::map<int, QStringList> latestFirst;
+    for (auto it = shown.crbegin(); it != shown.crend(); ++it) {
+        Recent& recent = recent_[int(it->size())];
+        if (recent.set.size() < keptOf(it->size()) && !recent.set.contains(*it)) {
+            recent.set.insert(*it);
+            latestFirst[int(it->size())].append(*it);
+        }
+    }
+    for (auto& [length, older] : latestFirst) {
+        std::reverse(older.begin(), older.end());
+        Recent& recent = recent_[length];
+        recent.order = older + recent.order;
+    }
+}
+
+void Phonies::madeLately(const QString& phony)
+{
+    Recent& recent = recent_[int(phony.size())];
+    if (recent.set.contains(phony))
+        recent.order.removeOne(phony);
+    else
+        recent.set.insert(phony);
+    recent.order.append(phony);
+    while (recent.order.size() > keptOf(phony.size()))
+        recent.set.remove(recent.order.takeFirst());
 }

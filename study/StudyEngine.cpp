@@ -83,8 +83,11 @@ QStringList StudyEngine::nonWords(int length, int count, const QStringList& avoi
     QStringList chosen;
     while (chosen.size() < count && !decoys.isEmpty())
         chosen.append(decoys.takeAt(RandomBetween(random_, 0, qint16(decoys.size() - 1))));
-    if (settings_.mode == StudySettings::Mode::Study && chosen.size() < count)
+    if (settings_.mode == StudySettings::Mode::Study && chosen.size() < count) {
+        if (!std::exchange(phoniesRemembered_, true))
+            phonies_.remember(log_.recentNonWords());
         return chosen + phonies_.make(length, int(count - chosen.size()), avoid + chosen, random_);
+    }
     while (chosen.size() < count)
         chosen.append(nonWord(length, avoid + chosen));
     return chosen;

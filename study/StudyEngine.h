@@ -155,6 +155,7 @@ private:
     QSet<QString> wordSet_;
     QHash<QString, qsizetype> position_; // of each word in its length's list
     Phonies phonies_{words_, wordSet_};
+    bool phoniesRemembered_ = false; // the log's recent non-words handed to phonies_
     // When each of the last HoldBackQuestions answers was given and what its feedback showed,
     // the latest last (one more while the last answer can still be taken back).
     QList<std::pair<QDateTime, QStringList>> revealed_;

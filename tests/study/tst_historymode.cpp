@@ -72,7 +72,8 @@ private slots:
     // every read shows an empty history and touches nothing, with no message.
     // States read ahead of open() are taken up only while the file is as they were read; the
     // reading writes nothing and tells the owner when the states are tallied and when it is done.
-    // A file it can't read is left to open(), which reads it as ever.
+    // A file it can't read is left to open(), which reads it as ever. The non-words the last
+    // questions showed come with the states either way, and each answer recorded adds its own.
     void preloadedStatesAreTheFiles_data()
     {
         QTest::addColumn<QString>("file");
@@ -125,6 +126,18 @@ private slots:
         History plain(quiet, path);
         plain.open();
         QCOMPARE(statesOf(history), statesOf(plain));
+        // Each answer shows the same three non-words.
+        auto shownBy = [](int answers) {
+            QStringList shown;
+            for (int n = 0; n < answers; ++n)
+                shown << QStringLiteral("QX") << QStringLiteral("ZQ") << QStringLiteral("XZ");
+            return shown;
+        };
+        const int answered = !tallied ? 0 : file == QLatin1String("answered") ? 7 : 6;
+        QCOMPARE(plain.recentNonWords(), shownBy(answered));
+        QCOMPARE(history.recentNonWords(), plain.recentNonWords());
+        history.record(answer(8));
+        QCOMPARE(history.recentNonWords(), shownBy(answered + 1));
         if (file == QLatin1String("ours")) {
             const StudySettings settings;
             const DueCount count = countDue(plain, settings, now);

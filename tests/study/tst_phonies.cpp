@@ -1,3 +1,4 @@
+#include "StudyFixture.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "base/ErrorReporting.h"
@@ -12,19 +13,20 @@ class PhoniesTest : public QObject
 private slots:
     // Phonies are different non-words that avoid what they must, and the same draws make the
     // same phonies; none comes back within `window` phonies of its length (none is pinned where
-    // the list leaves fewer non-words than Phonies::RecentlyMade); a list holding every string of
-    // its length leaves none to make.
+    // the list leaves fewer non-words than the window); a list holding every string of its length
+    // leaves none to make.
     void phoniesAreNeverWords_data()
     {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("words");
         QTest::addColumn<int>("window");
-        const int recently = Phonies::RecentlyMade;
-        QTest::newRow("2 letters") << 2 << 124 << recently;
-        QTest::newRow("2 letters, nearly all words") << 2 << 600 << recently;
+        const int two = Phonies::RecentlyMadeOfTwoLetters;
+        const int longer = Phonies::RecentlyMadeOfLonger;
+        QTest::newRow("2 letters") << 2 << 124 << two;
+        QTest::newRow("2 letters, nearly all words") << 2 << 600 << two;
         QTest::newRow("2 letters, fewer non-words than the window") << 2 << 650 << 0;
-        QTest::newRow("3 letters") << 3 << 500 << recently;
-        QTest::newRow("4 letters, long list") << 4 << 30000 << recently;
+        QTest::newRow("3 letters") << 3 << 1300 << longer;
+        QTest::newRow("4 letters, long list") << 4 << 30000 << longer;
         QTest::newRow("2 letters, all words") << 2 << 676 << 0;
     }
     void phoniesAreNeverWords()
@@ -50,6 +52,65 @@ private slots:
             }
             last = made;
         }
+    }
+
+    // The phonies an earlier session showed, handed in before any is made, wait their turn as
+    // the session's own do: none comes back within the window of its length.
+    void phoniesShownBeforeWait_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("words");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::newRow("2 letters") << 2 << 124 << Phonies::RecentlyMadeOfTwoLetters << 40;
+        QTest::newRow("3 letters") << 3 << 1300 << 300 << 150;
+        QTest::newRow("4 letters") << 4 << 4000 << 300 << 150;
+    }
+    void phoniesShownBeforeWait()
+    {
+        QFETCH(int, length);
+        QFETCH(int, words);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        const QHash<int, QStringList> lists{{length, WordDatabase::sequentialWords(length, words)}};
+        const QSet<QString> set(lists[length].begin(), lists[length].end());
+        Phonies earlier(lists, set), later(lists, set);
+        ScriptedRandom random;
+        QStringList shown;
+        for (int i = 0; i < before; ++i)
+            shown += earlier.make(length, 1, {}, random);
+        later.remember(shown + QStringList{QStringLiteral("QXZV")}); // another length's
+        const int window =
+            length == 2 ? Phonies::RecentlyMadeOfTwoLetters : Phonies::RecentlyMadeOfLonger;
+        for (int i = 0; i < after; ++i) {
+            const QString phony = later.make(length, 1, {}, random).constFirst();
+            QVERIFY2(!shown.mid(shown.size() - window).contains(phony), qPrintable(phony));
+            shown.append(phony);
+        }
+    }
+
+    // A study session's phonies are not those the session of the day before showed.
+    void nextSessionShowsOtherPhonies()
+    {
+        StudyFixture f(WordDatabase::sequentialWords(3, 300), {20, {3}});
+        const QStringList words = f.store.words(3);
+        const QSet<QString> all(words.begin(), words.end());
+        QSet<QString> before;
+        auto phonies = [&](const StudyQuestion& q) {
+            QStringList shown = q.candidates;
+            shown.removeIf([&](const QString& w) { return all.contains(w); });
+            return QSet<QString>(shown.begin(), shown.end());
+        };
+        f.session(all, 40, [&](const StudyQuestion& q) { before += phonies(q); });
+        f.clock.advanceSecs(86400); // the next day
+        f.engine = std::make_unique<StudyEngine>(f.store, *f.history, f.clock, f.random,
+                                                 StudySettings{20, {3}});
+        int asked = 0;
+        f.session(all, 40, [&](const StudyQuestion& q) {
+            ++asked;
+            QVERIFY2(!phonies(q).intersects(before), qPrintable(q.candidates.join(' ')));
+        });
+        QVERIFY(asked > 20);
     }
 };
 

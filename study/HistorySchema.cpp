@@ -185,20 +185,17 @@ DueTally tallyDue(const HistoryDb& db, const QDateTime& now)
 
 QStringList recentNonWords(const HistoryDb& db, int answers)
 {
-    QList<QStringList> latestFirst;
-    db.eachRow(QStringLiteral("SELECT valid_kind, right_index, word1, word2, word3, word4 "
-                              "FROM answers ORDER BY id DESC LIMIT ?"),
+    QStringList shown;
+    db.eachRow(QStringLiteral("SELECT valid_kind, right_index, word1, word2, word3, word4 FROM "
+                              "(SELECT * FROM answers ORDER BY id DESC LIMIT ?) ORDER BY id"),
                {answers}, [&](const DbRow& row) {
                    AnswerRecord answer;
                    answer.validKind = row.integer(0) != 0;
                    answer.rightIndex = int(std::clamp<qint64>(row.integer(1), -1, 4));
                    for (int column = 2; column < 6; ++column)
                        answer.candidates.append(row.text(column));
-                   latestFirst.append(nonWordsShown(answer));
+                   shown += nonWordsShown(answer);
                });
-    QStringList shown;
-    for (auto it = latestFirst.crbegin(); it != latestFirst.crend(); ++it)
-        shown += *it;
     return shown;
 }
 

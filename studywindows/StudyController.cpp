@@ -84,6 +84,14 @@ StudySettings StudyController::settings() const
     return settings;
 }
 
+StudySettings StudyController::pacedSettings(StudySettings chosen,
+                                             const std::optional<PaceFigure>& figure) const
+{
+    if (!history_.policy().leitner)
+        chosen.newPerDay = autoPace(chosen, figure);
+    return chosen;
+}
+
 std::optional<int> StudyController::dueNow()
 {
     if (history_.mode() == HistoryMode::Untried && history_.preloading()) {
@@ -92,24 +100,22 @@ std::optional<int> StudyController::dueNow()
         const std::optional<DueTally> tally = history_.preloadTally();
         if (!tally || !context_.store.wordsGone().isEmpty())
             return std::nullopt;
-        const DueCount count = countDue(*tally, settings());
+        const DueCount count = countDue(*tally, pacedSettings(settings(), std::nullopt));
         newToday_ = count.newLeftToday;
         return count.due;
     }
     try {
         history_.open();
-        StudySettings shown = settings();
+        const StudySettings chosen = settings();
         if (!inSession_) {
             history_.takeUpBackgroundWork();
-            if (shown.autoPace)
+            if (chosen.autoPace)
                 history_.readPaceInBackground(clock_.nowUtc());
         }
         const std::optional<PaceFigure> figure = history_.paceFigure();
-        paceLine_ = paceText(shown, figure);
-        if (!history_.policy().leitner)
-            shown.newPerDay = autoPace(shown, figure);
-        const DueCount count =
-            countDue(history_, shown, clock_.nowUtc(), context_.store.wordsGone());
+        paceLine_ = paceText(chosen, figure);
+        const DueCount count = countDue(history_, pacedSettings(chosen, figure), clock_.nowUtc(),
+                                        context_.store.wordsGone());
         newToday_ = count.newLeftToday;
         return count.due;
     } catch (const std::exception& e) {

@@ -70,6 +70,9 @@ public:
 
 private:
     StudySettings settings() const;
+    // The settings a count goes by: under Auto, the day's pace in place of the fixed number.
+    StudySettings pacedSettings(StudySettings chosen,
+                                const std::optional<PaceFigure>& figure) const;
     // The history file takes the answers (those on their way to it included), so a next review
     // can be promised. Never waits for the disk.
     bool allSaved() const;

@@ -27,6 +27,7 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 class TestStudyWindow : public QObject
@@ -482,6 +483,36 @@ private slots:
         QCOMPARE(room.newToday().value_or(-1), 7);
         QCOMPARE(room.paceLine(),
                  QStringLiteral("7 new words today, for your 50 answers a day (Auto)"));
+    }
+
+    // The first count, from the states tallied while the rest is still being read, already keeps
+    // Auto's cap when it is below the fixed number.
+    void firstCountKeepsTheCap()
+    {
+        TestEnvironment t;
+        WordStore store(t.random);
+        TrainerContext context(t.env, store);
+        WordDatabase::openIn(store, t.path(QStringLiteral("dbWords.mdb")),
+                             WordDatabase::sequentialWords(2, 40));
+        ManualWallClock clock;
+        // Enough states and answers that reading them takes longer than counting.
+        QList<AnswerRecord> answers;
+        for (const QString& word : WordDatabase::sequentialWords(4, 3000))
+            answers.append(answerOn(word, clock.now.addDays(-30)));
+        answers.append(answerOn(QStringLiteral("AA"), clock.now.addDays(-30)));
+        fillHistory(t.path(QStringLiteral("history.sqlite")), answers);
+        StudyPreferences prefs;
+        prefs.newPerDayCap = 5;
+        prefs.store();
+        History history(t.messages, t.path(QStringLiteral("history.sqlite")));
+        StudyController room(context, history, clock);
+        history.preload(clock.nowUtc());
+        while (!history.preloadTally())
+            QThread::yieldCurrentThread();
+        if (!history.preloading())
+            QSKIP("the states were read before the first count");
+        QVERIFY(room.dueNow());
+        QCOMPARE(room.newToday().value_or(-1), 5);
     }
 
     // The main window's line on the day's pace says which rule set it, and what Auto went by.

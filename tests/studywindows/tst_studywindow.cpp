@@ -36,6 +36,8 @@ class TestStudyWindow : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    // Each test starts from the default settings, whatever the last run left in the test file.
+    void init() { QSettings(QSettings::UserScope, QStringLiteral("Quenmark")).clear(); }
 
     // Each answer, by number key, Tab and Space, or mouse: green on the right button, red on a
     // wrong choice, the cue, the outcome on the status line, the missed words by kind; then any

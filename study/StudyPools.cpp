@@ -19,8 +19,8 @@ template <typename T> void eraseSorted(std::vector<T>& from, T value)
 } // namespace
 
 StudyPools::StudyPools(const WordStateView& states, const QHash<int, QStringList>& lists,
-                       const QHash<QString, qsizetype>& positions)
-    : states_(states), lists_(lists), positions_(positions)
+                       const QHash<QString, qsizetype>& positions, qsizetype room)
+    : states_(states), lists_(lists), positions_(positions), room_(room)
 {}
 
 void StudyPools::advance(const QDateTime& now)
@@ -33,8 +33,9 @@ void StudyPools::advance(const QDateTime& now)
     nowMs_ = ReviewOrder::msOf(now);
     if (MemoryPolicy::studyDay(now) != tally_.day()) {
         tally_ = DayPaceTally(now);
-        for (const auto& [word, e] : entries_)
-            tally_.add(e.state);
+        for (const Entry& e : entries_)
+            if (e.placed)
+                tally_.add(e.state);
         for (const WordMemory& m : std::as_const(elsewhere_))
             tally_.addElsewhere(m);
     }
@@ -50,17 +51,22 @@ void StudyPools::rebuild(const QDateTime& now)
     now_ = now;
     nowMs_ = ReviewOrder::msOf(now);
     entries_.clear();
-    entries_.reserve(std::size_t(all.size()));
+    entries_.reserve(std::size_t(all.size() + room_));
     lengths_.clear();
     for (auto it = lists_.cbegin(); it != lists_.cend(); ++it)
-        lengths_[it.key()];
+        lengths_[it.key()].entryAt.assign(std::size_t(it->size()), -1);
     lastReviews_.clear();
+    reviewsAfterMs_ = ReviewOrder::msOf(now.addDays(-1));
     elsewhere_.clear();
     tally_ = DayPaceTally(now);
     for (const WordMemory& m : all)
         add(m, false);
-    for (Length& length : lengths_)
-        std::sort(length.graded.begin(), length.graded.end());
+    for (Length& length : lengths_) {
+        for (std::size_t at = 0; at < length.entryAt.size(); ++at) {
+            if (length.entryAt[at] >= 0)
+                length.graded.push_back(qsizetype(at));
+        }
+    }
     std::sort(lastReviews_.begin(), lastReviews_.end());
 }
 
@@ -95,15 +101,25 @@ void StudyPools::add(const WordMemory& m, bool inOrder)
     }
     if (m.isNew())
         return;
-    Entry& e = entries_[m.word];
+    qint32& index = length->entryAt[std::size_t(*at)];
+    if (index < 0) {
+        if (entries_.size() == entries_.capacity()) {
+            built_ = false; // no room left that keeps the pools' pointers: read all again
+            return;
+        }
+        index = qint32(entries_.size());
+        entries_.emplace_back();
+    }
+    Entry& e = entries_[std::size_t(index)];
+    e.placed = true;
     e.state = m;
     e.key = ReviewOrder::keyOf(e.state);
     const qint64 last = e.key.lastReview;
     if (inOrder) {
         insertSorted(length->graded, *at);
-        insertSorted(lastReviews_, last);
-    } else {
-        length->graded.push_back(*at);
+        if (last > reviewsAfterMs_)
+            insertSorted(lastReviews_, last);
+    } else if (last > reviewsAfterMs_) {
         lastReviews_.push_back(last);
     }
     length->known += states_.policy().isKnown(m) ? 1 : 0;
@@ -122,16 +138,20 @@ void StudyPools::remove(const QString& word)
         return;
     }
     length->decoys.erase(word);
-    const auto it = entries_.find(word);
-    if (it == entries_.end())
+    const auto at = positions_.constFind(word);
+    if (at == positions_.constEnd())
         return;
-    Entry& e = it->second;
+    const qint32 index = length->entryAt[std::size_t(*at)];
+    if (index < 0 || !entries_[std::size_t(index)].placed)
+        return;
+    Entry& e = entries_[std::size_t(index)];
+    e.placed = false; // its place is kept for the word
     unplace(*length, e);
-    eraseSorted(length->graded, positions_.value(word));
-    eraseSorted(lastReviews_, e.key.lastReview);
+    eraseSorted(length->graded, *at);
+    if (e.key.lastReview > reviewsAfterMs_)
+        eraseSorted(lastReviews_, e.key.lastReview);
     length->known -= states_.policy().isKnown(e.state) ? 1 : 0;
     tally_.add(e.state, -1);
-    entries_.erase(it);
 }
 
 void StudyPools::place(Length& length, Entry& e, Kind kind)
@@ -198,11 +218,16 @@ qsizetype StudyPools::dueCount() const
     return due;
 }
 
-ReviewOrder StudyPools::order() const
+qsizetype StudyPools::answeredLastDay() const
 {
     const auto dayAgo = std::upper_bound(lastReviews_.cbegin(), lastReviews_.cend(),
                                          ReviewOrder::msOf(now_.addDays(-1)));
-    return ReviewOrder(states_.policy(), now_, dueCount(), lastReviews_.cend() - dayAgo);
+    return lastReviews_.cend() - dayAgo;
+}
+
+ReviewOrder StudyPools::order() const
+{
+    return ReviewOrder(states_.policy(), now_, dueCount(), answeredLastDay());
 }
 
 // Recall falls as the time since the last answer grows against the stability, so the words are

@@ -13,7 +13,6 @@
 #include <array>
 #include <limits>
 #include <set>
-#include <unordered_map>
 #include <vector>
 
 // The graded words of the studied lists sorted into what they need now (missed, learning and
@@ -34,9 +33,12 @@ public:
         Kinds
     };
 
+    // Words first graded after the pools were read in that fit without reading them again.
+    static constexpr qsizetype DefaultRoom = 1024;
+
     // lists: the studied lengths' words; positions: each word's place in its length's list.
     StudyPools(const WordStateView& states, const QHash<int, QStringList>& lists,
-               const QHash<QString, qsizetype>& positions);
+               const QHash<QString, qsizetype>& positions, qsizetype room = DefaultRoom);
 
     // Brings the pools to `now`: the words fallen due since move over.
     void advance(const QDateTime& now);
@@ -46,6 +48,8 @@ public:
 
     qsizetype count(int length, Kind kind) const;
     qsizetype dueCount() const;
+    // Graded words last answered within the day before now.
+    qsizetype answeredLastDay() const;
     // The order of the due words now (see ReviewOrder).
     ReviewOrder order() const;
     // The first `count` words of a kind of due words, in the order they are asked; only those
@@ -73,7 +77,8 @@ private:
         WordMemory state;
         ReviewOrder::Key key; // its moments in milliseconds
         Kind kind = Ahead;
-        qsizetype slot = 0; // in its kind's pool
+        qsizetype slot = 0;  // in its kind's pool
+        bool placed = false; // in a pool; false once taken out until it is added again
     };
     struct Length
     {
@@ -82,18 +87,26 @@ private:
         int known = 0;
         qint64 nextDueMs = std::numeric_limits<qint64>::max(); // at most the first due of Ahead
         std::set<QString> decoys;
+        std::vector<qint32> entryAt; // by place in the list: its graded word's entry, or -1
     };
 
     const WordStateView& states_;
     const QHash<int, QStringList>& lists_;
     const QHash<QString, qsizetype>& positions_;
+    const qsizetype room_;
     bool built_ = false;
     quint64 revision_ = 0;
     QDateTime now_;
     qint64 nowMs_ = 0;
-    std::unordered_map<QString, Entry> entries_;
+    // The graded words of the studied lengths. The pools point into it, so it never grows past
+    // what was reserved when it was read in: a word graded for the first time once the room_ left
+    // is taken has the pools read in full again.
+    std::vector<Entry> entries_;
     QHash<int, Length> lengths_;
-    std::vector<qint64> lastReviews_; // of every graded word, ascending
+    // The last answers of the graded words, ascending, of those within a day of when the pools
+    // were read in: those before can never count again, as the clock going back reads them anew.
+    std::vector<qint64> lastReviews_;
+    qint64 reviewsAfterMs_ = 0;
     DayPaceTally tally_;
     // Words of the lengths not studied now that came in today: they count against the pace.
     QHash<QString, WordMemory> elsewhere_;

@@ -149,6 +149,7 @@ private slots:
         auto fit = std::make_shared<ScriptedFit>();
         fit->scale = 0.0; // the day's fit finds nothing new: the states stay
         history.setFitter(scripted(fit));
+        history.open(); // as the main window's due count leaves it before a session
         StudyEngine engine(store, history, clock, random);
         QList<double> times;
         QList<double> practice;

@@ -47,11 +47,12 @@ QStringList describe(const StudyPools& pools, const QList<int>& lengths)
                          .arg(pools.decoys(length).join(u',')));
     }
     const DayPace pace = pools.dayPace();
-    lines.append(QStringLiteral("pace %1 %2 %3 %4")
+    lines.append(QStringLiteral("pace %1 %2 %3 %4, %5 answered in the last day")
                      .arg(pace.introduced)
                      .arg(pace.seenBefore)
                      .arg(pace.graded)
-                     .arg(pace.missed));
+                     .arg(pace.missed)
+                     .arg(pools.answeredLastDay()));
     return lines;
 }
 
@@ -97,14 +98,21 @@ private slots:
         QTest::addColumn<bool>("steps");      // learning steps
         QTest::addColumn<bool>("clockBack");  // the clock goes back a day halfway
         QTest::addColumn<int>("othersEvery"); // answers recorded past the pools (0: none)
-        QTest::newRow("a session") << 1u << 10 << 5 << 0 << 0 << false << false << 0;
+        QTest::addColumn<int>("room");        // for words first graded after a read
+        const int room = StudyPools::DefaultRoom;
+        QTest::newRow("a session") << 1u << 10 << 5 << 0 << 0 << false << false << 0 << room;
         QTest::newRow("days apart, often missed")
-            << 2u << 9 * 3600 << 2 << 0 << 0 << false << false << 0;
-        QTest::newRow("taken back") << 3u << 600 << 3 << 3 << 0 << false << false << 0;
-        QTest::newRow("learning steps") << 4u << 300 << 3 << 4 << 0 << true << false << 0;
-        QTest::newRow("rebuilt wholesale") << 5u << 3 * 3600 << 4 << 5 << 40 << false << false << 0;
-        QTest::newRow("clock goes back") << 6u << 5 * 3600 << 3 << 0 << 0 << false << true << 0;
-        QTest::newRow("others' answers") << 7u << 4 * 3600 << 3 << 4 << 0 << false << false << 3;
+            << 2u << 9 * 3600 << 2 << 0 << 0 << false << false << 0 << room;
+        QTest::newRow("taken back") << 3u << 600 << 3 << 3 << 0 << false << false << 0 << room;
+        QTest::newRow("learning steps") << 4u << 300 << 3 << 4 << 0 << true << false << 0 << room;
+        QTest::newRow("rebuilt wholesale")
+            << 5u << 3 * 3600 << 4 << 5 << 40 << false << false << 0 << room;
+        QTest::newRow("clock goes back")
+            << 6u << 5 * 3600 << 3 << 0 << 0 << false << true << 0 << room;
+        QTest::newRow("others' answers")
+            << 7u << 4 * 3600 << 3 << 4 << 0 << false << false << 3 << room;
+        QTest::newRow("no room for new words")
+            << 8u << 10 * 3600 << 3 << 4 << 0 << false << false << 0 << 1;
     }
     void keptPoolsMatchRebuilt()
     {
@@ -116,6 +124,7 @@ private slots:
         QFETCH(bool, steps);
         QFETCH(bool, clockBack);
         QFETCH(int, othersEvery);
+        QFETCH(int, room);
         const QList<int> lengths{2, 3};
         QHash<int, QStringList> lists;
         QHash<QString, qsizetype> positions;
@@ -132,7 +141,7 @@ private slots:
         RecordingMessageBoxes messages;
         History history(messages, QString(), policy);
         QDateTime now = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
-        StudyPools kept(history, lists, positions);
+        StudyPools kept(history, lists, positions, room);
         kept.advance(now);
         Draws draw{seed};
         for (int step = 1; step <= 80; ++step) {

@@ -56,10 +56,8 @@ bool DayPace::takesMore(const MemoryPolicy& policy, double lowestRecall) const
 {
     if (policy.leitner || !seenBefore)
         return false;
-    const double target = policy.desiredRetention;
-    // Strictly fewer than the share, whatever the rounding: 1 - 0.9 is a hair under a tenth in
-    // floating point, so that the share itself never passes.
+    // Strictly fewer than the share, whatever the rounding: the share itself never passes.
     constexpr double Rounding = 1e-9;
-    return lowestRecall >= target &&
-           (missed == 0 || double(missed) < (1.0 - target) * double(graded) - Rounding);
+    return lowestRecall >= policy.desiredRetention &&
+           (missed == 0 || double(missed) < MissedShareForMore * double(graded) - Rounding);
 }

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -509,8 +510,10 @@ private slots:
         History history(t.messages, t.path(QStringLiteral("history.sqlite")));
         StudyController room(context, history, clock);
         history.preload(clock.nowUtc());
-        while (!history.preloadTally())
+        const QDeadlineTimer deadline(10'000);
+        while (!history.preloadTally() && !deadline.hasExpired())
             QThread::yieldCurrentThread();
+        QVERIFY(history.preloadTally());
         if (!history.preloading())
             QSKIP("the states were read before the first count");
         QVERIFY(room.dueNow());

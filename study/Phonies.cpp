@@ -118,22 +118,38 @@ QStringList Phonies::ranked(int length, const QStringList& avoid, RandomSource& 
 QString Phonies::one(int length, const QStringList& avoid, RandomSource& random)
 {
     const auto list = lists_.constFind(length);
-    if (list != lists_.constEnd() && !list->isEmpty()) {
-        // The best-ranked few, less those made lately while any others are left.
-        const int among = length == 2 ? BestRankedOfTwoLetters : BestRankedOfLonger;
-        const QStringList ranks = ranked(length, avoid, random);
-        const QStringList best = ranks.first(std::min<qsizetype>(ranks.size(), among));
-        const QSet<QString>& lately = recent_[length].set;
-        QStringList fresh = best;
-        fresh.removeIf([&](const QString& string) { return lately.contains(string); });
-        const QStringList& from = fresh.isEmpty() ? best : fresh;
-        if (!from.isEmpty()) {
-            QString phony = from.at(RandomBetween(random, 0, qint16(from.size() - 1)));
-            madeLately(phony);
-            return phony;
-        }
-    }
-    throw AppError(QStringLiteral("No %1-letter non-word can be made").arg(length));
+    QString phony;
+    if (list != lists_.constEnd() && !list->isEmpty())
+        phony = drawn(length, ranked(length, avoid, random), random);
+    if (phony.isEmpty())
+        throw AppError(QStringLiteral("No %1-letter non-word can be made").arg(length));
+    madeLately(phony);
+    return phony;
+}
+
+// One of the best-ranked few not made lately. Where those have all been (a short list leaves
+// few slips), one of the next best not made lately: a phony not seen for a while proves more
+// than a likelier one learnt by sight. Where every one has been, the one made longest ago.
+QString Phonies::drawn(int length, const QStringList& ranks, RandomSource& random) const
+{
+    const qsizetype among = length == 2 ? BestRankedOfTwoLetters : BestRankedOfLonger;
+    static const Recent none;
+    const auto found = recent_.find(length);
+    const Recent& recent = found == recent_.end() ? none : found->second;
+    const auto notLately = [&](QStringList strings) {
+        strings.removeIf([&](const QString& string) { return recent.set.contains(string); });
+        return strings.first(std::min(strings.size(), among));
+    };
+    QStringList from = notLately(ranks.first(std::min(ranks.size(), among)));
+    if (from.isEmpty())
+        from = notLately(ranks);
+    if (!from.isEmpty())
+        return from.at(RandomBetween(random, 0, qint16(from.size() - 1)));
+    const QSet<QString> candidates(ranks.cbegin(), ranks.cend());
+    for (const QString& made : recent.order) // the oldest first
+        if (candidates.contains(made))
+            return made;
+    return QString();
 }
 
 int Phonies::keptOf(qsizetype length)

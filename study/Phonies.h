@@ -24,8 +24,10 @@
 // is ranked, once. Every draw comes from the RandomSource passed in.
 //
 // A phony made lately waits, as long as others are left: one that keeps coming back is learnt by
-// sight, and then picking it out proves nothing of the words beside it. "Lately" reaches back
-// beyond the session: the engine hands in the non-words its history showed last (remember()).
+// sight, and then picking it out proves nothing of the words beside it. Where the best-ranked
+// have all been made lately, less likely slips come first, and where every one has been, the one
+// made longest ago. "Lately" reaches back beyond the session: the engine hands in the non-words
+// its history showed last (remember()).
 //
 // Each phony of a question comes from seeds of its own: phonies sharing a seed would be near
 // each other, and a cluster of near strings tells a player which ones are fake.
@@ -78,6 +80,7 @@ private:
     const QStringList& twoLetters();
     QStringList ranked(int length, const QStringList& avoid, RandomSource& random);
     QString one(int length, const QStringList& avoid, RandomSource& random);
+    QString drawn(int length, const QStringList& ranks, RandomSource& random) const; // "": none
     void madeLately(const QString& phony);
     static int keptOf(qsizetype length);
     QStringList slips(const QString& word, const QStringList& avoid) const;

@@ -5,20 +5,17 @@
 #include "base/look/DesignUnits.h"
 #include "base/look/ProgramIcon.h"
 #include "study/ProgressData.h"
+#include "words/ListFileJob.h"
 
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
-
-namespace {
-
-constexpr int ProgressSteps = 1000;
-
-} // namespace
 
 WordListsDialog::WordListsDialog(WordListChoice& choice, MessageBoxes& messages, Prompts prompts,
                                  QWidget* parent)
@@ -52,12 +49,20 @@ WordListsDialog::WordListsDialog(WordListChoice& choice, MessageBoxes& messages,
     layout->addLayout(row);
     layout->addWidget(buttons);
 
-    connect(import, &QPushButton::clicked, this, &WordListsDialog::importList);
-    connect(use_, &QPushButton::clicked, this, &WordListsDialog::useSelected);
-    connect(remove_, &QPushButton::clicked, this, &WordListsDialog::removeSelected);
-    connect(rename_, &QPushButton::clicked, this, &WordListsDialog::renameSelected);
-    connect(replace_, &QPushButton::clicked, this, &WordListsDialog::replaceSelected);
-    connect(lists_, &QListWidget::itemActivated, this, &WordListsDialog::useSelected);
+    // While a list file is read, before its progress window shows, the window takes no other
+    // action.
+    const auto whenIdle = [this](void (WordListsDialog::*action)()) {
+        return [this, action] {
+            if (!reading_)
+                (this->*action)();
+        };
+    };
+    connect(import, &QPushButton::clicked, this, whenIdle(&WordListsDialog::importList));
+    connect(use_, &QPushButton::clicked, this, whenIdle(&WordListsDialog::useSelected));
+    connect(remove_, &QPushButton::clicked, this, whenIdle(&WordListsDialog::removeSelected));
+    connect(rename_, &QPushButton::clicked, this, whenIdle(&WordListsDialog::renameSelected));
+    connect(replace_, &QPushButton::clicked, this, whenIdle(&WordListsDialog::replaceSelected));
+    connect(lists_, &QListWidget::itemActivated, this, whenIdle(&WordListsDialog::useSelected));
     connect(lists_, &QListWidget::currentRowChanged, this, [this] { enableForSelection(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     refill(choice_.active());
@@ -122,20 +127,24 @@ void WordListsDialog::tell(const QString& text, MessageIcon icon)
     messages_.show(text, Branding::ProductName, icon);
 }
 
-WordListImport::Outcome WordListsDialog::withProgress(
-    const std::function<WordListImport::Outcome(const WordListImport::Progress&)>& work)
+// The window's thread goes on painting and answering Cancel meanwhile.
+WordListImport::Outcome WordListsDialog::withProgress(const WordListImport::Work& work)
 {
     QProgressDialog progress(QStringLiteral("Reading the word list..."), QStringLiteral("Cancel"),
-                             0, ProgressSteps, this);
+                             0, ListFileJob::Steps, this);
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
-    const WordListImport::Outcome outcome = work([&progress](qint64 done, qint64 all) {
-        progress.setValue(all > 0 ? int(done * ProgressSteps / all) : 0);
-        return !progress.wasCanceled();
-    });
+    const QScopedValueRollback reading(reading_, true);
+    ListFileJob job(work);
+    QEventLoop waiting;
+    connect(&job, &ListFileJob::progressed, &progress, &QProgressDialog::setValue);
+    connect(&progress, &QProgressDialog::canceled, &job, &ListFileJob::cancel);
+    connect(&job, &ListFileJob::finished, &waiting, &QEventLoop::quit);
+    job.start();
+    waiting.exec(); // also left when the program quits: outcome() then stops the work
     progress.reset();
-    return outcome;
+    return job.outcome();
 }
 
 void WordListsDialog::importList()
@@ -144,10 +153,8 @@ void WordListsDialog::importList()
     if (file.isEmpty())
         return;
     QString name;
-    const WordListImport::Outcome outcome =
-        withProgress([&](const WordListImport::Progress& progress) {
-            return choice_.import(file, &name, progress);
-        });
+    const WordListImport::Outcome outcome = choice_.import(
+        file, &name, [this](const WordListImport::Work& work) { return withProgress(work); });
     if (outcome.cancelled)
         return;
     counted_.remove(name);
@@ -249,9 +256,8 @@ void WordListsDialog::replaceSelected()
         return;
     WordListImport::Outcome outcome;
     try {
-        outcome = withProgress([&](const WordListImport::Progress& progress) {
-            return choice_.replace(name, file, progress);
-        });
+        outcome = choice_.replace(
+            name, file, [this](const WordListImport::Work& work) { return withProgress(work); });
     } catch (const AppError& e) { // replaced, but the store can't open the new words
         counted_.remove(name);
         refill(choice_.active());

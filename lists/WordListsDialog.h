@@ -51,9 +51,9 @@ private:
     void removeSelected();
     void renameSelected();
     void replaceSelected();
-    // Runs the reading of a list file with a progress window that can cancel it.
-    WordListImport::Outcome withProgress(
-        const std::function<WordListImport::Outcome(const WordListImport::Progress&)>& work);
+    // Runs the reading of a list file on a thread of its own, with a progress window that can
+    // cancel it.
+    WordListImport::Outcome withProgress(const WordListImport::Work& work);
     void enableForSelection();
     void refill(const QString& select);
     void showCounts(const QString& name, const QList<qint64>& counts, const QString& error);
@@ -68,6 +68,7 @@ private:
     QPushButton* remove_ = nullptr;
     QPushButton* rename_ = nullptr;
     QPushButton* replace_ = nullptr;
+    bool reading_ = false;                          // a list file is being read (withProgress)
     QHash<QString, WordListChoice::Entry> counted_; // by name, as the counter told them
     std::unique_ptr<WordListCounter> counter_;
 };

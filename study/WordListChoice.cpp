@@ -86,14 +86,17 @@ void WordListChoice::use(const QString& name)
 }
 
 WordListImport::Outcome WordListChoice::import(const QString& listFile, QString* name,
-                                               const WordListImport::Progress& progress)
+                                               const WordListImport::Runner& run)
 {
     if (catalog_.folder().isEmpty()) {
         WordListImport::Outcome outcome;
         outcome.error = QStringLiteral("there is no home folder to keep it in");
         return outcome;
     }
-    WordListImport::Outcome outcome = WordListImport::build(listFile, catalog_, progress);
+    const WordListCatalog& catalog = catalog_;
+    WordListImport::Outcome outcome = run([&](const WordListImport::Progress& progress) {
+        return WordListImport::build(listFile, catalog, progress);
+    });
     *name = outcome.name;
     return outcome;
 }
@@ -123,7 +126,7 @@ void WordListChoice::rename(const QString& from, const QString& to)
 }
 
 WordListImport::Outcome WordListChoice::replace(const QString& name, const QString& listFile,
-                                                const WordListImport::Progress& progress)
+                                                const WordListImport::Runner& run)
 {
     WordListImport::Outcome refused;
     if (name.isEmpty())
@@ -136,7 +139,10 @@ WordListImport::Outcome WordListChoice::replace(const QString& name, const QStri
                             .arg(QDir::toNativeSeparators(history));
     if (!refused.error.isEmpty())
         return refused;
-    WordListImport::Outcome outcome = WordListImport::replace(listFile, catalog_, name, progress);
+    const WordListCatalog& catalog = catalog_;
+    WordListImport::Outcome outcome = run([&](const WordListImport::Progress& progress) {
+        return WordListImport::replace(listFile, catalog, name, progress);
+    });
     if (outcome.written && name == active_) {
         // The history is the list's still, by its id: only the words change.
         if (store_.isOpen())

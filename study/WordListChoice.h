@@ -51,9 +51,15 @@ public:
     // (a view that never ends); the store then stays on the list it had.
     void use(const QString& name);
     // Builds a new list from the file under a name of its own, claimed when the list is in place
-    // (given back in name).
+    // (given back in name). The building goes through `run` (a window runs it on a thread); the
+    // choice's own steps stay on the calling thread.
     WordListImport::Outcome import(const QString& listFile, QString* name,
-                                   const WordListImport::Progress& progress = {});
+                                   const WordListImport::Runner& run);
+    WordListImport::Outcome import(const QString& listFile, QString* name,
+                                   const WordListImport::Progress& progress = {})
+    {
+        return import(listFile, name, WordListImport::inPlace(progress));
+    }
     // Deletes an imported list; when it is the one in use, the bundled list takes over first.
     // False when the file could not be deleted.
     bool remove(const QString& name);
@@ -68,7 +74,12 @@ public:
     // Throws AppError only when the new list, in place, can't be opened in the store; the bundled
     // list is then in use.
     WordListImport::Outcome replace(const QString& name, const QString& listFile,
-                                    const WordListImport::Progress& progress = {});
+                                    const WordListImport::Runner& run);
+    WordListImport::Outcome replace(const QString& name, const QString& listFile,
+                                    const WordListImport::Progress& progress = {})
+    {
+        return replace(name, listFile, WordListImport::inPlace(progress));
+    }
 
     // The history of the list: by its id, or its old file while that stays.
     QString historyPath(const QString& name);

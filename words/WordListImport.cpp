@@ -110,6 +110,11 @@ void countChanges(const QStringList& before, const QStringList& after, Outcome& 
 
 } // namespace
 
+Runner inPlace(Progress progress)
+{
+    return [progress = std::move(progress)](const Work& work) { return work(progress); };
+}
+
 Outcome build(const QString& listFile, const WordListCatalog& catalog, const Progress& progress)
 {
     Outcome outcome;

@@ -31,6 +31,14 @@ struct Outcome
     qint64 went = 0;
 };
 
+// The building of a list from its file, told how far the reading has got.
+using Work = std::function<Outcome(const Progress&)>;
+// Runs the work and hands back its outcome: at once, or on a thread of its own while the window's
+// thread goes on (ListFileJob).
+using Runner = std::function<Outcome(const Work&)>;
+// A runner that does the work at once, on the calling thread, telling `progress`.
+Runner inPlace(Progress progress = {});
+
 Outcome build(const QString& listFile, const WordListCatalog& catalog,
               const Progress& progress = {});
 

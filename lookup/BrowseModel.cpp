@@ -3,6 +3,9 @@
 #include "lookup/LookupFacts.h"
 #include "study/WordStateView.h"
 #include "words/Meanings.h"
+#include "words/WordIndex.h"
+
+#include <utility>
 
 BrowseModel::BrowseModel(const WordStore* store, QObject* parent)
     : QAbstractTableModel(parent), store_(store)
@@ -108,8 +111,18 @@ int BrowseModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+void BrowseModel::setIndex(std::shared_ptr<const WordIndex> index)
+{
+    index_ = std::move(index);
+    if (!shown_.empty())
+        emit dataChanged(this->index(0, MeaningColumn),
+                         this->index(int(shown_.size()) - 1, MeaningColumn));
+}
+
 QString BrowseModel::meaningOf(const QString& word) const
 {
+    if (index_)
+        return index_->meaning(word);
     if (!store_)
         return QString();
     auto it = meanings_.constFind(word);

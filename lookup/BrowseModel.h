@@ -7,14 +7,17 @@
 #include <QHash>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
+class WordIndex;
 class WordStateView;
 class WordStore;
 
 // The words of one length of a list as table rows: the word, how its study stands, its meaning
 // and its next review. The rows are read once (load); a filter or a search only picks which of
-// them show. Meanings are read from the store as the view shows their rows, and kept.
+// them show. Meanings come from the look-up index once it is read (setIndex); until then they are
+// read from the store as the view shows their rows, and kept.
 class BrowseModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -40,6 +43,8 @@ public:
 
     // Starts over with these words; states null when the history isn't open (states unknown).
     void load(const QStringList& words, const WordStateView* states, const QDateTime& now);
+    // Takes the meanings from the index from now on (null: from the store).
+    void setIndex(std::shared_ptr<const WordIndex> index);
     void setFilter(Filter filter);
     // Letters the word holds ("AX"), or with '?' for any letter a pattern of the whole word
     // ("A?E"); case and spaces around it don't matter. Empty shows every word.
@@ -72,6 +77,7 @@ private:
     QString meaningOf(const QString& word) const;
 
     const WordStore* store_;
+    std::shared_ptr<const WordIndex> index_;
     std::vector<Row> rows_;
     std::vector<int> shown_; // indexes into rows_
     bool statesKnown_ = false;

@@ -5,6 +5,7 @@
 #include "base/look/ProgramIcon.h"
 #include "base/look/PushButton.h"
 #include "lookup/BrowseModel.h"
+#include "words/WordIndexLoader.h"
 #include "words/WordStore.h"
 
 #include <QComboBox>
@@ -46,6 +47,12 @@ BrowseWindow::BrowseWindow(LookupWindow::Sources sources, const WallClock& clock
 
     QHBoxLayout* row = makeControls();
     model_ = new BrowseModel(sources_.store, this);
+    // Meanings from the index once it is read, not from the store row by row.
+    if (sources_.index)
+        model_->setIndex(sources_.index);
+    else if (sources_.loader)
+        connect(sources_.loader, &WordIndexLoader::loaded, this,
+                [this] { model_->setIndex(sources_.loader->index()); });
     table_ = makeTable();
 
     count_ = new QLabel(this);

@@ -14,7 +14,8 @@ class QTableView;
 
 // The Browse window: every word of one length of the list in use, with how its study stands, its
 // meaning and its next review; a chooser of the length, a filter by study state and a search.
-// It only reads: the store's words and meanings, and the history's states as they are in memory.
+// It only reads: the store's words, the meanings (from the look-up index once it is read), and
+// the history's states as they are in memory.
 class BrowseWindow : public QDialog
 {
     Q_OBJECT

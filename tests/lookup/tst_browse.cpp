@@ -6,6 +6,7 @@
 #include "lookup/BrowseModel.h"
 #include "lookup/BrowseWindow.h"
 #include "study/WordStateView.h"
+#include "words/WordIndexLoader.h"
 #include "words/WordStore.h"
 
 #include <QApplication>
@@ -158,7 +159,10 @@ private slots:
         TestEnvironment t;
         WordStore store(t.random);
         const QStringList words = {"AX", "QI", "TEA", "EAT", "ATE", "AXES"};
-        WordDatabase::openIn(store, t.path("dbWords.mdb"), words, {{"TEA", "a <b>drink</b>"}});
+        const QHash<QString, QString> meanings{{"TEA", "a <b>drink</b>"}};
+        WordDatabase::openIn(store, t.path("dbWords.mdb"), words, meanings);
+        auto index = std::make_shared<WordIndex>(words); // as its loader reads it
+        index->addMeanings(meanings);
         History history(t.messages, t.path("history.sqlite"));
         ManualWallClock clock;
         history.open();
@@ -168,8 +172,7 @@ private slots:
         const int answers = history.answerCount();
         const quint64 revision = history.statesRevision();
 
-        LookupWindow lookup(
-            {std::make_shared<const WordIndex>(words), nullptr, &store, &history, "L", {}}, clock);
+        LookupWindow lookup({index, nullptr, &store, &history, "L", {}}, clock);
         lookup.show();
         QTest::keyClicks(lookup.findChild<QLineEdit*>("LookUpField"), "tea");
         QStringList shown, learning, missed;
@@ -206,6 +209,25 @@ private slots:
         QCOMPARE(history.pendingCount(), 0);
         QCOMPARE(history.answerCount(), answers);
         QCOMPARE(history.statesRevision(), revision);
+    }
+
+    // Once the look-up index is read, meanings come from it: rows shown read nothing more from
+    // the list's file.
+    void meaningsFromTheIndexOnceRead()
+    {
+        TestEnvironment t;
+        WordStore store(t.random);
+        const QString path = t.path("dbWords.mdb");
+        WordDatabase::openIn(store, path, {"QI", "ZA"}, {{"QI", "vital force"}});
+        WordIndexLoader loader(path);
+        ManualWallClock clock;
+        BrowseWindow browse({nullptr, &loader, &store, nullptr, "L", {}}, clock, 2);
+        store.close();
+        loader.start();
+        const QAbstractItemModel* rows = browse.findChild<QTableView*>("BrowseTable")->model();
+        QTRY_COMPARE(rows->index(0, BrowseModel::MeaningColumn).data().toString(),
+                     QString("vital force"));
+        QCOMPARE(rows->index(1, BrowseModel::MeaningColumn).data().toString(), QString());
     }
 };
 

@@ -14,10 +14,35 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 namespace {
+
+// The signals that stop a run, after which its temporary files go.
+constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// Holds the stop signals back while it lives: one that comes between the temporary file's making
+// and the handler's knowing its name waits, and then removes it.
+class StopSignalsHeld
+{
+public:
+    StopSignalsHeld()
+    {
+        sigset_t stops;
+        sigemptyset(&stops);
+        for (const int signal : StopSignals)
+            sigaddset(&stops, signal);
+        ::pthread_sigmask(SIG_BLOCK, &stops, &old_);
+    }
+    ~StopSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+    StopSignalsHeld(const StopSignalsHeld&) = delete;
+    StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+private:
+    sigset_t old_;
+};
 
 // What the signal handler removes: the temporary database and its journal.
 char cleanupPaths[2][PATH_MAX + 16];
@@ -45,7 +70,7 @@ void armCleanup(const QByteArray& temporary)
     if (installed)
         return;
     installed = true;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    for (const int signal : StopSignals) {
         struct sigaction action = {};
         struct sigaction old = {};
         action.sa_handler = removeTemporaryAndStop;
@@ -182,6 +207,7 @@ void DatabaseTarget::removeLeftovers() const
 void DatabaseTarget::createTemporary()
 {
     const QFileInfo target(path_);
+    const StopSignalsHeld held;
     for (int attempt = 0; attempt < 100; ++attempt) {
         QByteArray name = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
                                             target.fileName() + QStringLiteral(".XXXXXX"));

@@ -53,8 +53,9 @@ public:
     static constexpr int RecentlyMadeOfTwoLetters = 60;
     static constexpr int RecentlyMadeOfLonger = 3000;
 
-    // lists: the word lists by length; words: every word of them. Both are kept by reference.
-    Phonies(const QHash<int, QStringList>& lists, const QSet<QString>& words);
+    // lists: the word lists by length; words: every word of them, as StudyPools::placesOf()
+    // gives them (the places go unused). Both are kept by reference.
+    Phonies(const QHash<int, QStringList>& lists, const QHash<QString, qsizetype>& words);
 
     // `count` different phonies of that length, none of them a word or in `avoid`. Throws AppError
     // when the list of that length leaves none to make.
@@ -65,7 +66,7 @@ public:
 
 private:
     const QHash<int, QStringList>& lists_;
-    const QSet<QString>& words_;
+    const QHash<QString, qsizetype>& words_;
     std::map<int, LetterModel> models_;
     QStringList twoLetters_; // every two-letter non-word, best first (once asked)
     // The phonies made lately by length, the latest last, and the same as a set.

@@ -22,16 +22,10 @@ StudyEngine::StudyEngine(const WordStore& store, const WordStateView& states, An
     : store_(store), states_(states), log_(answers), clock_(clock), random_(random),
       settings_(std::move(settings))
 {
-    for (int length : settings_.lengths) {
-        if (!WordSchema::isWordLength(length) || words_.contains(length))
-            continue;
-        const QStringList list = store_.words(length);
-        words_.insert(length, list);
-        for (qsizetype i = 0; i < list.size(); ++i) {
-            wordSet_.insert(list[i]);
-            position_.insert(list[i], i);
-        }
-    }
+    for (int length : settings_.lengths)
+        if (WordSchema::isWordLength(length) && !words_.contains(length))
+            words_.insert(length, store_.words(length));
+    position_ = StudyPools::placesOf(words_);
     settings_.lengths.clear();
     for (auto it = words_.cbegin(); it != words_.cend(); ++it)
         (it.value().isEmpty() ? emptyLengths_ : settings_.lengths).append(it.key());
@@ -45,7 +39,7 @@ StudyEngine::StudyEngine(const WordStore& store, const WordStateView& states, An
 QString StudyEngine::nonWord(int length, const QStringList& avoid)
 {
     const auto taken = [&](const QString& word) {
-        return wordSet_.contains(word) || avoid.contains(word);
+        return position_.contains(word) || avoid.contains(word);
     };
     if (auto word = DrawNonWord(length, random_, taken, AlikePair::RedrawBoth))
         return *word;
@@ -225,7 +219,7 @@ void StudyEngine::focusOn(const QStringList& words)
 {
     QStringList listed;
     for (const QString& word : words)
-        if (wordSet_.contains(word))
+        if (position_.contains(word))
             listed.append(word);
     focus_.emplace(listed);
 }
@@ -427,7 +421,7 @@ StudyStats StudyEngine::stats() const
     }
     s.due = int(pools_.dueCount());
     if (settings_.mode == StudySettings::Mode::Study) {
-        const int unseen = int(wordSet_.size()) - s.seen;
+        const int unseen = int(position_.size()) - s.seen;
         s.newLeftToday = std::min(newLeftToday(), unseen);
         s.pace = autoFigure();
     }
@@ -443,7 +437,7 @@ QDateTime StudyEngine::nextReviewAfterSession() const
 {
     QDateTime first;
     for (const WordMemory& m : states_.words())
-        if (!m.isNew() && m.valid && wordSet_.contains(m.word) && m.due.isValid() &&
+        if (!m.isNew() && m.valid && position_.contains(m.word) && m.due.isValid() &&
             (!first.isValid() || m.due < first))
             first = m.due;
     return first;

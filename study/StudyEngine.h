@@ -9,7 +9,6 @@
 
 #include <QDateTime>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -152,9 +151,9 @@ private:
     // The word lists of the studied lengths, read once.
     QHash<int, QStringList> words_;
     QList<int> emptyLengths_;
-    QSet<QString> wordSet_;
-    QHash<QString, qsizetype> position_; // of each word in its length's list
-    Phonies phonies_{words_, wordSet_};
+    // Every word of them, with its place in its length's list.
+    QHash<QString, qsizetype> position_;
+    Phonies phonies_{words_, position_};
     bool phoniesRemembered_ = false; // the log's recent non-words handed to phonies_
     // When each of the last HoldBackQuestions answers was given and what its feedback showed,
     // the latest last (one more while the last answer can still be taken back).

@@ -18,6 +18,19 @@ template <typename T> void eraseSorted(std::vector<T>& from, T value)
 
 } // namespace
 
+QHash<QString, qsizetype> StudyPools::placesOf(const QHash<int, QStringList>& lists)
+{
+    qsizetype all = 0;
+    for (const QStringList& list : lists)
+        all += list.size();
+    QHash<QString, qsizetype> places;
+    places.reserve(all);
+    for (const QStringList& list : lists)
+        for (qsizetype i = 0; i < list.size(); ++i)
+            places.insert(list[i], i);
+    return places;
+}
+
 StudyPools::StudyPools(const WordStateView& states, const QHash<int, QStringList>& lists,
                        const QHash<QString, qsizetype>& positions, qsizetype room)
     : states_(states), lists_(lists), positions_(positions), room_(room)

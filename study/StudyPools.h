@@ -36,7 +36,10 @@ public:
     // Words first graded after the pools were read in that fit without reading them again.
     static constexpr qsizetype DefaultRoom = 1024;
 
-    // lists: the studied lengths' words; positions: each word's place in its length's list.
+    // Each word of the lists with its place in its length's list.
+    static QHash<QString, qsizetype> placesOf(const QHash<int, QStringList>& lists);
+
+    // lists: the studied lengths' words; positions: their placesOf().
     StudyPools(const WordStateView& states, const QHash<int, QStringList>& lists,
                const QHash<QString, qsizetype>& positions, qsizetype room = DefaultRoom);
 

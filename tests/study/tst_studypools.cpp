@@ -127,14 +127,11 @@ private slots:
         QFETCH(int, room);
         const QList<int> lengths{2, 3};
         QHash<int, QStringList> lists;
-        QHash<QString, qsizetype> positions;
         QHash<int, QStringList> fakes{{2, {"ZZ", "ZY", "ZX", "ZW", "ZV"}},
                                       {3, {"ZZZ", "ZZY", "ZZX", "ZZW", "ZZV"}}};
-        for (int length : lengths) {
+        for (int length : lengths)
             lists[length] = WordDatabase::sequentialWords(length, 30);
-            for (qsizetype i = 0; i < lists[length].size(); ++i)
-                positions.insert(lists[length][i], i);
-        }
+        const QHash<QString, qsizetype> positions = StudyPools::placesOf(lists);
         MemoryPolicy policy;
         if (steps)
             policy.learningStepsMinutes = {10, 60};

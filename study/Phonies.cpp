@@ -14,7 +14,7 @@ constexpr int MaxSeeds = 300;
 
 } // namespace
 
-Phonies::Phonies(const QHash<int, QStringList>& lists, const QHash<QString, qsizetype>& words)
+Phonies::Phonies(const QHash<int, QStringList>& lists, const WordPlaces& words)
     : lists_(lists), words_(words)
 {}
 

@@ -2,6 +2,7 @@
 
 #include "base/Services.h"
 #include "study/LetterModel.h"
+#include "study/WordPlaces.h"
 
 #include <QHash>
 #include <QSet>
@@ -53,9 +54,9 @@ public:
     static constexpr int RecentlyMadeOfTwoLetters = 60;
     static constexpr int RecentlyMadeOfLonger = 3000;
 
-    // lists: the word lists by length; words: every word of them, as StudyPools::placesOf()
-    // gives them (the places go unused). Both are kept by reference.
-    Phonies(const QHash<int, QStringList>& lists, const QHash<QString, qsizetype>& words);
+    // lists: the word lists by length; words: every word of them (their places go unused). Both
+    // are kept by reference.
+    Phonies(const QHash<int, QStringList>& lists, const WordPlaces& words);
 
     // `count` different phonies of that length, none of them a word or in `avoid`. Throws AppError
     // when the list of that length leaves none to make.
@@ -66,7 +67,7 @@ public:
 
 private:
     const QHash<int, QStringList>& lists_;
-    const QHash<QString, qsizetype>& words_;
+    const WordPlaces& words_;
     std::map<int, LetterModel> models_;
     QStringList twoLetters_; // every two-letter non-word, best first (once asked)
     // The phonies made lately by length, the latest last, and the same as a set.

@@ -25,7 +25,7 @@ StudyEngine::StudyEngine(const WordStore& store, const WordStateView& states, An
     for (int length : settings_.lengths)
         if (WordSchema::isWordLength(length) && !words_.contains(length))
             words_.insert(length, store_.words(length));
-    position_ = StudyPools::placesOf(words_);
+    position_ = WordPlaces(words_);
     settings_.lengths.clear();
     for (auto it = words_.cbegin(); it != words_.cend(); ++it)
         (it.value().isEmpty() ? emptyLengths_ : settings_.lengths).append(it.key());

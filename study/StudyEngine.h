@@ -152,7 +152,7 @@ private:
     QHash<int, QStringList> words_;
     QList<int> emptyLengths_;
     // Every word of them, with its place in its length's list.
-    QHash<QString, qsizetype> position_;
+    WordPlaces position_;
     Phonies phonies_{words_, position_};
     bool phoniesRemembered_ = false; // the log's recent non-words handed to phonies_
     // When each of the last HoldBackQuestions answers was given and what its feedback showed,

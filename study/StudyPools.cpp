@@ -18,21 +18,8 @@ template <typename T> void eraseSorted(std::vector<T>& from, T value)
 
 } // namespace
 
-QHash<QString, qsizetype> StudyPools::placesOf(const QHash<int, QStringList>& lists)
-{
-    qsizetype all = 0;
-    for (const QStringList& list : lists)
-        all += list.size();
-    QHash<QString, qsizetype> places;
-    places.reserve(all);
-    for (const QStringList& list : lists)
-        for (qsizetype i = 0; i < list.size(); ++i)
-            places.insert(list[i], i);
-    return places;
-}
-
 StudyPools::StudyPools(const WordStateView& states, const QHash<int, QStringList>& lists,
-                       const QHash<QString, qsizetype>& positions, qsizetype room)
+                       const WordPlaces& positions, qsizetype room)
     : states_(states), lists_(lists), positions_(positions), room_(room)
 {}
 
@@ -106,15 +93,15 @@ void StudyPools::add(const WordMemory& m, bool inOrder)
             elsewhere_.insert(m.word, m);
         return;
     }
-    const auto at = positions_.constFind(m.word);
-    if (at == positions_.constEnd()) {
+    const qsizetype at = positions_.placeOf(m.word);
+    if (at < 0) {
         if (m.isDecoy())
             length->decoys.insert(m.word);
         return;
     }
     if (m.isNew())
         return;
-    qint32& index = length->entryAt[std::size_t(*at)];
+    qint32& index = length->entryAt[std::size_t(at)];
     if (index < 0) {
         if (entries_.size() == entries_.capacity()) {
             built_ = false; // no room left that keeps the pools' pointers: read all again
@@ -129,7 +116,7 @@ void StudyPools::add(const WordMemory& m, bool inOrder)
     e.key = ReviewOrder::keyOf(e.state);
     const qint64 last = e.key.lastReview;
     if (inOrder) {
-        insertSorted(length->graded, *at);
+        insertSorted(length->graded, at);
         if (last > reviewsAfterMs_)
             insertSorted(lastReviews_, last);
     } else if (last > reviewsAfterMs_) {
@@ -151,16 +138,16 @@ void StudyPools::remove(const QString& word)
         return;
     }
     length->decoys.erase(word);
-    const auto at = positions_.constFind(word);
-    if (at == positions_.constEnd())
+    const qsizetype at = positions_.placeOf(word);
+    if (at < 0)
         return;
-    const qint32 index = length->entryAt[std::size_t(*at)];
+    const qint32 index = length->entryAt[std::size_t(at)];
     if (index < 0 || !entries_[std::size_t(index)].placed)
         return;
     Entry& e = entries_[std::size_t(index)];
     e.placed = false; // its place is kept for the word
     unplace(*length, e);
-    eraseSorted(length->graded, *at);
+    eraseSorted(length->graded, at);
     if (e.key.lastReview > reviewsAfterMs_)
         eraseSorted(lastReviews_, e.key.lastReview);
     length->known -= states_.policy().isKnown(e.state) ? 1 : 0;

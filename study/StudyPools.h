@@ -2,6 +2,7 @@
 
 #include "study/NewWordPace.h"
 #include "study/ReviewOrder.h"
+#include "study/WordPlaces.h"
 #include "study/WordStateView.h"
 
 #include <QDateTime>
@@ -36,12 +37,9 @@ public:
     // Words first graded after the pools were read in that fit without reading them again.
     static constexpr qsizetype DefaultRoom = 1024;
 
-    // Each word of the lists with its place in its length's list.
-    static QHash<QString, qsizetype> placesOf(const QHash<int, QStringList>& lists);
-
-    // lists: the studied lengths' words; positions: their placesOf().
+    // lists: the studied lengths' words; positions: their places in them.
     StudyPools(const WordStateView& states, const QHash<int, QStringList>& lists,
-               const QHash<QString, qsizetype>& positions, qsizetype room = DefaultRoom);
+               const WordPlaces& positions, qsizetype room = DefaultRoom);
 
     // Brings the pools to `now`: the words fallen due since move over.
     void advance(const QDateTime& now);
@@ -95,7 +93,7 @@ private:
 
     const WordStateView& states_;
     const QHash<int, QStringList>& lists_;
-    const QHash<QString, qsizetype>& positions_;
+    const WordPlaces& positions_;
     const qsizetype room_;
     bool built_ = false;
     quint64 revision_ = 0;

@@ -16,7 +16,7 @@
 #include "study/History.h"
 #include "study/Phonies.h"
 #include "study/StudyEngine.h"
-#include "study/StudyPools.h"
+#include "study/WordPlaces.h"
 #include "words/WordStore.h"
 
 #include <QElapsedTimer>
@@ -191,7 +191,7 @@ private slots:
                                       WordDatabase::sequentialWords(4, 32767));
         Drill d(path);
         const QHash<int, QStringList> lists{{4, d.store.words(4)}};
-        const QHash<QString, qsizetype> words = StudyPools::placesOf(lists);
+        const WordPlaces words(lists);
         Phonies phonies(lists, words);
         QList<double> making;
         for (int n = 0; n < 100; ++n) {

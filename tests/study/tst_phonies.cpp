@@ -3,7 +3,7 @@
 #include "WordDatabase.h"
 #include "base/ErrorReporting.h"
 #include "study/Phonies.h"
-#include "study/StudyPools.h"
+#include "study/WordPlaces.h"
 
 #include <QTest>
 
@@ -38,7 +38,7 @@ private slots:
         QFETCH(int, words);
         QFETCH(int, window);
         const QHash<int, QStringList> lists{{length, WordDatabase::sequentialWords(length, words)}};
-        const QHash<QString, qsizetype> set = StudyPools::placesOf(lists);
+        const WordPlaces set(lists);
         Phonies phonies(lists, set), again(lists, set);
         ScriptedRandom random, same;
         if (words == 676)
@@ -76,7 +76,7 @@ private slots:
         QFETCH(int, before);
         QFETCH(int, after);
         const QHash<int, QStringList> lists{{length, WordDatabase::sequentialWords(length, words)}};
-        const QHash<QString, qsizetype> set = StudyPools::placesOf(lists);
+        const WordPlaces set(lists);
         Phonies earlier(lists, set), later(lists, set);
         ScriptedRandom random;
         QStringList shown;

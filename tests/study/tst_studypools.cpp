@@ -131,7 +131,7 @@ private slots:
                                       {3, {"ZZZ", "ZZY", "ZZX", "ZZW", "ZZV"}}};
         for (int length : lengths)
             lists[length] = WordDatabase::sequentialWords(length, 30);
-        const QHash<QString, qsizetype> positions = StudyPools::placesOf(lists);
+        const WordPlaces positions(lists);
         MemoryPolicy policy;
         if (steps)
             policy.learningStepsMinutes = {10, 60};

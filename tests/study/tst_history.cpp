@@ -426,8 +426,10 @@ private slots:
     void closingWithWorkRunningIsClean()
     {
         QFETCH(bool, fitHolds);
-        // Under the sanitizers the rebuild has now and then been found over before the check,
-        // cause not yet known: the scene is set again, at most three times in all.
+        // The rebuild only reads, which another program's write lock does not stop, so only its
+        // thread's start stands between it and the check; under the sanitizers on a loaded
+        // machine it has now and then been over by then. The scene is set again, at most three
+        // times in all.
         for (int attempt = 1;; ++attempt) {
             QTemporaryDir dir;
             const QString path = dir.filePath(QStringLiteral("history.sqlite"));

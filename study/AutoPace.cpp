@@ -27,7 +27,8 @@ int pace(int newPerDay, int cap, double answersPerDay)
 {
     if (newPerDay <= 0 || cap <= 0)
         return 0;
-    const double scaled = newPerDay * std::max(0.0, answersPerDay) / ReferenceAnswers;
+    const double scaled =
+        newPerDay * std::pow(std::max(0.0, answersPerDay) / ReferenceAnswers, AnswersPower);
     return std::min(cap, std::max(1, int(std::lround(scaled))));
 }
 

@@ -16,13 +16,16 @@ struct PaceFigure
 };
 
 // New words a day that follow how much the player studies. The fixed pace is meant for a player
-// who answers ReferenceAnswers questions a day; one who answers fewer gets fewer new words, in
-// proportion, so that the reviews the new words bring keep fitting in the day, and one who
-// answers more gets more, up to the cap. The answers a day are the player's recent ones (the last
-// seven days with answers before today), so that the figure holds all day.
+// who answers ReferenceAnswers questions a day; one who answers fewer gets fewer new words, so
+// that the reviews the new words bring keep fitting in the day, and one who answers more gets
+// more, up to the cap. Not in proportion: the reviews a word asks for thin out as it settles, so
+// a third of the answers keeps about half the new words (the answers' ratio to the power
+// AnswersPower). The answers a day are the player's recent ones (the last seven days with answers
+// before today), so that the figure holds all day.
 namespace AutoPace {
 
 constexpr double ReferenceAnswers = 150.0;
+constexpr double AnswersPower = 2.0 / 3.0;
 
 // The day's figure from the answers of the last days (oldest first, today last): the mean over
 // the last (at most) seven with answers before today; nothing without any.

@@ -33,7 +33,7 @@ public:
     std::optional<int> dueNow() override;
     std::optional<int> newToday() override { return newToday_; }
     QString paceLine() override { return paceLine_; }
-    // "7 new words today, for your 50 answers a day (Auto)" under Auto once there is a figure;
+    // "10 new words today, for your 50 answers a day (Auto)" under Auto once there is a figure;
     // before that, or with a fixed pace, the pace alone.
     static QString paceText(const StudySettings& settings, const std::optional<PaceFigure>& figure);
     void study(QWidget* parent) override;

@@ -50,7 +50,8 @@ StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget*
     auto_->setAccessibleName(QStringLiteral("Auto new words a day"));
     auto_->setToolTip(QStringLiteral(
         "Auto: new words follow how many questions you answer a day (the fixed number at 150 "
-        "answers a day, more or fewer in proportion), at most the number shown. Until there is "
+        "answers a day; more or fewer with your answers, half as many at a third of them), at "
+        "most the number shown. Until there is "
         "a recent day of answers to go by, the fixed number is used."));
     auto_->setChecked(prefs.newPerDayAuto);
     showPaceMode(prefs.newPerDayAuto);

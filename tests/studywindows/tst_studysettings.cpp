@@ -105,9 +105,9 @@ private slots:
         QCOMPARE(room.newToday().value_or(-1), 20);
         QTRY_COMPARE(changed, 1);
         QVERIFY(room.dueNow());
-        QCOMPARE(room.newToday().value_or(-1), 7);
+        QCOMPARE(room.newToday().value_or(-1), 10);
         QCOMPARE(room.paceLine(),
-                 QStringLiteral("7 new words today, for your 50 answers a day (Auto)"));
+                 QStringLiteral("10 new words today, for your 50 answers a day (Auto)"));
     }
 
     // The first count, from the states tallied while the rest is still being read, already keeps
@@ -154,9 +154,9 @@ private slots:
             << true << 50 << -1.0
             << "20 new words a day (Auto, until it has a recent day of answers to go by)";
         QTest::newRow("fifty a day")
-            << true << 50 << 49.6 << "7 new words today, for your 50 answers a day (Auto)";
-        QTest::newRow("one word") << true << 50 << 4.0
-                                  << "1 new word today, for your 4 answers a day (Auto)";
+            << true << 50 << 49.6 << "10 new words today, for your 50 answers a day (Auto)";
+        QTest::newRow("one word") << true << 50 << 2.0
+                                  << "1 new word today, for your 2 answers a day (Auto)";
         QTest::newRow("capped") << true << 30 << 400.0
                                 << "30 new words today, for your 400 answers a day (Auto)";
     }

@@ -66,6 +66,8 @@ void History::Impl::stopBackground()
 
 bool History::Impl::adopt(HistoryRebuild::Outcome outcome)
 {
+    if (outcome.newWeights || outcome.newFakeSpotting || outcome.rebuilt)
+        ++owner.statesRevision_;
     if (outcome.pace)
         pace = outcome.pace;
     if (outcome.newWeights)
@@ -124,10 +126,8 @@ bool History::recalibrate(const QDate& today)
     while (!d_->worker.wait(std::chrono::seconds(1))) {
     }
     takeUpBackgroundWork();
-    if (fit) {
+    if (fit)
         d_->fitAskedOn = today;
-        ++statesRevision_; // new weights reorder the words even where no state changed
-    }
     try {
         Uninterrupted control;
         HistoryRebuild::Order order = d_->order(false, fit ? today : QDate());
@@ -209,7 +209,6 @@ bool History::takeUpBackgroundWork()
     }
     if (!outcome)
         return false;
-    ++statesRevision_; // new weights, if not new states
     return d_->adopt(std::move(*outcome));
 }
 

@@ -116,6 +116,9 @@ public:
     void backgroundFinished();
     bool isCurrent() const { return owner.d_ == this; }
     // Takes up an outcome: the weights, and the states with the answers written since applied.
-    // True when the states changed.
+    // Moves the states' revision on when the weights or states changed, as new weights reorder
+    // the words even where no state changed; an outcome that changes neither (a fit that came out
+    // the same, a pace figure) leaves the engine's pools as they are. True when the states
+    // changed.
     bool adopt(HistoryRebuild::Outcome outcome);
 };

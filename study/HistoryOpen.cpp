@@ -17,11 +17,14 @@ void History::Impl::open()
     if (mode != HistoryMode::Untried)
         return;
     mode = openFile();
-    if (mode == HistoryMode::Writable) {
-        writes().check(); // the whole file is read through for damage there, not here
+    if (mode == HistoryMode::Writable)
         readRules();
-    }
     readStates();
+    // The writer applies answers under the rules just read and knows the last answer in the
+    // file, so its first write reads no state afresh. The whole file is read through for damage
+    // on its thread, not here.
+    if (mode == HistoryMode::Writable)
+        writes().check();
 }
 
 HistoryMode History::Impl::openFile()

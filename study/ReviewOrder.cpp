@@ -6,7 +6,8 @@
 ReviewOrder::ReviewOrder(const MemoryPolicy& policy, const QDateTime& now, qsizetype due,
                          qsizetype answeredLastDay)
     : byLastReview_(!policy.leitner),
-      behind_(!policy.leitner && due > BehindDays * std::max(answeredLastDay, LeastWordsADay)),
+      behind_(!policy.leitner &&
+              double(due) > BehindDays * double(std::max(answeredLastDay, LeastWordsADay))),
       youngSince_(msOf(now.addDays(-YoungWordDays)))
 {}
 

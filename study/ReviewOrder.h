@@ -10,16 +10,19 @@
 // the same day, the one answered longest ago, so that a player a little behind goes round them
 // all instead of the same ones each day.
 //
-// A player far behind (more words due than BehindDays of their answering) cannot go round them
-// all: a word then comes back only after its recall has gone, and every answer is a lapse. The
-// words first met in the last YoungWordDays come first then, newest first: those need their
-// early reviews most and are still held, and the older words wait until the player catches up.
-// Measured on simulated learners, a learner who forgets fast holds about a third more words by
-// day 60 this way; learners who keep up are never behind and see no change.
+// A player behind (more words due than BehindDays of their answering) cannot go round them all:
+// a word then comes back only after its recall has gone, and every answer is a lapse. The words
+// first met in the last YoungWordDays come first then, newest first: those need their early
+// reviews most and are still held, and the older words wait until the player catches up.
+// Measured on simulated learners over 60 days (two- and three-letter words, six seeds), a
+// learner who forgets fast holds about a third more words by day 60 this way. Calling a player
+// behind at half a day's answering rather than two days' kept 3.0 points more of the list for
+// the fast forgetter, 1.9 for the average learner and for the one whose eye for fakes ignores
+// their look, 1.4 for the slow learner; learners who keep up are never behind and see no change.
 class ReviewOrder
 {
 public:
-    static constexpr int BehindDays = 2;
+    static constexpr double BehindDays = 0.5;
     static constexpr int YoungWordDays = 14;
     // A player back after a break has answered nothing lately: count at least this many a day.
     static constexpr qsizetype LeastWordsADay = 50;

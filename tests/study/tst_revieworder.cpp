@@ -3,7 +3,7 @@
 #include <QTest>
 
 // Which due word is asked first: by due day and the last answer while the player keeps up; the
-// words first met lately, newest first, once they are far behind; the Leitner baseline's plain
+// words first met lately, newest first, once they are behind; the Leitner baseline's plain
 // order always.
 class ReviewOrderTest : public QObject
 {
@@ -18,9 +18,10 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const QStringList byDue{"OLD", "MID", "ANT", "NEW", "NEWER"};
         const QStringList youngFirst{"NEWER", "NEW", "MID", "OLD", "ANT"};
-        QTest::newRow("keeping up") << false << 200 << 100 << byDue;
-        QTest::newRow("far behind") << false << 201 << 100 << youngFirst;
-        QTest::newRow("back after a break") << false << 101 << 0 << youngFirst;
+        QTest::newRow("keeping up") << false << 50 << 100 << byDue;
+        QTest::newRow("behind") << false << 51 << 100 << youngFirst;
+        QTest::newRow("back after a break, keeping up") << false << 25 << 0 << byDue;
+        QTest::newRow("back after a break, behind") << false << 26 << 0 << youngFirst;
         QTest::newRow("Leitner, far behind")
             << true << 900 << 100 << QStringList{"OLD", "ANT", "MID", "NEW", "NEWER"};
     }

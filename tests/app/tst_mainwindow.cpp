@@ -1,130 +1,19 @@
-#include "TestDoubles.h"
-#include "TestFiles.h"
+#include "MainWindowProgram.h"
 #include "WordDatabase.h"
-#include "app/MainWindow.h"
-#include "app/StoreConnection.h"
-#include "app/StudyFrame.h"
-#include "base/ErrorReporting.h"
 #include "base/Settings.h"
 #include "base/look/PushButton.h"
-#include "quiz/TrainerContext.h"
 #include "words/WordListCatalog.h"
-#include "words/WordStore.h"
 
-#include <QAccessible>
-#include <QApplication>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
-#include <QLabel>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTest>
-#include <QTimer>
 
-#include <cstdlib>
-#include <memory>
 #include <sys/stat.h>
 
 namespace {
-
-const QString NotSet = QStringLiteral("Object variable or With block variable not set");
-
-// Stands in for the word store's connection: can refuse to be created or to open.
-class FakeConnection : public StoreConnection
-{
-public:
-    void create() override
-    {
-        calls << QStringLiteral("create");
-        if (!canCreate)
-            throw AppError(QStringLiteral("ActiveX component can't create object"));
-        created = true;
-        opened = false;
-    }
-    bool isOpen() const override
-    {
-        if (!created)
-            throw AppError(NotSet);
-        return opened;
-    }
-    void close() override
-    {
-        calls << QStringLiteral("close");
-        if (!created)
-            throw AppError(NotSet);
-        opened = false;
-    }
-    void open(const QString& path) override
-    {
-        calls << QStringLiteral("open ") + path;
-        if (!created)
-            throw AppError(NotSet);
-        if (!canOpen)
-            throw AppError(QStringLiteral("file is not a database"));
-        opened = true;
-    }
-    void release() override
-    {
-        calls << QStringLiteral("release");
-        created = opened = false;
-    }
-
-    bool canCreate = true;
-    bool canOpen = true;
-    bool created = false;
-    bool opened = false;
-    QStringList calls;
-};
-
-// Study actions that count what the main window asks of it.
-class FakeStudyActions : public StudyActions
-{
-public:
-    std::optional<int> dueNow() override
-    {
-        ++asked;
-        return due;
-    }
-    void study(QWidget*) override
-    {
-        ++studied;
-        due = 3;
-        fresh = 0;
-    }
-    std::optional<int> newToday() override { return fresh; }
-    void showProgress(QWidget*) override { ++progressShown; }
-    void editSettings(QWidget*) override { ++settingsEdited; }
-    void lookUp(QWidget*) override { ++lookedUp; }
-    void wordListOpened(const QString& name) override { openedList = name; }
-    QString listInUse() override { return list; }
-
-    std::optional<int> due = 12;
-    std::optional<int> fresh;
-    QString list = QStringLiteral("Collins sample");
-    std::optional<QString> openedList;
-    int asked = 0;
-    int studied = 0;
-    int progressShown = 0;
-    int settingsEdited = 0;
-    int lookedUp = 0;
-};
-
-// The line numbers of the "Application Error" messages, in order.
-QList<int> reportedLines(const RecordingMessageBoxes& boxes)
-{
-    static const QRegularExpression at(QStringLiteral("at line (\\d+)\r"));
-    QList<int> lines;
-    for (const auto& m : boxes.shown) {
-        const auto match = at.match(m.text);
-        lines << (match.hasMatch() ? match.captured(1).toInt() : -1);
-    }
-    return lines;
-}
 
 QVariant storedCount()
 {
@@ -132,40 +21,6 @@ QVariant storedCount()
     settings.beginGroup(QStringLiteral("Lexitor Trainer Software"));
     return settings.value(QStringLiteral("Text1"));
 }
-
-// One program start: services, context and main window over a fresh program folder that holds a
-// dbWords.mdb (an empty file: the fake connection never reads it).
-struct Program
-{
-    explicit Program(bool withDatabase = true, bool realStore = false)
-        : store(test.random), context(test.env, store),
-          window(context, realStore ? nullptr : &connection, &actions)
-    {
-        if (withDatabase)
-            writeFile(test.path(QStringLiteral("dbWords.mdb")));
-        window.setProgramEnder([this] { ++ended; });
-    }
-
-    template <class T> T* child(const char* name) const
-    {
-        return window.findChild<T*>(QLatin1String(name));
-    }
-
-    void showActive()
-    {
-        window.show();
-        QApplication::setActiveWindow(&window);
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-    }
-
-    TestEnvironment test;
-    FakeConnection connection;
-    FakeStudyActions actions;
-    WordStore store;
-    TrainerContext context;
-    MainWindow window;
-    int ended = 0;
-};
 
 } // namespace
 
@@ -175,12 +30,7 @@ class TestMainWindow : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init()
-    {
-        QSettings settings(QSettings::UserScope, QStringLiteral("Quenmark"));
-        settings.clear();
-        settings.sync();
-    }
+    void init() { clearStoredSettings(); }
 
     void missingDatabaseEndsStartUp_data()
     {
@@ -539,117 +389,6 @@ private slots:
         QCOMPARE(next.window.countBox()->text(), stored);
     }
 
-    void shutDownClosesAndReleases_data()
-    {
-        QTest::addColumn<bool>("canCreate");
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<QList<int>>("lines");
-        QTest::newRow("open connection") << true << QStringList{"close", "release"} << QList<int>{};
-        QTest::newRow("no connection object")
-            << false << QStringList{"close", "release"} << QList<int>{100, 100};
-    }
-    void shutDownClosesAndReleases()
-    {
-        QFETCH(bool, canCreate);
-        QFETCH(QStringList, calls);
-        QFETCH(QList<int>, lines);
-        Program program;
-        program.connection.canCreate = canCreate;
-        program.window.load();
-        program.window.show();
-        program.test.messages.shown.clear();
-        program.connection.calls.clear();
-
-        QVERIFY(program.window.close());
-        QCOMPARE(program.connection.calls, calls);
-        QCOMPARE(reportedLines(program.test.messages), lines);
-        for (const auto& m : program.test.messages.shown)
-            QVERIFY(m.text.contains(QStringLiteral("Form1.Form_QueryUnload ")));
-        QCOMPARE(program.ended, 1);
-        QVERIFY(!program.window.isVisible());
-    }
-
-    // The window is a frame on the accessibility bus; the counts and the list in use are asked
-    // for only once the window shows, and again after a study session or a settings change.
-    void studyFrame()
-    {
-        Program program;
-        QAccessibleInterface* acc = QAccessible::queryAccessibleInterface(&program.window);
-        QVERIFY(acc);
-        QCOMPARE(acc->role(), QAccessible::Window);
-        auto* study = program.child<PushButton>("StudyButton");
-        auto* list = program.child<QLabel>("WordListLabel");
-        program.window.load();
-        QCOMPARE(program.actions.asked, 0);
-        QCOMPARE(study->text(), QStringLiteral("Daily drill"));
-
-        program.showActive();
-        QTRY_COMPARE(study->text(), QStringLiteral("Daily drill (12 due)"));
-        QCOMPARE(list->text(), QStringLiteral("Word list in use: Collins sample"));
-        QCOMPARE(list->textFormat(), Qt::PlainText);
-        QCOMPARE(program.actions.asked, 1);
-        QTest::keyClick(study, Qt::Key_Space);
-        QCOMPARE(program.actions.studied, 1);
-        QCOMPARE(study->text(), QStringLiteral("Daily drill (3 due, 0 new)"));
-        program.actions.due.reset(); // no readable history
-        program.actions.list = QStringLiteral("<b>Bold</b>");
-        QTest::keyClick(program.child<PushButton>("StudySettingsButton"), Qt::Key_Space);
-        QCOMPARE(program.actions.settingsEdited, 1);
-        QCOMPARE(study->text(), QStringLiteral("Daily drill"));
-        QCOMPARE(list->text(), QStringLiteral("Word list in use: <b>Bold</b>"));
-        QTest::keyClick(program.child<PushButton>("ProgressButton"), Qt::Key_Space);
-        QCOMPARE(program.actions.progressShown, 1);
-        // Look up, by its button and by Ctrl+L, changes no count: nothing is asked again.
-        const int asked = program.actions.asked;
-        QTest::keyClick(program.child<PushButton>("LookUpButton"), Qt::Key_Space);
-        QTest::keyClick(&program.window, Qt::Key_L, Qt::ControlModifier);
-        QCOMPARE(program.actions.lookedUp, 2);
-        QCOMPARE(program.actions.asked, asked);
-    }
-
-    // Both counts whenever they are known, each in the locale's format, and the widest of them
-    // still fits the button; -1 for a count the study does not know.
-    void studyCaption_data()
-    {
-        QTest::addColumn<int>("due");
-        QTest::addColumn<int>("fresh");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("both") << 123 << 20 << "Daily drill (123 due, 20 new)";
-        QTest::newRow("new player") << 0 << 20 << "Daily drill (0 due, 20 new)";
-        QTest::newRow("widest") << 32767 << 32767 << "Daily drill (32,767 due, 32,767 new)";
-        QTest::newRow("new unknown") << 0 << -1 << "Daily drill (0 due)";
-        QTest::newRow("no history") << -1 << 20 << "Daily drill";
-    }
-    void studyCaption()
-    {
-        QFETCH(int, due);
-        QFETCH(int, fresh);
-        QFETCH(QString, caption);
-        const auto known = [](int n) { return n < 0 ? std::nullopt : std::optional(n); };
-        QCOMPARE(StudyFrame::studyCaption(known(due), known(fresh)), caption);
-        Program program;
-        const auto* button = program.child<PushButton>("StudyButton");
-        QVERIFY(button->fontMetrics().horizontalAdvance(caption) < button->width());
-    }
-
-    // F1 and the frame's button open the study's own help page; the written Help keeps its text.
-    void studyHelp()
-    {
-        Program program;
-        program.window.load();
-        program.showActive();
-        QTest::keyClick(&program.window, Qt::Key_F1);
-        QTest::keyClick(program.child<PushButton>("StudyHelpButton"), Qt::Key_Space);
-        QTest::keyClick(program.child<PushButton>("PushButton3"), Qt::Key_Space);
-        const auto& shown = program.test.messages.shown;
-        QCOMPARE(shown.size(), 3);
-        QCOMPARE(shown[0].title, StudyFrame::HelpTitle);
-        QCOMPARE(shown[1].text, StudyFrame::HelpText);
-        QCOMPARE(shown[2].text, MainWindow::HelpText);
-        for (const char* topic : {"1 to 4", "Ctrl+Z", "Escape", "Word lists"})
-            QVERIFY2(shown[0].text.contains(QLatin1String(topic)), topic);
-    }
-
     void controlsFitTheirContainers()
     {
         Program program;
@@ -662,66 +401,7 @@ private slots:
         const QRect frame = program.child<QGroupBox>("StudyFrame")->geometry();
         QCOMPARE(program.window.height() - frame.bottom() - 1, frame.left());
     }
-
-    // The program ends with exit code 0 when its main window closes while a modal window of it is
-    // open, and a modal window opened after that returns without waiting for the player; the run
-    // lives in a child process because leaving the loops is for good.
-    void closingEndsTheProgramFromAModalWindow()
-    {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--close-from-modal")});
-        QVERIFY(child.waitForFinished(30000));
-        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child.exitCode(), 0);
-        QCOMPARE(QString::fromLatin1(child.readAllStandardOutput()).trimmed(),
-                 QStringLiteral("modal returned\nnext modal returned"));
-    }
 };
 
-// The child process of closingEndsTheProgramFromAModalWindow.
-static int closeFromModal(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    // A program that hangs here fails the test with exit code 3.
-    QTimer::singleShot(15000, [] { std::_Exit(3); });
-
-    auto program = std::make_unique<Program>();
-    Program& p = *program;
-    MainWindow& window = p.window;
-    window.setProgramEnder(&MainWindow::endProgram);
-    if (window.load() != MainWindow::StartUp::Show)
-        return 2;
-    window.show();
-    QTimer::singleShot(0, &window, [&window] {
-        QDialog dialog(&window);
-        QTimer::singleShot(50, &window, [&window] { window.close(); });
-        dialog.exec();
-        printf("modal returned\n");
-        QDialog next(&window); // what a test run would show next
-        // Runs only if the window waits for the player; it is closed again so the run goes on.
-        QTimer::singleShot(0, &next, [&next] {
-            printf("next modal waited\n");
-            next.reject();
-        });
-        next.exec();
-        printf("next modal returned\n");
-        fflush(stdout);
-    });
-    const int rc = QApplication::exec();
-    program.reset();
-    return rc;
-}
-
-int main(int argc, char* argv[])
-{
-    if (argc > 1 && qstrcmp(argv[1], "--close-from-modal") == 0)
-        return closeFromModal(argc, argv);
-    QApplication app(argc, argv);
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

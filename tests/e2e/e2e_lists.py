@@ -10,6 +10,7 @@ from e2e_study import (STUDY_DUE, due_in, history_path, open_study, play_study, 
 from e2e_progress import read_progress, shares
 
 
+# The player's own list: words with their meanings, and a line the import rejects.
 OWN_LIST = {"QI": "vital force", "XU": "a coin of Vietnam", "ZA": "a pizza", "OX": "a bovine",
             "JO": "a sweetheart", "KY": "cattle", "ZAX": "a roofing tool", "QAT": "a shrub",
             "JINX": "a bringer of bad luck"}
@@ -248,6 +249,3 @@ def test_study_undo(s):
                             "JOIN answers a ON a.id = u.answer_id").fetchall()
     check(answer_count(history_path(s)) == before + 2 and undone == [(0,)],
           f"{answer_count(history_path(s)) - before} answers logged, undo entries {undone}")
-
-
-# ----- the progress window as a screen reader reads it ---------------------------------------

@@ -7,6 +7,8 @@ from e2e_study import STUDY_DUE, STUDY_SETTINGS, STUDY_WORDS, history_path, play
 from e2e_lists import answer_count
 
 
+# Look up: a word's verdict, meaning, hooks, anagrams and study state, and patterns with blanks.
+
 LOOK_UP_FIELD = "Word to look up"
 
 
@@ -172,6 +174,3 @@ def study_these(s, main, window, browse, btop, words):
                if s.has_state(b, s._atspi.STATE_SHOWING)], "practice offered after Study these")
     s.key("Return")
     s.wait_gone(drill)
-
-
-# The case's screen and scale factor, set before its desktop starts.

@@ -8,6 +8,8 @@ from e2e_written import main_window
 from e2e_study import history_path, pace_line, study_button
 
 
+# ----- the progress window as a screen reader reads it ---------------------------------------
+
 CHARTS = ("Words by length", "Known words", "Due in the next 14 days", "Last 30 days")
 
 
@@ -132,6 +134,3 @@ def test_progress_at_scale_two(s):
     s.wait_active(main, acc)
     s.close_box(main)
     check(s.wait_exit() == 0, "exit code")
-
-
-# Look up: a word's verdict, meaning, hooks, anagrams and study state, and patterns with blanks.

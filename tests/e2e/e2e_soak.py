@@ -9,6 +9,7 @@ from harness import Recorder, check, crossings_per_second, log, rms, wait_for
 from e2e_written import COUNT_FRAME, VALID_FRAME, WORDS, main_window, read_question
 
 
+# The soak: answers in one process, alternating right and wrong, at about the pace of a quick player.
 SOAK_ANSWERS = 300
 SOAK_MISSING_ANSWERS = 20
 SOAK_PACE = 0.4  # seconds from one answer to the next, at least
@@ -135,6 +136,3 @@ def test_soak(s):
     # The null sink's own timer wakes the server about twice a second whatever its clients do.
     check(main_wakeups <= 5 and server_wakeups <= 25,
           f"not idle: main thread {main_wakeups}, sound server {server_wakeups} wakeups in 5 s")
-
-
-# The player's own list: words with their meanings, and a line the import rejects.

@@ -8,6 +8,7 @@ from harness import check, log, wait_for
 from e2e_written import COUNT_FRAME, QUESTION, VALID_FRAME, WORDS, main_window
 
 
+# A word list for study: the history made beforehand holds STUDY_DUE, learnt a month ago.
 STUDY_WORDS = ["AA", "AB", "AD", "AE", "AG", "AH", "AI", "AL", "AM", "AN", "AR", "AS", "AT",
                "AW", "AX", "AY", "BA", "BE", "BI", "BO", "ACE", "ADD", "AGE", "AID", "AIM", "AIR",
                "ALE", "APE", "ARC", "ARE", "ART", "ATE", "ABLE", "ACHE", "AGED", "ALSO"]
@@ -304,6 +305,3 @@ def test_strange_files(s):
     check(s.wait_exit() == 0, "exit code")
     check(sorted(p.name for p in folder.iterdir()) == before, "files written in the program folder")
     check(sorted(os.listdir("/")) == root_before, "files written at the filesystem root")
-
-
-# The soak: answers in one process, alternating right and wrong, at about the pace of a quick player.

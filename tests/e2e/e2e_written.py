@@ -190,6 +190,3 @@ def test_count_remembered(s):
     check(s.text(box) == "7", f'count box shows "{s.text(box)}" after a restart')
     s.close_box(window)
     check(s.wait_exit() == 0, "exit code")
-
-
-# A word list for study: the history made beforehand holds STUDY_DUE, learnt a month ago.

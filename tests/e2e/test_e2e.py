@@ -23,7 +23,8 @@ from harness import DEADLINE, Session, log, wait_for
 from e2e_written import (WORDS, main_window, test_count_remembered, test_full_run,
                          test_missing_database, test_startup)
 from e2e_study import (STUDY_SETTINGS, STUDY_WORDS, history_path, open_study, play_study,
-                       study_button, test_strange_files, test_study_session, test_unwritable_history)
+                       study_button, test_strange_files, test_study_session,
+                       test_unwritable_history)
 from e2e_soak import test_soak
 from e2e_lists import (import_list, test_replace_list, test_study_undo, test_word_lists,
                        word_lists_window)
@@ -51,6 +52,7 @@ CASES = {
 }
 
 
+# The case's screen and scale factor, set before its desktop starts.
 SCREENS = {"progress_at_scale_two": ("1280x1024", "2")}
 
 

@@ -12,6 +12,20 @@ from e2e_lists import answer_count
 LOOK_UP_FIELD = "Word to look up"
 
 
+def open_studied_list(s):
+    """Starts the program over the study list, ALSO with a meaning, and a month of history, and
+    waits for the history to open; returns the main window's X id and accessible window and the
+    answers logged."""
+    s.install(STUDY_WORDS[:-1] + ["ALSO\tlikewise, in addition"])
+    (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
+    s.run([str(s.build_dir / "tests" / "e2e_make_history"), str(history_path(s)), *STUDY_DUE])
+    answers = answer_count(history_path(s))
+    s.launch()
+    main, acc, _ = main_window(s)
+    study_button(s, acc)
+    return main, acc, answers
+
+
 def look_up_window(s, main, acc, keyboard=True):
     """Opens Look up with Ctrl+L or its button; returns its X id and accessible window."""
     s.wait_active(main, acc)
@@ -44,13 +58,7 @@ def fitting_words(s, top, caption):
 def test_look_up(s):
     """Looks up a word of the list (its meaning and study state), a non-word, hooks, anagrams
     and blank tiles, by the keyboard and by the button; nothing is written to the history."""
-    s.install(STUDY_WORDS[:-1] + ["ALSO\tlikewise, in addition"])
-    (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
-    s.run([str(s.build_dir / "tests" / "e2e_make_history"), str(history_path(s)), *STUDY_DUE])
-    answers = answer_count(history_path(s))
-    s.launch()
-    main, acc, box = main_window(s)
-    study_button(s, acc)  # the history is open
+    main, acc, answers = open_studied_list(s)
     name = [label.name for label in s.find_all(acc, "label")
             if label.name.startswith("Word list in use: ")][0].split(": ", 1)[1]
     window, top = look_up_window(s, main, acc)
@@ -109,13 +117,7 @@ def browse_rows(s, top):
 def test_browse(s):
     """Browse from Look up on the length typed: the words with their states and meanings; the
     Learning filter leaves the words studied; nothing is written to the history."""
-    s.install(STUDY_WORDS[:-1] + ["ALSO\tlikewise, in addition"])
-    (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
-    s.run([str(s.build_dir / "tests" / "e2e_make_history"), str(history_path(s)), *STUDY_DUE])
-    answers = answer_count(history_path(s))
-    s.launch()
-    main, acc, box = main_window(s)
-    study_button(s, acc)  # the history is open
+    main, acc, answers = open_studied_list(s)
     window, top = look_up_window(s, main, acc)
     s.type_text("also")
     browse, btop = browse_window(s, main, window, top)

@@ -3,7 +3,7 @@ back."""
 
 import time
 
-from harness import check, log, wait_for
+from desktop import check, log, wait_for
 from e2e_written import main_window
 from e2e_study import (STUDY_DUE, due_in, history_path, open_study, play_study, prepare_study,
                        read_study, study_button, studying)

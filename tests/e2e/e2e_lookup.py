@@ -1,7 +1,7 @@
 """Look up and Browse: checking words against the list in use, and drilling the words Browse
 shows."""
 
-from harness import check, log, wait_for
+from desktop import check, log, wait_for
 from e2e_written import main_window
 from e2e_study import STUDY_DUE, STUDY_SETTINGS, STUDY_WORDS, history_path, play_study, study_button
 from e2e_lists import answer_count

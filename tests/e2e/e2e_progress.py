@@ -3,7 +3,7 @@
 import pathlib
 import re
 
-from harness import DEADLINE, check, log
+from desktop import DEADLINE, check, log
 from e2e_written import main_window
 from e2e_study import history_path, pace_line, study_button
 

@@ -5,7 +5,8 @@ import array
 import pathlib
 import time
 
-from harness import Recorder, check, crossings_per_second, log, rms, wait_for
+from desktop import check, log, wait_for
+from sound_capture import Recorder, crossings_per_second, rms
 from e2e_written import COUNT_FRAME, VALID_FRAME, WORDS, main_window, read_question
 
 

@@ -4,7 +4,7 @@ strange files where the program keeps its own."""
 import contextlib
 import re
 
-from harness import check, log, wait_for
+from desktop import check, log, wait_for
 from e2e_written import COUNT_FRAME, QUESTION, VALID_FRAME, WORDS, main_window
 
 

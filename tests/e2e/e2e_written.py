@@ -3,7 +3,9 @@ sounds, and the count the main window remembers."""
 
 import pathlib
 
-from harness import TITLE, check, crossings_per_second, log, rms, wait_for, wave_samples
+from desktop import check, log, wait_for
+from harness import TITLE
+from sound_capture import crossings_per_second, rms, wave_samples
 
 
 # A small word database: the valid word of a question is the only caption that is in it.

@@ -6,7 +6,10 @@
 // --spread the words are learnt over the last four weeks instead, and every fifth one is missed
 // once since, as a player's month would leave them (for screenshots).
 // With --days the words are a steady player's DAYS days instead: twenty new ones a day, each
-// reviewed 1, 3, 8, 20 and 45 days after it was learnt, one review in eight missed, none today.
+// reviewed 1, 3, 8, 20 and 45 days after it was learnt, none today. The longer the wait, the more
+// are missed (one in 32 after a day, one in ten after 45 days), as a player's memory fades: with
+// one in eight missed whatever the wait, the day's fit rightly found recall under 90 % at three
+// weeks, and so no word known.
 // With --age the history's answers are moved HOURS back in time instead, and the word states
 // rebuilt from them, as if the player came back that much later.
 //     e2e_make_history [--spread] HISTORY_FILE WORD...
@@ -57,12 +60,13 @@ QList<AnswerRecord> steadyDays(int days, const QStringList& words, const QDateTi
         }
         const QDateTime learnt = noonOfDay(now, days - int(i / 20)).addSecs(i % 20 * 40);
         const QDateTime today = MemoryPolicy::dayStart(MemoryPolicy::studyDay(now));
-        int k = 0;
-        for (int after : {0, 1, 3, 8, 20, 45}) {
-            const QDateTime at = learnt.addDays(after);
+        constexpr int Afters[] = {0, 1, 3, 8, 20, 45};
+        constexpr int OneMissedIn[] = {8, 32, 24, 16, 12, 10};
+        for (int k = 0; k < 6; ++k) {
+            const QDateTime at = learnt.addDays(Afters[k]);
             if (at >= today)
                 break;
-            const bool missed = (i * 7 + k++) % 8 == 3;
+            const bool missed = (i * 7 + k) % OneMissedIn[k] == 3;
             answers.append({at, QStringLiteral("study"), true, int(word.size()), candidates, 0,
                             missed ? 1 : 0, 1800});
         }

@@ -7,7 +7,7 @@
 
 Each case installs BUILD_DIR into a temporary prefix, gives the program folder its own word
 database and starts the installed launcher under a private Xvfb, window manager, D-Bus and
-PulseAudio (see harness.py). Input is real: xdotool moves the pointer, clicks and types; the
+PulseAudio (see desktop.py). Input is real: xdotool moves the pointer, clicks and types; the
 window manager's close box closes windows. What the windows show is read through the
 accessibility tree.
 """
@@ -19,7 +19,8 @@ import sys
 import time
 import traceback
 
-from harness import DEADLINE, Session, log, wait_for
+from desktop import DEADLINE, log, wait_for
+from harness import Session
 from e2e_written import (WORDS, main_window, test_count_remembered, test_full_run,
                          test_missing_database, test_startup)
 from e2e_study import (STUDY_SETTINGS, STUDY_WORDS, history_path, open_study, play_study,
@@ -202,12 +203,10 @@ def word_lists_shots(s, folder):
     s.wait_exit()
 
 
-def screenshots(build, folder):
+def study_shots(build, folder):
     """Shots of the study window (after a wrong answer), its summary and the progress window,
-    over the bundled word list and a month of history."""
-    import shutil
-    folder = pathlib.Path(folder).resolve()
-    folder.mkdir(parents=True, exist_ok=True)
+    over the bundled word list and a month of history; then the progress window after two
+    months, and the word lists."""
     s = Session(build, "screenshots")
     try:
         s.start()
@@ -253,10 +252,6 @@ def screenshots(build, folder):
     finally:
         s.stop()
         s.cleanup(keep=False)
-    scale_two_shots(build, folder)
-    look_up_shot(build, folder)
-    browse_shot(build, folder)
-    log(f"screenshots in {folder}")
 
 
 def look_up_after_two_months(s):
@@ -359,6 +354,31 @@ def scale_two_shots(build, folder):
         s.cleanup(keep=False)
 
 
+def each_in_own_process(arguments, names):
+    """Runs this script once for each name; returns the names whose run failed. The
+    accessibility client binds to the first session's bus for the life of the process, so
+    every session needs a process of its own."""
+    import subprocess
+    return [name for name in names
+            if subprocess.call([sys.executable, __file__, *arguments, name]) != 0]
+
+
+def screenshots(build, folder, names):
+    """Takes the named groups of shots into folder, each group on a desktop of its own."""
+    folder = pathlib.Path(folder).resolve()
+    folder.mkdir(parents=True, exist_ok=True)
+    if len(names) == 1:
+        SHOTS[names[0]](build, folder)
+        return 0
+    failed = each_in_own_process(["--build", build, "--screenshots", str(folder)], names)
+    log(f"failed: {failed}" if failed else f"screenshots in {folder}")
+    return 1 if failed else 0
+
+
+SHOTS = {"study": study_shots, "scale_two": scale_two_shots, "look_up": look_up_shot,
+         "browse": browse_shot}
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
@@ -368,15 +388,18 @@ def main():
     parser.add_argument("--imported", action="store_true",
                         help="with --measure: also start with an imported word list in use")
     parser.add_argument("--screenshots", metavar="FOLDER",
-                        help="take screenshots of the study and progress windows into FOLDER")
-    parser.add_argument("cases", nargs="*", help=f"cases to run (default all): {', '.join(CASES)}")
+                        help="take screenshots of the windows into FOLDER (the names choose "
+                             "groups of shots instead of cases)")
+    parser.add_argument("cases", nargs="*", help=f"cases to run (default all): {', '.join(CASES)}"
+                        "; with --screenshots, groups of shots (default all): "
+                        + ", ".join(SHOTS))
     args = parser.parse_args()
-    unknown = [name for name in args.cases if name not in CASES]
+    known = SHOTS if args.screenshots else CASES
+    unknown = [name for name in args.cases if name not in known]
     if unknown:
-        parser.error(f"unknown cases: {unknown}")
+        parser.error(f"unknown {'shots' if args.screenshots else 'cases'}: {unknown}")
     if args.screenshots:
-        screenshots(args.build, args.screenshots)
-        return 0
+        return screenshots(args.build, args.screenshots, args.cases or list(SHOTS))
     if args.measure:
         measure(args.build, args.measure, args.command, args.baseline, args.imported)
         return 0
@@ -384,11 +407,7 @@ def main():
     if len(names) == 1:
         log(f"deadline per wait: {DEADLINE:.0f} s")
         return 0 if run_case(args.build, names[0]) else 1
-    # The accessibility client binds to the first session's bus for the life of the process:
-    # every case runs in a process of its own.
-    import subprocess
-    failed = [name for name in names if subprocess.call(
-        [sys.executable, __file__, "--build", args.build, name]) != 0]
+    failed = each_in_own_process(["--build", args.build], names)
     log(f"failed: {failed}" if failed else f"all {len(names)} cases passed")
     return 1 if failed else 0
 

@@ -15,8 +15,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
+#include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -145,6 +147,19 @@ void LookupWindow::lookUp()
     setFact(hooks_, facts.hooks);
     setFact(anagrams_, facts.anagrams);
     setFact(state_, facts.state);
+    makeRoomForFacts();
+}
+
+void LookupWindow::makeRoomForFacts()
+{
+    if (!isVisible())
+        return; // a window not shown yet takes its size from its layout when it shows
+    layout()->activate();
+    int needed = layout()->totalHeightForWidth(width());
+    if (const QScreen* shown = screen())
+        needed = std::min(needed, shown->availableGeometry().height());
+    if (needed > height())
+        resize(width(), needed);
 }
 
 void LookupWindow::browse()
@@ -162,6 +177,7 @@ void LookupWindow::typed(const QString& text)
     setFact(matchesCaption_, pattern.isEmpty() || !sources_.index
                                  ? QString()
                                  : matchesCaption(pattern, sources_.index->countMatches(pattern)));
+    makeRoomForFacts();
 }
 
 QString LookupWindow::matchesCaption(const QString& pattern, int count)

@@ -59,6 +59,9 @@ private:
     void indexLoaded();
     QLabel* addFact(QBoxLayout* layout, const char* name);
     static void setFact(QLabel* label, const QString& text);
+    // Taller when the facts now shown need more room than the window has: a fact wraps to the
+    // window's width, and squeezed it would be cut off or lie over the list.
+    void makeRoomForFacts();
 
     Sources sources_;
     const WallClock& clock_;

@@ -12,11 +12,16 @@ from e2e_lists import answer_count
 LOOK_UP_FIELD = "Word to look up"
 
 
+# As long as a meaning is kept (160 characters), it wraps to three lines: Look up makes room.
+ALSO_MEANING = ("likewise, in addition; in the same way, as well, too, besides; used to bring in "
+                "a further fact, or a second thing said of what was said first, as in: she sings")
+
+
 def open_studied_list(s):
     """Starts the program over the study list, ALSO with a meaning, and a month of history, and
     waits for the history to open; returns the main window's X id and accessible window and the
     answers logged."""
-    s.install(STUDY_WORDS[:-1] + ["ALSO\tlikewise, in addition"])
+    s.install(STUDY_WORDS[:-1] + [f"ALSO\t{ALSO_MEANING}"])
     (s.root / "home/.config/Quenmark.conf").write_text(STUDY_SETTINGS)
     s.run([str(s.build_dir / "tests" / "e2e_make_history"), str(history_path(s)), *STUDY_DUE])
     answers = answer_count(history_path(s))
@@ -45,7 +50,16 @@ def look_up(s, top, typed, verdict):
     s.type_text(typed)
     s.key("Return")
     wait_for(f'the verdict "{verdict}"', lambda: s.find_all(top, "label", verdict))
+    wait_for(f'room for the facts of "{verdict}" (the list above the buttons)',
+             lambda: room_for_facts(s, top))
     return [s.content(label) for label in s.find_all(top, "label")]
+
+
+def room_for_facts(s, top):
+    """Whether the words that fit end above the buttons under them, as they do when the window
+    has room for every fact shown."""
+    _, y, _, height = s.extents(s.one(top, "list", "Words that fit"))
+    return y + height <= s.extents(s.one(top, "push button", "Browse..."))[1]
 
 
 def fitting_words(s, top, caption):
@@ -68,7 +82,7 @@ def test_look_up(s):
     check(any(f.startswith("Study: ") and "answered right" in f and f.endswith("next review now")
               for f in facts), f"the study state of a due word: {facts}")
     facts = look_up(s, top, "also", "ALSO is a word")
-    check("Meaning: likewise, in addition" in facts and "Study: new, not answered yet" in facts
+    check(f"Meaning: {ALSO_MEANING}" in facts and "Study: new, not answered yet" in facts
           and "Hooks: not known, as the lists hold words of two to four letters" in facts,
           f"a new four-letter word: {facts}")
     facts = look_up(s, top, "QX", f"QX is not a word in {name}")
@@ -125,7 +139,7 @@ def test_browse(s):
     rows = browse_rows(s, btop)
     log(f"four letters: {rows}")
     check([r[0] for r in rows] == ["ABLE", "ACHE", "AGED", "ALSO"], f"the words: {rows}")
-    check(rows[3][1:3] == ["new", "likewise, in addition"], f"a new word's row: {rows[3]}")
+    check(rows[3][1:3] == ["new", ALSO_MEANING], f"a new word's row: {rows[3]}")
     s.close_box(browse)
     s.wait_gone(browse)
 

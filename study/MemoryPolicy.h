@@ -65,6 +65,8 @@ struct MemoryPolicy
 
     // Applies one answer to the states it touches (created on first sight).
     void apply(QHash<QString, WordMemory>& words, const AnswerRecord& answer) const;
+    // One grading of a word answered at that moment: its memory, counts and next due time.
+    void grade(WordMemory& memory, const Grading& grading, const QDateTime& at) const;
     // The words whose states apply() changes for this answer.
     static QStringList touchedWords(const AnswerRecord& answer);
 

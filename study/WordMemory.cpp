@@ -21,6 +21,42 @@ WordMemory& entry(QHash<QString, WordMemory>& words, const QString& word, bool v
     return *it;
 }
 
+// A non-word chosen as a word is confused once more (it becomes a decoy); one the player saw
+// through, having been confused before, resisted once more.
+void markNonWords(QHash<QString, WordMemory>& words, const AnswerRecord& answer)
+{
+    const QDateTime& at = answer.at;
+    const bool right = answer.chosenIndex == answer.rightIndex;
+    auto confuse = [&](const QString& word) {
+        WordMemory& m = entry(words, word, false);
+        ++m.confusions;
+        m.lastConfused = at;
+        m.resisted = 0;
+    };
+    auto resist = [&](const QString& word) {
+        auto it = words.find(word);
+        if (it != words.end() && !it->valid && it->confusions > 0)
+            ++it->resisted;
+    };
+
+    if (answer.validKind) {
+        for (int i = 0; i < 4; ++i) {
+            if (i == answer.rightIndex)
+                continue;
+            if (i == answer.chosenIndex)
+                confuse(answer.candidates.at(i));
+            else if (right)
+                resist(answer.candidates.at(i));
+        }
+    } else {
+        const QString& nonWord = answer.candidates.at(answer.rightIndex);
+        if (right)
+            resist(nonWord);
+        else
+            confuse(nonWord); // the fake passed for real
+    }
+}
+
 } // namespace
 
 QDate MemoryPolicy::studyDay(const QDateTime& at)
@@ -119,76 +155,48 @@ void MemoryPolicy::apply(QHash<QString, WordMemory>& words, const AnswerRecord& 
     if (answer.candidates.size() != 4 || answer.rightIndex < 0 || answer.rightIndex > 3 ||
         answer.chosenIndex < 0 || answer.chosenIndex > 3)
         return;
-    const QDateTime at = answer.at;
-    const bool right = answer.chosenIndex == answer.rightIndex;
-    const int steps = int(learningStepsMinutes.size());
+    for (const Grading& grading : gradings(answer))
+        grade(entry(words, grading.word, true), grading, answer.at);
+    markNonWords(words, answer);
+}
 
-    for (const Grading& grading : gradings(answer)) {
-        WordMemory& m = entry(words, grading.word, true);
-        if (leitner) {
-            const int box =
-                grading.right && m.memory ? std::min(6, int(m.memory->difficulty) + 1) : 1;
-            const int days = 1 << (box - 1);
-            if (!m.memory)
-                m.firstReview = at;
-            m.memory = Fsrs::MemoryState{double(days), double(box)};
-            m.lastReview = at;
-            ++m.reviews;
-            m.lapses += grading.right ? 0 : 1;
-            m.missedLast = !grading.right;
-            m.step = steps;
-            m.due = dayStart(studyDay(at).addDays(days));
-            continue;
-        }
-        const int elapsed = m.memory ? daysBetween(m.lastReview, at) : 0;
-        const double prior = m.memory ? recall(m, at) : priorRecallOfNewWord;
-        const Fsrs::MemoryState next =
-            graded(model, m.memory, prior, grading.right, grading.guessChance, elapsed);
+void MemoryPolicy::grade(WordMemory& m, const Grading& grading, const QDateTime& at) const
+{
+    const int steps = int(learningStepsMinutes.size());
+    if (leitner) {
+        const int box = grading.right && m.memory ? std::min(6, int(m.memory->difficulty) + 1) : 1;
+        const int days = 1 << (box - 1);
         if (!m.memory)
             m.firstReview = at;
-        m.memory = next;
+        m.memory = Fsrs::MemoryState{double(days), double(box)};
         m.lastReview = at;
         ++m.reviews;
+        m.lapses += grading.right ? 0 : 1;
         m.missedLast = !grading.right;
-        if (!grading.right) {
-            ++m.lapses;
-            m.step = 0;
-        } else if (m.step < steps) {
-            ++m.step;
-        }
-        if (m.step < steps) {
-            m.due = at.addSecs(qint64(learningStepsMinutes.at(m.step)) * 60);
-        } else {
-            const int days = model.intervalDays(next.stability, desiredRetention);
-            m.due = dayStart(studyDay(at).addDays(days));
-        }
+        m.step = steps;
+        m.due = dayStart(studyDay(at).addDays(days));
+        return;
     }
-    auto confuse = [&](const QString& word) {
-        WordMemory& m = entry(words, word, false);
-        ++m.confusions;
-        m.lastConfused = at;
-        m.resisted = 0;
-    };
-    auto resist = [&](const QString& word) {
-        auto it = words.find(word);
-        if (it != words.end() && !it->valid && it->confusions > 0)
-            ++it->resisted;
-    };
-
-    if (answer.validKind) {
-        for (int i = 0; i < 4; ++i) {
-            if (i == answer.rightIndex)
-                continue;
-            if (i == answer.chosenIndex)
-                confuse(answer.candidates.at(i));
-            else if (right)
-                resist(answer.candidates.at(i));
-        }
+    const int elapsed = m.memory ? daysBetween(m.lastReview, at) : 0;
+    const double prior = m.memory ? recall(m, at) : priorRecallOfNewWord;
+    const Fsrs::MemoryState next =
+        graded(model, m.memory, prior, grading.right, grading.guessChance, elapsed);
+    if (!m.memory)
+        m.firstReview = at;
+    m.memory = next;
+    m.lastReview = at;
+    ++m.reviews;
+    m.missedLast = !grading.right;
+    if (!grading.right) {
+        ++m.lapses;
+        m.step = 0;
+    } else if (m.step < steps) {
+        ++m.step;
+    }
+    if (m.step < steps) {
+        m.due = at.addSecs(qint64(learningStepsMinutes.at(m.step)) * 60);
     } else {
-        const QString& nonWord = answer.candidates.at(answer.rightIndex);
-        if (right)
-            resist(nonWord);
-        else
-            confuse(nonWord); // the fake passed for real
+        const int days = model.intervalDays(next.stability, desiredRetention);
+        m.due = dayStart(studyDay(at).addDays(days));
     }
 }

@@ -179,6 +179,8 @@ private:
     std::optional<StudyQuestion> focused();
     std::optional<FocusDrill> focus_;
     std::optional<StudyQuestion> build(bool practice);
+    QStringList chooseWords(int length, const QStringList& held, const QHash<int, Pools>& all,
+                            int newLeft, bool freshOnly);
     StudyQuestion assemble(bool validKind, int length, const QStringList& answers,
                            const QStringList& others);
     QString nonWord(int length, const QStringList& avoid);

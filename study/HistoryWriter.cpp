@@ -136,20 +136,7 @@ void HistoryWriter::run()
     int delayMs = 0;
     while (!stopping_) {
         if (checkDue_) {
-            lock.unlock();
-            std::optional<WriteReport> damaged = openChecked(db);
-            lock.lock();
-            checkDue_ = false;
-            if (damaged) {
-                paused_ = true;
-                reports_.push_back(std::move(*damaged));
-            }
-            done_.notify_all();
-            if (damaged) {
-                lock.unlock();
-                notify_();
-                lock.lock();
-            }
+            runCheck(db, lock);
             continue;
         }
         if (queue_.empty() || paused_ || notOurs_) {
@@ -197,6 +184,24 @@ void HistoryWriter::run()
         lock.lock();
     }
     done_.notify_all();
+}
+
+void HistoryWriter::runCheck(HistoryDb& db, std::unique_lock<std::mutex>& lock)
+{
+    lock.unlock();
+    std::optional<WriteReport> damaged = openChecked(db);
+    lock.lock();
+    checkDue_ = false;
+    if (damaged) {
+        paused_ = true;
+        reports_.push_back(std::move(*damaged));
+    }
+    done_.notify_all();
+    if (damaged) {
+        lock.unlock();
+        notify_();
+        lock.lock();
+    }
 }
 
 WriteReport HistoryWriter::attempt(HistoryDb& db, std::vector<WriteJob>& batch, int waitMs,

@@ -121,6 +121,9 @@ private:
     void reopen(HistoryDb& db);
     // Opens the connection if it is closed; a report only when the file is damaged.
     std::optional<WriteReport> openChecked(HistoryDb& db);
+    // The check asked for, with the lock held on entry and on return (not in between); a
+    // damaged file pauses the writing and is reported.
+    void runCheck(HistoryDb& db, std::unique_lock<std::mutex>& lock);
     // Waits before the next try; false when stopping.
     bool pause(std::unique_lock<std::mutex>& lock, int delayMs);
 };

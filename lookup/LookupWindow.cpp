@@ -58,8 +58,26 @@ LookupWindow::LookupWindow(Sources sources, const WallClock& clock, QWidget* par
     anagrams_ = addFact(layout, "Anagrams");
     state_ = addFact(layout, "StudyState");
 
-    model_ = new MatchModel(sources_.index, this);
     layout->addSpacing(Twips::toPixels(120));
+    addMatches(layout);
+    addButtons(layout);
+    setMinimumWidth(Twips::toPixels(7200));
+
+    connect(field_, &QLineEdit::returnPressed, this, &LookupWindow::lookUp);
+    connect(field_, &QLineEdit::textChanged, this, &LookupWindow::typed);
+    setFact(verdict_, sources_.index ? Prompt : Reading);
+    setFact(matchesCaption_, QString());
+    if (!sources_.index && sources_.loader) {
+        connect(sources_.loader, &WordIndexLoader::loaded, this, &LookupWindow::indexLoaded);
+        if (sources_.loader->isDone())
+            indexLoaded();
+    }
+    field_->setFocus();
+}
+
+void LookupWindow::addMatches(QBoxLayout* layout)
+{
+    model_ = new MatchModel(sources_.index, this);
     matchesCaption_ = addFact(layout, "MatchesCaption");
     matches_ = new QListView(this);
     matches_->setObjectName(QStringLiteral("Matches"));
@@ -70,7 +88,10 @@ LookupWindow::LookupWindow(Sources sources, const WallClock& clock, QWidget* par
     matches_->setMinimumHeight(Twips::toPixels(2400));
     matchesCaption_->setBuddy(matches_);
     layout->addWidget(matches_, 1);
+}
 
+void LookupWindow::addButtons(QBoxLayout* layout)
+{
     auto* close = new PushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("CloseButton"));
     browse_ = new PushButton(QStringLiteral("Browse..."), this);
@@ -82,20 +103,8 @@ LookupWindow::LookupWindow(Sources sources, const WallClock& clock, QWidget* par
     buttons->addStretch();
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    setMinimumWidth(Twips::toPixels(7200));
-
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(browse_, &QPushButton::clicked, this, &LookupWindow::browse);
-    connect(field_, &QLineEdit::returnPressed, this, &LookupWindow::lookUp);
-    connect(field_, &QLineEdit::textChanged, this, &LookupWindow::typed);
-    setFact(verdict_, sources_.index ? Prompt : Reading);
-    setFact(matchesCaption_, QString());
-    if (!sources_.index && sources_.loader) {
-        connect(sources_.loader, &WordIndexLoader::loaded, this, &LookupWindow::indexLoaded);
-        if (sources_.loader->isDone())
-            indexLoaded();
-    }
-    field_->setFocus();
 }
 
 void LookupWindow::indexLoaded()

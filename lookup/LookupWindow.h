@@ -58,6 +58,8 @@ private:
     // The loader is done: the index, or why the list could not be read.
     void indexLoaded();
     QLabel* addFact(QBoxLayout* layout, const char* name);
+    void addMatches(QBoxLayout* layout); // the caption and the list of the words that fit
+    void addButtons(QBoxLayout* layout);
     static void setFact(QLabel* label, const QString& text);
     // Taller when the facts now shown need more room than the window has: a fact wraps to the
     // window's width, and squeezed it would be cut off or lie over the list.

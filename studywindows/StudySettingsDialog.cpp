@@ -26,7 +26,36 @@ StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget*
     newPerDay_->setRange(0, StudyPreferences::MaxNewPerDay);
     newPerDay_->setValue(prefs.newPerDay);
     newPerDay_->setAccessibleName(QStringLiteral("New words a day"));
+    QHBoxLayout* lengthRow = makeLengthRow(prefs);
+    order_ = new QComboBox(this);
+    order_->addItems({QStringLiteral("Shortest first"), QStringLiteral("Mixed")});
+    order_->setCurrentIndex(int(prefs.order));
+    order_->setAccessibleName(QStringLiteral("Order of new words"));
+    QHBoxLayout* perDayRow = makePerDayRow(prefs);
 
+    auto* form = new QFormLayout;
+    auto* perDayLabel = new QLabel(QStringLiteral("&New words a day:"), this);
+    perDayLabel->setBuddy(newPerDay_);
+    form->addRow(perDayLabel, perDayRow);
+    form->addRow(new QLabel(QStringLiteral("Lengths to study:"), this), lengthRow);
+    auto* orderLabel = new QLabel(QStringLiteral("New words &by length:"), this);
+    orderLabel->setBuddy(order_);
+    form->addRow(orderLabel, order_);
+
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    newPerDay_->setFocus();
+}
+
+// The boxes of the lengths to study; OK only while one is ticked at least.
+QHBoxLayout* StudySettingsDialog::makeLengthRow(const StudyPreferences& prefs)
+{
     auto* lengthRow = new QHBoxLayout;
     for (std::size_t i = 0; i < lengths_.size(); ++i) {
         const int length = StudyPreferences::AllLengths[qsizetype(i)];
@@ -38,12 +67,12 @@ StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget*
         lengthRow->addWidget(box);
         lengths_[i] = box;
     }
+    return lengthRow;
+}
 
-    order_ = new QComboBox(this);
-    order_->addItems({QStringLiteral("Shortest first"), QStringLiteral("Mixed")});
-    order_->setCurrentIndex(int(prefs.order));
-    order_->setAccessibleName(QStringLiteral("Order of new words"));
-
+// Auto beside the number of new words a day.
+QHBoxLayout* StudySettingsDialog::makePerDayRow(const StudyPreferences& prefs)
+{
     fixed_ = prefs.newPerDay;
     cap_ = prefs.newPerDayCap;
     auto_ = new QCheckBox(QStringLiteral("&Auto"), this);
@@ -64,25 +93,7 @@ StudySettingsDialog::StudySettingsDialog(const StudyPreferences& prefs, QWidget*
     perDayRow->addWidget(auto_);
     setTabOrder(newPerDay_, auto_);
     setTabOrder(auto_, lengths_[0]);
-
-    auto* form = new QFormLayout;
-    auto* perDayLabel = new QLabel(QStringLiteral("&New words a day:"), this);
-    perDayLabel->setBuddy(newPerDay_);
-    form->addRow(perDayLabel, perDayRow);
-    form->addRow(new QLabel(QStringLiteral("Lengths to study:"), this), lengthRow);
-    auto* orderLabel = new QLabel(QStringLiteral("New words &by length:"), this);
-    orderLabel->setBuddy(order_);
-    form->addRow(orderLabel, order_);
-
-    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(buttons_);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    newPerDay_->setFocus();
+    return perDayRow;
 }
 
 // The number box shows the cap under Auto, else the fixed number.

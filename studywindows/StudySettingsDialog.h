@@ -9,6 +9,7 @@
 class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
+class QHBoxLayout;
 class QSpinBox;
 
 // The study drill's settings: new words a day and the lengths to study. New words a day are
@@ -36,5 +37,7 @@ private:
     int fixed_ = StudyPreferences::DefaultNewPerDay;  // while the box shows the cap
     int cap_ = StudyPreferences::DefaultNewPerDayCap; // while the box shows the fixed number
     void showPaceMode(bool automatic);
+    QHBoxLayout* makeLengthRow(const StudyPreferences& prefs);
+    QHBoxLayout* makePerDayRow(const StudyPreferences& prefs);
     QDialogButtonBox* buttons_ = nullptr;
 };

@@ -8,6 +8,20 @@
 #include <QLabel>
 #include <QLocale>
 
+namespace {
+
+// The text on the label's one line, cut short with an ellipsis when it is wider (a list's name
+// may be long); the whole of it stays the label's accessible name and, when cut, its tool tip.
+void setFitted(QLabel* label, const QString& text)
+{
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, label->width());
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+    label->setAccessibleName(text);
+}
+
+} // namespace
+
 StudyFrame::StudyFrame(Environment& env, StudyActions* study, QWidget* parent)
     : QGroupBox(QStringLiteral("Study what you miss"), parent), env_(env), study_(study)
 {
@@ -38,8 +52,7 @@ StudyFrame::StudyFrame(Environment& env, StudyActions* study, QWidget* parent)
     list_->setObjectName(QStringLiteral("WordListLabel"));
     list_->setTextFormat(Qt::PlainText); // a list's name is the player's text
     list_->setGeometry(Twips::rect(240, 1260, 7320, 345));
-    list_->setText(listCaption(QString()));
-    list_->setAccessibleName(list_->text());
+    setFitted(list_, listCaption(QString()));
 
     pace_ = new QLabel(this);
     pace_->setObjectName(QStringLiteral("PaceLabel"));
@@ -79,10 +92,8 @@ void StudyFrame::refresh()
         return;
     const std::optional<int> due = study_->dueNow();
     studyButton_->setText(studyCaption(due, study_->newToday()));
-    list_->setText(listCaption(study_->listInUse()));
-    list_->setAccessibleName(list_->text());
-    pace_->setText(study_->paceLine());
-    pace_->setAccessibleName(pace_->text());
+    setFitted(list_, listCaption(study_->listInUse()));
+    setFitted(pace_, study_->paceLine());
 }
 
 void StudyFrame::lookUp()

@@ -53,6 +53,23 @@ private slots:
         QCOMPARE(program.actions.asked, asked);
     }
 
+    // A list's name as long as a name may be, of wide letters, is cut short to fit its line; the
+    // whole of it is still read out and shown as a tool tip.
+    void longListNameFits()
+    {
+        Program program;
+        program.actions.list = QString(60, QLatin1Char('W'));
+        program.window.load();
+        program.showActive();
+        auto* list = program.child<QLabel>("WordListLabel");
+        const QString caption = StudyFrame::listCaption(program.actions.list);
+        QTRY_COMPARE(list->accessibleName(), caption);
+        QCOMPARE(list->toolTip(), caption);
+        QVERIFY(list->text().startsWith(QStringLiteral("Word list in use: WWW")));
+        QVERIFY(list->text().endsWith(QChar(0x2026)));
+        QVERIFY(list->fontMetrics().horizontalAdvance(list->text()) <= list->width());
+    }
+
     // Both counts whenever they are known, each in the locale's format, and the widest of them
     // still fits the button; -1 for a count the study does not know.
     void studyCaption_data()

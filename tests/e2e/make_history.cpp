@@ -7,9 +7,9 @@
 // once since, as a player's month would leave them (for screenshots).
 // With --days the words are a steady player's DAYS days instead: twenty new ones a day, each
 // reviewed 1, 3, 8, 20 and 45 days after it was learnt, none today. The longer the wait, the more
-// are missed (one in 32 after a day, one in ten after 45 days), as a player's memory fades: with
-// one in eight missed whatever the wait, the day's fit rightly found recall under 90 % at three
-// weeks, and so no word known.
+// are missed (one in 32 after a day, one in ten after 45 days), as a player's memory fades. Were
+// they missed alike whatever the wait, the day's fit would find recall under 90 % at three weeks,
+// and no word known.
 // With --age the history's answers are moved HOURS back in time instead, and the word states
 // rebuilt from them, as if the player came back that much later.
 //     e2e_make_history [--spread] HISTORY_FILE WORD...

@@ -5,7 +5,7 @@ import contextlib
 import re
 
 from desktop import check, log, wait_for
-from e2e_written import COUNT_FRAME, QUESTION, VALID_FRAME, WORDS, main_window
+from e2e_written import COUNT_FRAME, QUESTION, VALID_FRAME, WORDS, main_window, type_count
 
 
 # A word list for study: the history made beforehand holds STUDY_DUE, learnt a month ago.
@@ -294,12 +294,7 @@ def test_strange_files(s):
     root_before = sorted(os.listdir("/"))
     s.env["HOME"] = ""
     s.env.pop("XDG_CONFIG_HOME", None)
-    s.launch()
-    window, acc, box = main_window(s)
-    s.wait_active(window, acc)
-    s.wait_focused(box)
-    s.type_text("7")
-    wait_for('the count box to show "7"', lambda: s.text(box) == "7")
+    window = type_count(s, "7")
     check(sorted(p.name for p in folder.iterdir()) == before, "files written in the program folder")
     s.close_box(window)
     check(s.wait_exit() == 0, "exit code")

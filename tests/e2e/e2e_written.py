@@ -169,16 +169,23 @@ def test_full_run(s):
     check(s.wait_exit() == 0, "exit code")
 
 
-def test_count_remembered(s):
-    """A count typed in the box is shown at the next start, and is stored in this session's
-    own settings."""
-    s.install(WORDS)
+def type_count(s, text):
+    """Starts the program and types text into the focused count box; returns the main window's
+    X id."""
     s.launch()
     window, acc, box = main_window(s)
     s.wait_active(window, acc)
     s.wait_focused(box)
-    s.type_text("7")
-    wait_for('the count box to show "7"', lambda: s.text(box) == "7")
+    s.type_text(text)
+    wait_for(f'the count box to show "{text}"', lambda: s.text(box) == text)
+    return window
+
+
+def test_count_remembered(s):
+    """A count typed in the box is shown at the next start, and is stored in this session's
+    own settings."""
+    s.install(WORDS)
+    window = type_count(s, "7")
     s.close_box(window)
     check(s.wait_exit() == 0, "exit code")
     settings = s.root / "home" / ".config" / "Quenmark.conf"

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QTime>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -25,6 +26,12 @@ qint16 RandomBetween(RandomSource& source, qint16 low, qint16 high)
     if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
         throw AppError::overflow();
     return static_cast<qint16>(value);
+}
+
+qsizetype RandomIndex(RandomSource& source, qsizetype count)
+{
+    const double value = std::floor(double(count) * double(source.nextFraction()));
+    return std::clamp(qsizetype(value), qsizetype(0), count - 1);
 }
 
 qint64 SystemClock::nanosecondsOfDay() const

@@ -12,6 +12,11 @@ quint64 SplitMix64(quint64& state);
 // high - low + 1 does not fit in 16 bits.
 qint16 RandomBetween(RandomSource& source, qint16 low, qint16 high);
 
+// A whole number from 0 to count - 1 (count at least 1), every value equally likely, for counts
+// past 16 bits too: where count fits, the same as RandomBetween(source, 0, count - 1) on the
+// same draw.
+qsizetype RandomIndex(RandomSource& source, qsizetype count);
+
 // Nanoseconds since local midnight, from the system clock.
 class SystemClock : public Clock
 {

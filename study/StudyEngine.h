@@ -171,6 +171,7 @@ private:
     };
     QHash<int, Pools> pools() const;
     int lengthWithNewWords(const QHash<int, Pools>& pools);
+    int drawLength(const QHash<int, Pools>& pools, qsizetype Pools::*count);
     // Whether a question on this length may bring in new words: in the shortest-first order,
     // only while no shorter studied length has any.
     bool takesNewWords(int length, const QHash<int, Pools>& pools) const;

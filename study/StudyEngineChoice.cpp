@@ -43,24 +43,34 @@ int StudyEngine::lengthWithNewWords(const QHash<int, Pools>& pools)
                 return l;
         return 0;
     }
-    qsizetype freshCount = 0;
+    return drawLength(pools, &Pools::freshCount);
+}
+
+// A length drawn with a chance in proportion to its count, whatever the sum of the counts; 0
+// when every count is 0.
+int StudyEngine::drawLength(const QHash<int, Pools>& pools, qsizetype Pools::*count)
+{
+    qsizetype total = 0;
     for (int l : std::as_const(settings_.lengths))
-        freshCount += pools.value(l).freshCount;
-    if (freshCount == 0)
+        total += pools.value(l).*count;
+    if (total == 0)
         return 0;
-    qsizetype pick = RandomBetween(random_, 0, qint16(std::min<qsizetype>(freshCount, 32767) - 1));
+    qsizetype pick = RandomIndex(random_, total);
     for (int l : std::as_const(settings_.lengths)) {
-        if (pick < pools.value(l).freshCount)
+        if (pick < pools.value(l).*count)
             return l;
-        pick -= pools.value(l).freshCount;
+        pick -= pools.value(l).*count;
     }
     return 0;
 }
 
-// The length with the most missed words due, then the most words due; else, at the day's pace,
-// one with new words; else, when practising, one with new words beyond the day's pace if the
-// player holds today's words (DayPace::takesMore) or nothing seen has faded at all; else the
-// length whose seen words have faded most.
+// A length with words due, drawn in proportion to its missed words due while any length has
+// some, else to its words due. (Always taking the length with the most would leave a short
+// length waiting for good behind a long one: a learner behind on its three-letter words would
+// never see its two-letter words again.) Else, at the day's pace, one with new words; else, when
+// practising, one with new words beyond the day's pace if the player holds today's words
+// (DayPace::takesMore) or nothing seen has faded at all; else the length whose seen words have
+// faded most.
 int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool practice,
                               bool& freshOnly)
 {
@@ -73,16 +83,7 @@ int StudyEngine::chooseLength(const QHash<int, Pools>& pools, int& newLeft, bool
             return fresh;
         }
     }
-    int length = 0;
-    std::pair<qsizetype, qsizetype> mostDue{0, 0};
-    for (int l : std::as_const(settings_.lengths)) {
-        const Pools& p = pools[l];
-        const std::pair<qsizetype, qsizetype> due{p.missedCount, p.dueCount};
-        if (due.second > 0 && due > mostDue) {
-            mostDue = due;
-            length = l;
-        }
-    }
+    int length = drawLength(pools, missedDue ? &Pools::missedCount : &Pools::dueCount);
     if (!length && newLeft > 0)
         length = lengthWithNewWords(pools);
     if (length || !practice)

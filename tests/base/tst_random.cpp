@@ -44,6 +44,32 @@ private Q_SLOTS:
         QCOMPARE(RandomBetween(random, 1, 32767), qint16(32767));
     }
 
+    // An index draws as RandomBetween(0, count - 1) where that fits in 16 bits, and past it reaches
+    // every part of the range.
+    void indexPastSixteenBits_data()
+    {
+        QTest::addColumn<float>("fraction");
+        QTest::addColumn<qsizetype>("count");
+        QTest::addColumn<qsizetype>("index");
+        const float last = std::nextafter(1.0f, 0.0f);
+        QTest::newRow("first") << 0.0f << qsizetype(3) << qsizetype(0);
+        QTest::newRow("last of 16 bits") << last << qsizetype(32767) << qsizetype(32766);
+        QTest::newRow("middle past 16 bits") << 0.5f << qsizetype(98301) << qsizetype(49150);
+        QTest::newRow("last past 16 bits") << last << qsizetype(98301) << qsizetype(98300);
+    }
+    void indexPastSixteenBits()
+    {
+        QFETCH(float, fraction);
+        QFETCH(qsizetype, count);
+        QFETCH(qsizetype, index);
+        ScriptedRandom random;
+        random.pushFraction(fraction);
+        random.pushFraction(fraction);
+        QCOMPARE(RandomIndex(random, count), index);
+        if (count <= 32767)
+            QCOMPARE(RandomBetween(random, 0, qint16(count - 1)), qint16(index));
+    }
+
     void overflowWhenTheRangeLeaves16Bits_data()
     {
         QTest::addColumn<int>("low");

@@ -132,65 +132,6 @@ private slots:
         QVERIFY2(seen >= atLeast && seen <= atMost, qPrintable(QString::number(seen)));
     }
 
-    // Shortest first: no new word of a length comes in while a shorter studied length still has
-    // new words, not even beside that length's reviews; once a length's new words are all in,
-    // the next length's come. Lengths not studied hold nothing back. Mixed brings the lengths in
-    // as their shares of the new words. `missed`: a three-letter word missed the day before, due
-    // first.
-    void newWordsShortestFirst_data()
-    {
-        QTest::addColumn<QList<int>>("lengths");
-        QTest::addColumn<StudyOrder>("order");
-        QTest::addColumn<int>("perDay");
-        QTest::addColumn<bool>("missed");
-        QTest::addColumn<QList<int>>("seenLengths");
-        QTest::addColumn<bool>("inOrder");
-        const auto shortest = StudyOrder::Shortest;
-        const auto mixed = StudyOrder::Mixed;
-        using L = QList<int>;
-        QTest::newRow("2-4") << L{2, 3, 4} << shortest << 20 << false << L{2, 3, 4} << true;
-        QTest::newRow("2-4, mixed") << L{2, 3, 4} << mixed << 20 << false << L{2, 3, 4} << false;
-        QTest::newRow("2 and 4") << L{2, 4} << shortest << 20 << false << L{2, 4} << true;
-        QTest::newRow("3-4, twos new") << L{3, 4} << shortest << 20 << false << L{3, 4} << true;
-        QTest::newRow("a day of twos") << L{2, 3} << shortest << 1 << false << L{2} << true;
-        QTest::newRow("threes due") << L{2, 3} << shortest << 20 << true << L{2, 3} << true;
-        QTest::newRow("threes due, mixed") << L{2, 3} << mixed << 20 << true << L{2, 3} << false;
-    }
-    void newWordsShortestFirst()
-    {
-        QFETCH(QList<int>, lengths);
-        QFETCH(StudyOrder, order);
-        QFETCH(int, perDay);
-        QFETCH(bool, missed);
-        QFETCH(QList<int>, seenLengths);
-        QFETCH(bool, inOrder);
-        QStringList words;
-        for (int length = 2; length <= 4; ++length)
-            words += WordDatabase::sequentialWords(length, 6);
-        Fixture f(words, {perDay, lengths, StudySettings::Mode::Study, order});
-        QSet<QString> shown;
-        if (missed) {
-            shown.insert(QStringLiteral("AAA"));
-            f.history->record(answerOn(QStringLiteral("AAA"), f.clock.now, false));
-            f.clock.advanceDays(1);
-        }
-        QList<int> sightings; // the length of each word as it first shows
-        f.session(all(words), 1000, [&](const StudyQuestion& q) {
-            for (const QString& word : q.candidates)
-                if (words.contains(word) && !shown.contains(word)) {
-                    shown.insert(word);
-                    sightings.append(int(word.size()));
-                }
-        });
-        QCOMPARE(std::is_sorted(sightings.cbegin(), sightings.cend()), inOrder);
-        QList<int> seen = sightings;
-        std::sort(seen.begin(), seen.end());
-        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
-        QCOMPARE(seen, seenLengths);
-        if (seenLengths == lengths)
-            QCOMPARE(sightings.size(), 6 * lengths.size() - int(missed));
-    }
-
     // Known words leave the day's work, and come due again days later, three to a question.
     // The fresh words are the list less the graded positions, in the list's order, each once.
     void freshWordsSkipTheGraded_data()

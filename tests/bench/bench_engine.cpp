@@ -1,8 +1,8 @@
 // The study engine on a long history: how long choosing a study question takes (goal: under
 // 1 ms, with the pools kept up to date as answers come in), and how soon after start-up the main
 // window's due count is ready (goal: under 50 ms), at 200,000 answers over full word lists (every
-// two- and three-letter string, 32,767 four-letter words). Prints its figures; asserts nothing
-// about time. Run with tools/bench.sh.
+// two- and three-letter string but those starting with Z, 32,767 four-letter words). Prints its
+// figures; asserts nothing about time. Run with tools/bench.sh.
 #include "HistoryFill.h"
 #include "TestDoubles.h"
 #include "WordDatabase.h"
@@ -60,8 +60,9 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        const QStringList words = WordDatabase::sequentialWords(2, 26 * 26) +
-                                  WordDatabase::sequentialWords(3, 26 * 26 * 26) +
+        // Those starting with Z are left out, so that every length has non-words to ask.
+        const QStringList words = WordDatabase::sequentialWords(2, 25 * 26) +
+                                  WordDatabase::sequentialWords(3, 25 * 26 * 26) +
                                   WordDatabase::sequentialWords(4, 32767);
         words_ = dir_.filePath(QStringLiteral("dbWords.mdb"));
         history_ = dir_.filePath(QStringLiteral("history.sqlite"));

@@ -138,12 +138,14 @@ bool WordStore::isOpen() const
 void WordStore::close()
 {
     QSqlDatabase db = connection();
+    lists_.clear();
     db.close();
 }
 
 void WordStore::open(const QString& databasePath)
 {
     QSqlDatabase db = connection();
+    lists_.clear();
     // SQLite would wait in open() for a writer to a FIFO; anything but a regular file is missing.
     if (!QFileInfo(databasePath).isFile())
         throw AppError(QStringLiteral("unable to open database file"));
@@ -195,6 +197,7 @@ void WordStore::release()
     if (!created_)
         return;
     created_ = false;
+    lists_.clear();
     dropConnection();
 }
 
@@ -248,12 +251,15 @@ QStringList WordStore::words(int length) const
 {
     const QString view = WordSchema::viewName(length);
     const QSqlDatabase db = connection();
+    if (const auto read = lists_.constFind(length); read != lists_.cend() && db.isOpen())
+        return *read;
     startClock();
     QSqlQuery query = prepared(db, QStringLiteral("select * from %1").arg(view));
     execute(query);
     QStringList all;
     while (nextRow(query))
         all.append(query.value(0).toString());
+    lists_.insert(length, all);
     return all;
 }
 

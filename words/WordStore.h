@@ -3,6 +3,7 @@
 #include "base/Services.h"
 #include "words/StatementLimit.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -15,8 +16,9 @@ class QSqlDatabase;
 QString immutableUri(const QString& path);
 
 // Read-only access to the word lists of dbWords.mdb over the one connection "WordConnection".
-// Every operation runs a fresh query and releases it before returning; nothing is cached.
-// Failures throw AppError with the database's own message.
+// Every operation runs a fresh query and releases it before returning, but for words(): a whole
+// list is read once for each file opened. Failures throw AppError with the database's own
+// message.
 //
 // The file is opened as immutable: SQLite takes no locks and creates no -wal, -shm or -journal file
 // beside it, so a database in a read-only folder reads as well as any other. Each operation has
@@ -48,8 +50,10 @@ public:
     bool IsWordInDb(int length, const QString& word);
     // A word of that length drawn with RandomBetween(1, n); "" when the list is empty.
     QString GetRandomDbWord(int length);
-    // Every word of that length, in list order (empty when the list is). For the study engine,
-    // which reads each list once.
+    // Every word of that length, in list order (empty when the list is). For the study engine
+    // and the progress figures, which want whole lists each time they open: the file is
+    // immutable while open, so each list is read from it once and kept until it is closed or
+    // another is opened.
     QStringList words(int length) const;
     // The word's meaning as the list gave it; "" when it gave none, or the database (made before
     // lists carried meanings) has no table of meanings.
@@ -74,6 +78,7 @@ private:
     bool created_ = false;
     bool hasMeanings_ = false; // the open database has a table of meanings
     QSet<QString> gone_;
+    mutable QHash<int, QStringList> lists_; // what words() has read of the file open now
     QString path_;
     std::chrono::milliseconds timeLimit_ = TimeLimit;
     mutable StatementLimit limit_; // restarted by every operation, reads included

@@ -138,6 +138,7 @@ private slots:
         ManualWallClock clock;
         clock.now = now_;
         History history(t.messages, path);
+        history.preload(clock.now); // as the program starts: the states read ahead
         StudyController room(context, history, clock);
         room.pauseMs = 600000;
         MainWindow window(context, nullptr, &room);

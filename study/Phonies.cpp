@@ -76,28 +76,58 @@ QStringList bestFirst(QList<std::pair<double, QString>> scored)
 
 } // namespace
 
-const QStringList& Phonies::twoLetters()
+namespace {
+
+// How many strings of capital letters have this length.
+qsizetype stringsOf(int length)
 {
-    if (twoLetters_.isEmpty()) {
-        const LetterModel& letters = model(2);
-        QList<std::pair<double, QString>> scored;
-        for (char16_t first = u'A'; first <= u'Z'; ++first)
-            for (char16_t second = u'A'; second <= u'Z'; ++second) {
-                const QString string = QString(QChar(first)) + QChar(second);
-                if (!words_.contains(string))
-                    scored.append({letters.logScore(string), string});
-            }
-        twoLetters_ = bestFirst(std::move(scored));
+    qsizetype strings = 1;
+    for (int i = 0; i < length; ++i)
+        strings *= 26;
+    return strings;
+}
+
+} // namespace
+
+// A list holding most strings of its length leaves a seed word few slips that are not words,
+// too few to find its phonies by.
+bool Phonies::crowded(int length) const
+{
+    return 2 * lists_.value(length).size() > stringsOf(length);
+}
+
+bool Phonies::canMake(int length, int count)
+{
+    // A list may hold strings that are no words of its length, or one twice: only more strings
+    // than there are can leave too few.
+    if (lists_.value(length).size() + count <= stringsOf(length))
+        return true;
+    return everyNonWord(length).size() >= count;
+}
+
+const QStringList& Phonies::everyNonWord(int length)
+{
+    if (const auto found = every_.find(length); found != every_.end())
+        return found->second;
+    const LetterModel& letters = model(length);
+    QList<std::pair<double, QString>> scored;
+    QString string(length, QChar(u'A'));
+    for (qsizetype n = 0, all = stringsOf(length); n < all; ++n) {
+        qsizetype rest = n;
+        for (int i = length - 1; i >= 0; --i, rest /= 26)
+            string[i] = QChar(char16_t(u'A' + rest % 26));
+        if (!words_.contains(string))
+            scored.append({letters.logScore(string), string});
     }
-    return twoLetters_;
+    return every_.try_emplace(length, bestFirst(std::move(scored))).first->second;
 }
 
 // The candidates for one phony that are neither words nor to be avoided, best first: every
-// two-letter one, or the slips of seed words drawn from a longer list.
+// two-letter one or every one of a crowded list, else the slips of seed words drawn from the list.
 QStringList Phonies::ranked(int length, const QStringList& avoid, RandomSource& random)
 {
-    if (length == 2) {
-        QStringList all = twoLetters();
+    if (length == 2 || crowded(length)) {
+        QStringList all = everyNonWord(length);
         all.removeIf([&](const QString& string) { return avoid.contains(string); });
         return all;
     }

@@ -22,7 +22,8 @@
 // the phony is drawn among the best few, so questions vary while the phonies stay word-like. Only a
 // handful of strings are scored per phony, whatever the list's size; the model of a length is built
 // the first time that length is asked for. Two-letter strings are few: every one that is no word
-// is ranked, once. Every draw comes from the RandomSource passed in.
+// is ranked, once; so is every non-word of a list that holds most strings of its length, where a
+// seed word leaves too few slips. Every draw comes from the RandomSource passed in.
 //
 // A phony made lately waits, as long as others are left: one that keeps coming back is learnt by
 // sight, and then picking it out proves nothing of the words beside it. Where the best-ranked
@@ -61,6 +62,8 @@ public:
     // `count` different phonies of that length, none of them a word or in `avoid`. Throws AppError
     // when the list of that length leaves none to make.
     QStringList make(int length, int count, const QStringList& avoid, RandomSource& random);
+    // Whether the list of that length leaves at least `count` non-words.
+    bool canMake(int length, int count);
     // Counts non-words shown before as made lately, in the order shown (the latest last), as far
     // as each length's memory reaches.
     void remember(const QStringList& shown);
@@ -69,7 +72,7 @@ private:
     const QHash<int, QStringList>& lists_;
     const WordPlaces& words_;
     std::map<int, LetterModel> models_;
-    QStringList twoLetters_; // every two-letter non-word, best first (once asked)
+    std::map<int, QStringList> every_; // every non-word of a length, best first (once asked)
     // The phonies made lately by length, the latest last, and the same as a set.
     struct Recent
     {
@@ -79,7 +82,8 @@ private:
     std::map<int, Recent> recent_;
 
     const LetterModel& model(int length);
-    const QStringList& twoLetters();
+    const QStringList& everyNonWord(int length);
+    bool crowded(int length) const;
     QStringList ranked(int length, const QStringList& avoid, RandomSource& random);
     QString one(int length, const QStringList& avoid, RandomSource& random);
     QString drawn(int length, const QStringList& ranks, RandomSource& random) const; // "": none

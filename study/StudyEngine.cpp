@@ -24,10 +24,17 @@ StudyEngine::StudyEngine(const WordStore& store, const WordStateView& states, An
             words_.insert(length, store_.words(length));
     position_ = WordPlaces(words_);
     settings_.lengths.clear();
-    for (auto it = words_.cbegin(); it != words_.cend(); ++it)
-        (it.value().isEmpty() ? emptyLengths_ : settings_.lengths).append(it.key());
+    for (auto it = words_.cbegin(); it != words_.cend(); ++it) {
+        if (it.value().isEmpty())
+            emptyLengths_.append(it.key());
+        else if (!phonies_.canMake(it.key(), NonWordsAQuestion))
+            fullLengths_.append(it.key());
+        else
+            settings_.lengths.append(it.key());
+    }
     std::sort(settings_.lengths.begin(), settings_.lengths.end());
     std::sort(emptyLengths_.begin(), emptyLengths_.end());
+    std::sort(fullLengths_.begin(), fullLengths_.end());
 }
 
 // A random string of the given length that is not a word, by the written tests' letter rules,

@@ -109,6 +109,9 @@ public:
     std::optional<int> focusLeft() const;
     // The studied lengths of which the list holds no word, in order: study leaves them out.
     const QList<int>& emptyLengths() const { return emptyLengths_; }
+    // The studied lengths whose list leaves fewer non-words than a question shows (a list that
+    // counts nearly every string of the length a word), in order: study leaves them out too.
+    const QList<int>& fullLengths() const { return fullLengths_; }
     // When the first word falls due after what has been done so far (invalid when nothing will).
     QDateTime nextReviewAfterSession() const;
 
@@ -135,6 +138,8 @@ public:
     // word missed this often is confused with its near misses, and a right answer among them,
     // hard to guess, shows it relearnt.
     static constexpr int AloneAfterMisses = 4;
+    // The most non-words a question shows: three beside the word to find.
+    static constexpr int NonWordsAQuestion = 3;
 
 private:
     QString leastKnown(const StudyQuestion& q) const;
@@ -151,6 +156,7 @@ private:
     // The word lists of the studied lengths, read once.
     QHash<int, QStringList> words_;
     QList<int> emptyLengths_;
+    QList<int> fullLengths_;
     // Every word of them, with its place in its length's list.
     WordPlaces position_;
     Phonies phonies_{words_, position_};

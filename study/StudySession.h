@@ -54,6 +54,8 @@ public:
     std::optional<int> focusLeft() const { return engine_.focusLeft(); }
     // The studied lengths the list has no word of, left out.
     const QList<int>& emptyLengths() const { return engine_.emptyLengths(); }
+    // The studied lengths the list leaves too few non-words of, left out.
+    const QList<int>& fullLengths() const { return engine_.fullLengths(); }
 
     // What follows a round that is over.
     enum class Offer

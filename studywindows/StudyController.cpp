@@ -172,7 +172,7 @@ void StudyController::drill(QWidget* parent, const std::optional<QStringList>& w
             engine.focusOn(*words);
         else if (engine.settings().lengths.isEmpty()) {
             context_.env.messages.show(
-                StudyWindow::missingLengthsText(engine.emptyLengths()) +
+                StudyWindow::missingLengthsText(engine.emptyLengths(), engine.fullLengths()) +
                     QStringLiteral(", so there is nothing to study.\r\rChoose other lengths in "
                                    "Settings, or another word list."),
                 Branding::ProductName, MessageIcon::None);

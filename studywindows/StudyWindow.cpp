@@ -64,18 +64,28 @@ bool StudyWindow::start()
     if (!first)
         return false;
     ask(*first);
-    if (const QList<int> empty = session_.emptyLengths(); !empty.isEmpty())
-        announce(missingLengthsText(empty), std::nullopt);
+    if (const QString missing = missingLengthsText(session_.emptyLengths(), session_.fullLengths());
+        !missing.isEmpty())
+        announce(missing, std::nullopt);
     return true;
 }
 
-QString StudyWindow::missingLengthsText(const QList<int>& lengths)
+QString StudyWindow::missingLengthsText(const QList<int>& empty, const QList<int>& full)
 {
-    QStringList names;
-    for (int length : lengths)
-        names.append(WordList::lengthName(length));
-    return QStringLiteral("The word list in use has no %1 words")
-        .arg(names.join(QStringLiteral(" or ")));
+    const auto names = [](const QList<int>& lengths) {
+        QStringList names;
+        for (int length : lengths)
+            names.append(WordList::lengthName(length));
+        return names.join(QStringLiteral(" or "));
+    };
+    QStringList why;
+    if (!empty.isEmpty())
+        why.append(QStringLiteral("no %1 words").arg(names(empty)));
+    if (!full.isEmpty())
+        why.append(QStringLiteral("too few %1 non-words").arg(names(full)));
+    return why.isEmpty()
+               ? QString()
+               : QStringLiteral("The word list in use has ") + why.join(QStringLiteral(" and "));
 }
 
 void StudyWindow::ask(const StudyQuestion& question)

@@ -35,8 +35,10 @@ public:
     // or when practising, there is no word at all).
     bool start();
     const StudySessionResult& sessionResult() const { return session_.result(); }
-    // "The word list in use has no three-letter words" (or "no two-letter or three-letter").
-    static QString missingLengthsText(const QList<int>& lengths);
+    // Why study leaves lengths out: "The word list in use has no three-letter words" (or "no
+    // two-letter or three-letter"), "... too few two-letter non-words", or both joined by
+    // "and"; empty when it leaves none out.
+    static QString missingLengthsText(const QList<int>& empty, const QList<int>& full);
     bool showingOutcome() const { return outcomeShown_; }
 
 protected:

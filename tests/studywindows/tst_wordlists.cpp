@@ -309,28 +309,42 @@ private slots:
         QTRY_COMPARE(changed, 1);
     }
 
-    // Study on a list without words of a studied length says so: on the first question's line
-    // when other lengths remain, instead of a session when none does.
+    // Study on a list without words of a studied length, or without non-words enough for a
+    // question, says so: on the first question's line when other lengths remain, instead of a
+    // session when none does.
     void studyOnAListWithoutALength_data()
     {
+        QTest::addColumn<QByteArray>("list");
         QTest::addColumn<QList<int>>("lengths");
         QTest::addColumn<QString>("said");
         QTest::addColumn<bool>("session");
-        QTest::newRow("one of two")
-            << QList<int>{2, 3} << "The word list in use has no three-letter words" << true;
-        QTest::newRow("all") << QList<int>{3, 4}
+        QByteArray twos; // every two-letter string but the last two
+        for (const QString& word : WordDatabase::sequentialWords(2, 674))
+            twos += word.toLatin1() + '\n';
+        QTest::newRow("one of two") << QByteArray("qi\nza\n") << QList<int>{2, 3}
+                                    << "The word list in use has no three-letter words" << true;
+        QTest::newRow("all") << QByteArray("qi\nza\n") << QList<int>{3, 4}
                              << "The word list in use has no three-letter or four-letter words, "
                                 "so there is nothing to study."
                              << false;
+        QTest::newRow("two non-words")
+            << twos + "qat\n"
+            << QList<int>{2, 3} << "The word list in use has too few two-letter non-words" << true;
+        QTest::newRow("no word, two non-words")
+            << twos << QList<int>{2, 3}
+            << "The word list in use has no three-letter words and too few two-letter non-words, "
+               "so there is nothing to study."
+            << false;
     }
     void studyOnAListWithoutALength()
     {
+        QFETCH(QByteArray, list);
         QFETCH(QList<int>, lengths);
         QFETCH(QString, said);
         QFETCH(bool, session);
         Fixture fx;
         QString name;
-        QVERIFY(fx.choice.import(fx.writeList("qi\nza\n"), &name).written);
+        QVERIFY(fx.choice.import(fx.writeList(list), &name).written);
         fx.choice.use(name);
         StudyPreferences prefs;
         prefs.lengths = lengths;

@@ -1,6 +1,5 @@
 #include "study/StudyEngine.h"
 
-#include "base/ErrorReporting.h"
 #include "base/Random.h"
 #include "words/NonWordRules.h"
 #include "words/WordSchema.h"
@@ -39,7 +38,9 @@ StudyEngine::StudyEngine(const WordStore& store, const WordStateView& states, An
 
 // A random string of the given length that is not a word, by the written tests' letter rules,
 // except that two alike letters are dropped together and both drawn again: seeded draws stay as
-// they have always been.
+// they have always been. A list that takes nearly every string those rules allow (every
+// three-letter string with a vowel, say) leaves the draw nothing to find: a phony stands in, as
+// the length was kept only if it has non-words enough.
 QString StudyEngine::nonWord(int length, const QStringList& avoid)
 {
     const auto taken = [&](const QString& word) {
@@ -47,7 +48,7 @@ QString StudyEngine::nonWord(int length, const QStringList& avoid)
     };
     if (auto word = DrawNonWord(length, random_, taken, AlikePair::RedrawBoth))
         return *word;
-    throw AppError(QStringLiteral("No %1-letter non-word can be made").arg(length));
+    return phonies_.make(length, 1, avoid, random_).constFirst();
 }
 
 QString StudyEngine::randomWord(int length)

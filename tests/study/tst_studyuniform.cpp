@@ -2,6 +2,7 @@
 #include "TestDoubles.h"
 #include "WordDatabase.h"
 #include "study/StudyEngine.h"
+#include "words/NonWordRules.h"
 
 #include <QSet>
 #include <QStandardPaths>
@@ -68,6 +69,32 @@ private slots:
         const auto q = f.engine->next();
         QVERIFY(q);
         QCOMPARE(q->candidates, (QStringList{"AC", "ZX", "BC", "DF"}));
+    }
+
+    // A list that takes every string the written tests' letter rules allow leaves uniform mode's
+    // draw nothing to find: the phonies left (a doubled letter, no vowel) stand in.
+    void uniformModeOnAListOfEveryAllowedString_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("2 letters, every pair of two letters") << 2;
+        QTest::newRow("3 letters, every string with a vowel") << 3;
+    }
+    void uniformModeOnAListOfEveryAllowedString()
+    {
+        QFETCH(int, length);
+        QStringList words = WordDatabase::sequentialWords(length, length == 2 ? 676 : 17576);
+        words.removeIf(
+            [&](const QString& w) { return length == 2 ? w.at(0) == w.at(1) : !ContainsVowel(w); });
+        const QSet<QString> list(words.cbegin(), words.cend());
+        Fixture f(words, {0, {length}, StudySettings::Mode::Uniform});
+        for (int n = 0; n < 12; ++n) {
+            const auto q = f.engine->next();
+            QVERIFY(q);
+            QCOMPARE(QSet<QString>(q->candidates.cbegin(), q->candidates.cend()).size(), 4);
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(list.contains(q->candidates.at(i)), (i == q->rightIndex) == q->validKind);
+            f.engine->answer(q->rightIndex);
+        }
     }
 };
 

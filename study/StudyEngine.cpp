@@ -126,7 +126,7 @@ void StudyEngine::focusOn(const QStringList& words)
 {
     QStringList listed;
     for (const QString& word : words)
-        if (position_.contains(word))
+        if (position_.contains(word) && settings_.lengths.contains(int(word.size())))
             listed.append(word);
     focus_.emplace(listed);
 }

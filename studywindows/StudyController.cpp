@@ -168,16 +168,19 @@ void StudyController::drill(QWidget* parent, const std::optional<QStringList>& w
                     chosen.lengths.append(length);
         }
         StudyEngine engine(context_.store, history_, clock_, context_.env.random, chosen);
-        if (words)
-            engine.focusOn(*words);
-        else if (engine.settings().lengths.isEmpty()) {
+        if (engine.settings().lengths.isEmpty()) {
+            // Words of the player's choosing come with their own lengths: Settings can't help.
             context_.env.messages.show(
                 StudyWindow::missingLengthsText(engine.emptyLengths(), engine.fullLengths()) +
-                    QStringLiteral(", so there is nothing to study.\r\rChoose other lengths in "
-                                   "Settings, or another word list."),
+                    QStringLiteral(", so there is nothing to study.") +
+                    (words ? QString()
+                           : QStringLiteral("\r\rChoose other lengths in Settings, or another word "
+                                            "list.")),
                 Branding::ProductName, MessageIcon::None);
             return;
         }
+        if (words)
+            engine.focusOn(*words);
         StudySession session(engine, context_.store);
         for (;;) {
             StudyWindow window(context_, session,

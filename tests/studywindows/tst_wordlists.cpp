@@ -318,23 +318,37 @@ private slots:
         QTest::addColumn<QList<int>>("lengths");
         QTest::addColumn<QString>("said");
         QTest::addColumn<bool>("session");
-        QByteArray twos; // every two-letter string but the last two
+        QTest::addColumn<QStringList>("drill"); // words to study instead of the day's work
+        // Every two-letter string but the last two.
+        QByteArray twos;
         for (const QString& word : WordDatabase::sequentialWords(2, 674))
             twos += word.toLatin1() + '\n';
-        QTest::newRow("one of two") << QByteArray("qi\nza\n") << QList<int>{2, 3}
-                                    << "The word list in use has no three-letter words" << true;
+        QTest::newRow("one of two")
+            << QByteArray("qi\nza\n") << QList<int>{2, 3}
+            << "The word list in use has no three-letter words" << true << QStringList();
         QTest::newRow("all") << QByteArray("qi\nza\n") << QList<int>{3, 4}
                              << "The word list in use has no three-letter or four-letter words, "
                                 "so there is nothing to study."
-                             << false;
+                             << false << QStringList();
         QTest::newRow("two non-words")
             << twos + "qat\n"
-            << QList<int>{2, 3} << "The word list in use has too few two-letter non-words" << true;
+            << QList<int>{2, 3} << "The word list in use has too few two-letter non-words" << true
+            << QStringList();
         QTest::newRow("no word, two non-words")
             << twos << QList<int>{2, 3}
             << "The word list in use has no three-letter words and too few two-letter non-words, "
                "so there is nothing to study."
-            << false;
+            << false << QStringList();
+        QTest::newRow("a drill of two- and three-letter words, two non-words")
+            << twos + "qat\n"
+            << QList<int>{2} << "The word list in use has too few two-letter non-words" << true
+            << QStringList{"AA", "QAT", "AB"};
+        QTest::newRow("a drill of two-letter words, two non-words")
+            << twos + "qat\n"
+            << QList<int>{2, 3}
+            << "The word list in use has too few two-letter non-words, so there is nothing to "
+               "study."
+            << false << QStringList{"AA", "AB"};
     }
     void studyOnAListWithoutALength()
     {
@@ -342,6 +356,7 @@ private slots:
         QFETCH(QList<int>, lengths);
         QFETCH(QString, said);
         QFETCH(bool, session);
+        QFETCH(QStringList, drill);
         Fixture fx;
         QString name;
         QVERIFY(fx.choice.import(fx.writeList(list), &name).written);
@@ -366,11 +381,15 @@ private slots:
             }
         });
         poll.start(5);
-        room.study(nullptr);
+        if (drill.isEmpty())
+            room.study(nullptr);
+        else
+            room.studyThese(nullptr, drill);
         QCOMPARE(line, session ? said : QString());
         QCOMPARE(fx.t.messages.shown.size(), session ? 0 : 1);
         if (!session)
-            QVERIFY2(fx.t.messages.shown[0].text.startsWith(said),
+            QVERIFY2(drill.isEmpty() ? fx.t.messages.shown[0].text.startsWith(said)
+                                     : fx.t.messages.shown[0].text == said,
                      qPrintable(fx.t.messages.shown[0].text));
     }
 };
